@@ -1,0 +1,4 @@
+#pragma once
+
+// The HUD and menu pass, in window pixels.
+void gui_render();

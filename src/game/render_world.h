@@ -1,0 +1,4 @@
+#pragma once
+
+// The world pass: backdrop layers, particles, hit labels, shadows, aim markers.
+void world_render();

@@ -1,0 +1,22 @@
+#pragma once
+
+// Bringing up the window, colours and the two screen primitives.
+
+// Texture name that the registry never hands out: binding it draws untextured.
+constexpr unsigned int NO_TEXTURE = 0xFFFFFFFFu;
+
+void init_gfx();
+// Opens the one window at CDisplay's size; 0 on success, -1 on failure.
+int open_window(const char* title, int mode);
+
+// New colour arrays; the caller owns them. Never call these once per frame: keep the array.
+float* color(float r, float g, float b);
+float* color(float r, float g, float b, float a);
+
+void set_color(float r, float g, float b);
+void set_color(float r, float g, float b, float a);
+void set_color(float* col);
+
+void bind_no_texture();
+void draw_box(float x, float y, float w, float h, float* col);
+void draw_tex(float x, float y, float w, float h, float* col, int tex);

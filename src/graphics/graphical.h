@@ -1,0 +1,23 @@
+#pragma once
+
+#include <vector>
+
+#include "general/primitives.h"
+
+// Blend modes of sprites and interface images.
+enum particle_type { ALPHA = 0, ADD = 1 };
+
+// How a particle or figure is drawn.
+struct graphical {
+    bool outline;
+    float colour[4];
+    float o_colour[4];
+    int texture;
+    // Quad corners: top-right, bottom-right, bottom-left, top-left.
+    std::vector<CVector> geometry;
+    int animation;
+    int frames_h;
+    int frames_v;
+    int anim_speed;
+    int blend;
+};

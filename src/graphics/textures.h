@@ -1,0 +1,16 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+// The texture registry: ids generated when the window opens, pictures registered by name.
+constexpr int TEXTURE_SLOTS = 100;
+
+extern unsigned int tex2[TEXTURE_SLOTS];
+extern int last_tex;
+extern std::map<std::string, unsigned int> textures;
+
+void load_texture(std::string path, std::string name);
+void load_texture(std::string path, unsigned int id);
+// Binds the texture registered under name and returns its id.
+int set_texture(std::string name);

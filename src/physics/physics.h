@@ -1,0 +1,8 @@
+#pragma once
+
+// Engine-wide physics constants; only rigid figures use gravity.
+class CPhysics {
+public:
+    static float gravity;
+    static float grav() { return gravity; }
+};
