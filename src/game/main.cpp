@@ -1,0 +1,2 @@
+// Entry point; replaced by the main loop.
+int main() { return 0; }
