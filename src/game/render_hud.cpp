@@ -1,0 +1,156 @@
+#include "game/render_hud.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "game/global.h"
+#include "graphics/graphics.h"
+
+namespace {
+
+using namespace global;
+
+float grey[4] = {0.8f, 0.8f, 0.8f, 1};
+float green[4] = {0, 0.8f, 0, 1};
+float red_panel[4] = {0.3f, 0, 0, 1};
+float dimming[4] = {0, 0, 0, 0.7f};
+float brown_tint[4] = {0.2f, 0.1f, 0, 0.3f};
+float result_shade[4] = {0, 0, 0, 0.4f};
+float howto_shade[4] = {0, 0, 0, 0.3f};
+
+// Images and windows leave the no-texture name bound, so the font is selected again before text.
+void text_colour(float* col) {
+    set_texture("font");
+    set_color(col);
+}
+
+void status_panels(int W, int H) {
+    draw_box(W - 194, H - 105, 165, 105, red_panel);
+    text_colour(green);
+    write(W - 164, H - 28, "HULL:", 20, 20, LEFT);
+    write(W - 74, H - 28, station2->shields, 20, 20, RIGHT);
+    write(W - 164, H - 53, "MINES:", 20, 20, LEFT);
+    write(W - 74, H - 53, station2->rockets, 20, 20, RIGHT);
+    write(W - 164, H - 78, "FLARES:", 20, 20, LEFT);
+    write(W - 74, H - 78, station2->flares, 20, 20, RIGHT);
+    noise.display(W - 194, H - 105);
+    hud_right.display(W - 254, H - 240);
+
+    left_one.display(-1, H - 189);
+    text_colour(grey);
+    write(30, H - 58, "HULL:", 20, 20, LEFT);
+    write(120, H - 58, station1->shields, 20, 20, RIGHT);
+    write(30, H - 78, "MINES:", 20, 20, LEFT);
+    write(120, H - 78, station1->rockets, 20, 20, RIGHT);
+    write(30, H - 98, "FLARES:", 20, 20, LEFT);
+    write(120, H - 98, station1->flares, 20, 20, RIGHT);
+    // A slow pulse: 0.5 at the start of each 300-step period, 0.25 halfway.
+    left_two.colour[3] = std::abs(counter % 300 - 150) / 600.0f + 0.25f;
+    left_two.display(0, H - 148);
+    left_three.display(-1, H - 239);
+}
+
+void title_screen(int W, int H) {
+    draw_box(0, 0, W, H, brown_tint);
+    menu_planet1.display(W - 350, -50);
+    logo.display(W - 550, H - 120);
+    text_colour(grey);
+    write(W - 65, H - 130, "version 1.1", 20, 20, RIGHT);
+    main_menu->draw();
+}
+
+void end_of_match(int W, int H) {
+    draw_box(0, 0, W, H, result_shade);
+    text_colour(grey);
+    const char* message = nullptr;
+    if (station1->shields <= 0 && station2->shields <= 0) {
+        message = "DRAW!";
+    } else if (station1->shields <= 0) {
+        message = "Red player has won!";
+    } else if (station2->shields <= 0) {
+        message = "Blue player has won!";
+    }
+    if (message != nullptr)
+        write(W / 2, H / 2, message, 30, 30, CENTER);
+    write(W / 2, H / 2 - 30, "Press enter to restart", 30, 30, CENTER);
+}
+
+void options_screen() {
+    options_menu->draw();
+    const float ox = options_menu->x;
+    const float oy = options_menu->y;
+    text_colour(grey);
+    write(ox + 75, oy + 530, "BLUE", 30, 30, CENTER);
+    write(ox + 200, oy + 530, "RED", 30, 30, CENTER);
+    write(ox + 270, oy + 500, "Turn clockwise", 30, 30, LEFT);
+    write(ox + 270, oy + 450, "Turn counter-clockwise", 30, 30, LEFT);
+    write(ox + 270, oy + 400, "Primary fire", 30, 30, LEFT);
+    write(ox + 270, oy + 350, "Secondary fire", 30, 30, LEFT);
+    write(ox + 25, oy + 300, "Display options", 30, 30, LEFT);
+    write(ox + 25, oy + 280, "Changes will take effect after restarting the game", 20, 20, LEFT);
+    const std::string size = int2string(options.width) + "x" + int2string(options.height);
+    write(ox + 140, oy + 230, size, 30, 30, CENTER);
+}
+
+void how_to_play(int W, int H) {
+    draw_box(0, 0, W, H, howto_shade);
+    howto_menu->draw();
+    text_colour(grey);
+    write(30, H - 50,
+          "The objective of the game is\nto hit the opposing player with your white missiles 10 times,\nthus "
+          "bringing his shield level to 0.",
+          20, 20, LEFT);
+    write(W - 25, H / 2 + 150, "Press secondary fire to instantly shoot out a red flare,", 20, 20, RIGHT);
+    write(W - 25, H / 2 + 130, "and use it to take down incoming missiles.", 20, 20, RIGHT);
+    write(30, 140,
+          "Press and hold primary fire to load a white missile,\nthe circle indicates force with which the "
+          "missile will be shot.",
+          20, 20, LEFT);
+    write(30, 100, "When you release the button, or when the indicator is full,\nthe missile will be shot.",
+          20, 20, LEFT);
+}
+
+}  // namespace
+
+void gui_render() {
+    const int W = CDisplay::width();
+    const int H = CDisplay::height();
+    // Before start-up has built the stations and menus only the frame rate can be shown.
+    const bool ready = station1 != nullptr && station2 != nullptr && pause_menu != nullptr &&
+                       diff_menu != nullptr && main_menu != nullptr && options_menu != nullptr &&
+                       howto_menu != nullptr;
+
+    if (ready) {
+        if (game_state != HIDDEN)
+            status_panels(W, H);
+        if (game_state != HIDDEN && menu_state != NONE)
+            draw_box(0, 0, W, H, dimming);
+        if (game_state != HIDDEN) {
+            if (menu_state == MAIN) {
+                pause_menu->draw();
+            } else if (menu_state == DIFF) {
+                diff_menu->draw();
+            }
+        }
+        if (menu_state == MAIN && game_state == HIDDEN)
+            title_screen(W, H);
+        if (menu_state == OPTIONS && game_state == HIDDEN) {
+            draw_box(0, 0, W, H, brown_tint);
+            menu_planet2.display(W - 450, -50);
+        }
+        if (game_state == ON) {
+            text_colour(grey);
+            write(W / 2, H - 50, "Use mouse scroll to adjust zoom", 20, 20, CENTER);
+        }
+        if (game_state == ENDED && menu_state == NONE)
+            end_of_match(W, H);
+        if (menu_state == OPTIONS)
+            options_screen();
+        if (menu_state == INSTRUCTIONS)
+            how_to_play(W, H);
+    }
+
+    text_colour(grey);
+    write(20, 10, "FPS:", 16, 16, LEFT);
+    write(40, 10, fps, 16, 16, LEFT);
+}
