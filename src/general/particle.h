@@ -33,7 +33,7 @@ public:
     CParticle(float a, float b, float r);
     CParticle(float a, float b, float w, float h);
     // Does not leave `particles`: whoever retires a particle erases its entry too.
-    ~CParticle();
+    virtual ~CParticle();
 
     void update();
     void set_gfx(int tex, float* col, int blend);
