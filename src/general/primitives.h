@@ -13,8 +13,6 @@ public:
     CVector(float a, float b);
     // The vector from point a to point b.
     CVector(CVector a, CVector b);
-    // Declared because operator= is user-declared: the implicit copy would be deprecated.
-    CVector(const CVector&) = default;
 
     CVector operator=(CVector v);
     CVector operator+(CVector v);
