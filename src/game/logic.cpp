@@ -1,0 +1,219 @@
+#include "game/logic.h"
+
+#include <cstdlib>
+
+#include "game/global.h"
+#include "graphics/textures.h"
+
+namespace {
+
+using namespace global;
+
+float distance(CVector a, CVector b) {
+    return CVector(a, b).len();
+}
+
+void explode_at(CVector where) {
+    // set_gfx copies the colour, so one array serves every explosion.
+    static float light[4] = {1, 1, 1, 1};
+    CParticle* e = new CParticle(where.x, where.y, 0.8f);
+    e->set_gfx(set_texture("explosion"), light, ADD);
+    e->type = EXP;
+    e->set_anim(1, 13, 7);
+}
+
+// Removes the current element of the traversal and leaves `it` on the one that followed it.
+void retire_current() {
+    delete *it;
+    it = particles.erase(it);
+}
+
+// First step of a blast: missiles within reach are destroyed outright, stations within reach are hit.
+void blast(CParticle* e) {
+    for (auto j = particles.begin(); j != particles.end();) {
+        // `e` is an explosion, never a missile, so the outer cursor's element is never erased here.
+        if ((*j)->type == ROCKET && distance(e->pos, (*j)->pos) < 1.0f) {
+            delete *j;
+            j = particles.erase(j);
+        } else {
+            ++j;
+        }
+    }
+    for (CStation* s : {station1, station2}) {
+        if (distance(e->pos, s->particle->pos) < 1.0f) {
+            CParticle* label = new CParticle(s->particle->pos.x, s->particle->pos.y, 0.8f);
+            label->type = SIGN;
+            s->shields -= 10;
+        }
+    }
+}
+
+// True when the explosion is over and must be removed.
+bool explosion_step(CParticle* e) {
+    int life = (e->gfx.frames_h * e->gfx.frames_v - 1) * e->gfx.anim_speed;
+    if (e->counter >= life)
+        return true;
+    if (e->counter == 0)
+        blast(e);
+    e->counter += 1;
+    return false;
+}
+
+CVector pull_towards(CVector to_planet) {
+    float d2 = to_planet * to_planet;
+    // A body exactly at a planet's centre feels no pull rather than an infinite one.
+    if (d2 <= 0)
+        return CVector(0, 0);
+    return to_planet * (0.0015f / d2);
+}
+
+bool catches_missile(CParticle* flare) {
+    for (CParticle* q : particles)
+        if (q->type == ROCKET && distance(flare->pos, q->pos) < 0.3f)
+            return true;
+    return false;
+}
+
+// True when the missile or flare must be removed.
+bool projectile_step(CParticle* p) {
+    if (p->counter <= 19)
+        p->counter += 1;
+    CVector a(p->pos, planet1.pos);
+    CVector b(p->pos, planet2.pos);
+    p->vel = p->vel + pull_towards(a) + pull_towards(b);
+    bool near_planet = a.len() < 2.5f || b.len() < 2.5f;
+    if (p->type == ROCKET) {
+        bool near_station = distance(p->pos, station1->particle->pos) < 0.5f ||
+                            distance(p->pos, station2->particle->pos) < 0.5f;
+        if (p->counter == 20 && (near_planet || near_station)) {
+            explode_at(p->pos);
+            return true;
+        }
+        return false;
+    }
+    if (near_planet)
+        return true;
+    // The caught missile stays: the new explosion, reached later in this traversal, destroys it.
+    if (catches_missile(p)) {
+        explode_at(p->pos);
+        return true;
+    }
+    return false;
+}
+
+void step_particles() {
+    it = particles.begin();
+    while (it != particles.end()) {
+        CParticle* p = *it;
+        bool removed = false;
+        switch (p->type) {
+            case TRACE:
+                p->gfx.colour[3] = 0.5f - p->counter / 400.0f;
+                p->counter += 1;
+                removed = p->counter > 199;
+                break;
+            case EXP:
+                removed = explosion_step(p);
+                break;
+            case SIGN:
+                if (p->counter > 199) {
+                    removed = true;
+                } else {
+                    p->pos.y += 0.005f;
+                    p->counter += 1;
+                }
+                break;
+            case ROCKET:
+            case FLARE:
+                removed = projectile_step(p);
+                break;
+            default:
+                break;
+        }
+        if (removed) {
+            retire_current();
+        } else {
+            p->update();
+            ++it;
+        }
+    }
+}
+
+void lay_trails() {
+    static float missile_tint[4] = {0.6f, 0.8f, 1.0f, 1};
+    static float flare_tint[4] = {1.0f, 0.7f, 0.7f, 1};
+    // Dots appended here are trail dots, which this walk passes over.
+    for (auto j = particles.begin(); j != particles.end(); ++j) {
+        CParticle* p = *j;
+        if (p->type != ROCKET && p->type != FLARE)
+            continue;
+        CParticle* dot = new CParticle(p->pos.x, p->pos.y, 0.07f);
+        bool missile = p->type == ROCKET;
+        dot->set_gfx(set_texture("particle"), missile ? missile_tint : flare_tint, ALPHA);
+        dot->type = TRACE;
+        dot->counter = missile ? 0 : 150;
+    }
+}
+
+struct firing_point {
+    double lower;
+    double upper;
+    float charge;
+    float aim;
+};
+
+// Windows centred on k * 3.1415 / 8, half as wide as one step of the station's turn.
+const firing_point firing_points[16] = {
+    {-0.0011, 0.0011, 1.0f, -1.4f},    {0.3915875, 0.3937875, 1.0f, -1.3f},
+    {0.784275, 0.786475, 1.0f, -1.2f}, {1.1769625, 1.1791625, 1.0f, -1.3f},
+    {1.56965, 1.57185, 1.0f, -1.85f},  {1.9623375, 1.9645375, 1.0f, -2.1f},
+    {2.355025, 2.357225, 1.0f, -2.1f}, {2.7477125, 2.7499125, 1.0f, -2.0f},
+    {3.1404, 3.1426, 1.0f, -1.6f},     {3.5330875, 3.5352875, 1.0f, -1.6f},
+    {3.925775, 3.927975, 0.7f, -1.0f}, {4.3184625, 4.3206625, 1.0f, -1.2f},
+    {4.71115, 4.71335, 0.3f, 0.0f},    {5.1038375, 5.1060375, 0.6f, -2.1f},
+    {5.496525, 5.498725, 0.6f, -2.1f}, {5.8892125, 5.8914125, 0.6f, -2.0f},
+};
+
+void computer_player() {
+    double phi = station2->particle->ang_pos;
+    for (const firing_point& fp : firing_points) {
+        if (!(fp.lower < phi && phi <= fp.upper))
+            continue;
+        // A difficulty that is not a positive divisor never fires (and never divides by zero).
+        if (difficulty > 0 && std::rand() % difficulty == 0) {
+            station2->loaded = fp.charge;
+            station2->aim = fp.aim;
+            station2->shoot_rocket(set_texture("missile"));
+        }
+        return;
+    }
+}
+
+void refill(CStation* s) {
+    if (counter % 300 == 0 && s->rockets <= 9)
+        s->rockets += 1;
+    if (counter % 150 == 0 && s->flares <= 4)
+        s->flares += 1;
+}
+
+}  // namespace
+
+bool program_logic() {
+    bool stations = station1 != nullptr && station2 != nullptr;
+    if (stations && (station1->shields <= 0 || station2->shields <= 0))
+        game_state = ENDED;
+    if (game_state == ON && stations) {
+        station1->update();
+        station2->update();
+        step_particles();
+        lay_trails();
+        if (players == SINGLE)
+            computer_player();
+        counter = (counter + 1) % 600;
+        int noise_period = 3 * noise.anim_speed;
+        noise.counter = noise_period > 0 ? (noise.counter + 1) % noise_period : 0;
+        refill(station1);
+        refill(station2);
+    }
+    return game_state == CLOSING;
+}

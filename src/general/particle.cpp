@@ -1,0 +1,56 @@
+#include "general/particle.h"
+
+std::list<CParticle*>& particle_list() {
+    static std::list<CParticle*> list;
+    return list;
+}
+
+std::list<CParticle*>& particles = particle_list();
+
+// Fields the constructors leave to the implementer start at neutral values, so a particle that never gets
+// set_gfx still draws with a defined (opaque white) tint.
+static void init_common(CParticle* p, float a, float b) {
+    p->gfx.outline = false;
+    for (int i = 0; i < 4; ++i) {
+        p->gfx.colour[i] = 1;
+        p->gfx.o_colour[i] = 1;
+    }
+    p->gfx.texture = -1;
+    p->gfx.animation = 0;
+    p->gfx.frames_h = 1;
+    p->gfx.frames_v = 1;
+    p->gfx.anim_speed = 1;
+    p->gfx.blend = ALPHA;
+    p->props.elasticity = 0;
+    p->props.mass = 1;
+    p->props.friction = 0;
+    p->props.inertia = 1;
+    p->props.gravity_multi = 1;
+    p->props.immovable = false;
+    p->pos = CVector(a, b);
+    p->vel = CVector(0, 0);
+    p->ang_vel = 0;
+    p->ang_pos = 0;
+    p->type = 0;
+    p->counter = 0;
+    p->ang_from_dir = false;
+    // Through the function, not `particles`: global bodies in other units may be built before that
+    // reference is bound.
+    particle_list().push_back(p);
+}
+
+CParticle::CParticle(float a, float b, float r) {
+    init_common(this, a, b);
+    props.radius = r;
+}
+
+CParticle::CParticle(float a, float b, float w, float h) {
+    init_common(this, a, b);
+    props.radius = (w + h) / 2;
+    gfx.geometry.push_back(CVector(w / 2, h / 2));
+    gfx.geometry.push_back(CVector(w / 2, -h / 2));
+    gfx.geometry.push_back(CVector(-w / 2, -h / 2));
+    gfx.geometry.push_back(CVector(-w / 2, h / 2));
+}
+
+CParticle::~CParticle() {}

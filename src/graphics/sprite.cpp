@@ -1,0 +1,74 @@
+#include <GL/gl.h>
+
+#include "general/particle.h"
+#include "graphics/draw.h"
+
+void CParticle::set_gfx(int tex, float* col, int blend) {
+    for (int i = 0; i < 4; ++i)
+        gfx.colour[i] = col[i];
+    gfx.texture = tex;
+    if (gfx.geometry.empty()) {
+        float r = props.radius;
+        gfx.geometry.push_back(CVector(r, r));
+        gfx.geometry.push_back(CVector(r, -r));
+        gfx.geometry.push_back(CVector(-r, -r));
+        gfx.geometry.push_back(CVector(-r, r));
+    }
+    gfx.blend = blend;
+}
+
+void CParticle::set_anim(int v, int h, int s) {
+    gfx.frames_v = v;
+    gfx.frames_h = h;
+    gfx.anim_speed = s;
+    gfx.animation = 1;
+}
+
+void CParticle::display(float z) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(pos.x, pos.y, z);
+    float turned = ang_pos * 360.0f;
+    glRotatef(static_cast<float>(turned / 6.283), 0, 0, 1);
+    if (gfx.blend == ALPHA)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    else if (gfx.blend == ADD)
+        glBlendFunc(GL_ONE, GL_ONE);
+    draw();
+    glPopMatrix();
+}
+
+static void textured_quad(const std::vector<CVector>& g, float s0, float t0, float s1, float t1) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(s1, t1);
+    glVertex2f(g[0].x, g[0].y);
+    glTexCoord2f(s1, t0);
+    glVertex2f(g[1].x, g[1].y);
+    glTexCoord2f(s0, t0);
+    glVertex2f(g[2].x, g[2].y);
+    glTexCoord2f(s0, t1);
+    glVertex2f(g[3].x, g[3].y);
+    glEnd();
+}
+
+void CParticle::draw() {
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor4fv(gfx.colour);
+    // A quad needs four corners; a particle that never had set_gfx has none.
+    bool drawable = gfx.texture != -1 && gfx.geometry.size() >= 4;
+    if (drawable && gfx.animation == 0) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(gfx.texture));
+        textured_quad(gfx.geometry, 0, 0, 1, 1);
+    } else if (drawable && gfx.animation == 1 && gfx.anim_speed > 0 && gfx.frames_h > 0 && gfx.frames_v > 0) {
+        int num = counter / gfx.anim_speed;
+        float v_step = 1.0f / gfx.frames_v;
+        float h_step = 1.0f / gfx.frames_h;
+        int col = num % gfx.frames_h;
+        int row = num / gfx.frames_h;
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(gfx.texture));
+        textured_quad(gfx.geometry, col * h_step, row * v_step, (col + 1) * h_step, (row + 1) * v_step);
+    }
+    bind_no_texture();
+}
