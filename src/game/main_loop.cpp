@@ -1,0 +1,74 @@
+#include "game/main_loop.h"
+
+#include <GL/gl.h>
+
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "platform/glfw2.h"
+
+bool loop_turn(loop_state& state, const loop_hooks& hooks) {
+    state.seconds = glfw2::get_time();
+    const double step = 1.0 / *hooks.lps;
+    const int whole = static_cast<int>(state.seconds / step);
+    // The clock keeps only the part of a step this turn leaves, so no time is lost or counted twice.
+    glfw2::set_time(state.seconds - whole * step);
+
+    while (state.seconds >= 1.0 / *hooks.lps) {
+        if (hooks.logic()) {
+            state.running = 0;
+            break;
+        }
+        state.seconds -= 1.0 / *hooks.lps;
+        ++state.tick_counter;
+    }
+
+    if (state.tick_counter >= *hooks.lps) {
+        state.tick_counter = 0;
+        *hooks.fps = state.fps_counter;
+        state.fps_counter = 0;
+    }
+
+    hooks.frame();
+    ++state.fps_counter;
+
+    if (state.running == 1)
+        state.running = hooks.window_open() ? 1 : 0;
+    return state.running != 0;
+}
+
+void draw_frame(void (*world)(), void (*hud)(), const float* camera) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float ratio = static_cast<float>(CDisplay::width()) / static_cast<float>(CDisplay::height());
+    glFrustum(-ratio, ratio, -1.0, 1.0, 1.5, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, CDisplay::width(), CDisplay::height());
+    glPushMatrix();
+    bind_no_texture();
+    glTranslatef(camera[0], camera[1], camera[2]);
+    world();
+    glPopMatrix();
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    bind_no_texture();
+    hud();
+    glPopMatrix();
+
+    glFlush();
+    glfw2::swap_buffers();
+}
+
+void run_main_loop(const loop_hooks& hooks) {
+    loop_state state;
+    while (loop_turn(state, hooks)) {
+    }
+    glfw2::terminate();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// The main loop's turn: whole logic steps for the clock's reading, the fps count, one frame.
+// Clock, logic, drawing and the window check are hooks so that tests can drive a turn.
+
+struct loop_hooks {
+    bool (*logic)();        // one logic step; true when the program is to stop
+    void (*frame)();        // draws and swaps one frame (input callbacks run inside the swap)
+    bool (*window_open)();  // false once the user closed the window
+    const float* lps;       // logic steps per second, read every turn
+    int* fps;               // receives the frames counted over the last LPS steps
+};
+
+struct loop_state {
+    double seconds = 0.0;  // clock reading not yet consumed by steps
+    int fps_counter = 0;   // frames since fps was last written
+    int tick_counter = 0;  // steps since fps was last written
+    int running = 1;
+};
+
+// One turn of the loop; returns whether the loop goes on. The clock is glfw2's (injectable).
+bool loop_turn(loop_state& state, const loop_hooks& hooks);
+
+// Both drawing passes of a frame (world in perspective translated by camera, HUD in window pixels),
+// then flush and swap.
+void draw_frame(void (*world)(), void (*hud)(), const float* camera);
+
+// The whole loop until it ends; glfw2 is terminated afterwards.
+void run_main_loop(const loop_hooks& hooks);

@@ -1,0 +1,311 @@
+#include "platform/glfw2.h"
+
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/picture.h"
+
+namespace glfw2 {
+
+namespace {
+
+GLFWwindow* window = nullptr;
+bool initialised = false;
+bool no_resize = false;
+
+key_fun key_callback = nullptr;
+mouse_button_fun button_callback = nullptr;
+char_fun character_callback = nullptr;
+
+// A held key repeats as GLFW_REPEAT key events followed by characters; GLFW 2 delivered neither.
+bool key_repeating = false;
+
+int wheel = 0;
+double wheel_fraction = 0.0;
+
+double (*clock_now)() = nullptr;
+double clock_base = 0.0;
+
+double now() {
+    return clock_now ? clock_now() : glfwGetTime();
+}
+
+void on_key(GLFWwindow*, int key, int, int action, int) {
+    if (action == GLFW_REPEAT) {
+        key_repeating = true;
+        return;
+    }
+    key_repeating = false;
+    if (key_callback)
+        key_callback(key_from_glfw3(key), action == GLFW_PRESS ? PRESS : RELEASE);
+}
+
+void on_char(GLFWwindow*, unsigned int codepoint) {
+    if (key_repeating)
+        return;
+    if (character_callback)
+        character_callback(static_cast<int>(codepoint), PRESS);
+}
+
+void on_mouse_button(GLFWwindow*, int button, int action, int) {
+    if (button_callback)
+        button_callback(button, action == GLFW_PRESS ? PRESS : RELEASE);
+}
+
+void on_scroll(GLFWwindow*, double, double yoffset) {
+    // Trackpads scroll in fractions of a notch: count a notch once the fractions add up to one.
+    wheel_fraction += yoffset;
+    double whole = std::trunc(wheel_fraction);
+    wheel += static_cast<int>(whole);
+    wheel_fraction -= whole;
+}
+
+// Without its own key table a reverse lookup is the simplest way to poll by GLFW 2 code.
+int glfw3_key_of(int code) {
+    for (int k = GLFW_KEY_SPACE; k <= GLFW_KEY_LAST; ++k)
+        if (key_from_glfw3(k) == code && key_from_glfw3(k) != key_from_glfw3(GLFW_KEY_UNKNOWN))
+            return k;
+    return GLFW_KEY_UNKNOWN;
+}
+
+// The next mipmap level: each pixel the mean of the (up to) 2x2 block above it.
+picture half_size(const picture& p) {
+    picture q;
+    q.width = std::max(1, p.width / 2);
+    q.height = std::max(1, p.height / 2);
+    q.channels = p.channels;
+    q.pixels.resize(static_cast<size_t>(q.width) * q.height * q.channels);
+    const int c = p.channels;
+    for (int y = 0; y < q.height; ++y) {
+        const int y0 = std::min(2 * y, p.height - 1), y1 = std::min(2 * y + 1, p.height - 1);
+        for (int x = 0; x < q.width; ++x) {
+            const int x0 = std::min(2 * x, p.width - 1), x1 = std::min(2 * x + 1, p.width - 1);
+            for (int k = 0; k < c; ++k) {
+                auto at = [&](int xx, int yy) {
+                    return static_cast<int>(p.pixels[(static_cast<size_t>(yy) * p.width + xx) * c + k]);
+                };
+                const int sum = at(x0, y0) + at(x1, y0) + at(x0, y1) + at(x1, y1);
+                q.pixels[(static_cast<size_t>(y) * q.width + x) * c + k] =
+                    static_cast<unsigned char>((sum + 2) / 4);
+            }
+        }
+    }
+    return q;
+}
+
+}  // namespace
+
+int init() {
+    if (!initialised)
+        initialised = glfwInit() == GLFW_TRUE;
+    return initialised ? 1 : 0;
+}
+
+void terminate() {
+    if (!initialised)
+        return;
+    glfwTerminate();
+    window = nullptr;
+    initialised = false;
+    key_repeating = false;
+}
+
+void open_window_hint(int target, int hint) {
+    if (target == WINDOW_NO_RESIZE)
+        no_resize = hint != 0;
+}
+
+int open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits,
+                int depth_bits, int stencil_bits, int mode) {
+    if (!initialised || window != nullptr)
+        return 0;
+    if (mode != WINDOW && mode != FULLSCREEN)
+        return 0;
+    // GLFW 2 opened 640x480 when given no size.
+    if (width <= 0 || height <= 0) {
+        width = 640;
+        height = 480;
+    }
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_RESIZABLE, no_resize ? GLFW_FALSE : GLFW_TRUE);
+    glfwWindowHint(GLFW_RED_BITS, red_bits);
+    glfwWindowHint(GLFW_GREEN_BITS, green_bits);
+    glfwWindowHint(GLFW_BLUE_BITS, blue_bits);
+    glfwWindowHint(GLFW_ALPHA_BITS, alpha_bits);
+    glfwWindowHint(GLFW_DEPTH_BITS, depth_bits);
+    glfwWindowHint(GLFW_STENCIL_BITS, stencil_bits);
+    // GLFW 3 picks the monitor's closest video mode for the size asked.
+    GLFWmonitor* monitor = mode == FULLSCREEN ? glfwGetPrimaryMonitor() : nullptr;
+    if (mode == FULLSCREEN && monitor == nullptr)
+        return 0;
+    window = glfwCreateWindow(width, height, "", monitor, nullptr);
+    if (window == nullptr)
+        return 0;
+    glfwMakeContextCurrent(window);
+    glfwSetKeyCallback(window, on_key);
+    glfwSetCharCallback(window, on_char);
+    glfwSetMouseButtonCallback(window, on_mouse_button);
+    glfwSetScrollCallback(window, on_scroll);
+    return 1;
+}
+
+void get_window_size(int* width, int* height) {
+    int w = 0;
+    int h = 0;
+    if (window)
+        glfwGetFramebufferSize(window, &w, &h);
+    if (width)
+        *width = w;
+    if (height)
+        *height = h;
+}
+
+void set_window_title(const char* title) {
+    if (window && title)
+        glfwSetWindowTitle(window, title);
+}
+
+void enable(int token) {
+    if (window && token == MOUSE_CURSOR)
+        glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
+}
+
+void disable(int token) {
+    if (window && token == MOUSE_CURSOR)
+        glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+}
+
+void swap_interval(int interval) {
+    if (window)
+        glfwSwapInterval(interval);
+}
+
+void swap_buffers() {
+    if (!window)
+        return;
+    glfwSwapBuffers(window);
+    glfwPollEvents();
+}
+
+void poll_events() {
+    if (window)
+        glfwPollEvents();
+}
+
+int get_window_param(int param) {
+    if (param == OPENED)
+        return window != nullptr && !glfwWindowShouldClose(window) ? 1 : 0;
+    return 0;
+}
+
+double get_time() {
+    return now() - clock_base;
+}
+
+void set_time(double time) {
+    clock_base = now() - time;
+}
+
+void use_clock(double (*clock)()) {
+    // The new clock is read as it stands until set_time moves it.
+    clock_now = clock;
+    clock_base = 0.0;
+}
+
+int get_key(int key) {
+    if (!window)
+        return RELEASE;
+    int k = glfw3_key_of(key);
+    if (k == GLFW_KEY_UNKNOWN)
+        return RELEASE;
+    return glfwGetKey(window, k) == GLFW_PRESS ? PRESS : RELEASE;
+}
+
+int get_mouse_button(int button) {
+    if (!window || button < 0 || button > GLFW_MOUSE_BUTTON_LAST)
+        return RELEASE;
+    return glfwGetMouseButton(window, button) == GLFW_PRESS ? PRESS : RELEASE;
+}
+
+void get_mouse_pos(int* x, int* y) {
+    double cx = 0.0;
+    double cy = 0.0;
+    if (window) {
+        glfwGetCursorPos(window, &cx, &cy);
+        // The cursor is in screen coordinates; the game works in framebuffer pixels.
+        int ww = 0, wh = 0, fw = 0, fh = 0;
+        glfwGetWindowSize(window, &ww, &wh);
+        glfwGetFramebufferSize(window, &fw, &fh);
+        if (ww > 0 && wh > 0) {
+            cx = cx * fw / ww;
+            cy = cy * fh / wh;
+        }
+    }
+    if (x)
+        *x = static_cast<int>(std::floor(cx));
+    if (y)
+        *y = static_cast<int>(std::floor(cy));
+}
+
+int get_mouse_wheel() {
+    return wheel;
+}
+
+void set_mouse_wheel(int position) {
+    wheel = position;
+    wheel_fraction = 0.0;
+}
+
+void set_key_callback(key_fun callback) {
+    key_callback = callback;
+}
+
+void set_mouse_button_callback(mouse_button_fun callback) {
+    button_callback = callback;
+}
+
+void set_char_callback(char_fun callback) {
+    character_callback = callback;
+}
+
+int load_texture_2d(const char* path, int flags) {
+    if (!window || path == nullptr)
+        return 0;
+    picture pic;
+    if (!read_picture_file(path, pic))
+        return 0;
+
+    GLenum format = pic.channels == 4 ? GL_RGBA : pic.channels == 3 ? GL_RGB : GL_LUMINANCE;
+    if (pic.channels == 1 && (flags & ALPHA_MAP_BIT))
+        format = GL_ALPHA;
+
+    GLint max_side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
+    if (pic.width > max_side || pic.height > max_side)
+        return 0;
+
+    // Earlier errors are not ours to report; clear them so the check below sees only this upload.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    GLint unpack = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), pic.width, pic.height, 0, format,
+                 GL_UNSIGNED_BYTE, pic.pixels.data());
+    if (flags & BUILD_MIPMAPS_BIT) {
+        int level = 0;
+        while (pic.width > 1 || pic.height > 1) {
+            pic = half_size(pic);
+            ++level;
+            glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(format), pic.width, pic.height, 0, format,
+                         GL_UNSIGNED_BYTE, pic.pixels.data());
+        }
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
+    return glGetError() == GL_NO_ERROR ? 1 : 0;
+}
+
+}  // namespace glfw2

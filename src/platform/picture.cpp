@@ -1,0 +1,198 @@
+#include "platform/picture.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+// A TGA reader of our own for the variants painters write: true colour (15, 16, 24, 32 bits), grey
+// (8 bits) and colour-mapped (8-bit indices), each plain or run-length encoded, either origin, either
+// horizontal order. Every read is bounds-checked, so a truncated or corrupt file is refused rather than
+// decoded into uninitialised pixels.
+
+namespace {
+
+constexpr size_t HEADER_SIZE = 18;
+// Largest file worth reading: the biggest picture we accept plus its header, id and colour map.
+constexpr size_t MAX_FILE_SIZE = static_cast<size_t>(PICTURE_MAX_SIDE) * PICTURE_MAX_SIDE * 4 + 300000;
+
+int le16(const unsigned char* p) {
+    return p[0] | (p[1] << 8);
+}
+
+struct tga_header {
+    int id_length;
+    int map_type;
+    int image_type;
+    int map_first;
+    int map_length;
+    int map_entry_bits;
+    int width;
+    int height;
+    int pixel_bits;
+    int descriptor;
+};
+
+tga_header parse_header(const unsigned char* d) {
+    return {d[0], d[1], d[2], le16(d + 3), le16(d + 5), d[7], le16(d + 12), le16(d + 14), d[16], d[17]};
+}
+
+// One pixel of 15/16/24/32 bits in file order to RGB(A).
+void expand_colour(const unsigned char* src, int bits, unsigned char* dst) {
+    if (bits == 15 || bits == 16) {
+        int v = le16(src);
+        int r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+        dst[0] = static_cast<unsigned char>((r << 3) | (r >> 2));
+        dst[1] = static_cast<unsigned char>((g << 3) | (g >> 2));
+        dst[2] = static_cast<unsigned char>((b << 3) | (b >> 2));
+        return;
+    }
+    dst[0] = src[2];
+    dst[1] = src[1];
+    dst[2] = src[0];
+    if (bits == 32)
+        dst[3] = src[3];
+}
+
+int channels_of_bits(int bits) {
+    return bits == 32 ? 4 : bits == 8 ? 1 : 3;
+}
+
+bool colour_bits_ok(int bits) {
+    return bits == 15 || bits == 16 || bits == 24 || bits == 32;
+}
+
+}  // namespace
+
+bool decode_tga(const unsigned char* data, size_t size, picture& out) {
+    if (data == nullptr || size < HEADER_SIZE)
+        return false;
+    const tga_header h = parse_header(data);
+
+    const bool rle = h.image_type >= 9;
+    const int kind = rle ? h.image_type - 8 : h.image_type;  // 1 mapped, 2 true colour, 3 grey
+    if (kind < 1 || kind > 3)
+        return false;
+    if (h.map_type != 0 && h.map_type != 1)
+        return false;
+    if (h.width <= 0 || h.height <= 0 || h.width > PICTURE_MAX_SIDE || h.height > PICTURE_MAX_SIDE)
+        return false;
+    if (h.descriptor & 0xC0)
+        return false;  // interleaved rows: obsolete, never written today
+
+    // The colour map: required by mapped pictures, skipped by the others, validated in both cases.
+    if (kind == 1 && (h.map_type != 1 || h.map_length == 0 || h.pixel_bits != 8))
+        return false;
+    if (h.map_type == 1 && !colour_bits_ok(h.map_entry_bits))
+        return false;
+    const size_t map_entry_bytes = h.map_type == 1 ? static_cast<size_t>((h.map_entry_bits + 7) / 8) : 0;
+    const size_t map_bytes = h.map_type == 1 ? map_entry_bytes * h.map_length : 0;
+
+    int src_bits = h.pixel_bits;
+    int channels;
+    if (kind == 1) {
+        channels = channels_of_bits(h.map_entry_bits);
+    } else if (kind == 2) {
+        if (!colour_bits_ok(src_bits))
+            return false;
+        channels = channels_of_bits(src_bits);
+    } else {
+        if (src_bits != 8)
+            return false;
+        channels = 1;
+    }
+    const size_t pixel_bytes = static_cast<size_t>((src_bits + 7) / 8);
+
+    size_t pos = HEADER_SIZE + h.id_length;
+    if (pos > size || map_bytes > size - pos)
+        return false;
+    const unsigned char* map = data + pos;
+    pos += map_bytes;
+
+    const size_t count = static_cast<size_t>(h.width) * h.height;
+    // Refuse before allocating: a run packet covers at most 128 pixels with one pixel's bytes.
+    const size_t least = rle ? (count + 127) / 128 * (1 + pixel_bytes) : count * pixel_bytes;
+    if (least > size - pos)
+        return false;
+
+    // Rows land bottom-up and left to right, whatever the file's order bits say.
+    const bool top_down = (h.descriptor & 0x20) != 0;
+    const bool right_to_left = (h.descriptor & 0x10) != 0;
+    std::vector<unsigned char> pixels(count * channels);
+    auto emit = [&](const unsigned char* src, size_t index) {
+        size_t fy = index / h.width, fx = index % h.width;
+        size_t y = top_down ? h.height - 1 - fy : fy;
+        size_t x = right_to_left ? h.width - 1 - fx : fx;
+        unsigned char* dst = &pixels[(y * h.width + x) * channels];
+        if (kind == 3) {
+            dst[0] = src[0];
+            return true;
+        }
+        if (kind == 2) {
+            expand_colour(src, src_bits, dst);
+            return true;
+        }
+        int entry = src[0] - h.map_first;
+        if (entry < 0 || entry >= h.map_length)
+            return false;
+        expand_colour(map + entry * map_entry_bytes, h.map_entry_bits, dst);
+        return true;
+    };
+
+    if (!rle) {
+        for (size_t i = 0; i < count; ++i)
+            if (!emit(data + pos + i * pixel_bytes, i))
+                return false;
+    } else {
+        size_t i = 0;
+        while (i < count) {
+            if (pos >= size)
+                return false;
+            const int packet = data[pos++];
+            const size_t run = static_cast<size_t>(packet & 0x7F) + 1;
+            if (run > count - i)
+                return false;
+            if (packet & 0x80) {
+                if (pixel_bytes > size - pos)
+                    return false;
+                for (size_t k = 0; k < run; ++k)
+                    if (!emit(data + pos, i + k))
+                        return false;
+                pos += pixel_bytes;
+            } else {
+                if (run * pixel_bytes > size - pos)
+                    return false;
+                for (size_t k = 0; k < run; ++k)
+                    if (!emit(data + pos + k * pixel_bytes, i + k))
+                        return false;
+                pos += run * pixel_bytes;
+            }
+            i += run;
+        }
+    }
+
+    out.width = h.width;
+    out.height = h.height;
+    out.channels = channels;
+    out.pixels = std::move(pixels);
+    return true;
+}
+
+bool read_picture_file(const std::string& path, picture& out) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || ec)
+        return false;
+    const auto length = std::filesystem::file_size(path, ec);
+    if (ec || length < HEADER_SIZE || length > MAX_FILE_SIZE)
+        return false;
+
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    std::vector<unsigned char> bytes(static_cast<size_t>(length));
+    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    if (got != bytes.size())
+        return false;
+    return decode_tga(bytes.data(), bytes.size(), out);
+}
