@@ -1,2 +1,43 @@
-// Entry point; replaced by the main loop.
-int main() { return 0; }
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+#include "game/global.h"
+#include "game/input.h"
+#include "game/logic.h"
+#include "game/main_loop.h"
+#include "game/render_hud.h"
+#include "game/render_world.h"
+#include "game/startup.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "platform/glfw2.h"
+
+namespace {
+
+void frame() {
+    draw_frame(world_render, gui_render, global::camera);
+}
+
+bool window_open() {
+    return glfw2::get_window_param(glfw2::OPENED) != 0;
+}
+
+}  // namespace
+
+int main() {
+    init_gfx();
+    if (init() != 0)
+        return -1;
+
+    std::srand(static_cast<unsigned>(static_cast<int>(glfw2::get_time())));
+    glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+    glfw2::set_time(0.0);
+    glfw2::set_key_callback(keyboard_callback);
+    glfw2::set_mouse_button_callback(mouse_callback);
+    glfw2::set_char_callback(character_callback);
+    glMatrixMode(GL_MODELVIEW);
+
+    run_main_loop({program_logic, frame, window_open, &global::LPS, &global::fps});
+    return 0;
+}
