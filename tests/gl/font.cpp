@@ -156,12 +156,14 @@ TEST_F(Font, NumbersStartWithTheCodeZeroCell) {
               (std::vector<cell>{cell_of(0), cell_of('1'), cell_of('2'), cell_of('3'), cell_of('4')}));
     EXPECT_EQ(cell_at(96 + 32 + 16, 58), NOTHING);
 
-    // Right-aligned, the last digit ends at x + 8 whatever the leading cell.
+    // Right-aligned, the last digit's glyph ends at x + 8 (its quad at x + 12) whatever the leading cell.
     gl_window::begin_pixel_frame();
     glBindTexture(GL_TEXTURE_2D, cell_sheet());
     write(100, 50, 1234, 16, 16, RIGHT);
-    EXPECT_EQ(cell_at(107, 58), cell_of('4'));
-    EXPECT_EQ(cell_at(108, 58), NOTHING);
+    EXPECT_EQ(cell_at(111, 58), cell_of('4'));
+    EXPECT_EQ(cell_at(112, 58), NOTHING);
+    EXPECT_EQ(cell_at(64, 58), cell_of(0));
+    EXPECT_EQ(cell_at(63, 58), NOTHING);
 }
 
 TEST_F(Font, NegativeNumbersCarryAMinusSignBeforeTheirDigits) {

@@ -9,6 +9,7 @@
 
 #include "gl_window.h"
 #include "graphics/draw.h"
+#include "graphics/graphical.h"
 #include "interface/interface_elem.h"
 
 namespace {
