@@ -1,0 +1,217 @@
+// A long game: the real start-up, then a million logic steps of the computer against random play,
+// with key presses and releases, clicks on whatever menu is shown (the X pointer really moves there),
+// restarts, pauses, option changes and the odd frame drawn. It passes when nothing crashes and the
+// sanitizers stay quiet; it prints the peak particle count and the time taken.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "game/global.h"
+#include "game/input.h"
+#include "game/logic.h"
+#include "game/render_hud.h"
+#include "game/render_world.h"
+#include "game/startup.h"
+#include "gl_window.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "graphics/graphics.h"
+#include "platform/glfw2.h"
+#include "x_pointer.h"
+
+namespace {
+
+// Start-up plays the splash against the clock; a clock that races makes it end at once.
+double racing_now = 0;
+double racing_clock() {
+    racing_now += 0.05;
+    return racing_now;
+}
+
+// The menu that a click acts on, by the same rule the mouse callback uses.
+CWindow* shown_menu() {
+    using namespace global;
+    switch (menu_state) {
+        case MAIN:
+            return game_state == HIDDEN ? main_menu : pause_menu;
+        case DIFF:
+            return diff_menu;
+        case INSTRUCTIONS:
+            return howto_menu;
+        case OPTIONS:
+            return options_menu;
+        default:
+            return nullptr;
+    }
+}
+
+// One frame as the main loop draws it, without the swap.
+void draw_frame() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float ratio = static_cast<float>(CDisplay::width()) / static_cast<float>(CDisplay::height());
+    glFrustum(-ratio, ratio, -1.0, 1.0, 1.5, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, CDisplay::width(), CDisplay::height());
+    glPushMatrix();
+    bind_no_texture();
+    glTranslatef(global::camera[0], global::camera[1], global::camera[2]);
+    world_render();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    bind_no_texture();
+    gui_render();
+    glPopMatrix();
+    glFinish();
+}
+
+long soak_steps() {
+    const char* text = std::getenv("ZELVORANT_SOAK_STEPS");
+    long n = text ? std::strtol(text, nullptr, 10) : 0;
+    return n > 0 ? n : 1000000;
+}
+
+TEST(Soak, MillionStepsOfRandomPlay) {
+    if (std::getenv("DISPLAY") == nullptr)
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+
+    // A run folder of our own: the pictures, and room for the "conf" that Save writes.
+    const std::string run = scratch_dir("soak_run");
+    std::filesystem::create_directory_symlink(std::string(ZELVORANT_RUN_DIR) + "/gfx", run + "/gfx");
+    ASSERT_EQ(chdir(run.c_str()), 0);
+
+    glfw2::use_clock(racing_clock);
+    init_gfx();
+    ASSERT_EQ(init(), 0);
+    glfw2::use_clock(nullptr);
+    glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+    glMatrixMode(GL_MODELVIEW);
+
+    ASSERT_TRUE(x_pointer::open());
+    // The pointer reaches the menus: the title screen's first button must be found under it.
+    {
+        CWindow* menu = global::main_menu;
+        ASSERT_NE(menu, nullptr);
+        CButton* b = menu->buttons.at(0);
+        x_pointer::move_to(menu->x + b->x + b->w / 2, menu->y + b->y + b->h / 2);
+        ASSERT_EQ(menu->check(), 0);
+    }
+
+    srand(20261208);
+    std::mt19937 player(7);
+    auto chance = [&](double p) { return std::uniform_real_distribution<double>(0, 1)(player) < p; };
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(player); };
+
+    std::vector<int> held;  // keys the random player holds down
+    auto press = [&](int key) {
+        keyboard_callback(key, glfw2::PRESS);
+        held.push_back(key);
+    };
+    auto release_one = [&]() {
+        if (held.empty())
+            return;
+        const int i = pick(static_cast<int>(held.size()));
+        const int key = held[i];
+        held.erase(held.begin() + i);
+        keyboard_callback(key, glfw2::RELEASE);
+    };
+    auto tap = [&](int key) {
+        keyboard_callback(key, glfw2::PRESS);
+        keyboard_callback(key, glfw2::RELEASE);
+    };
+    auto click_menu = [&](CWindow* menu) {
+        const int n = static_cast<int>(menu->buttons.size());
+        int i = pick(n);
+        // Quit ends the program; the run goes on as if it had been started again (below).
+        if (menu == global::main_menu && i == 4 && !chance(0.05))
+            i = pick(4);
+        const CButton* b = menu->buttons[i];
+        x_pointer::move_to(menu->x + b->x + b->w / 2, menu->y + b->y + b->h / 2);
+        mouse_callback(glfw2::MOUSE_BUTTON_LEFT, glfw2::PRESS);
+        mouse_callback(glfw2::MOUSE_BUTTON_LEFT, glfw2::RELEASE);
+    };
+
+    const long steps = soak_steps();
+    size_t peak = 0;
+    long quits = 0, matches_ended = 0, clicks = 0, key_events = 0;
+    int last_state = global::game_state;
+    const auto start = std::chrono::steady_clock::now();
+    for (long step = 0; step < steps; ++step) {
+        using namespace global;
+        const COptions& o = options;
+        if (game_state == ON && menu_state == NONE) {
+            if (chance(0.02)) {
+                ++key_events;
+                if (!held.empty() && chance(0.5)) {
+                    release_one();
+                } else {
+                    std::vector<int> keys = {o.blue_cw, o.blue_ccw, o.blue_primary, o.blue_secondary};
+                    if (players == MULTI)
+                        keys.insert(keys.end(), {o.red_cw, o.red_ccw, o.red_primary, o.red_secondary});
+                    press(keys[pick(static_cast<int>(keys.size()))]);
+                }
+            }
+            if (chance(0.0001))
+                tap(glfw2::KEY_ESC);
+            if (chance(0.0002))
+                tap(pick(420) - 1);  // any code at all, named or not
+        } else if (chance(0.004)) {
+            CWindow* menu = shown_menu();
+            if (menu && chance(0.8)) {
+                click_menu(menu);
+                ++clicks;
+            } else {
+                ++key_events;
+                const int keys[] = {glfw2::KEY_ESC, glfw2::KEY_ENTER, glfw2::KEY_ENTER, o.blue_primary, 'Q'};
+                tap(keys[pick(5)]);
+            }
+        }
+        if (chance(0.001))
+            mouse_callback(pick(3), pick(2));  // stray clicks wherever the pointer is
+
+        if (program_logic()) {
+            ++quits;
+            game_state = HIDDEN;
+            menu_state = MAIN;
+            restart();
+        }
+        if (game_state == ENDED && last_state != ENDED)
+            ++matches_ended;
+        last_state = game_state;
+        peak = std::max(peak, particles.size());
+        if (step % 2000 == 0)
+            draw_frame();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf(
+        "soak: %ld steps in %.1f s; peak %zu particles; %ld matches ended, %ld quits, "
+        "%ld clicks, %ld key events\n",
+        steps, seconds, peak, matches_ended, quits, clicks, key_events);
+
+    // The world is still whole: both stations and the fixed bodies are in the list.
+    int stations_found = 0;
+    for (CParticle* p : particles)
+        if (p == global::station1->particle || p == global::station2->particle)
+            ++stations_found;
+    EXPECT_EQ(stations_found, 2);
+    EXPECT_GT(clicks, steps / 2000);  // the menus really were used
+    EXPECT_GT(matches_ended, 0);
+}
+
+}  // namespace
