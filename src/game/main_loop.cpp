@@ -9,16 +9,20 @@
 bool loop_turn(loop_state& state, const loop_hooks& hooks) {
     state.seconds = glfw2::get_time();
     const double step = 1.0 / *hooks.lps;
-    const int whole = static_cast<int>(state.seconds / step);
+    // A clock read backwards or absurdly far ahead runs no step / a bounded burst instead of overflowing.
+    const double due = state.seconds / step;
+    const int whole = due > 0 ? static_cast<int>(due < 1e9 ? due : 1e9) : 0;
     // The clock keeps only the part of a step this turn leaves, so no time is lost or counted twice.
     glfw2::set_time(state.seconds - whole * step);
 
-    while (state.seconds >= 1.0 / *hooks.lps) {
+    // Exactly the steps the clock was charged for: subtracting the step length again and again would
+    // drift below a whole step by rounding and drop one, losing that time for good.
+    for (int i = 0; i < whole; ++i) {
         if (hooks.logic()) {
             state.running = 0;
             break;
         }
-        state.seconds -= 1.0 / *hooks.lps;
+        state.seconds -= step;
         ++state.tick_counter;
     }
 

@@ -1,0 +1,157 @@
+#include "game/main_loop.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/glfw2.h"
+
+namespace {
+
+// A fake clock and fake hooks that record what a turn did.
+double fake_now = 0.0;
+int steps = 0;
+int stop_on_step = 0;  // 0: never
+int frames = 0;
+int steps_before_frame = -1;
+bool open = true;
+float lps = 100.0f;
+int fps = -1;
+
+double clock_now() {
+    return fake_now;
+}
+bool logic() {
+    return ++steps == stop_on_step;
+}
+void frame() {
+    ++frames;
+    steps_before_frame = steps;
+}
+bool window_open() {
+    return open;
+}
+
+class MainLoop : public testing::Test {
+  protected:
+    void SetUp() override {
+        fake_now = 0.0;
+        steps = 0;
+        stop_on_step = 0;
+        frames = 0;
+        steps_before_frame = -1;
+        open = true;
+        fps = -1;
+        glfw2::use_clock(clock_now);
+        glfw2::set_time(0.0);
+    }
+    void TearDown() override { glfw2::use_clock(nullptr); }
+    // Lets real time pass on the fake clock.
+    void pass(double seconds) { fake_now += seconds; }
+
+    loop_hooks hooks{logic, frame, window_open, &lps, &fps};
+    loop_state state;
+};
+
+TEST_F(MainLoop, ShortTurnRunsNoStepDrawsAndKeepsTheReading) {
+    pass(0.004);
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 0);
+    EXPECT_EQ(frames, 1);
+    EXPECT_NEAR(glfw2::get_time(), 0.004, 1e-9);
+    // The kept 4 ms and 7 ms more make one step with 1 ms left over.
+    pass(0.007);
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 1);
+    EXPECT_EQ(frames, 2);
+    EXPECT_NEAR(glfw2::get_time(), 0.001, 1e-9);
+}
+
+TEST_F(MainLoop, StallIsCaughtUpBeforeTheFrame) {
+    pass(0.25);
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 25);
+    EXPECT_EQ(steps_before_frame, 25);
+    EXPECT_EQ(frames, 1);
+    EXPECT_NEAR(glfw2::get_time(), 0.0, 1e-6);
+}
+
+TEST_F(MainLoop, TimeIsNeitherLostNorCountedTwiceOverManyTurns) {
+    // 1000 turns of 3.7 ms each: 3.7 s of real time, all of it either stepped or still on the clock.
+    for (int i = 0; i < 1000; ++i) {
+        pass(0.0037);
+        loop_turn(state, hooks);
+    }
+    EXPECT_GE(steps, 369);
+    EXPECT_NEAR(steps * 0.01 + glfw2::get_time(), 3.7, 1e-6);
+    EXPECT_LT(glfw2::get_time(), 0.01 + 1e-9);
+}
+
+TEST_F(MainLoop, QuitOnTheThirdOfFivePendingStepsStillDrawsTheFrame) {
+    stop_on_step = 3;
+    pass(0.0500001);
+    EXPECT_FALSE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(state.running, 0);
+}
+
+TEST_F(MainLoop, ClosedWindowEndsTheLoopAfterTheFrame) {
+    pass(0.0200001);
+    open = false;
+    EXPECT_FALSE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(frames, 1);
+}
+
+TEST_F(MainLoop, FpsCountsTheFramesOfTheLastSecondOfSteps) {
+    // One second: a first turn with no time gone, then 99 steps over 59 turns, 60 frames in all;
+    // the turn that runs the 100th step writes the count before drawing its own frame.
+    loop_turn(state, hooks);
+    for (int i = 0; i < 59; ++i) {
+        // A hair over whole steps, so rounding cannot move a step into the next turn.
+        pass(i < 39 ? 0.0100001 : 0.0300001);
+        loop_turn(state, hooks);
+    }
+    EXPECT_EQ(steps, 99);
+    EXPECT_EQ(frames, 60);
+    EXPECT_EQ(fps, -1);
+    pass(0.0100001);
+    loop_turn(state, hooks);
+    EXPECT_EQ(steps, 100);
+    EXPECT_EQ(fps, 60);
+    EXPECT_EQ(state.tick_counter, 0);
+    // That turn's own frame counts towards the next second.
+    EXPECT_EQ(state.fps_counter, 1);
+}
+
+TEST_F(MainLoop, StepsBeyondOneSecondInTheSameTurnAreDropped) {
+    pass(1.5000001);
+    loop_turn(state, hooks);
+    EXPECT_EQ(steps, 150);
+    EXPECT_EQ(fps, 0);
+    EXPECT_EQ(state.tick_counter, 0);
+}
+
+TEST_F(MainLoop, ClockSetBackwardsRunsNoStep) {
+    glfw2::set_time(-0.5);
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 0);
+    EXPECT_EQ(frames, 1);
+    pass(0.5100001);
+    loop_turn(state, hooks);
+    EXPECT_EQ(steps, 1);
+}
+
+TEST_F(MainLoop, RunMainLoopEndsWhenLogicAsks) {
+    stop_on_step = 7;
+    // The first turn sees no time; each later one sees 10 ms more and runs one step.
+    static double* now = &fake_now;
+    hooks.frame = [] {
+        ++frames;
+        *now += 0.0100001;
+    };
+    run_main_loop(hooks);
+    EXPECT_EQ(steps, 7);
+    EXPECT_EQ(frames, 8);
+}
+
+}  // namespace
