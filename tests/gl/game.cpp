@@ -1,0 +1,789 @@
+// The game as start-up leaves it, in a real window: start-up itself, the screens the input callbacks
+// move between, the how-to-play scene and the HUD pass. Start-up runs once, in a scratch folder whose
+// gfx/ holds flat-coloured pictures written here, so pixels say exactly which layer is on top.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/global.h"
+#include "game/input.h"
+#include "game/presentation.h"
+#include "game/render_hud.h"
+#include "game/startup.h"
+#include "gl_window.h"
+#include "graphics/graphics.h"
+#include "platform/glfw2.h"
+#include "tga_writer.h"
+
+using namespace global;
+
+namespace {
+
+double fake_seconds = 0;
+// Half a second per reading: the splash runs its three phases in a handful of frames.
+double fast_clock() {
+    fake_seconds += 0.5;
+    return fake_seconds;
+}
+
+struct picture_spec {
+    const char* file;
+    std::array<uint8_t, 4> rgba;
+};
+
+// Flat pictures. The HUD overlays are transparent so that the boxes and text under them show; the font
+// is solid, so every glyph is a filled quad in the text colour.
+const picture_spec pictures[] = {
+    {"splash.tga", {255, 255, 0, 255}},
+    {"starfield.tga", {0, 0, 80, 255}},
+    {"clouds.tga", {0, 0, 0, 0}},
+    {"star.tga", {255, 255, 255, 255}},
+    {"planet1.tga", {0, 0, 255, 255}},
+    {"planet2.tga", {255, 128, 0, 255}},
+    {"stacja niebieska.tga", {0, 255, 255, 255}},
+    {"stacja czerwona.tga", {255, 0, 0, 255}},
+    {"shadow.tga", {0, 0, 0, 128}},
+    {"crossana.tga", {255, 255, 255, 255}},
+    {"crossb.tga", {255, 255, 255, 255}},
+    {"circlea.tga", {255, 255, 255, 255}},
+    {"particle.tga", {255, 255, 255, 255}},
+    {"missile.tga", {255, 255, 255, 255}},
+    {"explode.tga", {255, 200, 0, 255}},
+    {"font.tga", {255, 255, 255, 255}},
+    {"hud_prawy.tga", {0, 0, 0, 0}},
+    {"pierwszy.tga", {255, 0, 255, 255}},
+    {"drugi.tga", {255, 255, 255, 255}},
+    {"trzeci.tga", {0, 0, 0, 0}},
+    {"noiseb3.tga", {0, 0, 0, 0}},
+    {"logo.tga", {0, 0, 0, 0}},
+};
+
+int startup_result = -2;
+std::string startup_output;
+bool have_display = false;
+int window_origin_x = 0;
+int window_origin_y = 0;
+
+class StartedGame : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr)
+            return;
+        have_display = true;
+        const std::string dir = scratch_dir("game");
+        const std::string gfx = dir + "/gfx";
+        std::system(("mkdir -p '" + gfx + "'").c_str());
+        for (const picture_spec& p : pictures) {
+            rgba_image image(8, 8);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    for (int c = 0; c < 4; ++c)
+                        image.at(x, y)[c] = p.rgba[c];
+            write_file(gfx + "/" + p.file, encode_tga(image));
+        }
+        if (chdir(dir.c_str()) != 0)
+            return;
+        glfw2::use_clock(fast_clock);
+        ::testing::internal::CaptureStdout();
+        init_gfx();
+        startup_result = init();
+        startup_output = ::testing::internal::GetCapturedStdout();
+        glfw2::use_clock(nullptr);
+        // Where the window sits on the screen, to point at buttons with the real pointer.
+        if (std::system("xdotool mousemove 600 500") == 0) {
+            int mx = 0, my = 0;
+            glfw2::poll_events();
+            glfw2::get_mouse_pos(&mx, &my);
+            window_origin_x = 600 - mx;
+            window_origin_y = 500 - my;
+        }
+    }
+};
+
+const ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new StartedGame);
+
+#define REQUIRE_GAME()                                                         \
+    do {                                                                       \
+        if (!have_display)                                                     \
+            GTEST_SKIP() << "no display";                                      \
+        ASSERT_EQ(startup_result, 0) << "start-up failed: " << startup_output; \
+    } while (0)
+
+// Moves the real pointer over a button and clicks the left button through the callback.
+void click(CWindow* window, int index) {
+    CButton* b = window->buttons.at(index);
+    const int x = static_cast<int>(window->x + b->x + b->w / 2);
+    const int y = CDisplay::height() - static_cast<int>(window->y + b->y + b->h / 2);
+    const std::string command = "xdotool mousemove " + std::to_string(window_origin_x + x) + " " +
+                                std::to_string(window_origin_y + y);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(window->check(), index) << "pointer not over button " << index;
+    mouse_callback(glfw2::MOUSE_BUTTON_LEFT, glfw2::PRESS);
+}
+
+void press(int key) {
+    keyboard_callback(key, glfw2::PRESS);
+}
+void release(int key) {
+    keyboard_callback(key, glfw2::RELEASE);
+}
+
+void screen(int game, int menu) {
+    game_state = game;
+    menu_state = menu;
+}
+
+// A clean board and the default options, as after a fresh start.
+void fresh(int game, int menu, int who = MULTI) {
+    options.restore();
+    options.to_menu(options_menu);
+    if (CActive::read() != nullptr)
+        CActive::read()->active = false;
+    CActive::write(nullptr);
+    restart();
+    players = who;
+    difficulty = MEDIUM;
+    screen(game, menu);
+}
+
+int count_type(int type) {
+    int n = 0;
+    for (CParticle* p : particles)
+        n += p->type == type;
+    return n;
+}
+
+CParticle* last_of(int type) {
+    CParticle* found = nullptr;
+    for (CParticle* p : particles)
+        if (p->type == type)
+            found = p;
+    return found;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// --- start-up -------------------------------------------------------------------------------------
+
+TEST(Startup, PrintsExactlyTheTwoProgressLines) {
+    REQUIRE_GAME();
+    EXPECT_EQ(startup_output, "Setting up display...\tDONE\nLoading textures...\tDONE\n");
+}
+
+TEST(Startup, OpensTheDefaultWindowWithoutConf) {
+    REQUIRE_GAME();
+    EXPECT_EQ(CDisplay::width(), 1024);
+    EXPECT_EQ(CDisplay::height(), 600);
+    int w = 0, h = 0;
+    glfw2::get_window_size(&w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 600);
+    EXPECT_EQ(options.blue_primary, 'D');
+    EXPECT_EQ(options_menu->buttons.at(12)->title, "Fullscreen OFF");
+    EXPECT_EQ(options_menu->buttons.at(0)->title, "A");
+}
+
+TEST(Startup, EveryWorldBodyHasItsPictureInOrder) {
+    REQUIRE_GAME();
+    restart();
+    ASSERT_EQ(particles.size(), 9u);
+    const std::vector<CParticle*> expected = {&background,       &clouds,  &star,    &shadow_1,
+                                              &shadow_2,         &planet1, &planet2, station1->particle,
+                                              station2->particle};
+    const std::vector<const char*> names = {"background", "clouds",   "star",      "shadow",   "shadow",
+                                            "planet_1",   "planet_2", "station_1", "station_2"};
+    const std::vector<int> types = {BACK, BACK, BACK, SHADOW, SHADOW, DEFAULT, DEFAULT, DEFAULT, DEFAULT};
+    int i = 0;
+    for (CParticle* p : particles) {
+        EXPECT_EQ(p, expected[i]) << "entry " << i;
+        EXPECT_EQ(static_cast<unsigned>(p->gfx.texture), textures.at(names[i])) << names[i];
+        EXPECT_EQ(p->type, types[i]) << names[i];
+        EXPECT_EQ(p->gfx.blend, ALPHA);
+        EXPECT_FLOAT_EQ(p->gfx.colour[3], 1.0f);
+        ++i;
+    }
+    EXPECT_FLOAT_EQ(station1->particle->ang_vel, 0.0022f);
+    EXPECT_FLOAT_EQ(station2->particle->ang_vel, 0.0022f);
+    EXPECT_EQ(textures.size(), 22u);
+}
+
+TEST(Startup, EveryImageHasItsPicture) {
+    REQUIRE_GAME();
+    const std::vector<std::pair<CInterfaceElem*, const char*>> images = {
+        {&noise, "noise"},           {&hud_right, "hud_right"},
+        {&left_one, "left_one"},     {&left_two, "left_two"},
+        {&left_three, "left_three"}, {&menu_planet1, "planet_2"},
+        {&menu_planet2, "planet_2"}, {&logo, "logo"}};
+    for (const auto& [image, name] : images) {
+        EXPECT_EQ(static_cast<unsigned>(image->texture), textures.at(name)) << name;
+        EXPECT_EQ(image->blend, 0) << name;
+    }
+    EXPECT_EQ(noise.frames_h, 3);
+    EXPECT_EQ(noise.frames_v, 1);
+    EXPECT_EQ(noise.anim_speed, 25);
+    EXPECT_NE(pause_menu, nullptr);
+    EXPECT_NE(diff_menu, nullptr);
+    EXPECT_NE(main_menu, nullptr);
+    EXPECT_NE(options_menu, nullptr);
+    EXPECT_NE(howto_menu, nullptr);
+}
+
+// --- menus and keys -------------------------------------------------------------------------------
+
+TEST(TitleScreen, MultiplayerStartsAMatchOnACleanBoard) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN, SINGLE);
+    station1->shoot_rocket(-1);
+    counter = 123;
+    click(main_menu, 1);
+    EXPECT_EQ(game_state, ON);
+    EXPECT_EQ(menu_state, NONE);
+    EXPECT_EQ(players, MULTI);
+    EXPECT_EQ(count_type(ROCKET), 0);
+    EXPECT_EQ(counter, 0);
+    EXPECT_EQ(station1->rockets, 10);
+}
+
+TEST(TitleScreen, SingleplayerGoesThroughTheDifficultyChoice) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN, MULTI);
+    click(main_menu, 0);
+    EXPECT_EQ(game_state, PAUSED);
+    EXPECT_EQ(menu_state, DIFF);
+    EXPECT_EQ(players, SINGLE);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(menu_state, MAIN);
+
+    const int levels[] = {EASY, MEDIUM, HARD};
+    for (int i = 0; i < 3; ++i) {
+        screen(HIDDEN, MAIN);
+        click(main_menu, 0);
+        click(diff_menu, i);
+        EXPECT_EQ(difficulty, levels[i]);
+        EXPECT_EQ(game_state, ON);
+        EXPECT_EQ(menu_state, NONE);
+    }
+}
+
+TEST(TitleScreen, KeysDoNothingAndQuitCloses) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    for (int key : {glfw2::KEY_ESC, glfw2::KEY_ENTER, static_cast<int>('D'), static_cast<int>('F')}) {
+        press(key);
+        release(key);
+        EXPECT_EQ(game_state, HIDDEN);
+        EXPECT_EQ(menu_state, MAIN);
+    }
+    EXPECT_EQ(particles.size(), 9u);
+    click(main_menu, 4);
+    EXPECT_EQ(game_state, CLOSING);
+}
+
+TEST(HowToPlay, ShowsTheSceneAndMainMenuClearsIt) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    click(main_menu, 3);
+    EXPECT_EQ(menu_state, INSTRUCTIONS);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(particles.size(), 363u);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(menu_state, INSTRUCTIONS);
+    click(howto_menu, 0);
+    EXPECT_EQ(menu_state, MAIN);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(particles.size(), 9u);
+    EXPECT_FLOAT_EQ(camera[2], -20.0f);
+}
+
+TEST(Playing, HoldingAndReleasingPrimaryFiresOneMissileAtTheCharge) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    press('D');
+    EXPECT_TRUE(station1->loading);
+    for (int i = 0; i < 50; ++i)
+        station1->update();
+    release('D');
+    ASSERT_EQ(count_type(ROCKET), 1);
+    EXPECT_NEAR(last_of(ROCKET)->vel.len(), 2.0f / 40, 1e-3);
+    EXPECT_FALSE(station1->loading);
+    EXPECT_EQ(station1->loaded, 0);
+    EXPECT_EQ(station1->rockets, 9);
+
+    // Held to full charge it fires by itself; the release then fires nothing.
+    press('D');
+    for (int i = 0; i < 200; ++i)
+        station1->update();
+    release('D');
+    EXPECT_EQ(count_type(ROCKET), 2);
+}
+
+TEST(Playing, EmptyStocksFireNothing) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    station1->rockets = 0;
+    station1->flares = 0;
+    press('D');
+    EXPECT_FALSE(station1->loading);
+    press('F');
+    release('D');
+    release('F');
+    EXPECT_EQ(count_type(ROCKET) + count_type(FLARE), 0);
+    station1->flares = 1;
+    press('F');
+    EXPECT_EQ(count_type(FLARE), 1);
+    EXPECT_EQ(station1->flares, 0);
+}
+
+TEST(Playing, TurnKeysSetAndClearTheFlags) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    press('A');
+    press('Q');
+    EXPECT_TRUE(station1->cw);
+    EXPECT_TRUE(station1->ccw);
+    release('A');
+    release('Q');
+    EXPECT_FALSE(station1->cw);
+    EXPECT_FALSE(station1->ccw);
+}
+
+TEST(Playing, RedKeysWorkOnlyInTwoPlayerMode) {
+    REQUIRE_GAME();
+    fresh(ON, NONE, SINGLE);
+    press(options.red_cw);
+    press(options.red_primary);
+    press(options.red_secondary);
+    EXPECT_FALSE(station2->cw);
+    EXPECT_FALSE(station2->loading);
+    EXPECT_EQ(station2->flares, 5);
+
+    fresh(ON, NONE, MULTI);
+    press(options.red_cw);
+    press(options.red_ccw);
+    press(options.red_primary);
+    press(options.red_secondary);
+    EXPECT_TRUE(station2->cw);
+    EXPECT_TRUE(station2->ccw);
+    EXPECT_TRUE(station2->loading);
+    EXPECT_EQ(station2->flares, 4);
+    release(options.red_primary);
+    EXPECT_EQ(count_type(ROCKET), 1);
+
+    // One key bound to every red action releases all of them.
+    options.red_cw = options.red_ccw = options.red_primary = 'K';
+    station2->cw = station2->ccw = station2->loading = true;
+    release('K');
+    EXPECT_FALSE(station2->cw);
+    EXPECT_FALSE(station2->ccw);
+    EXPECT_FALSE(station2->loading);
+}
+
+TEST(Playing, UnboundControlsNeverFire) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    options.blue_primary = -1;
+    press(-1);
+    EXPECT_FALSE(station1->loading);
+}
+
+TEST(PauseMenu, EscapePausesAndResumeOrEscapeReturns) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    press('A');  // held through the pause
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, PAUSED);
+    EXPECT_EQ(menu_state, MAIN);
+    release('A');  // releases count only while the match runs
+    click(pause_menu, 0);
+    EXPECT_EQ(game_state, ON);
+    EXPECT_EQ(menu_state, NONE);
+    EXPECT_TRUE(station1->cw);
+
+    press(glfw2::KEY_ESC);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, ON);
+    EXPECT_EQ(menu_state, NONE);
+}
+
+TEST(PauseMenu, NewGameAndMainMenu) {
+    REQUIRE_GAME();
+    fresh(PAUSED, MAIN, SINGLE);
+    station1->shields = 30;
+    click(pause_menu, 1);
+    EXPECT_EQ(station1->shields, 100);
+    EXPECT_EQ(game_state, PAUSED);
+    EXPECT_EQ(menu_state, DIFF);
+
+    fresh(PAUSED, MAIN, MULTI);
+    click(pause_menu, 1);
+    EXPECT_EQ(game_state, ON);
+    EXPECT_EQ(menu_state, NONE);
+
+    screen(PAUSED, MAIN);
+    station1->shoot_rocket(-1);
+    click(pause_menu, 3);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(menu_state, MAIN);
+    EXPECT_EQ(count_type(ROCKET), 0);
+
+    screen(PAUSED, MAIN);
+    click(pause_menu, 2);
+    EXPECT_EQ(game_state, PAUSED);
+    EXPECT_EQ(menu_state, OPTIONS);
+}
+
+TEST(MatchOver, EnterRestartsAndEscapeTogglesTheMenu) {
+    REQUIRE_GAME();
+    fresh(ENDED, NONE, SINGLE);
+    difficulty = HARD;
+    station2->shields = 0;
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, ENDED);
+    EXPECT_EQ(menu_state, MAIN);
+    press(glfw2::KEY_ENTER);  // not while a menu is open
+    EXPECT_EQ(menu_state, MAIN);
+    EXPECT_EQ(station2->shields, 0);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, ENDED);
+    EXPECT_EQ(menu_state, NONE);
+    press(glfw2::KEY_ENTER);
+    EXPECT_EQ(game_state, ON);
+    EXPECT_EQ(station2->shields, 100);
+    EXPECT_EQ(players, SINGLE);
+    EXPECT_EQ(difficulty, HARD);
+
+    press(glfw2::KEY_ENTER);  // ignored while playing
+    EXPECT_EQ(game_state, ON);
+}
+
+TEST(Options, ClickingAKeyButtonCapturesTheNextKey) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, OPTIONS);
+    click(options_menu, 0);
+    EXPECT_EQ(CActive::read(), options_menu->buttons[0]);
+    EXPECT_TRUE(options_menu->buttons[0]->active);
+    click(options_menu, 5);  // the waiting mark moves
+    EXPECT_FALSE(options_menu->buttons[0]->active);
+    EXPECT_TRUE(options_menu->buttons[5]->active);
+    press('Z');
+    EXPECT_EQ(options_menu->buttons[5]->title, "Z");
+    EXPECT_FALSE(options_menu->buttons[5]->active);
+    EXPECT_EQ(CActive::read(), nullptr);
+    EXPECT_EQ(options_menu->buttons[0]->title, "A");
+    EXPECT_EQ(menu_state, OPTIONS);
+}
+
+TEST(Options, ResolutionArrowsCycleTheList) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, OPTIONS);
+    click(options_menu, 11);
+    EXPECT_EQ(options.width, 1024);
+    EXPECT_EQ(options.height, 768);
+    options.width = 1440;
+    options.height = 900;
+    click(options_menu, 11);
+    EXPECT_EQ(options.width, 800);
+    EXPECT_EQ(options.height, 600);
+    click(options_menu, 10);
+    EXPECT_EQ(options.width, 1440);
+    EXPECT_EQ(options.height, 900);
+    options.width = 1920;
+    options.height = 1080;
+    click(options_menu, 10);
+    click(options_menu, 11);
+    EXPECT_EQ(options.width, 1920);
+    EXPECT_EQ(options.height, 1080);
+}
+
+TEST(Options, SaveWritesTheTenLinesAndReturnsToTheMenuItCameFrom) {
+    REQUIRE_GAME();
+    std::remove("conf");
+    fresh(PAUSED, OPTIONS);
+    click(options_menu, 2);
+    press('J');
+    click(options_menu, 11);
+    click(options_menu, 12);
+    EXPECT_EQ(options_menu->buttons[12]->title, "Fullscreen ON");
+    click(options_menu, 8);
+    EXPECT_EQ(game_state, PAUSED);
+    EXPECT_EQ(menu_state, MAIN);
+    EXPECT_EQ(options.blue_primary, 'J');
+    EXPECT_TRUE(options.fullscreen);
+    EXPECT_EQ(read_file("conf"),
+              "65 blue_cw\n81 blue_ccw\n74 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n"
+              "307 red_primary\n308 red_secondary\n1024 768\n1");
+    std::remove("conf");
+}
+
+TEST(Options, CancelAndEscapeReloadTheStoredOptions) {
+    REQUIRE_GAME();
+    std::remove("conf");
+    fresh(HIDDEN, OPTIONS);
+    click(options_menu, 0);
+    press('M');
+    click(options_menu, 11);
+    click(options_menu, 12);
+    click(options_menu, 9);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(menu_state, MAIN);
+    EXPECT_EQ(options_menu->buttons[0]->title, "A");
+    EXPECT_EQ(options_menu->buttons[12]->title, "Fullscreen OFF");
+    EXPECT_EQ(options.width, 1024);
+    EXPECT_EQ(options.height, 600);
+
+    // Escape leaves the options only over a match; from the title it does nothing.
+    screen(HIDDEN, OPTIONS);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(menu_state, OPTIONS);
+
+    // A waiting button first takes the name of Escape, then the reload restores every title.
+    screen(PAUSED, OPTIONS);
+    click(options_menu, 3);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, ON);
+    EXPECT_EQ(menu_state, NONE);
+    EXPECT_EQ(options_menu->buttons[3]->title, "F");
+    EXPECT_EQ(CActive::read(), nullptr);
+}
+
+TEST(Mouse, OtherButtonsAndReleasesChangeNothing) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    click(main_menu, 1);  // points at Multiplayer, starts the match
+    screen(HIDDEN, MAIN);
+    mouse_callback(glfw2::MOUSE_BUTTON_RIGHT, glfw2::PRESS);
+    mouse_callback(glfw2::MOUSE_BUTTON_LEFT, glfw2::RELEASE);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(menu_state, MAIN);
+    character_callback('x', glfw2::PRESS);
+    EXPECT_EQ(game_state, HIDDEN);
+}
+
+// --- how-to-play scene ----------------------------------------------------------------------------
+
+struct body_snapshot {
+    int type;
+    int counter;
+    float x, y, vx, vy, alpha;
+    bool operator==(const body_snapshot& o) const {
+        return type == o.type && counter == o.counter && x == o.x && y == o.y && vx == o.vx && vy == o.vy &&
+               alpha == o.alpha;
+    }
+};
+
+std::vector<body_snapshot> snapshot() {
+    std::vector<body_snapshot> s;
+    for (CParticle* p : particles)
+        s.push_back({p->type, p->counter, p->pos.x, p->pos.y, p->vel.x, p->vel.y, p->gfx.colour[3]});
+    return s;
+}
+
+TEST(Presentation, HoldsExactlyTheScriptedScene) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    presentation();
+    EXPECT_EQ(particles.size(), 363u);
+    EXPECT_EQ(count_type(ROCKET), 2);
+    EXPECT_EQ(count_type(FLARE), 1);
+    EXPECT_EQ(count_type(TRACE), 351);
+    EXPECT_FLOAT_EQ(camera[0], 2);
+    EXPECT_FLOAT_EQ(camera[1], 1);
+    EXPECT_FLOAT_EQ(camera[2], -12);
+    EXPECT_FLOAT_EQ(station1->particle->ang_pos, 2.5f);
+    EXPECT_FLOAT_EQ(station1->loaded, 1.0f);
+    EXPECT_EQ(station1->rockets, 8);
+    EXPECT_EQ(station2->flares, 4);
+
+    int missile_trail = 0, flare_trail = 0, fresh_dots = 0;
+    for (CParticle* p : particles) {
+        if (p->type != TRACE)
+            continue;
+        if (p->gfx.colour[0] == 1.0f) {
+            ++flare_trail;
+            EXPECT_GE(p->counter, 150);
+        } else {
+            ++missile_trail;
+            EXPECT_FLOAT_EQ(p->gfx.colour[1], 0.8f);
+        }
+        if (p->gfx.colour[3] == 1.0f)
+            ++fresh_dots;
+        EXPECT_LE(p->counter, 199);
+    }
+    EXPECT_EQ(missile_trail, 301);
+    EXPECT_EQ(flare_trail, 50);
+    EXPECT_EQ(fresh_dots, 3);  // the dots of the last step have not faded yet
+    for (CParticle* p : particles) {
+        if (p->type == ROCKET || p->type == FLARE) {
+            EXPECT_EQ(p->counter, 20);
+        }
+    }
+}
+
+TEST(Presentation, IsTheSameSceneEveryTime) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    presentation();
+    const std::vector<body_snapshot> first = snapshot();
+    presentation();
+    EXPECT_TRUE(first == snapshot());
+    restart();
+    EXPECT_EQ(particles.size(), 9u);
+}
+
+// --- the HUD pass ---------------------------------------------------------------------------------
+
+std::array<int, 4> hud_pixel(int x, int y) {
+    unsigned char p[4] = {0, 0, 0, 0};
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2], p[3]};
+}
+
+// The HUD pass alone over black, under the projection the main loop sets for it.
+void draw_hud() {
+    const int W = CDisplay::width();
+    const int H = CDisplay::height();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glViewport(0, 0, W, H);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, W, 0, H, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    bind_no_texture();
+    gui_render();
+}
+
+const std::array<int, 4> GREY = {204, 204, 204, 255};
+const std::array<int, 4> BLACK = {0, 0, 0, 255};
+
+#define EXPECT_PIXEL(x, y, colour)                                         \
+    do {                                                                   \
+        const auto seen = hud_pixel(x, y);                                 \
+        EXPECT_TRUE(near_colour(seen, colour, 4))                          \
+            << "at (" << (x) << ", " << (y) << ") saw " << describe(seen); \
+    } while (0)
+
+TEST(Hud, TitleScreenHasNoStatusPanelButTheFrameRate) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    draw_hud();
+    const std::array<int, 4> tint = {15, 8, 0, 255};  // (0.2, 0.1, 0) at 0.3 over black
+    EXPECT_PIXEL(170, 580, tint);                     // where the blue panel would be
+    EXPECT_PIXEL(984, 505, tint);                     // where the red panel would be
+    EXPECT_PIXEL(24, 18, GREY);                       // "FPS:"
+    EXPECT_PIXEL(500, 560, tint);                     // no zoom hint
+}
+
+TEST(Hud, MatchShowsBothPanelsAndTheZoomHint) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    counter = 0;
+    draw_hud();
+    EXPECT_PIXEL(984, 505, (std::array<int, 4>{77, 0, 0, 255}));     // red box behind the noise
+    EXPECT_PIXEL(865, 582, (std::array<int, 4>{0, 204, 0, 255}));    // green "HULL:"
+    EXPECT_PIXEL(170, 580, (std::array<int, 4>{255, 0, 255, 255}));  // left_one
+    // Grey "HULL:" under left_two, which is white at alpha 0.5 at counter 0.
+    EXPECT_PIXEL(40, 552, (std::array<int, 4>{230, 230, 230, 255}));
+    EXPECT_PIXEL(500, 560, GREY);  // zoom hint
+    EXPECT_PIXEL(24, 18, GREY);
+
+    screen(PAUSED, MAIN);
+    draw_hud();
+    EXPECT_PIXEL(500, 560, BLACK);  // the hint only while playing
+    const std::array<int, 4> dimmed = {77, 0, 0, 255};
+    const auto seen = hud_pixel(984, 505);
+    EXPECT_LT(seen[0], dimmed[0] / 2) << "status panel not dimmed: " << describe(seen);
+}
+
+TEST(Hud, LeftTwoPulsesWithTheMatchClock) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    const std::pair<int, float> expected[] = {
+        {0, 0.5f}, {300, 0.5f}, {150, 0.25f}, {450, 0.25f}, {75, 0.375f}};
+    for (const auto& [clock, alpha] : expected) {
+        counter = clock;
+        draw_hud();
+        EXPECT_FLOAT_EQ(left_two.colour[3], alpha) << "counter " << clock;
+        // White left_two over magenta left_one: green follows the alpha.
+        const auto seen = hud_pixel(100, 580);
+        EXPECT_NEAR(seen[1], 255 * alpha, 4) << "counter " << clock;
+        EXPECT_NEAR(seen[0], 255, 4);
+    }
+}
+
+TEST(Hud, MatchOverShowsTheResult) {
+    REQUIRE_GAME();
+    // "DRAW!" covers x 467..557; the winners' lines are much wider, Blue's a few pixels more than Red's.
+    fresh(ENDED, NONE);
+    station1->shields = 0;
+    station2->shields = -10;
+    draw_hud();
+    EXPECT_PIXEL(480, 315, GREY);
+    EXPECT_PIXEL(400, 315, BLACK);
+    EXPECT_PIXEL(400, 285, GREY);  // "Press enter to restart"
+
+    station2->shields = 10;
+    draw_hud();
+    EXPECT_PIXEL(400, 315, GREY);
+    EXPECT_PIXEL(358, 315, BLACK);  // "Red player has won!" starts at 362
+
+    station1->shields = 10;
+    station2->shields = 0;
+    draw_hud();
+    EXPECT_PIXEL(358, 315, GREY);  // "Blue player has won!" starts at 354.5
+
+    station2->shields = 10;
+    draw_hud();
+    EXPECT_PIXEL(480, 315, BLACK);  // nobody lost: no message
+    EXPECT_PIXEL(400, 285, GREY);
+
+    screen(ENDED, NONE);
+    draw_hud();
+    EXPECT_PIXEL(350, 285, GREY);
+    screen(ENDED, MAIN);  // a menu open over the result hides it
+    draw_hud();
+    EXPECT_PIXEL(350, 285, BLACK);
+}
+
+TEST(Hud, OptionsLabelFollowsTheResolution) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, OPTIONS);
+    // With the solid font "1024x600" covers x 172.5..307.5 at y 230..260, "800x600" only 180..300.
+    draw_hud();
+    EXPECT_PIXEL(176, 245, GREY);
+    EXPECT_PIXEL(175, 545, GREY);  // "BLUE" over its column
+    options.width = 800;
+    draw_hud();
+    EXPECT_PIXEL(176, 245, (std::array<int, 4>{15, 8, 0, 255}));
+}
+
+TEST(Hud, HowToPlayShowsItsTexts) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, INSTRUCTIONS);
+    draw_hud();
+    EXPECT_PIXEL(40, 560, GREY);   // first line of the objective at (30, H - 50)
+    EXPECT_PIXEL(40, 150, GREY);   // primary fire text at (30, 140)
+    EXPECT_PIXEL(990, 460, GREY);  // right-aligned flare text ending near W - 25
+}
+
+}  // namespace
