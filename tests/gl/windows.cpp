@@ -89,22 +89,6 @@ TEST_F(Windows, HitTestFollowsAMovedWindow) {
     EXPECT_EQ(at(320, 420), 0);
 }
 
-TEST(Focus, WritingTheFocusLeavesTheFlagsToTheCaller) {
-    CWindow w(0, 0, 10, 10, "");
-    w.add_button(0, 0, 1, 1, "a");
-    w.add_button(0, 0, 1, 1, "b");
-    EXPECT_EQ(CActive::read(), nullptr);
-    EXPECT_FALSE(w.buttons[0]->active);
-    EXPECT_EQ(w.buttons[1]->parent, &w);
-    CActive::write(w.buttons[1]);
-    EXPECT_EQ(CActive::read(), w.buttons[1]);
-    EXPECT_FALSE(w.buttons[1]->active);
-    CActive::write(nullptr);
-    EXPECT_EQ(CActive::read(), nullptr);
-    for (CButton* b : w.buttons)
-        delete b;
-}
-
 TEST(Construction, WidthComesBeforeHeightInTheArguments) {
     CWindow w(1, 2, 30, 40, "t");
     EXPECT_EQ(w.w, 30);
