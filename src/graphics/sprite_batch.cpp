@@ -1,0 +1,105 @@
+#include "graphics/sprite_batch.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <typeinfo>
+
+#include "general/particle.h"
+#include "graphics/draw.h"
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+
+// The same test CParticle::draw makes before it draws a quad.
+bool draws_quad(const graphical& g) {
+    if (g.texture == -1 || g.geometry.size() < 4)
+        return false;
+    if (g.animation == 0)
+        return true;
+    return g.animation == 1 && g.anim_speed > 0 && g.frames_h > 0 && g.frames_v > 0;
+}
+
+void set_blend(int blend) {
+    if (blend == ALPHA)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    else if (blend == ADD)
+        glBlendFunc(GL_ONE, GL_ONE);
+}
+
+}  // namespace
+
+void CSpriteBatch::add(CParticle* p, float z) {
+    const graphical& g = p->gfx;
+    // A subclass may draw itself differently; and a sprite without a quad only changes state.
+    if (typeid(*p) != typeid(CParticle) || !draws_quad(g)) {
+        flush();
+        p->display(z);
+        for (int i = 0; i < 4; ++i)
+            last_colour[i] = g.colour[i];
+        return;
+    }
+    if (!vertices.empty() && (g.texture != texture || g.blend != blend))
+        flush();
+    texture = g.texture;
+    blend = g.blend;
+
+    // Texture coordinates exactly as CParticle::draw picks them.
+    float s0 = 0, t0 = 0, s1 = 1, t1 = 1;
+    if (g.animation == 1) {
+        const int num = p->counter / g.anim_speed;
+        const float v_step = 1.0f / g.frames_v;
+        const float h_step = 1.0f / g.frames_h;
+        const int col = num % g.frames_h;
+        const int row = num / g.frames_h;
+        s0 = col * h_step;
+        t0 = row * v_step;
+        s1 = (col + 1) * h_step;
+        t1 = (row + 1) * v_step;
+    }
+
+    // The turn display applies with glRotatef, in the same precision the GL computes it.
+    const float turned = p->ang_pos * 360.0f;
+    const float degrees = static_cast<float>(turned / 6.283);
+    const double radians = static_cast<double>(degrees) * PI / 180.0;
+    const float sn = static_cast<float>(std::sin(radians));
+    const float cs = static_cast<float>(std::cos(radians));
+
+    const float st[4][2] = {{s1, t1}, {s1, t0}, {s0, t0}, {s0, t1}};
+    for (int i = 0; i < 4; ++i) {
+        const CVector& c = g.geometry[i];
+        vertices.push_back({st[i][0], st[i][1], g.colour[0], g.colour[1], g.colour[2], g.colour[3],
+                            p->pos.x + cs * c.x - sn * c.y, p->pos.y + sn * c.x + cs * c.y, z});
+    }
+    for (int i = 0; i < 4; ++i)
+        last_colour[i] = g.colour[i];
+}
+
+void CSpriteBatch::flush() {
+    if (vertices.empty())
+        return;
+    glMatrixMode(GL_MODELVIEW);
+    set_blend(blend);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+
+    const GLsizei stride = sizeof(vertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, &vertices[0].s);
+    glColorPointer(4, GL_FLOAT, stride, &vertices[0].r);
+    glVertexPointer(3, GL_FLOAT, stride, &vertices[0].x);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices.size()));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+
+    // After a colour array the current colour is undefined; leave the last sprite's, as display does.
+    glColor4fv(last_colour);
+    bind_no_texture();
+    vertices.clear();
+    ++run_count;
+}
