@@ -1,0 +1,512 @@
+// The real program in a fresh run folder, driven by real X input events (XTest), watched through its
+// standard output, its exit status, the "conf" it writes and the pixels of its window.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gl_window.h"
+
+// Last: Xlib defines macros (None, Bool, Status) that would break the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Display* display() {
+    static Display* d = XOpenDisplay(nullptr);
+    return d;
+}
+
+using clock_type = std::chrono::steady_clock;
+
+// Polls until done() holds or the time runs out; the program runs in real time meanwhile.
+bool wait_for(const std::function<bool()>& done, double seconds) {
+    const auto end = clock_type::now() + std::chrono::duration<double>(seconds);
+    while (clock_type::now() < end) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+// Lets the running game play on for a while (its logic runs on the real clock).
+void let_run(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct rgb {
+    int r, g, b;
+};
+
+// A capture of the game window, addressed from its top-left corner as X does.
+struct screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<rgb> pixels;
+    rgb at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+bool greyish(rgb c) {
+    return std::abs(c.r - c.g) < 20 && std::abs(c.g - c.b) < 20 && c.r >= 100;
+}
+
+const std::string FIRST_LINE = "Setting up display...\tDONE\n";
+const std::string BOTH_LINES = FIRST_LINE + "Loading textures...\tDONE\n";
+
+class game {
+  public:
+    explicit game(const std::string& name, bool with_pictures = true, const std::string& conf = "") {
+        dir_ = scratch_dir("e2e_" + name);
+        fs::create_symlink(fs::path(ZELVORANT_RUN_DIR) / "zelvorant", fs::path(dir_) / "zelvorant");
+        if (with_pictures)
+            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir_) / "gfx");
+        if (!conf.empty())
+            std::ofstream(dir_ + "/conf", std::ios::binary) << conf;
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (chdir(dir_.c_str()) != 0)
+                _exit(120);
+            if (std::freopen("stdout.txt", "w", stdout) == nullptr)
+                _exit(121);
+            execl("./zelvorant", "zelvorant", static_cast<char*>(nullptr));
+            _exit(122);
+        }
+    }
+    ~game() {
+        if (running()) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    const std::string& folder() const { return dir_; }
+    std::string output() const { return read_text(dir_ + "/stdout.txt"); }
+    std::string conf() const { return read_text(dir_ + "/conf"); }
+    bool has_conf() const { return fs::exists(dir_ + "/conf"); }
+    bool running() const { return pid_ > 0 && !exited_; }
+
+    bool wait_output(const std::string& text, double seconds = 20) {
+        return wait_for([&] { return output() == text; }, seconds);
+    }
+
+    // The top-level window titled "Zelvorant".
+    bool find_window(double seconds = 20) {
+        return wait_for(
+            [&] {
+                Window root_return, parent_return;
+                Window* children = nullptr;
+                unsigned int count = 0;
+                if (!XQueryTree(display(), DefaultRootWindow(display()), &root_return, &parent_return,
+                                &children, &count))
+                    return false;
+                for (unsigned int i = 0; i < count && window_ == 0; ++i) {
+                    char* name = nullptr;
+                    if (XFetchName(display(), children[i], &name) && name != nullptr) {
+                        if (std::strcmp(name, "Zelvorant") == 0)
+                            window_ = children[i];
+                        XFree(name);
+                    }
+                }
+                if (children != nullptr)
+                    XFree(children);
+                return window_ != 0;
+            },
+            seconds);
+    }
+
+    void size(int* w, int* h) const {
+        XWindowAttributes a;
+        XGetWindowAttributes(display(), window_, &a);
+        *w = a.width;
+        *h = a.height;
+    }
+
+    // Moves the real pointer to (x, y) of the window, from its top-left corner.
+    void point(int x, int y) const {
+        int rx = 0, ry = 0;
+        Window child;
+        XTranslateCoordinates(display(), window_, DefaultRootWindow(display()), x, y, &rx, &ry, &child);
+        XTestFakeMotionEvent(display(), -1, rx, ry, CurrentTime);
+        XSync(display(), False);
+    }
+
+    // A left click in window pixels with the origin at the lower left, as the menus are laid out.
+    void click(double x, double y) const {
+        int w = 0, h = 0;
+        size(&w, &h);
+        point(static_cast<int>(x), h - static_cast<int>(y));
+        let_run(0.1);
+        XTestFakeButtonEvent(display(), 1, True, CurrentTime);
+        XSync(display(), False);
+        let_run(0.05);
+        XTestFakeButtonEvent(display(), 1, False, CurrentTime);
+        XSync(display(), False);
+        let_run(0.2);
+    }
+
+    void key_down(const char* keysym) const { key(keysym, true); }
+    void key_up(const char* keysym) const { key(keysym, false); }
+    void tap(const char* keysym) const {
+        key(keysym, true);
+        let_run(0.05);
+        key(keysym, false);
+        let_run(0.2);
+    }
+
+    // The polite close a window manager sends when the user closes the window.
+    void close() const {
+        XEvent e;
+        std::memset(&e, 0, sizeof e);
+        e.xclient.type = ClientMessage;
+        e.xclient.window = window_;
+        e.xclient.message_type = XInternAtom(display(), "WM_PROTOCOLS", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = static_cast<long>(XInternAtom(display(), "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display(), window_, False, NoEventMask, &e);
+        XSync(display(), False);
+    }
+
+    // The exit status, or -1000 when the program has not ended in time.
+    int wait_exit(double seconds = 20) {
+        int status = 0;
+        const bool ended = wait_for(
+            [&] {
+                if (exited_)
+                    return true;
+                if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                    exited_ = true;
+                    code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1 - WTERMSIG(status);
+                }
+                return exited_;
+            },
+            seconds);
+        return ended ? code_ : -1000;
+    }
+
+    screenshot shot() const {
+        screenshot s;
+        size(&s.width, &s.height);
+        int rx = 0, ry = 0;
+        Window child;
+        XTranslateCoordinates(display(), window_, DefaultRootWindow(display()), 0, 0, &rx, &ry, &child);
+        XImage* image =
+            XGetImage(display(), DefaultRootWindow(display()), rx, ry, s.width, s.height, AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return screenshot{};
+        s.pixels.resize(static_cast<size_t>(s.width) * s.height);
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                s.pixels[static_cast<size_t>(y) * s.width + x] = {static_cast<int>((p >> 16) & 0xff),
+                                                                  static_cast<int>((p >> 8) & 0xff),
+                                                                  static_cast<int>(p & 0xff)};
+            }
+        XDestroyImage(image);
+        return s;
+    }
+
+    // Holds Escape over the window from the moment the splash is up until loading has finished; the
+    // splash polls the key once per frame, so a short tap could fall between two polls.
+    void skip_splash(const std::string& loaded = BOTH_LINES) {
+        ASSERT_TRUE(wait_output(FIRST_LINE)) << output();
+        ASSERT_TRUE(find_window());
+        point(500, 300);
+        key_down("Escape");
+        const bool done = wait_output(loaded);
+        key_up("Escape");
+        let_run(0.2);
+        ASSERT_TRUE(done) << output();
+    }
+
+  private:
+    void key(const char* keysym, bool down) const {
+        const KeyCode code = XKeysymToKeycode(display(), XStringToKeysym(keysym));
+        XTestFakeKeyEvent(display(), code, down ? True : False, CurrentTime);
+        XSync(display(), False);
+    }
+
+    std::string dir_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    int code_ = 0;
+    Window window_ = 0;
+};
+
+// A menu button's outline: a straight grey (or, under the pointer, white) line along its left edge.
+// (x, y) is the button's lower-left corner in window pixels from the lower left.
+bool button_at(const screenshot& s, double x, double y, double h) {
+    if (s.width == 0)
+        return false;
+    const int top = s.height - static_cast<int>(y + h);
+    for (int col = static_cast<int>(x) - 2; col <= static_cast<int>(x) + 2; ++col) {
+        if (col < 0 || col >= s.width)
+            continue;
+        int grey = 0, total = 0;
+        for (int row = top + 5; row < top + static_cast<int>(h) - 5; ++row) {
+            if (row < 0 || row >= s.height)
+                continue;
+            ++total;
+            grey += greyish(s.at(col, row));
+        }
+        if (total > 0 && grey * 10 >= total * 9)
+            return true;
+    }
+    return false;
+}
+
+// Screens of a 1024 x 600 window, told apart by their buttons and panels.
+bool title_screen(const screenshot& s) {
+    return button_at(s, 50, 500, 50) && button_at(s, 50, 425, 50);
+}
+bool pause_menu(const screenshot& s) {
+    return button_at(s, 412, 387.5, 50) && button_at(s, 412, 162.5, 50);
+}
+bool difficulty_menu(const screenshot& s) {
+    return button_at(s, 412, 350, 50) && button_at(s, 412, 200, 50);
+}
+bool options_screen(const screenshot& s) {
+    return button_at(s, 400, 30, 50) && button_at(s, 525, 30, 50);
+}
+bool how_to_play(const screenshot& s) {
+    return button_at(s, 794, 30, 50) && !title_screen(s);
+}
+
+// The red player's panel, a dark red box under the noise picture at the top right.
+bool status_panel(const screenshot& s) {
+    if (s.width == 0)
+        return false;
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = 15; y < 90; ++y)
+        for (int x = s.width - 180; x < s.width - 40; ++x) {
+            const rgb c = s.at(x, y);
+            r += c.r;
+            g += c.g;
+            b += c.b;
+            ++n;
+        }
+    return r > 2 * g && r > 2 * b && r / n > 25;
+}
+
+// Pixels that changed clearly between two captures inside a rectangle (top-left origin).
+int changed(const screenshot& a, const screenshot& b, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const rgb p = a.at(x, y), q = b.at(x, y);
+            n += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 60;
+        }
+    return n;
+}
+
+void save_ppm(const screenshot& s, const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << s.width << " " << s.height << "\n255\n";
+    for (const rgb& c : s.pixels)
+        out << static_cast<char>(c.r) << static_cast<char>(c.g) << static_cast<char>(c.b);
+}
+
+// Waits for a screen; when it does not come, the last capture is kept in the scratch folder.
+bool wait_screen(game& g, bool (*screen)(const screenshot&), double seconds = 15) {
+    screenshot last;
+    const bool seen = wait_for(
+        [&] {
+            last = g.shot();
+            return screen(last);
+        },
+        seconds);
+    if (!seen) {
+        const std::string path = g.folder() + "/last_screen.ppm";
+        save_ppm(last, path);
+        ADD_FAILURE() << "expected screen not shown; last capture in " << path;
+    }
+    return seen;
+}
+
+class EndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (display() == nullptr)
+            GTEST_SKIP() << "no X display";
+        int event, error, major, minor;
+        if (!XTestQueryExtension(display(), &event, &error, &major, &minor))
+            GTEST_SKIP() << "no XTest";
+    }
+};
+
+TEST_F(EndToEnd, StartsWithoutConfSkipsTheSplashAndQuits) {
+    game g("start");
+    ASSERT_TRUE(g.wait_output(FIRST_LINE)) << g.output();
+    ASSERT_TRUE(g.find_window());
+    g.point(500, 300);
+    const auto pressed = clock_type::now();
+    g.key_down("Escape");
+    ASSERT_TRUE(g.wait_output(BOTH_LINES)) << g.output();
+    g.key_up("Escape");
+    // The whole splash takes over three seconds of real time; skipped, loading follows at once.
+    EXPECT_LT(std::chrono::duration<double>(clock_type::now() - pressed).count(), 3.0);
+
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    int w = 0, h = 0;
+    g.size(&w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 600);
+    EXPECT_FALSE(status_panel(g.shot()));
+
+    g.click(150, 225);  // "Quit", below the main menu window's lower edge
+    EXPECT_EQ(g.wait_exit(), 0);
+    EXPECT_EQ(g.output(), BOTH_LINES);
+    EXPECT_FALSE(g.has_conf());
+}
+
+TEST_F(EndToEnd, MultiplayerMatchFiresAMissileAndPauses) {
+    game g("match");
+    g.skip_splash();
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    g.click(150, 450);  // "Multiplayer"
+    ASSERT_TRUE(wait_screen(g, status_panel));
+    EXPECT_FALSE(title_screen(g.shot()));
+
+    // Below the blue station, which starts under its planet and aims straight down.
+    const int x0 = 250, y0 = 450, x1 = 560, y1 = 590;
+    const screenshot before = g.shot();
+    let_run(1.0);
+    const screenshot idle = g.shot();
+    EXPECT_LT(changed(before, idle, x0, y0, x1, y1), 20) << "the scene below the station moved by itself";
+
+    g.point(500, 200);
+    g.key_down("d");
+    let_run(0.5);
+    g.key_up("d");
+    int trail = 0;
+    wait_for(
+        [&] {
+            trail = changed(before, g.shot(), x0, y0, x1, y1);
+            return trail >= 60;
+        },
+        5);
+    EXPECT_GE(trail, 60) << "no missile flew down from the blue station";
+
+    g.tap("Escape");
+    ASSERT_TRUE(wait_screen(g, pause_menu));
+    g.click(512, 412);  // "Resume"
+    ASSERT_TRUE(wait_for([&] { return !pause_menu(g.shot()); }, 10));
+    EXPECT_TRUE(status_panel(g.shot()));
+
+    g.close();
+    EXPECT_EQ(g.wait_exit(), 0);
+    EXPECT_EQ(g.output(), BOTH_LINES);
+}
+
+TEST_F(EndToEnd, OptionsAreSavedAndUsedAtTheNextStart) {
+    std::string saved;
+    {
+        game g("options");
+        g.skip_splash();
+        ASSERT_TRUE(wait_screen(g, title_screen));
+        g.click(150, 375);  // "Options"
+        ASSERT_TRUE(wait_screen(g, options_screen));
+        g.click(175, 515);  // blue "Turn clockwise" key button
+        g.point(700, 300);
+        g.tap("k");
+        g.click(340, 245);  // ">": 1024x600 becomes 1024x768
+        g.click(240, 195);  // "Fullscreen OFF" becomes "Fullscreen ON"
+        g.click(450, 55);   // "Save"
+        ASSERT_TRUE(wait_screen(g, title_screen));
+        EXPECT_EQ(g.conf(),
+                  "75 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n"
+                  "307 red_primary\n308 red_secondary\n1024 768\n1");
+
+        // Back in, the toggle reads "Fullscreen ON"; once more makes it OFF again.
+        g.click(150, 375);
+        ASSERT_TRUE(wait_screen(g, options_screen));
+        g.click(240, 195);
+        g.click(450, 55);
+        ASSERT_TRUE(wait_screen(g, title_screen));
+        saved = g.conf();
+        EXPECT_EQ(saved,
+                  "75 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n"
+                  "307 red_primary\n308 red_secondary\n1024 768\n0");
+        g.close();
+        EXPECT_EQ(g.wait_exit(), 0);
+    }
+    game again("options_again", true, saved);
+    again.skip_splash();
+    int w = 0, h = 0;
+    again.size(&w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    again.close();
+    EXPECT_EQ(again.wait_exit(), 0);
+}
+
+TEST_F(EndToEnd, HowToPlayAndTheDifficultyChoiceReturnToTheTitle) {
+    game g("howto");
+    g.skip_splash();
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    const screenshot title = g.shot();
+    g.click(150, 300);  // "How to play"
+    ASSERT_TRUE(wait_screen(g, how_to_play));
+    // The frozen scene of play is drawn behind the texts: the world is no longer the bare starfield.
+    EXPECT_GT(changed(title, g.shot(), 300, 100, 1000, 450), 2000);
+    g.click(894, 55);  // "Main menu"
+    ASSERT_TRUE(wait_screen(g, title_screen));
+
+    g.click(150, 525);  // "Singleplayer"
+    ASSERT_TRUE(wait_screen(g, difficulty_menu));
+    g.tap("Escape");
+    ASSERT_TRUE(wait_screen(g, title_screen));
+
+    g.close();
+    EXPECT_EQ(g.wait_exit(), 0);
+}
+
+TEST_F(EndToEnd, ClosingDuringTheSplashFailsStartUp) {
+    game g("close_splash");
+    ASSERT_TRUE(g.wait_output(FIRST_LINE)) << g.output();
+    ASSERT_TRUE(g.find_window());
+    g.close();
+    EXPECT_EQ(g.wait_exit(), 255);
+    EXPECT_EQ(g.output(), FIRST_LINE);
+}
+
+TEST_F(EndToEnd, StartsWithoutPicturesAndSaysSoOncePerPicture) {
+    game g("no_gfx", false);
+    std::string expected = FIRST_LINE + "error\nLoading textures...\t";
+    for (int i = 0; i < 21; ++i)
+        expected += "error\n";
+    expected += "DONE\n";
+    g.skip_splash(expected);
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    g.close();
+    EXPECT_EQ(g.wait_exit(), 0);
+    EXPECT_EQ(g.output(), expected);
+}
+
+}  // namespace
