@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+
+namespace art {
+
+CCanvas paint_starfield();
+CCanvas paint_clouds();
+CCanvas paint_star();
+CCanvas paint_planet(int which);  // 1 blue, 2 red
+CCanvas paint_shadow();
+CCanvas paint_station(int which);
+CCanvas paint_cross(int which);
+CCanvas paint_charge_ring();
+CCanvas paint_particle();
+CCanvas paint_missile();
+CCanvas paint_explosion();
+CCanvas paint_noise();
+CCanvas paint_hud_right();
+CCanvas paint_left_one();
+CCanvas paint_left_two();
+CCanvas paint_left_three();
+
+// Pictures with lettering; empty canvases (0 x 0) when the font file cannot be read.
+CCanvas paint_font(const std::string& font_dir);
+CCanvas paint_logo(const std::string& font_dir);
+CCanvas paint_splash(const std::string& font_dir);
+
+struct named_picture {
+    std::string path;  // relative to the run folder, e.g. "gfx/font.tga"
+    CCanvas canvas;
+};
+
+// All 22 pictures in the order the game loads them; false with a message when one cannot be painted.
+bool paint_all(const std::string& font_dir, std::vector<named_picture>& out, std::string& error);
+
+}  // namespace art
