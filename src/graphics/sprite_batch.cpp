@@ -30,10 +30,12 @@ void set_blend(int blend) {
 
 }  // namespace
 
+bool CSpriteBatch::one_by_one = false;
+
 void CSpriteBatch::add(CParticle* p, float z) {
     const graphical& g = p->gfx;
     // A subclass may draw itself differently; and a sprite without a quad only changes state.
-    if (typeid(*p) != typeid(CParticle) || !draws_quad(g)) {
+    if (one_by_one || typeid(*p) != typeid(CParticle) || !draws_quad(g)) {
         flush();
         p->display(z);
         for (int i = 0; i < 4; ++i)

@@ -17,6 +17,10 @@ class CSpriteBatch {
     // Draws the queued run. Call it before drawing anything else and at the end of the pass.
     void flush();
 
+    // When set, every sprite is drawn at once through CParticle::display: the unbatched path, kept
+    // for comparison in benchmarks.
+    static bool one_by_one;
+
     // Runs drawn since the last reset_count, for tests and benchmarks.
     std::size_t runs() const { return run_count; }
     void reset_count() { run_count = 0; }
