@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the options reader as the file "conf". Whatever it reads must survive
-// a save and a second read unchanged.
+// a save and a second read unchanged. The target changes its working folder on the first input:
+// give libFuzzer absolute paths (scripts/fuzz does).
 #include <unistd.h>
 
 #include <cstdint>
@@ -13,8 +14,13 @@ namespace {
 
 bool in_scratch_folder() {
     static bool done = [] {
-        char dir[] = "/tmp/zelvorant-fuzz-conf-XXXXXX";
-        return mkdtemp(dir) != nullptr && chdir(dir) == 0;
+        // scripts/fuzz hands over a folder (in memory, and removed afterwards): saving syncs the file
+        // to disk, which is slow on a real disk.
+        if (const char* given = getenv("ZELVORANT_FUZZ_SCRATCH"))
+            return chdir(given) == 0;
+        char tmp[] = "/tmp/zelvorant-fuzz-conf-XXXXXX";
+        const char* dir = mkdtemp(tmp);
+        return dir != nullptr && chdir(dir) == 0;
     }();
     return done;
 }
