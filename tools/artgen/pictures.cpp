@@ -82,7 +82,7 @@ CCanvas paint_starfield() {
             float dust = fbm(u * 1.3f, v * 1.3f, 0.5f, 6, 11);
             float band = std::exp(-std::pow((x / float(S) - y / float(S) * 0.6f - 0.2f) * 3.2f, 2));
             float tint = fbm(u * 0.7f, v * 0.7f, 4.0f, 4, 12);
-            float d = std::pow(clamp01(dust * 1.3f - 0.25f), 2.2f) * (0.35f + 0.9f * band);
+            float d = std::pow(clamp01(dust * 1.3f - 0.25f), 2.0f) * (0.5f + 1.2f * band);
             rgba purple{0.16f, 0.06f, 0.24f, 1}, blue{0.04f, 0.12f, 0.26f, 1};
             rgba dc = mix(purple, blue, smoothstep(0.35f, 0.65f, tint));
             float* p = c.at(x, y);
@@ -218,7 +218,7 @@ CCanvas paint_planet(int which) {
             float bands = fbm(nx * 1.5f, ny * 9.0f, nz * 1.5f, 4, seed + 3);
             col = shade(col, 0.85f + 0.3f * bands);
             float ridge = 1 - std::fabs(fbm(nx * 3.0f, ny * 3.0f, nz * 3.0f + 9, 5, seed + 5) * 2 - 1);
-            col = mix(col, rgba{0.3f, 0.07f, 0.04f, 1}, smoothstep(0.93f, 0.98f, ridge) * 0.45f);
+            col = mix(col, rgba{0.3f, 0.07f, 0.04f, 1}, smoothstep(0.955f, 0.99f, ridge) * 0.35f);
             for (const crater& k : craters) {
                 float d = std::acos(std::min(1.0f, dot(n, k.dir))) / k.size;
                 if (d > 1.3f)
@@ -397,9 +397,9 @@ CCanvas paint_explosion() {
         float dx, dy, speed, size, heat;
     };
     std::vector<ember> embers;
-    for (int i = 0; i < 46; ++i) {
+    for (int i = 0; i < 70; ++i) {
         float a = rnd.uniform(0, 2 * PI);
-        embers.push_back({std::cos(a), std::sin(a), rnd.uniform(0.35f, 0.85f), rnd.uniform(0.018f, 0.04f),
+        embers.push_back({std::cos(a), std::sin(a), rnd.uniform(0.45f, 0.95f), rnd.uniform(0.015f, 0.035f),
                           rnd.uniform(0.5f, 1.0f)});
     }
     for (int k = 0; k < N - 1; ++k) {  // the last frame stays black
@@ -412,10 +412,11 @@ CCanvas paint_explosion() {
                 float u = (x + 0.5f) / F * 2 - 1, v = 1 - (y + 0.5f) / F * 2;
                 float r = std::hypot(u, v);
                 float ang = std::atan2(v, u);
-                float turb = fbm(std::cos(ang) * 2 + 3, std::sin(ang) * 2 + 3, t * 2.5f, 4, 300);
-                float rr = r / (R * (0.8f + 0.4f * turb));
-                float inner = fbm(u * 4 + 9, v * 4, t * 3, 4, 301);
-                float density = smoothstep(1.0f, 0.55f, rr) * (0.65f + 0.7f * inner);
+                float turb =
+                    fbm(std::cos(ang) * 3 + 3 + u * 2, std::sin(ang) * 3 + 3 + v * 2, t * 2.5f, 5, 300);
+                float rr = r / (R * (0.65f + 0.7f * turb));
+                float inner = fbm(u * 6 + 9, v * 6, t * 3, 5, 301);
+                float density = smoothstep(1.05f, 0.4f, rr) * (0.5f + 1.0f * inner);
                 // Late frames hollow out into a smoky ring.
                 density *= 1 - smoothstep(0.35f, 1.0f, t) * smoothstep(0.6f, 0.0f, rr) * 0.7f;
                 float heat = clamp01(density * energy * 1.25f + (k < 2 ? (1 - rr) * (2 - k) * 0.6f : 0));
@@ -428,12 +429,12 @@ CCanvas paint_explosion() {
                     col = mix(rgba{0, 0, 0, 1}, rgba{1, 0.45f, 0.1f, 1}, heat / 0.4f);
                 float bright = std::min(1.0f, heat * 1.4f);
                 float flash = k < 3 ? std::exp(-r * r / 0.06f) * (3 - k) * 0.45f : 0;
-                float shock =
-                    std::exp(-std::pow((r - (0.3f + 0.68f * t)) / 0.035f, 2)) * 0.45f * (1 - t) * (1 - t);
-                float glow = std::exp(-r * 3.5f) * 0.35f * energy;
-                float rr_c = col.r * bright + flash + shock * 0.7f + glow;
-                float gg_c = col.g * bright + flash + shock * 0.85f + glow * 0.55f;
-                float bb_c = col.b * bright + flash + shock + glow * 0.2f;
+                float shock = std::exp(-std::pow((r - (0.3f + 0.68f * t)) / 0.03f, 2)) * 0.22f * (1 - t) *
+                              (1 - t) * (0.6f + 0.8f * turb);
+                float glow = std::exp(-r * 3.0f) * 0.45f * energy;
+                float rr_c = col.r * bright + flash + shock + glow;
+                float gg_c = col.g * bright + flash + shock * 0.8f + glow * 0.5f;
+                float bb_c = col.b * bright + flash + shock * 0.6f + glow * 0.15f;
                 float edge = smoothstep(0.98f, 0.85f, std::max(std::fabs(u), std::fabs(v)));
                 (void)px;
                 c.add(k * F + x, y, rr_c * edge, gg_c * edge, bb_c * edge);
