@@ -283,7 +283,7 @@ CCanvas paint_station(int which) {
         float d_muzzle = sd_box(u, v, 0, 0.84f, 0.15f, 0.07f, 0.03f);
         float d_legs = sd_polygon(u, v, legs);
         float d_body = sd_box(u, v, 0, -0.34f, 0.66f, 0.3f, 0.12f);
-        float d_dome = sd_circle(u, v, 0, -0.04f, 0.4f);
+        float d_dome = sd_circle(u, v, 0, -0.1f, 0.48f);
         float d_all = std::min({d_barrel, d_muzzle, d_legs, d_body, d_dome});
         CLayers l;
         l.over({0.03f, 0.04f, 0.07f, 0.9f}, cover(d_all - 0.07f, px));
@@ -291,11 +291,12 @@ CCanvas paint_station(int which) {
         float cyl = 0.65f + 0.35f * std::cos(u / 0.1f * PI / 2 - 0.4f);
         l.over(shade({0.82f, 0.85f, 0.9f, 1}, cyl), cover(d_barrel, px));
         l.over(team, cover(d_muzzle, px));
+        // A glass turret half sunk into the hull, lit from the upper right.
+        float glass = smoothstep(0.5f, -0.2f, std::hypot(u - 0.16f, v - 0.2f));
+        l.over(mix(shade(team, 0.5f), glow, glass), cover(d_dome, px));
+        l.over({1, 1, 1, 0.85f}, cover(sd_circle(u, v, 0.17f, 0.2f, 0.08f), px));
         l.over(shade({0.62f, 0.66f, 0.74f, 1}, 0.75f + 0.4f * (v + 0.64f)), cover(d_body, px));
         l.over(team, cover(std::max(d_body, std::fabs(v + 0.46f) - 0.055f), px));
-        float glass = smoothstep(0.45f, -0.2f, std::hypot(u - 0.14f, v - 0.12f));
-        l.over(mix(shade(team, 0.55f), glow, glass), cover(d_dome, px));
-        l.over({1, 1, 1, 0.85f}, cover(sd_circle(u, v, 0.14f, 0.14f, 0.09f), px));
         for (float sx : {-0.46f, 0.46f})
             l.over(glow, cover(sd_circle(u, v, sx, -0.28f, 0.065f), px));
         return l.straight();
