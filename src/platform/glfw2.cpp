@@ -63,7 +63,7 @@ void on_scroll(GLFWwindow*, double, double yoffset) {
     wheel_fraction -= whole;
 }
 
-// Without its own key table a reverse lookup is the simplest way to poll by GLFW 2 code.
+// GLFW 3 polls by its own key numbers: find the key that translates to the code asked for.
 int glfw3_key_of(int code) {
     for (int k = GLFW_KEY_SPACE; k <= GLFW_KEY_LAST; ++k)
         if (key_from_glfw3(k) == code && key_from_glfw3(k) != key_from_glfw3(GLFW_KEY_UNKNOWN))
