@@ -38,6 +38,9 @@ const texture_entry texture_table[] = {
     {"logo", "gfx/logo.tga"},
 };
 
+// The splash record lives for the whole run, like the other start-up records.
+splash_arguments* splash = nullptr;
+
 // Progress lines go to stdout in order with the registry's own lines, so flush after each piece.
 void progress(const char* text) {
     std::printf("%s", text);
@@ -76,8 +79,7 @@ int init() {
     progress("DONE\n");
 
     load_texture("gfx/splash.tga", "splash");
-    // Lives for the whole run, like the other start-up records.
-    splash_arguments* splash = new splash_arguments();
+    splash = new splash_arguments();
     splash->tex = set_texture("splash");
     splash->w = 512;
     splash->h = 512;
