@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "game/global.h"
+#include "game/logic.h"
+#include "game/render_world.h"
 #include "general/particle.h"
 #include "gl_window.h"
 #include "graphics/draw.h"
@@ -323,6 +326,77 @@ TEST_F(SpriteBatch, TurnedAndAnimatedSpritesKeepTheirCornersAndFrames) {
         EXPECT_LE(off, single.size() / 4 / 1000)
             << "angle " << c.angle << " counter " << c.counter << ": " << off << " channels differ";
     }
+}
+
+// The world pass of a match in play, drawn with its sprites batched and one by one, must not differ.
+TEST_F(SpriteBatch, WorldPassOfAMatchLooksTheSameBatchedAndOneByOne) {
+    using namespace global;
+    const textures_used& t = pictures();
+    // The game's picture names, on this test's pictures.
+    const std::string dir = scratch_dir("sprite_batch");
+    load_texture(dir + "/dot.tga", "particle");
+    load_texture(dir + "/missile.tga", "missile");
+    load_texture(dir + "/boom.tga", "explosion");
+    load_texture(dir + "/block.tga", "station_1");
+    (void)t;
+    if (station1 == nullptr) {
+        station1 = new CStation(new CParticle(-9, -4, 0.4f), &planet1);
+        station2 = new CStation(new CParticle(9, 4, 0.4f), &planet2);
+    }
+    float white[4] = {1, 1, 1, 1};
+    for (CParticle* body : {&planet1, &planet2, station1->particle, station2->particle})
+        body->set_gfx(set_texture("station_1"), white, ALPHA);
+    station1->particle->ang_vel = station2->particle->ang_vel = 0.0022f;
+    restart();
+    game_state = ON;
+    menu_state = NONE;
+    players = MULTI;
+    zooming = false;
+    // Both sides fire missiles and flares for a while: trails, explosions and hit labels fill the list.
+    srand(5);
+    for (int step = 0; step < 1200; ++step) {
+        if (step % 60 == 0) {
+            station1->rockets = station2->rockets = 10;
+            station1->loaded = station2->loaded = 0.5f + (step % 7) * 0.2f;
+            station1->aim = -1.0f + step * 0.01f;
+            station2->aim = 2.0f - step * 0.013f;
+            station1->shoot_rocket(set_texture("missile"));
+            station2->shoot_rocket(set_texture("missile"));
+        }
+        if (step % 150 == 75) {
+            station1->flares = 5;
+            station1->shoot_flare(set_texture("missile"));
+        }
+        program_logic();
+    }
+    int traces = 0, explosions = 0;
+    for (CParticle* p : particles) {
+        traces += p->type == TRACE;
+        explosions += p->type == EXP;
+    }
+    ASSERT_GT(traces, 500);
+
+    auto draw_world = [&](bool one_by_one) {
+        CSpriteBatch::one_by_one = one_by_one;
+        begin_world_frame();
+        world_render();
+        CSpriteBatch::one_by_one = false;
+        return read_frame();
+    };
+    const std::vector<unsigned char> single = draw_world(true);
+    const std::vector<unsigned char> batched = draw_world(false);
+    size_t close = 0, worst = 0;
+    for (size_t i = 0; i < single.size(); i += 4) {
+        size_t diff = 0;
+        for (int c = 0; c < 3; ++c)
+            diff = std::max<size_t>(diff, std::abs(single[i + c] - batched[i + c]));
+        worst = std::max(worst, diff);
+        close += diff <= 2;
+    }
+    const size_t total = single.size() / 4;
+    EXPECT_GE(close * 1000, total * 999) << (total - close) << " pixels differ by more than 2";
+    EXPECT_LE(worst, 8u) << traces << " trail dots, " << explosions << " explosions";
+    restart();
 }
 
 }  // namespace
