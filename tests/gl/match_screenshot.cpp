@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -125,20 +126,29 @@ bool on_view(CVector p) {
     return std::fabs(p.x) < 14 && std::fabs(p.y) < 10;
 }
 
+// Inside one of the 12 x 12 shadow quads, where a burst would be darkened.
+bool under_shadow(CVector p) {
+    for (CParticle* s : {&shadow_1, &shadow_2})
+        if (std::fabs(p.x - s->pos.x) < 6.5f && std::fabs(p.y - s->pos.y) < 6.5f)
+            return true;
+    return false;
+}
+
 struct scene {
     CParticle* missile = nullptr;
     CParticle* explosion = nullptr;
     std::vector<CParticle*> trail;
 };
 
-// The missile in flight with the longest trail and an explosion in its first frames, if both exist.
+// A missile in flight with its trail and an explosion at its brightest frames, if both exist.
 scene look() {
     scene s;
     for (CParticle* p : particles) {
         if (p->type == global::ROCKET && p->counter >= 20 && on_view(p->pos) &&
             CVector(p->pos, planet1.pos).len() > 4 && CVector(p->pos, planet2.pos).len() > 4)
             s.missile = p;
-        if (p->type == EXP && p->counter >= 8 && p->counter <= 30 && on_view(p->pos))
+        if (p->type == EXP && p->counter >= 21 && p->counter <= 35 && on_view(p->pos) &&
+            !under_shadow(p->pos))
             s.explosion = p;
     }
     if (s.missile == nullptr)
@@ -182,9 +192,11 @@ TEST(MatchScreenshot, PlanetsStationsShadowsMissileTrailAndExplosionAllShow) {
     const int missile_tex = set_texture("missile");
     for (int step = 0; step < 6000 && !(shot.missile && shot.explosion && shot.trail.size() >= 20); ++step) {
         if (step % 45 == 0) {
-            CStation* s = (step / 45) % 2 == 0 ? station1 : station2;
-            s->aim = s == station1 ? 1.2f + 0.1f * static_cast<float>((step / 90) % 7) : -1.9f;
-            s->loaded = 1.2f;
+            const int volley = step / 45;
+            CStation* s = volley % 2 == 0 ? station1 : station2;
+            const float spread = 0.23f * static_cast<float>((volley / 2) % 11);
+            s->aim = s == station1 ? 0.6f + spread : -0.6f - spread;
+            s->loaded = 0.8f + 0.3f * static_cast<float>(volley % 5);
             s->rockets = 10;
             s->shoot_rocket(missile_tex);
             s->loaded = 0;
@@ -197,7 +209,9 @@ TEST(MatchScreenshot, PlanetsStationsShadowsMissileTrailAndExplosionAllShow) {
     ASSERT_NE(shot.missile, nullptr) << "no missile in flight";
     ASSERT_NE(shot.explosion, nullptr) << "no explosion on screen with the missile";
     ASSERT_GE(shot.trail.size(), 20u);
+    std::printf("captured after %d steps\n", counter);
 
+    fps = 60;  // as the main loop would have counted by now
     draw_frame();
     const rgba_image full = read_frame();
     const fs::path tga = run / "match.tga";
