@@ -117,7 +117,6 @@ TEST_F(InterfaceImages, FramesRunAlongRowZeroAtTheBottomFirst) {
 
 TEST_F(InterfaceImages, BlendModesAndTheColourThatModulatesTheTexture) {
     const GLuint white = block_texture(1, {WHITE});
-    const rgb dull_red{102, 0, 0, 255};
     auto paint_below = [&] {
         gl_window::begin_pixel_frame();
         glColor4f(0.4f, 0, 0, 1);
