@@ -64,9 +64,13 @@ void CSpriteBatch::add(CParticle* p, float z) {
     // The turn display applies with glRotatef, in the same precision the GL computes it.
     const float turned = p->ang_pos * 360.0f;
     const float degrees = static_cast<float>(turned / 6.283);
-    const double radians = static_cast<double>(degrees) * PI / 180.0;
-    const float sn = static_cast<float>(std::sin(radians));
-    const float cs = static_cast<float>(std::cos(radians));
+    float sn = 0;
+    float cs = 1;
+    if (degrees != 0) {  // trail dots never turn: spare them the trigonometry
+        const double radians = static_cast<double>(degrees) * PI / 180.0;
+        sn = static_cast<float>(std::sin(radians));
+        cs = static_cast<float>(std::cos(radians));
+    }
 
     const float st[4][2] = {{s1, t1}, {s1, t0}, {s0, t0}, {s0, t1}};
     for (int i = 0; i < 4; ++i) {
