@@ -315,7 +315,7 @@ CCanvas paint_cross(int which) {
         float tick = 1e9f;
         for (int k = 0; k < 4; ++k) {
             float dx = std::cos(k * PI / 2), dy = std::sin(k * PI / 2);
-            tick = std::min(tick, sd_segment(u, v, dx * 0.3f, dy * 0.3f, dx * 0.86f, dy * 0.86f, 0.055f));
+            tick = std::min(tick, sd_segment(u, v, dx * 0.3f, dy * 0.3f, dx * 0.8f, dy * 0.8f, 0.055f));
         }
         float dot_c = sd_circle(u, v, 0, 0, 0.08f);
         float shape = std::min({arc, tick, dot_c});
