@@ -131,13 +131,13 @@ CCanvas paint_clouds() {
         float lanes = fbm(u * 5.0f + wy, v * 5.0f - wx, 5.0f, 4, 24);
         float tint = fbm(u * 1.2f + wy * 0.8f, v * 1.2f, 8.0f, 3, 25);
         float falloff = 1 - smoothstep(0.35f, 0.97f, r);
-        float density = smoothstep(0.42f, 0.78f, n) * falloff;
+        float density = smoothstep(0.36f, 0.74f, n) * falloff;
         density *= 0.75f + 0.5f * smoothstep(0.3f, 0.7f, lanes);
-        rgba magenta{0.75f, 0.3f, 0.85f, 1}, blue{0.25f, 0.5f, 1.0f, 1}, teal{0.3f, 0.85f, 0.9f, 1};
+        rgba magenta{0.95f, 0.4f, 1.0f, 1}, blue{0.4f, 0.62f, 1.0f, 1}, teal{0.4f, 1.0f, 0.95f, 1};
         rgba col = tint < 0.5f ? mix(magenta, blue, smoothstep(0.3f, 0.5f, tint))
                                : mix(blue, teal, smoothstep(0.5f, 0.7f, tint));
         col = mix(col, rgba{1, 0.9f, 1, 1}, smoothstep(0.7f, 0.95f, n) * 0.4f);
-        col.a = clamp01(density * 0.62f);
+        col.a = clamp01(density * 0.7f);
         return col;
     });
     return c;
