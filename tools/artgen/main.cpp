@@ -11,10 +11,6 @@
 namespace art {
 
 bool paint_all(const std::string& font_dir, std::vector<named_picture>& out, std::string& error) {
-    struct entry {
-        const char* path;
-        CCanvas (*paint)();
-    };
     CCanvas font = paint_font(font_dir), logo = paint_logo(font_dir), splash = paint_splash(font_dir);
     if (font.width() == 0 || logo.width() == 0 || splash.width() == 0) {
         error = "cannot read the DejaVu fonts in " + font_dir;

@@ -407,7 +407,6 @@ CCanvas paint_explosion() {
         float t = k / float(N - 1);
         float energy = std::pow(1 - t, 1.4f);
         float R = 0.22f + 0.62f * std::sqrt(t);
-        float px = 2.0f / F;
         for (int y = 0; y < F; ++y)
             for (int x = 0; x < F; ++x) {
                 float u = (x + 0.5f) / F * 2 - 1, v = 1 - (y + 0.5f) / F * 2;
@@ -437,7 +436,6 @@ CCanvas paint_explosion() {
                 float gg_c = col.g * bright + flash + shock * 0.8f + glow * 0.5f;
                 float bb_c = col.b * bright + flash + shock * 0.6f + glow * 0.15f;
                 float edge = smoothstep(0.98f, 0.85f, std::max(std::fabs(u), std::fabs(v)));
-                (void)px;
                 c.add(k * F + x, y, rr_c * edge, gg_c * edge, bb_c * edge);
             }
         if (k >= 1) {
@@ -447,7 +445,7 @@ CCanvas paint_explosion() {
                 float b = e.heat * std::pow(1 - t, 1.2f) * 1.2f;
                 rgba col = mix(rgba{1, 0.35f, 0.05f, 1}, rgba{1, 0.9f, 0.5f, 1}, e.heat * (1 - t));
                 float rad = e.size * F / 2;
-                float fx = cx - k * 0.0f;
+                float fx = cx;
                 int x0 = int(fx - rad * 3), x1 = int(fx + rad * 3), y0 = int(cy - rad * 3),
                     y1 = int(cy + rad * 3);
                 for (int y = std::max(0, y0); y <= std::min(F - 1, y1); ++y)
