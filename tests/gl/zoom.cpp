@@ -2,6 +2,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "gl_window.h"
 #include "graphics/zoom.h"
 #include "platform/glfw2.h"
@@ -61,6 +63,21 @@ TEST_F(Zoom, FractionalLimitsMoveTheViewExactlyAndTruncateTheWheel) {
     glfw2::set_mouse_wheel(10);
     EXPECT_FLOAT_EQ(zoom_offset(1.0f, 9.5f, -6.5f), 9.5f);
     EXPECT_EQ(glfw2::get_mouse_wheel(), 9);
+}
+
+TEST_F(Zoom, InvertedOrOutOfRangeLimitsEndAtTheLowerLimitWithoutOverflow) {
+    // Limits are applied upper first, then lower, so an inverted pair ends on the lower one.
+    glfw2::set_mouse_wheel(0);
+    EXPECT_FLOAT_EQ(zoom_offset(1.0f, -6.0f, 9.0f), 9.0f);
+    EXPECT_EQ(glfw2::get_mouse_wheel(), 9);
+
+    // A limit beyond the int range puts the wheel at the nearest int instead of an undefined value.
+    glfw2::set_mouse_wheel(0);
+    EXPECT_FLOAT_EQ(zoom_offset(1.0f, -1e20f, 1e20f), 1e20f);
+    EXPECT_EQ(glfw2::get_mouse_wheel(), INT_MAX);
+    glfw2::set_mouse_wheel(0);
+    EXPECT_FLOAT_EQ(zoom_offset(1.0f, -1e20f, -1e20f), -1e20f);
+    EXPECT_EQ(glfw2::get_mouse_wheel(), INT_MIN);
 }
 
 TEST_F(Zoom, TranslationComposesWithTheCallersMatrixAndChangesTheModelviewOnly) {
