@@ -34,14 +34,14 @@ double fast_clock() {
     return fake_seconds;
 }
 
-struct picture_spec {
+struct flat_picture {
     const char* file;
     std::array<uint8_t, 4> rgba;
 };
 
 // Flat pictures. The HUD overlays are transparent so that the boxes and text under them show; the font
 // is solid, so every glyph is a filled quad in the text colour.
-const picture_spec pictures[] = {
+const flat_picture pictures[] = {
     {"splash.tga", {255, 255, 0, 255}},
     {"starfield.tga", {0, 0, 80, 255}},
     {"clouds.tga", {0, 0, 0, 0}},
@@ -81,7 +81,7 @@ class StartedGame : public ::testing::Environment {
         const std::string dir = scratch_dir("game");
         const std::string gfx = dir + "/gfx";
         std::system(("mkdir -p '" + gfx + "'").c_str());
-        for (const picture_spec& p : pictures) {
+        for (const flat_picture& p : pictures) {
             rgba_image image(8, 8);
             for (int y = 0; y < 8; ++y)
                 for (int x = 0; x < 8; ++x)
