@@ -78,7 +78,7 @@ std::vector<CParticle*> busy_board(int sprites) {
     global::players = global::MULTI;
     std::mt19937 rng(99);
     std::uniform_real_distribution<float> u(0, 1);
-    const int missiles = (sprites + 200) / 201;
+    const int missiles = (sprites + 200) / 201;  // none for an empty board
     std::vector<CParticle*> made;
     std::vector<CVector> centre, heading;
     static float trail[4] = {0.6f, 0.8f, 1.0f, 1};
@@ -213,6 +213,13 @@ void BM_Presentation(benchmark::State& state) {
 
 }  // namespace
 
+// The frame without any sprite: backdrop, planets, stations, HUD and swap, what every path pays.
+BENCHMARK(BM_Frame)
+    ->ArgNames({"sprites", "path"})
+    ->Args({0, ONE_BY_ONE})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1.0);
 BENCHMARK(BM_Frame)
     ->ArgNames({"sprites", "path"})
     ->ArgsProduct({{1000, 10000, 40000}, {ONE_BY_ONE, BATCHED, BARE}})
