@@ -139,7 +139,7 @@ TEST(Soak, MillionStepsOfRandomPlay) {
         const int n = static_cast<int>(menu->buttons.size());
         int i = pick(n);
         // Quit ends the program; the run goes on as if it had been started again (below).
-        if (menu == global::main_menu && i == 4 && !chance(0.05))
+        if (menu == global::main_menu && i == 4 && !chance(0.3))
             i = pick(4);
         const CButton* b = menu->buttons[i];
         x_pointer::move_to(menu->x + b->x + b->w / 2, menu->y + b->y + b->h / 2);
