@@ -12,6 +12,9 @@ namespace glfw2 {
 
 namespace {
 
+// Largest window side opened, in pixels (also the usual GL viewport limit).
+constexpr int MAX_WINDOW_SIDE = 16384;
+
 GLFWwindow* window = nullptr;
 bool initialised = false;
 bool no_resize = false;
@@ -129,6 +132,10 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
         width = 640;
         height = 480;
     }
+    // X sizes are 16-bit and no GL driver renders this large: such a window would be cut to a
+    // wrong size or end the program on an X protocol error at the first frame.
+    if (width > MAX_WINDOW_SIDE || height > MAX_WINDOW_SIDE)
+        return 0;
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RESIZABLE, no_resize ? GLFW_FALSE : GLFW_TRUE);
     glfwWindowHint(GLFW_RED_BITS, red_bits);
