@@ -5,6 +5,7 @@
 #include "game/global.h"
 #include "graphics/draw.h"
 #include "graphics/font.h"
+#include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
 #include "graphics/zoom.h"
 
@@ -25,12 +26,16 @@ void world_render() {
     clouds.display(-50);
     star.display(-20);
 
+    // Trails make thousands of small sprites: runs that share a picture go to the card as one batch,
+    // in list order, so the picture is the one sprite-by-sprite drawing gives.
+    static CSpriteBatch batch;
     for (CParticle* p : particles) {
         // Backdrop layers and shadows have their own depths and order.
         if (p->type == BACK || p->type == SHADOW)
             continue;
-        p->display(0);
+        batch.add(p, 0);
         if (p->type == SIGN) {
+            batch.flush();
             const float fade = 1.0f - static_cast<float>(p->counter) / 200.0f;
             set_color(1, 1, 1, fade);
             set_texture("font");
@@ -38,6 +43,8 @@ void world_render() {
             bind_no_texture();
         }
     }
+
+    batch.flush();
 
     // After every particle, so they darken the planets and whatever stands in front of them.
     shadow_1.display(0);
