@@ -239,13 +239,6 @@ class WorldPass : public ::testing::Test {
     }
 };
 
-std::vector<rgba> colours_of(const std::vector<drawn>& runs) {
-    std::vector<rgba> out;
-    for (const drawn& r : runs)
-        out.push_back(r.colour);
-    return out;
-}
-
 void expect_sequence(const std::vector<drawn>& runs, const std::vector<rgba>& expected) {
     ASSERT_EQ(runs.size(), expected.size());
     for (size_t i = 0; i < runs.size(); ++i)
