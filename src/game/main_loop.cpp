@@ -40,7 +40,7 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
     return state.running != 0;
 }
 
-void draw_frame(void (*world)(), void (*hud)(), const float* camera) {
+void draw_passes(void (*world)(), void (*hud)(), const float* camera) {
     glClear(GL_COLOR_BUFFER_BIT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
@@ -65,7 +65,10 @@ void draw_frame(void (*world)(), void (*hud)(), const float* camera) {
     bind_no_texture();
     hud();
     glPopMatrix();
+}
 
+void draw_frame(void (*world)(), void (*hud)(), const float* camera) {
+    draw_passes(world, hud, camera);
     glFlush();
     glfw2::swap_buffers();
 }

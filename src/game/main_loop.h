@@ -21,8 +21,10 @@ struct loop_state {
 // One turn of the loop; returns whether the loop goes on. The clock is glfw2's (injectable).
 bool loop_turn(loop_state& state, const loop_hooks& hooks);
 
-// Both drawing passes of a frame (world in perspective translated by camera, HUD in window pixels),
-// then flush and swap.
+// Both drawing passes of a frame: the world in perspective translated by camera, the HUD in window
+// pixels. Nothing is swapped, so a test can read the frame back.
+void draw_passes(void (*world)(), void (*hud)(), const float* camera);
+// The passes, then flush and swap.
 void draw_frame(void (*world)(), void (*hud)(), const float* camera);
 
 // The whole loop until it ends; glfw2 is terminated afterwards.

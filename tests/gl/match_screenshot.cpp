@@ -14,6 +14,7 @@
 
 #include "game/global.h"
 #include "game/logic.h"
+#include "game/main_loop.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/startup.h"
@@ -37,30 +38,7 @@ double fast_clock() {
 
 // One frame as the main loop draws it: the world in perspective, then the HUD in window pixels.
 void draw_frame() {
-    const int W = CDisplay::width();
-    const int H = CDisplay::height();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    const float ratio = static_cast<float>(W) / static_cast<float>(H);
-    glFrustum(-ratio, ratio, -1.0, 1.0, 1.5, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glViewport(0, 0, W, H);
-    glPushMatrix();
-    bind_no_texture();
-    glTranslatef(camera[0], camera[1], camera[2]);
-    world_render();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, W, 0, H, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    bind_no_texture();
-    gui_render();
-    glPopMatrix();
+    draw_passes(world_render, gui_render, camera);
     glFinish();
 }
 

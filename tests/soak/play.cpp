@@ -18,6 +18,7 @@
 #include "game/global.h"
 #include "game/input.h"
 #include "game/logic.h"
+#include "game/main_loop.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/startup.h"
@@ -56,28 +57,7 @@ CWindow* shown_menu() {
 
 // One frame as the main loop draws it, without the swap.
 void draw_frame() {
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    const float ratio = static_cast<float>(CDisplay::width()) / static_cast<float>(CDisplay::height());
-    glFrustum(-ratio, ratio, -1.0, 1.0, 1.5, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glViewport(0, 0, CDisplay::width(), CDisplay::height());
-    glPushMatrix();
-    bind_no_texture();
-    glTranslatef(global::camera[0], global::camera[1], global::camera[2]);
-    world_render();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    bind_no_texture();
-    gui_render();
-    glPopMatrix();
+    draw_passes(world_render, gui_render, global::camera);
     glFinish();
 }
 
