@@ -1,6 +1,7 @@
 #include "game/logic.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "game/global.h"
 #include "graphics/textures.h"
@@ -22,21 +23,43 @@ void explode_at(CVector where) {
     e->set_anim(1, 13, 7);
 }
 
+// The missiles on the board during the particle traversal, in list order. No missile is fired while
+// it runs, so flares and blasts search this short list instead of walking every trail dot.
+struct missile_entry {
+    std::list<CParticle*>::iterator where;
+    bool live;
+};
+std::vector<missile_entry> missiles;
+
+void collect_missiles() {
+    missiles.clear();
+    for (auto j = particles.begin(); j != particles.end(); ++j)
+        if ((*j)->type == ROCKET)
+            missiles.push_back({j, true});
+}
+
+void forget_missile(CParticle* p) {
+    for (missile_entry& m : missiles)
+        if (m.live && *m.where == p)
+            m.live = false;
+}
+
 // Removes the current element of the traversal and leaves `it` on the one that followed it.
 void retire_current() {
+    if ((*it)->type == ROCKET)
+        forget_missile(*it);
     delete *it;
     it = particles.erase(it);
 }
 
 // First step of a blast: missiles within reach are destroyed outright, stations within reach are hit.
 void blast(CParticle* e) {
-    for (auto j = particles.begin(); j != particles.end();) {
+    for (missile_entry& m : missiles) {
         // `e` is an explosion, never a missile, so the outer cursor's element is never erased here.
-        if ((*j)->type == ROCKET && distance(e->pos, (*j)->pos) < 1.0f) {
-            delete *j;
-            j = particles.erase(j);
-        } else {
-            ++j;
+        if (m.live && distance(e->pos, (*m.where)->pos) < 1.0f) {
+            delete *m.where;
+            particles.erase(m.where);
+            m.live = false;
         }
     }
     for (CStation* s : {station1, station2}) {
@@ -68,8 +91,8 @@ CVector pull_towards(CVector to_planet) {
 }
 
 bool catches_missile(CParticle* flare) {
-    for (CParticle* q : particles)
-        if (q->type == ROCKET && distance(flare->pos, q->pos) < 0.3f)
+    for (const missile_entry& m : missiles)
+        if (m.live && distance(flare->pos, (*m.where)->pos) < 0.3f)
             return true;
     return false;
 }
@@ -102,6 +125,7 @@ bool projectile_step(CParticle* p) {
 }
 
 void step_particles() {
+    collect_missiles();
     it = particles.begin();
     while (it != particles.end()) {
         CParticle* p = *it;
@@ -137,6 +161,7 @@ void step_particles() {
             ++it;
         }
     }
+    missiles.clear();
 }
 
 void lay_trails() {
