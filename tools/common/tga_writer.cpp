@@ -36,7 +36,7 @@ std::vector<uint8_t> encode_tga(const rgba_image& image, tga_layout layout) {
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map
     out.push_back(static_cast<uint8_t>(type));
-    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map specification
+    for (int i = 0; i < 5; ++i) out.push_back(0);  // no colour map: first entry, length, entry size
     put16(out, 0);
     put16(out, 0);
     put16(out, image.width);
