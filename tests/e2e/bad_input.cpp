@@ -1,63 +1,21 @@
 // What a player gets from the real program when its inputs are bad: broken pictures, a "conf" asking
 // for a window that cannot open, a working folder where the options cannot be saved.
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "gl_window.h"
-
+#include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "x_session.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-Display* display() {
-    static Display* d = XOpenDisplay(nullptr);
-    return d;
-}
-
-using clock_type = std::chrono::steady_clock;
-
-bool wait_for(const std::function<bool()>& done, double seconds) {
-    const auto end = clock_type::now() + std::chrono::duration<double>(seconds);
-    while (clock_type::now() < end) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
-void let_run(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void write_bytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
@@ -72,102 +30,22 @@ std::vector<uint8_t> read_bytes(const fs::path& path) {
 const std::string FIRST_LINE = "Setting up display...\tDONE\n";
 
 // A run of the real program in a folder of its own; its standard output and error go to files there.
-class CRun {
+class CRun : public CProgramRun {
   public:
-    // Prepares the folder; `prepare` may fill it before the program starts.
-    explicit CRun(const std::string& name) : dir(scratch_dir("e2e_bad_" + name)) {
-        fs::create_symlink(fs::path(ZELVORANT_RUN_DIR) / "zelvorant", fs::path(dir) / "zelvorant");
-    }
-    ~CRun() {
-        if (pid > 0 && !exited) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        chmod(dir.c_str(), 0755);  // so that the next run can empty it
+    explicit CRun(const std::string& name) : CProgramRun(scratch_dir("e2e_bad_" + name)), dir(folder()) {
+        link(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
     }
 
-    // Starts the program. With read_only, the folder is made unwritable for it first (as root, the
-    // program then runs as the user nobody, since root writes anywhere).
-    void start(bool read_only = false) {
-        std::string xauth;
-        if (read_only) {
-            chmod(dir.c_str(), 0555);
-            // The unprivileged program must still reach the X server.
-            if (const char* a = std::getenv("XAUTHORITY")) {
-                xauth = dir + "/../" + fs::path(dir).filename().string() + ".xauth";
-                fs::copy_file(a, xauth, fs::copy_options::overwrite_existing);
-                chmod(xauth.c_str(), 0644);
-            }
-        }
-        pid = fork();
-        if (pid == 0) {
-            if (chdir(dir.c_str()) != 0)
-                _exit(120);
-            if (!std::freopen("stdout.txt", "w", stdout) || !std::freopen("stderr.txt", "w", stderr))
-                _exit(121);
-            if (read_only && geteuid() == 0) {
-                if (!xauth.empty())
-                    setenv("XAUTHORITY", xauth.c_str(), 1);
-                const gid_t nobody_group = 65534;
-                if (setgroups(0, nullptr) != 0 || setgid(nobody_group) != 0 || setuid(65534) != 0)
-                    _exit(123);
-            }
-            execl("./zelvorant", "zelvorant", static_cast<char*>(nullptr));
-            _exit(122);
-        }
-    }
-
-    std::string output() const { return read_text(dir + "/stdout.txt"); }
-    std::string errors() const { return read_text(dir + "/stderr.txt"); }
-    bool wait_output(const std::string& text, double seconds = 20) {
-        return wait_for([&] { return output() == text; }, seconds);
-    }
+    // Starts the program; with read_only the folder is unwritable for it.
+    void start(bool read_only = false) { CProgramRun::start("./zelvorant", read_only); }
 
     bool find_window(double seconds = 20) {
-        return wait_for(
-            [&] {
-                Window root, parent;
-                Window* children = nullptr;
-                unsigned int count = 0;
-                if (!XQueryTree(display(), DefaultRootWindow(display()), &root, &parent, &children, &count))
-                    return false;
-                for (unsigned int i = 0; i < count && window == 0; ++i) {
-                    char* name = nullptr;
-                    if (XFetchName(display(), children[i], &name) && name) {
-                        if (std::strcmp(name, "Zelvorant") == 0)
-                            window = children[i];
-                        XFree(name);
-                    }
-                }
-                if (children)
-                    XFree(children);
-                return window != 0;
-            },
-            seconds);
+        return (window = x_session::wait_window("Zelvorant", seconds)) != 0;
     }
-
-    void point(int x, int y) const {
-        int rx = 0, ry = 0;
-        Window child;
-        XTranslateCoordinates(display(), window, DefaultRootWindow(display()), x, y, &rx, &ry, &child);
-        XTestFakeMotionEvent(display(), -1, rx, ry, CurrentTime);
-        XSync(display(), False);
-    }
+    void point(int x, int y) const { x_session::point(window, x, y); }
     // A left click at window pixels from the lower left (a 600-pixel-high window), as menus are laid out.
-    void click(int x, int y) const {
-        point(x, 600 - y);
-        let_run(0.1);
-        XTestFakeButtonEvent(display(), 1, True, CurrentTime);
-        XSync(display(), False);
-        let_run(0.05);
-        XTestFakeButtonEvent(display(), 1, False, CurrentTime);
-        XSync(display(), False);
-        let_run(0.3);
-    }
-    void key(const char* keysym, bool down) const {
-        XTestFakeKeyEvent(display(), XKeysymToKeycode(display(), XStringToKeysym(keysym)), down, CurrentTime);
-        XSync(display(), False);
-    }
+    void click(int x, int y) const { x_session::click(window, x, 600 - y, 0.3); }
+    void key(const char* keysym, bool down) const { x_session::key(keysym, down); }
     // Holds Escape from the splash until loading is over (the splash polls it once a frame).
     bool skip_splash(const std::string& loaded) {
         if (!wait_for([&] { return output().rfind(FIRST_LINE, 0) == 0; }, 20) || !find_window())
@@ -179,66 +57,34 @@ class CRun {
         let_run(0.3);
         return done;
     }
-    void close() const {
-        XEvent e;
-        std::memset(&e, 0, sizeof e);
-        e.xclient.type = ClientMessage;
-        e.xclient.window = window;
-        e.xclient.message_type = XInternAtom(display(), "WM_PROTOCOLS", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = static_cast<long>(XInternAtom(display(), "WM_DELETE_WINDOW", False));
-        XSendEvent(display(), window, False, NoEventMask, &e);
-        XSync(display(), False);
-    }
-    bool running() {
-        if (!exited && waitpid(pid, &status, WNOHANG) == pid)
-            exited = true;
-        return !exited;
-    }
-    // The exit status (-1 - signal when killed by one), or -1000 when it has not ended in time.
-    int wait_exit(double seconds = 20) {
-        if (!wait_for([&] { return !running(); }, seconds))
-            return -1000;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1 - WTERMSIG(status);
-    }
+    void close() const { x_session::close_window(window); }
 
     // How much of the window's top-right status corner is lit: the HUD of a match.
     bool match_hud_shown() const {
-        int rx = 0, ry = 0;
-        Window child;
-        XTranslateCoordinates(display(), window, DefaultRootWindow(display()), 0, 0, &rx, &ry, &child);
-        XImage* image = XGetImage(display(), DefaultRootWindow(display()), rx + 1024 - 180, ry + 15, 140, 75,
-                                  AllPlanes, ZPixmap);
-        if (!image)
+        const x_session::capture c = x_session::grab(window, 1024 - 180, 15, 140, 75);
+        if (c.width == 0)
             return false;
         long r = 0, g = 0, b = 0;
-        for (int y = 0; y < 75; ++y)
-            for (int x = 0; x < 140; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                r += (p >> 16) & 0xff;
-                g += (p >> 8) & 0xff;
-                b += p & 0xff;
-            }
-        XDestroyImage(image);
+        for (const x_session::rgb& p : c.pixels) {
+            r += p.r;
+            g += p.g;
+            b += p.b;
+        }
         return r > 2 * g && r > 2 * b && r / (140 * 75) > 25;
     }
 
     const std::string dir;
 
   private:
-    pid_t pid = -1;
-    bool exited = false;
-    int status = 0;
     Window window = 0;
 };
 
 class BadInput : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (display() == nullptr)
+        if (x_session::display() == nullptr)
             GTEST_SKIP() << "no X display";
-        int event, error, major, minor;
-        if (!XTestQueryExtension(display(), &event, &error, &major, &minor))
+        if (!x_session::has_xtest())
             GTEST_SKIP() << "no XTest";
     }
 };

@@ -1,76 +1,27 @@
 // The real program in a fresh run folder, driven by real X input events (XTest), watched through its
 // standard output, its exit status, the "conf" it writes and the pixels of its window.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "gl_window.h"
-
+#include "program_run.h"
 // Last: Xlib defines macros (None, Bool, Status) that would break the headers above.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "x_session.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-Display* display() {
-    static Display* d = XOpenDisplay(nullptr);
-    return d;
-}
-
+using x_session::display;
 using clock_type = std::chrono::steady_clock;
-
-// Polls until done() holds or the time runs out; the program runs in real time meanwhile.
-bool wait_for(const std::function<bool()>& done, double seconds) {
-    const auto end = clock_type::now() + std::chrono::duration<double>(seconds);
-    while (clock_type::now() < end) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
-// Lets the running game play on for a while (its logic runs on the real clock).
-void let_run(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct rgb {
-    int r, g, b;
-};
-
+using rgb = x_session::rgb;
 // A capture of the game window, addressed from its top-left corner as X does.
-struct screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<rgb> pixels;
-    rgb at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
+using screenshot = x_session::capture;
 
 bool greyish(rgb c) {
     return std::abs(c.r - c.g) < 20 && std::abs(c.g - c.b) < 20 && c.r >= 100;
@@ -81,155 +32,60 @@ const std::string BOTH_LINES = FIRST_LINE + "Loading textures...\tDONE\n";
 
 class game {
   public:
-    explicit game(const std::string& name, bool with_pictures = true, const std::string& conf = "") {
-        dir_ = scratch_dir("e2e_" + name);
-        fs::create_symlink(fs::path(ZELVORANT_RUN_DIR) / "zelvorant", fs::path(dir_) / "zelvorant");
+    explicit game(const std::string& name, bool with_pictures = true, const std::string& conf = "")
+        : run_(scratch_dir("e2e_" + name)) {
+        run_.link(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
         if (with_pictures)
-            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir_) / "gfx");
+            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(folder()) / "gfx");
         if (!conf.empty())
-            std::ofstream(dir_ + "/conf", std::ios::binary) << conf;
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (chdir(dir_.c_str()) != 0)
-                _exit(120);
-            if (std::freopen("stdout.txt", "w", stdout) == nullptr)
-                _exit(121);
-            execl("./zelvorant", "zelvorant", static_cast<char*>(nullptr));
-            _exit(122);
-        }
-    }
-    ~game() {
-        if (running()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+            std::ofstream(folder() + "/conf", std::ios::binary) << conf;
+        run_.start("./zelvorant");
     }
 
-    const std::string& folder() const { return dir_; }
-    std::string output() const { return read_text(dir_ + "/stdout.txt"); }
-    std::string conf() const { return read_text(dir_ + "/conf"); }
-    bool has_conf() const { return fs::exists(dir_ + "/conf"); }
-    bool running() const { return pid_ > 0 && !exited_; }
+    const std::string& folder() const { return run_.folder(); }
+    std::string output() const { return run_.output(); }
+    std::string conf() const { return read_text(folder() + "/conf"); }
+    bool has_conf() const { return fs::exists(folder() + "/conf"); }
+    bool running() { return run_.running(); }
 
-    bool wait_output(const std::string& text, double seconds = 20) {
-        return wait_for([&] { return output() == text; }, seconds);
-    }
+    bool wait_output(const std::string& text, double seconds = 20) { return run_.wait_output(text, seconds); }
 
     // The top-level window titled "Zelvorant".
     bool find_window(double seconds = 20) {
-        return wait_for(
-            [&] {
-                Window root_return, parent_return;
-                Window* children = nullptr;
-                unsigned int count = 0;
-                if (!XQueryTree(display(), DefaultRootWindow(display()), &root_return, &parent_return,
-                                &children, &count))
-                    return false;
-                for (unsigned int i = 0; i < count && window_ == 0; ++i) {
-                    char* name = nullptr;
-                    if (XFetchName(display(), children[i], &name) && name != nullptr) {
-                        if (std::strcmp(name, "Zelvorant") == 0)
-                            window_ = children[i];
-                        XFree(name);
-                    }
-                }
-                if (children != nullptr)
-                    XFree(children);
-                return window_ != 0;
-            },
-            seconds);
+        return (window_ = x_session::wait_window("Zelvorant", seconds)) != 0;
     }
 
-    void size(int* w, int* h) const {
-        XWindowAttributes a;
-        XGetWindowAttributes(display(), window_, &a);
-        *w = a.width;
-        *h = a.height;
-    }
+    void size(int* w, int* h) const { x_session::size(window_, w, h); }
 
     // Moves the real pointer to (x, y) of the window, from its top-left corner.
-    void point(int x, int y) const {
-        int rx = 0, ry = 0;
-        Window child;
-        XTranslateCoordinates(display(), window_, DefaultRootWindow(display()), x, y, &rx, &ry, &child);
-        XTestFakeMotionEvent(display(), -1, rx, ry, CurrentTime);
-        XSync(display(), False);
-    }
+    void point(int x, int y) const { x_session::point(window_, x, y); }
 
     // A left click in window pixels with the origin at the lower left, as the menus are laid out.
     void click(double x, double y) const {
         int w = 0, h = 0;
         size(&w, &h);
-        point(static_cast<int>(x), h - static_cast<int>(y));
-        let_run(0.1);
-        XTestFakeButtonEvent(display(), 1, True, CurrentTime);
-        XSync(display(), False);
-        let_run(0.05);
-        XTestFakeButtonEvent(display(), 1, False, CurrentTime);
-        XSync(display(), False);
-        let_run(0.2);
+        x_session::click(window_, static_cast<int>(x), h - static_cast<int>(y), 0.2);
     }
 
-    void key_down(const char* keysym) const { key(keysym, true); }
-    void key_up(const char* keysym) const { key(keysym, false); }
+    void key_down(const char* keysym) const { x_session::key(keysym, true); }
+    void key_up(const char* keysym) const { x_session::key(keysym, false); }
     void tap(const char* keysym) const {
-        key(keysym, true);
+        key_down(keysym);
         let_run(0.05);
-        key(keysym, false);
+        key_up(keysym);
         let_run(0.2);
     }
 
     // The polite close a window manager sends when the user closes the window.
-    void close() const {
-        XEvent e;
-        std::memset(&e, 0, sizeof e);
-        e.xclient.type = ClientMessage;
-        e.xclient.window = window_;
-        e.xclient.message_type = XInternAtom(display(), "WM_PROTOCOLS", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = static_cast<long>(XInternAtom(display(), "WM_DELETE_WINDOW", False));
-        e.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display(), window_, False, NoEventMask, &e);
-        XSync(display(), False);
-    }
+    void close() const { x_session::close_window(window_); }
 
     // The exit status, or -1000 when the program has not ended in time.
-    int wait_exit(double seconds = 20) {
-        int status = 0;
-        const bool ended = wait_for(
-            [&] {
-                if (exited_)
-                    return true;
-                if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                    exited_ = true;
-                    code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1 - WTERMSIG(status);
-                }
-                return exited_;
-            },
-            seconds);
-        return ended ? code_ : -1000;
-    }
+    int wait_exit(double seconds = 20) { return run_.wait_exit(seconds); }
 
     screenshot shot() const {
-        screenshot s;
-        size(&s.width, &s.height);
-        int rx = 0, ry = 0;
-        Window child;
-        XTranslateCoordinates(display(), window_, DefaultRootWindow(display()), 0, 0, &rx, &ry, &child);
-        XImage* image =
-            XGetImage(display(), DefaultRootWindow(display()), rx, ry, s.width, s.height, AllPlanes, ZPixmap);
-        if (image == nullptr)
-            return screenshot{};
-        s.pixels.resize(static_cast<size_t>(s.width) * s.height);
-        for (int y = 0; y < s.height; ++y)
-            for (int x = 0; x < s.width; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                s.pixels[static_cast<size_t>(y) * s.width + x] = {static_cast<int>((p >> 16) & 0xff),
-                                                                  static_cast<int>((p >> 8) & 0xff),
-                                                                  static_cast<int>(p & 0xff)};
-            }
-        XDestroyImage(image);
-        return s;
+        int w = 0, h = 0;
+        size(&w, &h);
+        return x_session::grab(window_, 0, 0, w, h);
     }
 
     // Holds Escape over the window from the moment the splash is up until loading has finished; the
@@ -246,16 +102,7 @@ class game {
     }
 
   private:
-    void key(const char* keysym, bool down) const {
-        const KeyCode code = XKeysymToKeycode(display(), XStringToKeysym(keysym));
-        XTestFakeKeyEvent(display(), code, down ? True : False, CurrentTime);
-        XSync(display(), False);
-    }
-
-    std::string dir_;
-    pid_t pid_ = -1;
-    bool exited_ = false;
-    int code_ = 0;
+    CProgramRun run_;
     Window window_ = 0;
 };
 
@@ -355,8 +202,7 @@ class EndToEnd : public ::testing::Test {
     void SetUp() override {
         if (display() == nullptr)
             GTEST_SKIP() << "no X display";
-        int event, error, major, minor;
-        if (!XTestQueryExtension(display(), &event, &error, &major, &minor))
+        if (!x_session::has_xtest())
             GTEST_SKIP() << "no XTest";
     }
 };

@@ -10,12 +10,12 @@
 // clang-format on
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <vector>
 
 #include "gl_window.h"
 #include "platform/glfw2.h"
+#include "x_session.h"
 
 namespace {
 
@@ -35,28 +35,6 @@ void on_button(int b, int action) {
     buttons.push_back({b, action});
 }
 
-// The test window among the root's children, by the title gl_window gives it.
-Window find_window(Display* d, Window parent) {
-    Window root_return, parent_return, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(d, parent, &root_return, &parent_return, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        char* name = nullptr;
-        if (XFetchName(d, children[i], &name) && name) {
-            if (std::strcmp(name, "test") == 0)
-                found = children[i];
-            XFree(name);
-        }
-        if (!found)
-            found = find_window(d, children[i]);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
 class XInput : public testing::Test {
   protected:
     void SetUp() override {
@@ -66,7 +44,7 @@ class XInput : public testing::Test {
         int event_base, error_base, major, minor;
         ASSERT_TRUE(XTestQueryExtension(display, &event_base, &error_base, &major, &minor));
         glfw2::swap_buffers();
-        window = find_window(display, DefaultRootWindow(display));
+        window = x_session::find_window(display, "test");  // the title gl_window gives it
         ASSERT_NE(window, 0u);
         // Watch the raw events too, to know the server really sent what GLFW had to filter.
         XSelectInput(display, window, KeyPressMask | KeyReleaseMask);

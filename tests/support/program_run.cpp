@@ -1,0 +1,113 @@
+#include "program_run.h"
+
+#include <grp.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+bool wait_for(const std::function<bool()>& done, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+void let_run(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+CProgramRun::CProgramRun(std::string folder) : dir_(std::move(folder)) {}
+
+CProgramRun::~CProgramRun() {
+    if (running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (read_only_)
+        chmod(dir_.c_str(), 0755);  // so that the next run can empty it
+}
+
+void CProgramRun::link(const std::string& path) {
+    fs::create_symlink(path, fs::path(dir_) / fs::path(path).filename());
+}
+
+bool CProgramRun::start(const std::string& program, bool read_only) {
+    std::string xauth;
+    if (read_only) {
+        read_only_ = true;
+        chmod(dir_.c_str(), 0555);
+        // The unprivileged program must still reach the X server.
+        if (const char* a = std::getenv("XAUTHORITY")) {
+            xauth = dir_ + "/../" + fs::path(dir_).filename().string() + ".xauth";
+            std::error_code ignored;
+            fs::copy_file(a, xauth, fs::copy_options::overwrite_existing, ignored);
+            chmod(xauth.c_str(), 0644);
+        }
+    }
+    pid_ = fork();
+    if (pid_ < 0)
+        return false;
+    if (pid_ == 0) {
+        // Ends with the test program, even if that crashes.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (chdir(dir_.c_str()) != 0)
+            _exit(120);
+        if (!std::freopen("stdout.txt", "w", stdout) || !std::freopen("stderr.txt", "w", stderr))
+            _exit(121);
+        if (read_only && geteuid() == 0) {
+            if (!xauth.empty())
+                setenv("XAUTHORITY", xauth.c_str(), 1);
+            const gid_t nobody_group = 65534;
+            if (setgroups(0, nullptr) != 0 || setgid(nobody_group) != 0 || setuid(65534) != 0)
+                _exit(123);
+        }
+        const std::string name = fs::path(program).filename().string();
+        execl(program.c_str(), name.c_str(), static_cast<char*>(nullptr));
+        _exit(122);
+    }
+    return true;
+}
+
+bool CProgramRun::wait_output(const std::string& text, double seconds) {
+    return wait_for([&] { return output() == text; }, seconds);
+}
+
+bool CProgramRun::running() {
+    if (pid_ <= 0 || exited_)
+        return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1 - WTERMSIG(status);
+    }
+    return !exited_;
+}
+
+int CProgramRun::wait_exit(double seconds) {
+    if (pid_ <= 0 || !wait_for([&] { return !running(); }, seconds))
+        return -1000;
+    return code_;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// A program started in a folder of its own, its standard output and error written to files there, for
+// tests that watch a real program from the outside.
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+
+// Polls until done() holds or the time runs out; the watched program runs in real time meanwhile.
+bool wait_for(const std::function<bool()>& done, double seconds = 20);
+// Lets a running program go on for a while.
+void let_run(double seconds);
+std::string read_text(const std::string& path);
+
+class CProgramRun {
+  public:
+    // `folder` must exist; the program runs there and its output lands in stdout.txt and stderr.txt.
+    explicit CProgramRun(std::string folder);
+    // Kills a program still running, so a failed test never leaves one behind.
+    ~CProgramRun();
+    CProgramRun(const CProgramRun&) = delete;
+    CProgramRun& operator=(const CProgramRun&) = delete;
+
+    // Links `path` into the folder as its file name, so the program is started as ./name.
+    void link(const std::string& path);
+    // Starts `program` (a path, relative to the folder or absolute). With read_only the folder is made
+    // unwritable for it first; as root the program then runs as the user nobody, since root writes anywhere.
+    bool start(const std::string& program, bool read_only = false);
+
+    const std::string& folder() const { return dir_; }
+    std::string output() const { return read_text(dir_ + "/stdout.txt"); }
+    std::string errors() const { return read_text(dir_ + "/stderr.txt"); }
+    // True once the standard output is exactly `text`.
+    bool wait_output(const std::string& text, double seconds = 20);
+    bool running();
+    // The exit status (-1 - signal when killed by one), or -1000 when it has not ended in time.
+    int wait_exit(double seconds = 20);
+
+  private:
+    std::string dir_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    int code_ = 0;
+    bool read_only_ = false;
+};

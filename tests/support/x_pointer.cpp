@@ -1,0 +1,46 @@
+#include "x_pointer.h"
+
+#include "graphics/display.h"
+#include "platform/glfw2.h"
+#include "x_session.h"
+
+namespace {
+
+int origin_x = 0;
+int origin_y = 0;
+bool located = false;
+
+void warp_root(int x, int y) {
+    Display* d = x_session::display();
+    XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, x, y);
+    XSync(d, False);
+}
+
+}  // namespace
+
+bool x_pointer::ready() {
+    if (located)
+        return true;
+    if (!x_session::display())
+        return false;
+    // Warp to a known screen point and ask the windowing layer where that is in the window.
+    warp_root(200, 200);
+    int x = 0, y = 0;
+    glfw2::get_mouse_pos(&x, &y);
+    origin_x = 200 - x;
+    origin_y = 200 - y;
+    located = true;
+    return true;
+}
+
+void x_pointer::move_top_left(int x, int y) {
+    warp_root(origin_x + x, origin_y + y);
+}
+
+void x_pointer::move(int x, int y, int window_height) {
+    move_top_left(x, window_height - y);
+}
+
+void x_pointer::move_to(float x, float y) {
+    move(static_cast<int>(x), static_cast<int>(y), CDisplay::height());
+}
