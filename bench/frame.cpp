@@ -141,17 +141,7 @@ struct bare_batch {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-        const GLsizei stride = sizeof(CSpriteBatch::vertex);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnableClientState(GL_COLOR_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, &vertices[0].s);
-        glColorPointer(4, GL_FLOAT, stride, &vertices[0].r);
-        glVertexPointer(3, GL_FLOAT, stride, &vertices[0].x);
-        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices.size()));
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glDisableClientState(GL_VERTEX_ARRAY);
+        CSpriteBatch::draw_quads(vertices);
         bind_no_texture();
     }
 };

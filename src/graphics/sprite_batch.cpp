@@ -91,21 +91,27 @@ void CSpriteBatch::flush() {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
 
-    const GLsizei stride = sizeof(vertex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, stride, &vertices[0].s);
-    glColorPointer(4, GL_FLOAT, stride, &vertices[0].r);
-    glVertexPointer(3, GL_FLOAT, stride, &vertices[0].x);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices.size()));
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    draw_quads(vertices);
 
     // After a colour array the current colour is undefined; leave the last sprite's, as display does.
     glColor4fv(last_colour);
     bind_no_texture();
     vertices.clear();
     ++run_count;
+}
+
+void CSpriteBatch::draw_quads(const std::vector<vertex>& quads) {
+    if (quads.empty())
+        return;
+    const GLsizei stride = sizeof(vertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, &quads[0].s);
+    glColorPointer(4, GL_FLOAT, stride, &quads[0].r);
+    glVertexPointer(3, GL_FLOAT, stride, &quads[0].x);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(quads.size()));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }

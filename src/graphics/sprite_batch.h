@@ -32,6 +32,9 @@ class CSpriteBatch {
         float x, y, z;
     };
 
+    // Sends the quads as one vertex array with the bound texture and the current blend function.
+    static void draw_quads(const std::vector<vertex>& quads);
+
   private:
     std::vector<vertex> vertices;
     int texture = -1;
