@@ -8,6 +8,17 @@ void turn_to(CFigure* f) {
     glTranslatef(f->pos.x, f->pos.y, 0);
     glRotatef(static_cast<float>(f->ang_pos * 360.0f / 6.283), 0, 0, 1);
 }
+
+// One polygon per fan triangle: filled or as lines, as the polygon mode says.
+void draw_fan(const std::vector<CTri*>& triangles) {
+    for (CTri* t : triangles) {
+        glBegin(GL_POLYGON);
+        glVertex2f(0, 0);
+        glVertex2f(t->a.x, t->a.y);
+        glVertex2f(t->b.x, t->b.y);
+        glEnd();
+    }
+}
 }  // namespace
 
 void CFigure::set_gfx(int tex, float* col, bool out, float* o_col) {
@@ -50,13 +61,7 @@ void CFigure::draw() {
         glVertex2f(g[3].x, g[3].y);
         glEnd();
     } else {
-        for (CTri* t : triangles) {
-            glBegin(GL_POLYGON);
-            glVertex2f(0, 0);
-            glVertex2f(t->a.x, t->a.y);
-            glVertex2f(t->b.x, t->b.y);
-            glEnd();
-        }
+        draw_fan(triangles);
     }
     bind_no_texture();
 }
@@ -75,13 +80,7 @@ void CFigure::draw_o() {
 
 void CFigure::draw_grid() {
     glLineWidth(1.0f);
-    for (CTri* t : triangles) {
-        glBegin(GL_POLYGON);
-        glVertex2f(0, 0);
-        glVertex2f(t->a.x, t->a.y);
-        glVertex2f(t->b.x, t->b.y);
-        glEnd();
-    }
+    draw_fan(triangles);
 }
 
 void CFigure::display_col() {
