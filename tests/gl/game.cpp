@@ -27,13 +27,6 @@ using namespace global;
 
 namespace {
 
-double fake_seconds = 0;
-// Half a second per reading: the splash runs its three phases in a handful of frames.
-double fast_clock() {
-    fake_seconds += 0.5;
-    return fake_seconds;
-}
-
 struct flat_picture {
     const char* file;
     std::array<uint8_t, 4> rgba;
@@ -91,7 +84,7 @@ class StartedGame : public ::testing::Environment {
         }
         if (chdir(dir.c_str()) != 0)
             return;
-        glfw2::use_clock(fast_clock);
+        glfw2::use_clock(leaping_clock);
         ::testing::internal::CaptureStdout();
         init_gfx();
         startup_result = init();

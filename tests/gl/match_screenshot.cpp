@@ -30,12 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace global;
 
-// Runs the splash phases through in a few frames.
-double fast_clock() {
-    static double now = 0;
-    return now += 0.25;
-}
-
 // One frame as the main loop draws it: the world in perspective, then the HUD in window pixels.
 void draw_frame() {
     draw_passes(world_render, gui_render, camera);
@@ -151,7 +145,7 @@ TEST(MatchScreenshot, PlanetsStationsShadowsMissileTrailAndExplosionAllShow) {
     const fs::path home = fs::current_path();
     fs::current_path(run);
     init_gfx();
-    glfw2::use_clock(fast_clock);
+    glfw2::use_clock(leaping_clock);
     const int started = init();
     glfw2::use_clock(nullptr);
     fs::current_path(home);

@@ -14,12 +14,15 @@ bool window_is_open = false;
 }
 
 bool gl_window::open(int width, int height) {
-    if (window_is_open) return true;
-    if (std::getenv("DISPLAY") == nullptr) return false;
+    if (window_is_open)
+        return true;
+    if (std::getenv("DISPLAY") == nullptr)
+        return false;
     init_gfx();
     CDisplay::set_dim(width, height);
     CDisplay::set_bg(0, 0, 0, 1);
-    if (open_window("test", WINDOWED) != 0) return false;
+    if (open_window("test", WINDOWED) != 0)
+        return false;
     window_is_open = true;
     return true;
 }
@@ -49,7 +52,8 @@ std::array<int, 4> gl_window::pixel(int x, int y) {
 
 bool near_colour(const std::array<int, 4>& actual, const std::array<int, 4>& expected, int tolerance) {
     for (int i = 0; i < 3; ++i)
-        if (std::abs(actual[i] - expected[i]) > tolerance) return false;
+        if (std::abs(actual[i] - expected[i]) > tolerance)
+            return false;
     return true;
 }
 
@@ -63,4 +67,10 @@ std::string scratch_dir(const std::string& name) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+double leaping_clock() {
+    static double now = 0;
+    now += 0.5;
+    return now;
 }

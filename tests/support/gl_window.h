@@ -6,7 +6,7 @@
 // A real window and GL context for drawing tests (run under Xvfb).
 // Opens once per test program through the game's own windowing layer and stays open.
 class gl_window {
-public:
+  public:
     // Opens (or reuses) a windowed 320x240 window; false when no display is available.
     static bool open(int width = 320, int height = 240);
     // Clears to opaque black and sets a pixel-unit orthographic projection, origin lower left,
@@ -22,3 +22,7 @@ std::string describe(const std::array<int, 4>& colour);
 
 // A scratch folder under the test's working directory, emptied on creation.
 std::string scratch_dir(const std::string& name);
+
+// A clock for glfw2::use_clock that leaps half a second per reading, so the start-up splash runs its
+// three phases in a handful of frames.
+double leaping_clock();
