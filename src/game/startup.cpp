@@ -4,6 +4,7 @@
 
 #include "game/global.h"
 #include "game/menus.h"
+#include "game/settings.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -68,6 +69,7 @@ int init() {
 
     if (options.read() != 0)
         options.restore();
+    settings.read();
 
     progress("Setting up display...\t");
     CDisplay::set_dim(options.width, options.height);
