@@ -1,7 +1,9 @@
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "game/command_line.h"
 #include "game/global.h"
 #include "game/input.h"
 #include "game/logic.h"
@@ -9,6 +11,7 @@
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/startup.h"
+#include "game/version.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "platform/glfw2.h"
@@ -23,9 +26,8 @@ bool window_open() {
     return glfw2::get_window_param(glfw2::OPENED) != 0;
 }
 
-}  // namespace
-
-int main() {
+// The game as specified: start-up, then the main loop until the player leaves.
+int play() {
     init_gfx();
     if (init() != 0)
         return -1;
@@ -40,4 +42,28 @@ int main() {
 
     run_main_loop({program_logic, frame, window_open, &global::LPS, &global::fps});
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const launch_request request = parse_command_line(argc, argv);
+    switch (request.mode) {
+        case LAUNCH_PLAY:
+            return play();
+        case LAUNCH_HELP:
+            std::fputs(usage_text().c_str(), stdout);
+            return 0;
+        case LAUNCH_VERSION:
+            std::printf("zelvorant %s\n", PROGRAM_VERSION);
+            return 0;
+        case LAUNCH_REPLAY:
+        case LAUNCH_VERIFY_REPLAY:
+            std::fprintf(stderr, "zelvorant: recordings cannot be played yet\n");
+            return 2;
+        case LAUNCH_BAD_USAGE:
+            break;
+    }
+    std::fprintf(stderr, "zelvorant: %s\n%s", request.problem.c_str(), usage_text().c_str());
+    return 2;
 }
