@@ -17,10 +17,10 @@ const option_entry option_table[] = {
     {"--help", NO_ARGUMENT, "", LAUNCH_HELP, "print this help and exit"},
     {"--version", NO_ARGUMENT, "", LAUNCH_VERSION, "print the version and exit"},
     {"--replay", REQUIRED_ARGUMENT, "FILE", LAUNCH_REPLAY,
-     "watch a recorded match (Space pauses, Left/Right change the speed, Escape ends)"},
+     "watch a recorded match: Space pauses, Left/Right change the speed, Escape ends"},
     {"--verify-replay", REQUIRED_ARGUMENT, "FILE", LAUNCH_VERIFY_REPLAY,
-     "run a recorded match without a window; print its final state hash, exit 0 when it matches, 1 when "
-     "not, 2 when the file is unusable"},
+     "check a recorded match without a window: print its final state hash;\n"
+     "                          exit 0 when it is the recorded one, 1 when not, 2 when the file is unusable"},
 };
 
 const option_entry* find_option(const std::string& name) {
