@@ -83,5 +83,6 @@ int watch_replay(const match_recording& recording) {
     glfw2::set_key_callback(key);
     run_main_loop({step, frame, window_open, &self.steps_per_second, &global::fps});
     self.playback = nullptr;
+    restart();
     return 0;
 }
