@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -52,6 +53,10 @@ std::string listing(const fs::path& dir) {
     for (const auto& entry : snapshot(dir))
         out += entry.first + "\n";
     return out;
+}
+
+int mode(const fs::path& path) {
+    return static_cast<int>(fs::status(path).permissions() & fs::perms::all);
 }
 
 // A folder for the player: owned by the user the game runs as, private as a home is.
@@ -157,7 +162,7 @@ TEST_F(InstalledGame, SavesItsOptionsInTheDefaultSettingsFolder) {
     close_and_check(run);
 
     EXPECT_EQ(listing(home), ".config\n.config/zelvorant\n.config/zelvorant/conf\n");
-    EXPECT_EQ(fs::status(home / ".config/zelvorant").permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(mode(home / ".config/zelvorant"), 0700);
 }
 
 TEST_F(InstalledGame, SavesItsOptionsUnderXdgConfigHome) {
@@ -172,7 +177,7 @@ TEST_F(InstalledGame, SavesItsOptionsUnderXdgConfigHome) {
     close_and_check(run);
 
     EXPECT_EQ(listing(config), "zelvorant\nzelvorant/conf\n");
-    EXPECT_EQ(fs::status(config / "zelvorant").permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(mode(config / "zelvorant"), 0700);
     EXPECT_EQ(listing(home), "") << "the home folder changed";
 }
 
@@ -188,6 +193,34 @@ TEST_F(InstalledGame, HandsItsArgumentsToTheProgramInTheSettingsFolder) {
     EXPECT_EQ(read_text(proc + "/cmdline"), command_line);
     EXPECT_EQ(fs::read_symlink(proc + "/cwd"), home / ".config/zelvorant");
     close_and_check(run);
+}
+
+TEST_F(InstalledGame, SaysWhyWhenThereIsNoSettingsFolder) {
+    // No home, and a relative XDG_CONFIG_HOME, which the base directory rules say to ignore.
+    unsetenv("HOME");
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    {
+        CProgramRun run(start_dir.string());
+        ASSERT_TRUE(run.start(prefix + "/games/zelvorant", true));
+        EXPECT_EQ(run.wait_exit(), 1);
+        EXPECT_EQ(run.errors(),
+                  "zelvorant: HOME is not set, so there is no folder for the game's settings\n");
+        EXPECT_EQ(run.output(), "");
+    }
+    // A settings folder that cannot be made: a file stands in its parent's place.
+    const fs::path file = player_folder(home.parent_path() / "config-file") / "config";
+    std::ofstream(file.string()) << "not a folder";
+    chmod(file.c_str(), 0644);
+    setenv("XDG_CONFIG_HOME", file.c_str(), 1);
+    CProgramRun run(start_dir.string());
+    ASSERT_TRUE(run.start(prefix + "/games/zelvorant", true));
+    EXPECT_EQ(run.wait_exit(), 1);
+    EXPECT_NE(run.errors().find("zelvorant: cannot use " + file.string() +
+                                "/zelvorant as the game's settings folder"),
+              std::string::npos)
+        << run.errors();
+    EXPECT_EQ(read_text(file), "not a folder");
+    EXPECT_EQ(listing(home), "");
 }
 
 }  // namespace
