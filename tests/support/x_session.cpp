@@ -28,6 +28,12 @@ bool has_xtest() {
     return display() && XTestQueryExtension(display(), &event, &error, &major, &minor);
 }
 
+const char* unavailable() {
+    if (display() == nullptr)
+        return "no X display";
+    return has_xtest() ? nullptr : "no XTest";
+}
+
 namespace {
 
 Window find_under(Display* d, Window parent, const char* title) {
