@@ -42,6 +42,8 @@ struct capture {
     int height = 0;
     std::vector<rgb> pixels;
     rgb at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // The average colour; black for an empty capture.
+    rgb mean() const;
 };
 capture grab(Window w, int x, int y, int width, int height);
 
