@@ -4,7 +4,7 @@
 
 #include "game/global.h"
 #include "game/presentation.h"
-#include "graphics/textures.h"
+#include "game/station_input.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -44,38 +44,31 @@ void reload_options() {
         options.to_menu(options_menu);
 }
 
-void fire_rocket_on_release(CStation* station) {
-    if (station->loading)
-        station->shoot_rocket(set_texture("missile"));
-    station->loading = false;
-    station->loaded = 0;
+void pause_match() {
+    game_state = PAUSED;
+    menu_state = MAIN;
 }
 
 void press_in_match(int key) {
     if (is(key, options.blue_primary)) {
-        if (station1->rockets > 0)
-            station1->loading = true;
+        submit_station_command(BLUE_STATION, CMD_CHARGE);
     } else if (is(key, options.blue_secondary)) {
-        if (station1->flares > 0)
-            station1->shoot_flare(set_texture("missile"));
+        submit_station_command(BLUE_STATION, CMD_FLARE);
     } else if (is(key, options.blue_cw)) {
-        station1->cw = true;
+        submit_station_command(BLUE_STATION, CMD_TURN_CW_ON);
     } else if (is(key, options.blue_ccw)) {
-        station1->ccw = true;
+        submit_station_command(BLUE_STATION, CMD_TURN_CCW_ON);
     } else if (key == glfw2::KEY_ESC) {
-        game_state = PAUSED;
-        menu_state = MAIN;
+        pause_match();
     } else if (players == MULTI) {
         if (is(key, options.red_primary)) {
-            if (station2->rockets > 0)
-                station2->loading = true;
+            submit_station_command(RED_STATION, CMD_CHARGE);
         } else if (is(key, options.red_secondary)) {
-            if (station2->flares > 0)
-                station2->shoot_flare(set_texture("missile"));
+            submit_station_command(RED_STATION, CMD_FLARE);
         } else if (is(key, options.red_cw)) {
-            station2->cw = true;
+            submit_station_command(RED_STATION, CMD_TURN_CW_ON);
         } else if (is(key, options.red_ccw)) {
-            station2->ccw = true;
+            submit_station_command(RED_STATION, CMD_TURN_CCW_ON);
         }
     }
 }
@@ -111,19 +104,19 @@ void press_in_menu(int key) {
 
 void release_in_match(int key) {
     if (is(key, options.blue_primary)) {
-        fire_rocket_on_release(station1);
+        submit_station_command(BLUE_STATION, CMD_RELEASE);
     } else if (is(key, options.blue_cw)) {
-        station1->cw = false;
+        submit_station_command(BLUE_STATION, CMD_TURN_CW_OFF);
     } else if (is(key, options.blue_ccw)) {
-        station1->ccw = false;
+        submit_station_command(BLUE_STATION, CMD_TURN_CCW_OFF);
     } else if (players == MULTI) {
         // One key bound to several red actions releases all of them.
         if (is(key, options.red_primary))
-            fire_rocket_on_release(station2);
+            submit_station_command(RED_STATION, CMD_RELEASE);
         if (is(key, options.red_cw))
-            station2->cw = false;
+            submit_station_command(RED_STATION, CMD_TURN_CW_OFF);
         if (is(key, options.red_ccw))
-            station2->ccw = false;
+            submit_station_command(RED_STATION, CMD_TURN_CCW_OFF);
     }
 }
 
@@ -250,24 +243,51 @@ void mouse_callback(int button, int action) {
     if (station1 == nullptr || station2 == nullptr)
         return;
 
-    if (menu_state == MAIN && game_state != HIDDEN) {
-        if (pause_menu != nullptr)
-            click_pause_menu(pause_menu->check());
-    } else if (menu_state == MAIN) {
-        if (main_menu != nullptr)
-            click_main_menu(main_menu->check());
-    } else if (menu_state == DIFF) {
-        if (diff_menu != nullptr)
-            click_diff_menu(diff_menu->check());
-    } else if (menu_state == INSTRUCTIONS) {
-        if (howto_menu != nullptr && howto_menu->check() == 0) {
+    CWindow* menu = current_menu();
+    if (menu == nullptr)
+        return;
+    if (menu == pause_menu) {
+        click_pause_menu(menu->check());
+    } else if (menu == main_menu) {
+        click_main_menu(menu->check());
+    } else if (menu == diff_menu) {
+        click_diff_menu(menu->check());
+    } else if (menu == howto_menu) {
+        if (menu->check() == 0) {
             menu_state = MAIN;
             restart();
         }
-    } else if (menu_state == OPTIONS) {
-        if (options_menu != nullptr)
-            click_options_menu(options_menu->check());
+    } else if (menu == options_menu) {
+        click_options_menu(menu->check());
     }
+}
+
+CWindow* current_menu() {
+    if (menu_state == MAIN && game_state != HIDDEN)
+        return pause_menu;
+    if (menu_state == MAIN)
+        return main_menu;
+    if (menu_state == DIFF)
+        return diff_menu;
+    if (menu_state == INSTRUCTIONS)
+        return howto_menu;
+    if (menu_state == OPTIONS)
+        return options_menu;
+    return nullptr;
+}
+
+void escape_pressed() {
+    if (station1 == nullptr || station2 == nullptr)
+        return;
+    if (game_state == ON)
+        pause_match();
+    else if (game_state != HIDDEN)
+        press_in_menu(glfw2::KEY_ESC);
+}
+
+void enter_pressed() {
+    if (station1 != nullptr && station2 != nullptr && game_state != ON && game_state != HIDDEN)
+        press_in_menu(glfw2::KEY_ENTER);
 }
 
 void character_callback(int, int) {}

@@ -1,16 +1,11 @@
 #include "game/options.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "general/atomic_file.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
 
@@ -33,52 +28,6 @@ std::string file_text(const COptions& o) {
     out << o.width << ' ' << o.height << '\n';
     out << (o.fullscreen ? 1 : 0);
     return out.str();
-}
-
-bool write_all(int fd, const std::string& text) {
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes the whole text beside "conf" and only then renames it over "conf", so a failure at any
-// point leaves the previous file untouched and no partial file behind.
-bool save(const std::string& text, std::string& error) {
-    char tmp[] = "conf.XXXXXX";
-    int fd = mkstemp(tmp);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    // mkstemp creates the file private; give it the mode a plain create would have had.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-
-    bool ok = write_all(fd, text) && fsync(fd) == 0;
-    if (!ok)
-        error = std::strerror(errno);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        error = std::strerror(errno);
-    }
-    if (ok && std::rename(tmp, CONF) != 0) {
-        ok = false;
-        error = std::strerror(errno);
-    }
-    if (!ok)
-        unlink(tmp);
-    return ok;
 }
 
 }  // namespace
@@ -120,7 +69,7 @@ int COptions::read() {
 
 void COptions::write() {
     std::string error;
-    if (!save(file_text(*this), error))
+    if (!write_file_atomically(CONF, file_text(*this), error))
         std::fprintf(stderr, "Could not save the options to \"%s\": %s\n", CONF, error.c_str());
 }
 

@@ -5,6 +5,7 @@
 #include "game/data_path.h"
 #include "game/global.h"
 #include "game/menus.h"
+#include "game/settings.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -69,6 +70,7 @@ int init() {
 
     if (options.read() != 0)
         options.restore();
+    settings.read();
 
     progress("Setting up display...\t");
     CDisplay::set_dim(options.width, options.height);

@@ -1,0 +1,94 @@
+#include "game/settings.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const char* const SETTINGS = "settings";
+
+bool parse_int(const std::string& text, int low, int high, int& out) {
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || errno != 0 || *end != '\0' || v < low || v > high)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool parse_float(const std::string& text, float low, float high, float& out) {
+    char* end = nullptr;
+    errno = 0;
+    float v = std::strtof(text.c_str(), &end);
+    // The negated test also refuses NaN.
+    if (text.empty() || errno != 0 || *end != '\0' || !(v >= low && v <= high))
+        return false;
+    out = v;
+    return true;
+}
+
+bool parse_on_off(const std::string& text, bool& out) {
+    if (text != "on" && text != "off")
+        return false;
+    out = text == "on";
+    return true;
+}
+
+}  // namespace
+
+namespace global {
+CSettings settings;
+}
+
+void CSettings::restore() {
+    sound = true;
+    volume = 8;
+    pad_dead_zone = 0.25f;
+    pads_swapped = false;
+}
+
+void CSettings::read() {
+    restore();
+    std::string error;
+    CKeyValueFile::read_result result = file.read(SETTINGS, error);
+    if (result == CKeyValueFile::MISSING)
+        return;
+
+    CSettings parsed;
+    bool ok = result == CKeyValueFile::READ;
+    auto take = [&](const char* name, auto parse) {
+        const std::string* value = file.find(name);
+        if (ok && value != nullptr && !parse(*value)) {
+            ok = false;
+            error = std::string("bad value for ") + name + ": \"" + *value + "\"";
+        }
+    };
+    take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
+    take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
+    take("pad_dead_zone",
+         [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
+    take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
+
+    if (!ok) {
+        std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
+        file = CKeyValueFile();
+        return;
+    }
+    parsed.file = file;
+    *this = parsed;
+}
+
+void CSettings::write() {
+    file.set("sound", sound ? "on" : "off");
+    file.set("volume", std::to_string(volume));
+    char dead_zone[32];
+    std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
+    file.set("pad_dead_zone", dead_zone);
+    file.set("pads_swapped", pads_swapped ? "on" : "off");
+    std::string error;
+    if (!file.write(SETTINGS, error))
+        std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "general/key_value_file.h"
+
+// What the player sets up beyond the keys and the window: the file "settings" beside "conf", one
+// `name = value` per line. "conf" keeps its ten lines as they always were, so that every version
+// reads the other's files; a game without a "settings" file behaves as if it held the defaults.
+class CSettings {
+  public:
+    bool sound;
+    int volume;           // 0 to 10
+    float pad_dead_zone;  // how far a stick must lean to count, 0 to 0.9
+    bool pads_swapped;    // the first pad connected drives red and the second blue
+
+    CSettings() { restore(); }
+    void restore();
+    // A missing file gives the defaults quietly; an unreadable or malformed one gives the defaults
+    // with one line on standard error.
+    void read();
+    // Keeps the names this version does not know; one line on standard error when it fails.
+    void write();
+
+  private:
+    CKeyValueFile file;
+};
+
+namespace global {
+extern CSettings settings;
+}

@@ -1,0 +1,167 @@
+#include "game/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "general/atomic_file.h"
+#include "gl_window.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void put(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// "settings" is opened by its relative name: every test runs in a fresh folder of its own.
+class SettingsFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home_ = fs::current_path();
+        fs::current_path(scratch_dir(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    }
+    void TearDown() override { fs::current_path(home_); }
+    fs::path home_;
+};
+
+CSettings read_settings() {
+    CSettings s;
+    s.sound = false;
+    s.volume = 3;
+    s.read();
+    return s;
+}
+
+}  // namespace
+
+TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndWritesNothing) {
+    testing::internal::CaptureStderr();
+    CSettings s = read_settings();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(s.sound);
+    EXPECT_EQ(s.volume, 8);
+    EXPECT_FALSE(fs::exists("settings"));
+}
+
+TEST_F(SettingsFile, SavedValuesReadBackAndUnknownLinesSurvive) {
+    put("settings", "# kept\nfuture_option = 0.3\nvolume=2\n\nfuture thing = a = b\n");
+    CSettings s = read_settings();
+    EXPECT_TRUE(s.sound);
+    EXPECT_EQ(s.volume, 2);
+    s.sound = false;
+    s.volume = 10;
+    s.write();
+    EXPECT_EQ(slurp("settings"),
+              "# kept\nfuture_option = 0.3\nvolume = 10\n\nfuture thing = a = b\nsound = off\n"
+              "pad_dead_zone = 0.25\npads_swapped = off\n");
+    CSettings back = read_settings();
+    EXPECT_FALSE(back.sound);
+    EXPECT_EQ(back.volume, 10);
+}
+
+TEST_F(SettingsFile, MalformedFilesGiveTheDefaultsWithOneLineOnStderr) {
+    const char* bad[] = {"volume = 11\n", "volume = -1\n", "volume = 5x\n", "volume =\n",
+                         "sound = yes\n", "just words\n",  "= 4\n",         "sound = on\nvolume 4\n"};
+    for (const char* text : bad) {
+        put("settings", text);
+        testing::internal::CaptureStderr();
+        CSettings s = read_settings();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(s.sound) << text;
+        EXPECT_EQ(s.volume, 8) << text;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << text << err;
+        EXPECT_NE(err.find("\"settings\""), std::string::npos) << err;
+    }
+}
+
+TEST_F(SettingsFile, PadSettingsReadBackAndBadOnesGiveTheDefaults) {
+    put("settings", "pad_dead_zone = 0.5\npads_swapped = on\n");
+    CSettings s = read_settings();
+    EXPECT_FLOAT_EQ(s.pad_dead_zone, 0.5f);
+    EXPECT_TRUE(s.pads_swapped);
+    s.pad_dead_zone = 0.125f;
+    s.pads_swapped = false;
+    s.write();
+    CSettings back = read_settings();
+    EXPECT_FLOAT_EQ(back.pad_dead_zone, 0.125f);
+    EXPECT_FALSE(back.pads_swapped);
+
+    for (const char* text : {"pad_dead_zone = 0\n", "pad_dead_zone = 0.9\n"}) {
+        put("settings", text);
+        EXPECT_NE(read_settings().pad_dead_zone, 0.25f) << text;
+    }
+    const char* bad[] = {"pad_dead_zone = 0.95\n", "pad_dead_zone = -0.1\n", "pad_dead_zone = nan\n",
+                         "pad_dead_zone = 0.3x\n", "pad_dead_zone =\n",      "pads_swapped = 1\n"};
+    for (const char* text : bad) {
+        put("settings", text);
+        testing::internal::CaptureStderr();
+        CSettings d = read_settings();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_FLOAT_EQ(d.pad_dead_zone, 0.25f) << text;
+        EXPECT_FALSE(d.pads_swapped) << text;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << text << err;
+    }
+}
+
+TEST_F(SettingsFile, AFolderInPlaceOfTheFileGivesTheDefaults) {
+    fs::create_directory("settings");
+    testing::internal::CaptureStderr();
+    CSettings s = read_settings();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.volume, 8);
+}
+
+TEST_F(SettingsFile, ASavedFileThatFailsReportsAndKeepsTheOldOne) {
+    fs::create_directory("settings");
+    CSettings s;
+    testing::internal::CaptureStderr();
+    s.write();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Could not save the settings to \"settings\""), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_directory("settings"));
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFile, SavingWritesThroughASymbolicLinkAndKeepsTheMode) {
+    fs::create_directory("dotfiles");
+    put("dotfiles/zel", "volume = 1\n");
+    chmod("dotfiles/zel", 0600);
+    fs::create_symlink("dotfiles/zel", "settings");
+    CSettings s = read_settings();
+    EXPECT_EQ(s.volume, 1);
+    s.volume = 4;
+    s.write();
+    EXPECT_TRUE(fs::is_symlink("settings"));
+    EXPECT_EQ(slurp("dotfiles/zel"), "volume = 4\nsound = on\npad_dead_zone = 0.25\npads_swapped = off\n");
+    EXPECT_EQ(fs::status("dotfiles/zel").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles"), fs::directory_iterator()), 1);
+}
+
+TEST(AtomicFile, ALinkToAFileNotYetWrittenCreatesItAndALoopIsRefused) {
+    fs::path dir = scratch_dir("AtomicFileLinks");
+    fs::create_symlink("real", dir / "link");
+    std::string error;
+    ASSERT_TRUE(write_file_atomically((dir / "link").string(), "x", error)) << error;
+    EXPECT_EQ(slurp((dir / "real").string()), "x");
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+
+    fs::create_symlink("loop_b", dir / "loop_a");
+    fs::create_symlink("loop_a", dir / "loop_b");
+    EXPECT_FALSE(write_file_atomically((dir / "loop_a").string(), "x", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(fs::is_symlink(dir / "loop_a"));
+}
