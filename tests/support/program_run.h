@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Polls until done() holds or the time runs out; the watched program runs in real time meanwhile.
 bool wait_for(const std::function<bool()>& done, double seconds = 20);
@@ -24,11 +25,13 @@ class CProgramRun {
 
     // Links `path` into the folder as its file name, so the program is started as ./name.
     void link(const std::string& path);
-    // Starts `program` (a path, relative to the folder or absolute). With read_only the folder is made
-    // unwritable for it first; as root the program then runs as the user nobody, since root writes anywhere.
-    bool start(const std::string& program, bool read_only = false);
+    // Starts `program` (a path, relative to the folder or absolute) with `args`. With read_only the folder is
+    // made unwritable for it first; as root the program then runs as the user nobody, since root writes
+    // anywhere.
+    bool start(const std::string& program, bool read_only = false, const std::vector<std::string>& args = {});
 
     const std::string& folder() const { return dir_; }
+    pid_t pid() const { return pid_; }
     std::string output() const { return read_text(dir_ + "/stdout.txt"); }
     std::string errors() const { return read_text(dir_ + "/stderr.txt"); }
     // True once the standard output is exactly `text`.
