@@ -9,6 +9,9 @@
 #include "game/logic.h"
 #include "game/main_loop.h"
 #include "game/match_recorder.h"
+#include "game/pad_input.h"
+#include "game/pad_mappings.h"
+#include "game/pad_menu.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/replay_verify.h"
@@ -21,8 +24,10 @@
 
 namespace {
 
+// The pads are read after the swap, in which the keyboard and mouse callbacks ran.
 void frame() {
     draw_frame(world_render, gui_render, global::camera);
+    poll_pads();
 }
 
 bool window_open() {
@@ -47,8 +52,9 @@ int play() {
     if (start_up() != 0)
         return -1;
     glfw2::set_key_callback(keyboard_callback);
-    glfw2::set_mouse_button_callback(mouse_callback);
+    glfw2::set_mouse_button_callback(pointer_button);
     glfw2::set_char_callback(character_callback);
+    load_pad_mappings("gamecontrollerdb.txt");
 
     match_recorder::start("replays");
     run_main_loop({match_recorder::step, frame, window_open, &global::LPS, &global::fps});

@@ -19,6 +19,17 @@ bool parse_int(const std::string& text, int low, int high, int& out) {
     return true;
 }
 
+bool parse_float(const std::string& text, float low, float high, float& out) {
+    char* end = nullptr;
+    errno = 0;
+    float v = std::strtof(text.c_str(), &end);
+    // The negated test also refuses NaN.
+    if (text.empty() || errno != 0 || *end != '\0' || !(v >= low && v <= high))
+        return false;
+    out = v;
+    return true;
+}
+
 bool parse_on_off(const std::string& text, bool& out) {
     if (text != "on" && text != "off")
         return false;
@@ -35,6 +46,8 @@ CSettings settings;
 void CSettings::restore() {
     sound = true;
     volume = 8;
+    pad_dead_zone = 0.25f;
+    pads_swapped = false;
 }
 
 void CSettings::read() {
@@ -55,6 +68,9 @@ void CSettings::read() {
     };
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
+    take("pad_dead_zone",
+         [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
+    take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
 
     if (!ok) {
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
@@ -68,6 +84,10 @@ void CSettings::read() {
 void CSettings::write() {
     file.set("sound", sound ? "on" : "off");
     file.set("volume", std::to_string(volume));
+    char dead_zone[32];
+    std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
+    file.set("pad_dead_zone", dead_zone);
+    file.set("pads_swapped", pads_swapped ? "on" : "off");
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());

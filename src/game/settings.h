@@ -8,7 +8,9 @@
 class CSettings {
   public:
     bool sound;
-    int volume;  // 0 to 10
+    int volume;           // 0 to 10
+    float pad_dead_zone;  // how far a stick must lean to count, 0 to 0.9
+    bool pads_swapped;    // the first pad connected drives red and the second blue
 
     CSettings() { restore(); }
     void restore();

@@ -25,13 +25,13 @@ class CProgramRun {
 
     // Links `path` into the folder as its file name, so the program is started as ./name.
     void link(const std::string& path);
-    // Command-line arguments for the next start.
-    void set_arguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
-    // Starts `program` (a path, relative to the folder or absolute). With read_only the folder is made
-    // unwritable for it first; as root the program then runs as the user nobody, since root writes anywhere.
-    bool start(const std::string& program, bool read_only = false);
+    // Starts `program` (a path, relative to the folder or absolute) with `args`. With read_only the folder is
+    // made unwritable for it first; as root the program then runs as the user nobody, since root writes
+    // anywhere.
+    bool start(const std::string& program, bool read_only = false, const std::vector<std::string>& args = {});
 
     const std::string& folder() const { return dir_; }
+    pid_t pid() const { return pid_; }
     std::string output() const { return read_text(dir_ + "/stdout.txt"); }
     std::string errors() const { return read_text(dir_ + "/stderr.txt"); }
     // True once the standard output is exactly `text`.
@@ -42,7 +42,6 @@ class CProgramRun {
 
   private:
     std::string dir_;
-    std::vector<std::string> arguments_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int code_ = 0;
