@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -51,19 +52,44 @@ bool write_all(int fd, const std::string& text) {
     return true;
 }
 
-// Writes the whole text beside "conf" and only then renames it over "conf", so a failure at any
+// The file a save replaces: "conf" itself, or, when "conf" is a symbolic link (into a dotfiles folder,
+// say), the file its links end at, so that the link survives the save.
+std::filesystem::path save_target() {
+    namespace fs = std::filesystem;
+    fs::path path = CONF;
+    std::error_code error;
+    // Linux follows at most 40 links in a row; a longer chain is a loop.
+    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+        const fs::path next = fs::read_symlink(path, error);
+        if (error)
+            break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// Writes the whole text beside the target and only then renames it over the target, so a failure at any
 // point leaves the previous file untouched and no partial file behind.
 bool save(const std::string& text, std::string& error) {
-    char tmp[] = "conf.XXXXXX";
-    int fd = mkstemp(tmp);
+    const std::filesystem::path target = save_target();
+    std::string tmp = (target.parent_path() / (target.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(tmp.data());
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
-    // mkstemp creates the file private; give it the mode a plain create would have had.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    // mkstemp creates the file private: give it the mode of the file it replaces (a player may keep it
+    // private, or shared), or the mode a plain create would have had.
+    struct stat old_file;
+    mode_t mode;
+    if (stat(target.c_str(), &old_file) == 0) {
+        mode = old_file.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(fd, mode);
 
     bool ok = write_all(fd, text) && fsync(fd) == 0;
     if (!ok)
@@ -72,12 +98,12 @@ bool save(const std::string& text, std::string& error) {
         ok = false;
         error = std::strerror(errno);
     }
-    if (ok && std::rename(tmp, CONF) != 0) {
+    if (ok && std::rename(tmp.c_str(), target.c_str()) != 0) {
         ok = false;
         error = std::strerror(errno);
     }
     if (!ok)
-        unlink(tmp);
+        unlink(tmp.c_str());
     return ok;
 }
 
