@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "needs.h"
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "x_session.h"
@@ -80,10 +81,8 @@ class CRun : public CProgramRun {
 class BadInput : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (x_session::display() == nullptr)
-            GTEST_SKIP() << "no X display";
-        if (!x_session::has_xtest())
-            GTEST_SKIP() << "no XTest";
+        NEEDS(x_session::display() != nullptr, "an X display");
+        NEEDS(x_session::has_xtest(), "XTest");
     }
 };
 

@@ -20,6 +20,7 @@
 #include "game/startup.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
+#include "needs.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
 
@@ -105,8 +106,7 @@ const ::testing::Environment* const environment = ::testing::AddGlobalTestEnviro
 
 #define REQUIRE_GAME()                                                         \
     do {                                                                       \
-        if (!have_display)                                                     \
-            GTEST_SKIP() << "no display";                                      \
+        NEEDS(have_display, "an X display");                                   \
         ASSERT_EQ(startup_result, 0) << "start-up failed: " << startup_output; \
     } while (0)
 

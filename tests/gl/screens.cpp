@@ -19,6 +19,7 @@
 #include "game/startup.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
+#include "needs.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
 
@@ -109,8 +110,7 @@ void play_a_little() {
 }
 
 TEST(Screens, EveryScreenAtTheDefaultSize) {
-    if (std::getenv("DISPLAY") == nullptr)
-        GTEST_SKIP() << "no display";
+    NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
     const std::string dir = scratch_dir("screens");
     fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir) / "gfx");
     ASSERT_EQ(chdir(dir.c_str()), 0);
