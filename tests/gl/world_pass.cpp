@@ -43,7 +43,8 @@ std::string name(const rgba& c) {
 
 // The frame the main loop draws, through its own passes (the HUD pass left empty), without the swap.
 void draw_world_frame() {
-    draw_passes(world_render, [] {}, global::camera);
+    draw_passes(
+        world_render, [] {}, global::camera);
 }
 
 // Runs the world pass in feedback mode and groups what it sent by colour.
