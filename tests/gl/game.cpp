@@ -626,6 +626,51 @@ TEST(Presentation, HoldsExactlyTheScriptedScene) {
     }
 }
 
+// Where the scene's bodies are: each missile and flare leaves its station along its aim and falls
+// under the planets' pull to the places the how-to-play picture shows.
+TEST(Presentation, BodiesLeaveTheirStationsAlongTheirAimsAndEndWhereTheSceneShowsThem) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    // Where the stations stand when they fire: blue at its first angle, red where start-up left it.
+    station1->particle->ang_pos = 2.1f;
+    station1->update();
+    const CVector blue_at = station1->particle->pos;
+    presentation();
+    const CVector red_at = station2->particle->pos;
+
+    // The oldest dot of each trail: laid a couple of steps after its body was fired.
+    CParticle* first_missile_dot = nullptr;
+    CParticle* flare_dot = nullptr;
+    for (CParticle* p : particles) {
+        if (p->type != TRACE)
+            continue;
+        CParticle*& oldest = p->gfx.colour[0] == 1.0f ? flare_dot : first_missile_dot;
+        if (oldest == nullptr || p->counter > oldest->counter)
+            oldest = p;
+    }
+    ASSERT_NE(first_missile_dot, nullptr);
+    ASSERT_NE(flare_dot, nullptr);
+    EXPECT_LT(CVector(blue_at, first_missile_dot->pos).len(), 0.2f)
+        << "the first missile did not leave from the blue station at its first angle";
+    const CVector flare_path(red_at, flare_dot->pos);
+    const float red_aim = -1.4f;
+    EXPECT_NEAR(std::atan2(flare_path.x, -flare_path.y), red_aim, 0.1f)
+        << "the flare did not leave along the red aim";
+
+    // Where the pull has brought them by the end: the picture the screen shows, to a hundredth of a unit.
+    const std::vector<std::pair<float, float>> expected = {
+        {-1.1763f, 0.5433f}, {-6.3352f, -3.3990f}, {4.6223f, 4.0133f}};
+    std::vector<CVector> ends;
+    for (CParticle* p : particles)
+        if (p->type == ROCKET || p->type == FLARE)
+            ends.push_back(p->pos);
+    ASSERT_EQ(ends.size(), expected.size());
+    for (size_t i = 0; i < ends.size(); ++i) {
+        EXPECT_NEAR(ends[i].x, expected[i].first, 0.01f) << "body " << i;
+        EXPECT_NEAR(ends[i].y, expected[i].second, 0.01f) << "body " << i;
+    }
+}
+
 TEST(Presentation, IsTheSameSceneEveryTime) {
     REQUIRE_GAME();
     fresh(HIDDEN, MAIN);
