@@ -7,6 +7,10 @@
 // Blend modes of sprites and interface images.
 enum particle_type { ALPHA = 0, ADD = 1 };
 
+// Sets the blend function of a mode: ALPHA mixes by the source's alpha, ADD adds light. Any other value
+// leaves the function as it is.
+void apply_blend(int blend);
+
 // How a particle or figure is drawn.
 struct graphical {
     bool outline;

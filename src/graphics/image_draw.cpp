@@ -5,11 +5,7 @@
 #include "interface/interface_elem.h"
 
 void CInterfaceElem::display(float x, float y) {
-    if (blend == ALPHA) {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    } else if (blend == ADD) {
-        glBlendFunc(GL_ONE, GL_ONE);
-    }
+    apply_blend(blend);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColor4fv(colour);
 

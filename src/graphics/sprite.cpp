@@ -30,10 +30,7 @@ void CParticle::display(float z) {
     glTranslatef(pos.x, pos.y, z);
     float turned = ang_pos * 360.0f;
     glRotatef(static_cast<float>(turned / 6.283), 0, 0, 1);
-    if (gfx.blend == ALPHA)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    else if (gfx.blend == ADD)
-        glBlendFunc(GL_ONE, GL_ONE);
+    apply_blend(gfx.blend);
     draw();
     glPopMatrix();
 }

@@ -21,13 +21,6 @@ bool draws_quad(const graphical& g) {
     return g.animation == 1 && g.anim_speed > 0 && g.frames_h > 0 && g.frames_v > 0;
 }
 
-void set_blend(int blend) {
-    if (blend == ALPHA)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    else if (blend == ADD)
-        glBlendFunc(GL_ONE, GL_ONE);
-}
-
 }  // namespace
 
 bool CSpriteBatch::one_by_one = false;
@@ -86,7 +79,7 @@ void CSpriteBatch::flush() {
     if (vertices.empty())
         return;
     glMatrixMode(GL_MODELVIEW);
-    set_blend(blend);
+    apply_blend(blend);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
