@@ -215,8 +215,8 @@ TEST_F(BadInput, OptionsThatCannotBeSavedSaySoAndTheGameGoesOn) {
 
 TEST_F(BadInput, PadMappingFileWithBadLinesSaysWhichAndTheGameGoesOn) {
     CRun run("pad_mappings");
-    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.dir) / "gfx");
-    std::ofstream(run.dir + "/gamecontrollerdb.txt")
+    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.folder()) / "gfx");
+    std::ofstream(run.folder() + "/gamecontrollerdb.txt")
         << "# mappings\n"
            "03000000aabbccddeeff001122334455,Good pad,a:b0,b:b1,leftx:a0,start:b7,platform:Linux,\n"
            "not a mapping\n"
