@@ -1,6 +1,7 @@
-// Cost of a whole frame (world pass, HUD, swap) in a real 1024x600 window on a busy board, drawn
-// sprite by sprite, in batches, and as one bare batch of the same quads (the bound); and the cost of
-// building the how-to-play scene. Run under Xvfb.
+// Cost of whole frames (world pass, HUD, swap) in a real window under Xvfb, 1024x600 or the size in
+// ZELVORANT_BENCH_SIZE ("1920x1080"): every screen, busy boards drawn sprite by sprite, in batches and
+// as one bare batch of the same quads; beside them the floor (clear, one window-sized texture put on
+// the window unblended, swap) and the bare batch alone. And the cost of building the how-to-play scene.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <list>
 #include <random>
@@ -20,6 +22,7 @@
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/startup.h"
+#include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/sprite_batch.h"
@@ -35,7 +38,19 @@ double leaping_clock() {
     return leap_now;
 }
 
-// The real start-up, in a run folder of our own (the pictures; no "conf", so 1024x600 windowed).
+// The window size asked for in ZELVORANT_BENCH_SIZE, written as the "conf" start-up reads.
+void ask_for_size() {
+    const char* size = std::getenv("ZELVORANT_BENCH_SIZE");
+    int width = 0, height = 0;
+    if (size == nullptr || std::sscanf(size, "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)
+        return;
+    global::options.restore();
+    global::options.width = width;
+    global::options.height = height;
+    global::options.write();
+}
+
+// The real start-up, in a run folder of our own (the pictures; 1024x600 windowed unless asked).
 bool game_ready() {
     static int state = 0;
     if (state != 0)
@@ -52,6 +67,7 @@ bool game_ready() {
     const int saved = dup(1);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
+    ask_for_size();
     glfw2::use_clock(leaping_clock);
     init_gfx();
     const int started = init();
@@ -151,12 +167,67 @@ void world_with_bare_batch() {
     world_render();
     the_bare->draw();
 }
+void bare_batch_only() {
+    the_bare->draw();
+}
+void nothing() {}
 
-enum path { ONE_BY_ONE = 0, BATCHED = 1, BARE = 2 };
+const char* const GAME_NOT_STARTED =
+    "the game did not start (run under xvfb-run, after building the pictures)";
+
+// The least work that puts a whole picture on the window: clear, one window-sized texture drawn as one
+// quad without blending, nearest texel for each pixel, swap.
+void BM_Floor(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    const int W = CDisplay::width(), H = CDisplay::height();
+    std::vector<unsigned char> picture(static_cast<size_t>(W) * H * 4);
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<unsigned char>(i * 7 / 3);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, W, H, 0, GL_RGBA, GL_UNSIGNED_BYTE, picture.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, W, 0, H, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, W, H);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBegin(GL_QUADS);
+        glTexCoord2f(1, 1);
+        glVertex2f(W, H);
+        glTexCoord2f(1, 0);
+        glVertex2f(W, 0);
+        glTexCoord2f(0, 0);
+        glVertex2f(0, 0);
+        glTexCoord2f(0, 1);
+        glVertex2f(0, H);
+        glEnd();
+        glFlush();
+        glfw2::swap_buffers();
+        glFinish();
+    }
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    bind_no_texture();
+    glDeleteTextures(1, &texture);
+    state.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+enum path { BATCHED = 1, BARE = 2, BARE_ALONE = 3, CLEAR_AND_SWAP = 4 };
 
 void BM_Frame(benchmark::State& state) {
     if (!game_ready()) {
-        state.SkipWithError("the game did not start (run under xvfb-run, after building the pictures)");
+        state.SkipWithError(GAME_NOT_STARTED);
         return;
     }
     const int sprites = static_cast<int>(state.range(0));
@@ -165,7 +236,7 @@ void BM_Frame(benchmark::State& state) {
 
     bare_batch bare;
     std::list<CParticle*> held_back;
-    if (how == BARE) {
+    if (how == BARE || how == BARE_ALONE) {
         // The sprites leave the list, so the world pass draws only the fixed bodies around the batch.
         bare.build(board);
         for (auto i = particles.begin(); i != particles.end();) {
@@ -176,23 +247,76 @@ void BM_Frame(benchmark::State& state) {
         }
         the_bare = &bare;
     }
-    CSpriteBatch::one_by_one = how == ONE_BY_ONE;
-    void (*world)() = how == BARE ? world_with_bare_batch : world_render;
+    void (*world)() = world_render;
+    void (*hud)() = gui_render;
+    if (how == BARE) {
+        world = world_with_bare_batch;
+    } else if (how == BARE_ALONE) {
+        world = bare_batch_only;
+        hud = nothing;
+    } else if (how == CLEAR_AND_SWAP) {
+        world = hud = nothing;
+    }
 
+    const std::size_t composed = world_backdrop().compositions();
     for (auto _ : state) {
-        draw_frame(world, gui_render, global::camera);
+        draw_frame(world, hud, global::camera);
         glFinish();
     }
-    CSpriteBatch::one_by_one = false;
     particles.splice(particles.end(), held_back);
     state.counters["sprites"] = static_cast<double>(board.size());
+    state.counters["compositions"] = static_cast<double>(world_backdrop().compositions() - composed);
     state.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
     restart();
 }
 
+enum screen {
+    TITLE,
+    OPTIONS_FROM_TITLE,
+    HOW_TO_PLAY,
+    DIFFICULTY,
+    MATCH,
+    PAUSE_MENU,
+    OPTIONS_FROM_PAUSE,
+    MATCH_OVER
+};
+
+// Sets up the screen as the game shows it; a match is a fresh one without missiles.
+void show(int which) {
+    using namespace global;
+    restart();
+    players = MULTI;
+    const int states[][2] = {{HIDDEN, MAIN}, {HIDDEN, OPTIONS}, {HIDDEN, INSTRUCTIONS}, {PAUSED, DIFF},
+                             {ON, NONE},     {PAUSED, MAIN},    {PAUSED, OPTIONS},      {ENDED, NONE}};
+    if (which == HOW_TO_PLAY)
+        presentation();
+    if (which == MATCH_OVER)
+        station2->shields = 0;
+    game_state = states[which][0];
+    menu_state = states[which][1];
+}
+
+void BM_Screen(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    show(static_cast<int>(state.range(0)));
+    const std::size_t composed = world_backdrop().compositions();
+    for (auto _ : state) {
+        draw_frame(world_render, gui_render, global::camera);
+        glFinish();
+    }
+    state.counters["compositions"] = static_cast<double>(world_backdrop().compositions() - composed);
+    state.counters["particles"] = static_cast<double>(particles.size());
+    restart();
+    global::game_state = global::HIDDEN;
+    global::menu_state = global::MAIN;
+}
+
 void BM_Presentation(benchmark::State& state) {
     if (!game_ready()) {
-        state.SkipWithError("the game did not start (run under xvfb-run, after building the pictures)");
+        state.SkipWithError(GAME_NOT_STARTED);
         return;
     }
     for (auto _ : state)
@@ -203,16 +327,24 @@ void BM_Presentation(benchmark::State& state) {
 
 }  // namespace
 
-// The frame without any sprite: backdrop, planets, stations, HUD and swap, what every path pays.
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_Screen)
+    ->ArgName("screen")
+    ->DenseRange(TITLE, MATCH_OVER)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1.0);
+// The same frames with nothing on the board but the planets and stations, and a clear and swap alone.
 BENCHMARK(BM_Frame)
     ->ArgNames({"sprites", "path"})
-    ->Args({0, ONE_BY_ONE})
+    ->Args({0, BATCHED})
+    ->Args({0, CLEAR_AND_SWAP})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(1.0);
 BENCHMARK(BM_Frame)
     ->ArgNames({"sprites", "path"})
-    ->ArgsProduct({{1000, 10000, 40000}, {ONE_BY_ONE, BATCHED, BARE}})
+    ->ArgsProduct({{1000, 10000, 40000}, {BATCHED, BARE, BARE_ALONE}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(1.0);
