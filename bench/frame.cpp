@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <list>
 #include <random>
 #include <string>
 #include <vector>
@@ -235,7 +234,7 @@ void BM_Frame(benchmark::State& state) {
     std::vector<CParticle*> board = busy_board(sprites);
 
     bare_batch bare;
-    std::list<CParticle*> held_back;
+    CParticleList held_back;
     if (how == BARE || how == BARE_ALONE) {
         // The sprites leave the list, so the world pass draws only the fixed bodies around the batch.
         bare.build(board);
