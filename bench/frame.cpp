@@ -313,6 +313,33 @@ void BM_Screen(benchmark::State& state) {
     global::menu_state = global::MAIN;
 }
 
+// Where the match frame's time goes: the backdrop put back alone, then the whole world pass, then the
+// whole frame with the HUD.
+void backdrop_only() {
+    using namespace global;
+    world_backdrop().draw({{&background, -140}, {&clouds, -50}, {&star, -20}});
+}
+
+enum match_part { BACKDROP_ONLY, WORLD_PASS, WITH_HUD };
+
+void BM_MatchPart(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    show(MATCH);
+    const int part = static_cast<int>(state.range(0));
+    void (*world)() = part == BACKDROP_ONLY ? backdrop_only : world_render;
+    void (*hud)() = part == WITH_HUD ? gui_render : nothing;
+    for (auto _ : state) {
+        draw_frame(world, hud, global::camera);
+        glFinish();
+    }
+    restart();
+    global::game_state = global::HIDDEN;
+    global::menu_state = global::MAIN;
+}
+
 void BM_Presentation(benchmark::State& state) {
     if (!game_ready()) {
         state.SkipWithError(GAME_NOT_STARTED);
@@ -330,6 +357,12 @@ BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_Screen)
     ->ArgName("screen")
     ->DenseRange(TITLE, MATCH_OVER)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1.0);
+BENCHMARK(BM_MatchPart)
+    ->ArgName("part")
+    ->DenseRange(BACKDROP_ONLY, WITH_HUD)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(1.0);
