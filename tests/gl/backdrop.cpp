@@ -22,6 +22,7 @@
 #include "gl_window.h"
 #include "graphics/backdrop.h"
 #include "graphics/graphics.h"
+#include "match_scene.h"
 #include "platform/glfw2.h"
 
 namespace fs = std::filesystem;
@@ -68,26 +69,6 @@ std::string differences(const picture& a, const picture& b) {
         return "";
     return std::to_string(n) + " pixels differ, the first at (" + std::to_string(first % a.width) + ", " +
            std::to_string(first / a.width) + ")";
-}
-
-// A match a second and a half in: missiles and a flare in flight with their trails.
-void play_a_little() {
-    restart();
-    players = MULTI;
-    game_state = ON;
-    menu_state = NONE;
-    const int missile = set_texture("missile");
-    station1->aim = 2.2f;
-    station1->loaded = 1.2f;
-    station1->shoot_rocket(missile);
-    station2->aim = -1.9f;
-    station2->loaded = 0.8f;
-    station2->shoot_rocket(missile);
-    for (int i = 0; i < 60; ++i)
-        program_logic();
-    station2->shoot_flare(missile);
-    for (int i = 0; i < 40; ++i)
-        program_logic();
 }
 
 class Backdrop : public ::testing::Test {
@@ -149,7 +130,7 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
         {"options from the title", [] { game_state = HIDDEN, menu_state = OPTIONS; }},
         {"how to play", [] { presentation(), game_state = HIDDEN, menu_state = INSTRUCTIONS; }},
         {"difficulty", [] { restart(), players = SINGLE, game_state = PAUSED, menu_state = DIFF; }},
-        {"match", [] { play_a_little(); }},
+        {"match", [] { play_a_little(), menu_state = NONE; }},
         {"pause menu", [] { game_state = PAUSED, menu_state = MAIN; }},
         {"options from the pause menu", [] { game_state = PAUSED, menu_state = OPTIONS; }},
         {"match over",
@@ -171,6 +152,7 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
 
 TEST_F(Backdrop, ZoomedMatchPutBackAsDrawn) {
     play_a_little();
+    menu_state = NONE;
     picture last = same_as_fresh("no zoom", [] {});
     // In, further in, past the near limit (held at it), out, past the far limit, and back.
     int held = 0;
@@ -188,6 +170,7 @@ TEST_F(Backdrop, ZoomedMatchPutBackAsDrawn) {
 
 TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
     play_a_little();
+    menu_state = NONE;
     picture before = same_as_fresh("a match", [] {});
     struct change {
         const char* name;
