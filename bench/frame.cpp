@@ -173,7 +173,7 @@ const char* const GAME_NOT_STARTED =
     "the game did not start (run under xvfb-run, after building the pictures)";
 
 // The least work that puts a whole picture on the window: clear, one window-sized texture drawn as one
-// quad without blending, nearest texel for each pixel, swap. Leaves the GL state as it found it.
+// quad without blending, nearest texel for each pixel, swap: the way the backdrop is put back.
 class floor_frame {
   public:
     floor_frame() : W(CDisplay::width()), H(CDisplay::height()) {
@@ -190,40 +190,10 @@ class floor_frame {
     ~floor_frame() { glDeleteTextures(1, &texture); }
 
     void draw() const {
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glOrtho(0, W, 0, H, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        glViewport(0, 0, W, H);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        glDisable(GL_BLEND);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture);
-
         glClear(GL_COLOR_BUFFER_BIT);
-        glBegin(GL_QUADS);
-        glTexCoord2f(1, 1);
-        glVertex2f(W, H);
-        glTexCoord2f(1, 0);
-        glVertex2f(W, 0);
-        glTexCoord2f(0, 0);
-        glVertex2f(0, 0);
-        glTexCoord2f(0, 1);
-        glVertex2f(0, H);
-        glEnd();
+        put_texels(texture, W, H, 0, 0, W, H);
         glFlush();
         glfw2::swap_buffers();
-
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glEnable(GL_BLEND);
-        bind_no_texture();
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
     }
 
   private:

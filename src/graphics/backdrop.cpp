@@ -123,6 +123,11 @@ bool CBackdrop::keep_copy(int x, int y, int width, int height) {
 }
 
 void CBackdrop::put_back(int x, int y, int width, int height) const {
+    put_texels(texture, texture_width, texture_height, x, y, width, height);
+}
+
+void put_texels(unsigned int texture, int texture_width, int texture_height, int x, int y, int width,
+                int height) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -138,8 +143,8 @@ void CBackdrop::put_back(int x, int y, int width, int height) const {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     // Pixel centres land on texel centres, so nearest filtering reads each texel exactly once.
-    const float s = static_cast<float>(width) / texture_width;
-    const float t = static_cast<float>(height) / texture_height;
+    const float s = static_cast<float>(width) / static_cast<float>(texture_width);
+    const float t = static_cast<float>(height) / static_cast<float>(texture_height);
     glBegin(GL_QUADS);
     glTexCoord2f(s, t);
     glVertex2f(x + width, y + height);

@@ -36,3 +36,9 @@ class CBackdrop {
     bool keep_copy(int x, int y, int width, int height);
     void put_back(int x, int y, int width, int height) const;
 };
+
+// Puts the lower-left width x height texels of a texture (texture_width x texture_height, with nearest
+// filtering) on the window rectangle at (x, y), texel for pixel, unblended, whatever the matrices.
+// Leaves the GL state as it found it, with no texture bound.
+void put_texels(unsigned int texture, int texture_width, int texture_height, int x, int y, int width,
+                int height);
