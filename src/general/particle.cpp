@@ -61,6 +61,10 @@ static CSlotPool& particle_pool() {
     return *pool;
 }
 
+std::size_t CParticle::undeleted() {
+    return particle_pool().in_use();
+}
+
 void* CParticle::operator new(std::size_t size) {
     // A subclass with fields of its own does not fit a slot.
     if (size != sizeof(CParticle))

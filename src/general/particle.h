@@ -41,6 +41,8 @@ class CParticle {
     // memory in order instead of jumping about the heap.
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size);
+    // Particles made with `new` and not deleted yet (subclasses with fields of their own aside).
+    static std::size_t undeleted();
 
     void update();
     void set_gfx(int tex, float* col, int blend);

@@ -33,6 +33,7 @@ std::size_t slot_size_for(std::size_t n) {
 CSlotPool::CSlotPool(std::size_t slot_size) : size(slot_size_for(slot_size)) {}
 
 void* CSlotPool::take() {
+    ++used;
     if (oldest != nullptr) {
         free_slot* slot = oldest;
         UNPOISON(slot, size);
@@ -54,6 +55,7 @@ void* CSlotPool::take() {
 }
 
 void CSlotPool::give_back(void* slot) {
+    --used;
     free_slot* s = static_cast<free_slot*>(slot);
     s->next = nullptr;
     if (newest != nullptr) {

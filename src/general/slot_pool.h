@@ -14,6 +14,9 @@ class CSlotPool {
     CSlotPool& operator=(const CSlotPool&) = delete;
 
     std::size_t slot_size() const { return size; }
+    // Slots taken and not given back. The blocks stay reachable, so a leak checker cannot see an object
+    // that was never given back: count them instead.
+    std::size_t in_use() const { return used; }
     void* take();
     // `slot` came from take() and is not used any more.
     void give_back(void* slot);
@@ -23,6 +26,7 @@ class CSlotPool {
         free_slot* next;
     };
     std::size_t size;
+    std::size_t used = 0;
     std::vector<std::unique_ptr<unsigned char[]>> blocks;
     unsigned char* fresh = nullptr;  // never handed out yet, up to fresh_end
     unsigned char* fresh_end = nullptr;

@@ -38,6 +38,7 @@ TEST(SlotPool, SlotsComeBackOldestFirst) {
         slots.push_back(pool.take());
     for (int i : {3, 1, 4, 5})
         pool.give_back(slots[i]);
+    EXPECT_EQ(pool.in_use(), 2u);
     EXPECT_EQ(pool.take(), slots[3]);
     EXPECT_EQ(pool.take(), slots[1]);
     pool.give_back(slots[0]);
@@ -69,7 +70,9 @@ TEST(ParticlePool, ParticlesRetiredInListOrderAreRemadeInTheSameOrder) {
             particles.erase(last);
         }
     };
+    const size_t undeleted = CParticle::undeleted();
     const std::vector<CParticle*> first = make();
+    EXPECT_EQ(CParticle::undeleted(), undeleted + 500);
     // Neighbours in the list are neighbours in memory, and so are their list entries.
     for (size_t i = 1; i < first.size(); ++i)
         EXPECT_GT(first[i], first[i - 1]);
@@ -91,6 +94,7 @@ TEST(ParticlePool, ParticlesRetiredInListOrderAreRemadeInTheSameOrder) {
     EXPECT_GT(steady, 490);
     EXPECT_GT(step, 0);
     retire();
+    EXPECT_EQ(CParticle::undeleted(), undeleted);
 
     // A subclass with fields of its own lives outside the pool and is given back where it came from.
     CParticle* big = new Bigger();
