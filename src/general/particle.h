@@ -20,7 +20,7 @@ struct physical {
 
 // A point body: everything in the game world is one.
 class CParticle {
-  public:
+public:
     graphical gfx;
     physical props;
     CVector pos;
