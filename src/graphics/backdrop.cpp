@@ -35,6 +35,7 @@ std::vector<float> CBackdrop::describe(const std::vector<layer>& layers) {
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     push(out, clear, 4);
     out.push_back(static_cast<float>(texture_loads));
+    out.push_back(glIsEnabled(GL_BLEND) ? 1.0f : 0.0f);
     for (const layer& l : layers) {
         const CParticle& p = *l.body;
         const graphical& g = p.gfx;

@@ -7,8 +7,8 @@ class CParticle;
 
 // Static layers drawn once and kept as a copy of the window, then put back every frame as one unblended
 // quad, texel for pixel, as long as nothing they depend on changes: their bodies, depths and pictures,
-// the matrices, the viewport and the clear colour. The copy is the framebuffer itself after drawing the
-// layers on the cleared window, so putting it back gives exactly the pixels drawing them gives.
+// the matrices, the viewport, blending and the clear colour. The copy is the framebuffer itself after drawing
+// the layers on the cleared window, so putting it back gives exactly the pixels drawing them gives.
 class CBackdrop {
   public:
     struct layer {
