@@ -27,16 +27,37 @@ void explode_at(CVector where) {
 // The missiles on the board during the particle traversal, in list order. No missile is fired while
 // it runs, so flares and blasts search this short list instead of walking every trail dot.
 struct missile_entry {
-    std::list<CParticle*>::iterator where;
+    CParticleList::iterator where;
     bool live;
+    int flying;  // its place in `flying` once it has moved this step, else -1
 };
 std::vector<missile_entry> missiles;
 
+// The missiles and flares that have moved this step, in list order: each lays a trail dot after the
+// traversal, so that walk needs no second pass over the whole list. A blast empties a missile's place.
+std::vector<CParticle*> flying;
+std::size_t next_missile = 0;  // the traversal meets the missiles in the order of `missiles`
+
 void collect_missiles() {
     missiles.clear();
+    flying.clear();
+    next_missile = 0;
     for (auto j = particles.begin(); j != particles.end(); ++j)
         if ((*j)->type == ROCKET)
-            missiles.push_back({j, true});
+            missiles.push_back({j, true, -1});
+}
+
+// The particle under the traversal's cursor has moved and stays on the board.
+void now_flying(CParticle* p) {
+    if (p->type == ROCKET) {
+        // Entries passed over belong to missiles a blast took down before the traversal got to them.
+        while (next_missile < missiles.size() &&
+               !(missiles[next_missile].live && missiles[next_missile].where == it))
+            ++next_missile;
+        if (next_missile < missiles.size())
+            missiles[next_missile].flying = static_cast<int>(flying.size());
+    }
+    flying.push_back(p);
 }
 
 void forget_missile(CParticle* p) {
@@ -58,6 +79,8 @@ void blast(CParticle* e) {
     for (missile_entry& m : missiles) {
         // `e` is an explosion, never a missile, so the outer cursor's element is never erased here.
         if (m.live && distance(e->pos, (*m.where)->pos) < BLAST_REACH) {
+            if (m.flying >= 0)
+                flying[m.flying] = nullptr;
             delete *m.where;
             particles.erase(m.where);
             m.live = false;
@@ -159,6 +182,8 @@ void step_particles() {
             retire_current();
         } else {
             p->update();
+            if (p->type == ROCKET || p->type == FLARE)
+                now_flying(p);
             ++it;
         }
     }
@@ -168,10 +193,8 @@ void step_particles() {
 void lay_trails() {
     static float missile_tint[4] = {0.6f, 0.8f, 1.0f, 1};
     static float flare_tint[4] = {1.0f, 0.7f, 0.7f, 1};
-    // Dots appended here are trail dots, which this walk passes over.
-    for (auto j = particles.begin(); j != particles.end(); ++j) {
-        CParticle* p = *j;
-        if (p->type != ROCKET && p->type != FLARE)
+    for (CParticle* p : flying) {
+        if (p == nullptr)
             continue;
         CParticle* dot = new CParticle(p->pos.x, p->pos.y, 0.07f);
         bool missile = p->type == ROCKET;
@@ -179,6 +202,7 @@ void lay_trails() {
         dot->type = TRACE;
         dot->counter = missile ? 0 : FLARE_TRAIL_START;
     }
+    flying.clear();
 }
 
 struct firing_point {

@@ -209,6 +209,28 @@ TEST_F(LogicStep, TrailDotsFollowAndFade) {
     EXPECT_EQ(count(global::TRACE), 0);
 }
 
+TEST_F(LogicStep, OnlyMissilesAndFlaresStillFlyingLayDots) {
+    hold_stations();
+    // A blast in mid-list takes down a missile the step has already moved and one it has not reached;
+    // a flare and a missile far away fly on. Each of those two lays one dot, in list order.
+    projectile(global::ROCKET, CVector(0, 6), 3);
+    CParticle* blast = new CParticle(0.3f, 6, 0.8f);
+    blast->type = global::EXP;
+    blast->set_anim(1, 13, 7);
+    projectile(global::ROCKET, CVector(0.6f, 6), 3);
+    CParticle* flare = projectile(global::FLARE, CVector(0, -20), 0);
+    CParticle* missile = projectile(global::ROCKET, CVector(20, 20), 3);
+    steps(1);
+    EXPECT_EQ(count(global::ROCKET), 1);
+    std::vector<CVector> dots;
+    for (CParticle* p : particles)
+        if (p->type == global::TRACE)
+            dots.push_back(p->pos);
+    ASSERT_EQ(dots.size(), 2u);
+    EXPECT_FLOAT_EQ(dots[0].y, flare->pos.y);
+    EXPECT_FLOAT_EQ(dots[1].x, missile->pos.x);
+}
+
 TEST_F(LogicStep, MissilesAndFlaresFallTowardsBothPlanets) {
     hold_stations();
     CParticle* m = projectile(global::ROCKET, CVector(0, 0), 0);

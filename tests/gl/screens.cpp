@@ -20,6 +20,7 @@
 #include "game/startup.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
+#include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
@@ -108,29 +109,6 @@ double difference(const rgba_image& a, const rgba_image& b) {
         n += d > 30;
     }
     return static_cast<double>(n) / (a.pixels.size() / 4);
-}
-
-// A match a second and a half in: missiles and a flare in flight with their trails.
-void play_a_little() {
-    restart();
-    players = MULTI;
-    game_state = ON;
-    const int missile = set_texture("missile");
-    station1->aim = 2.2f;
-    station1->loaded = 1.2f;
-    station1->shoot_rocket(missile);
-    station2->aim = -1.9f;
-    station2->loaded = 0.8f;
-    station2->shoot_rocket(missile);
-    for (int i = 0; i < 60; ++i)
-        program_logic();
-    station1->aim = 1.9f;
-    station1->loaded = 1.6f;
-    station1->shoot_rocket(missile);
-    station2->shoot_flare(missile);
-    for (int i = 0; i < 90; ++i)
-        program_logic();
-    station1->loaded = 1.4f;  // charging the next shot: the ring shows
 }
 
 TEST(Screens, EveryScreenAtTheDefaultSize) {
