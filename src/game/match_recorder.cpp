@@ -112,7 +112,7 @@ void open_if_play_begins() {
     if (!self.on || self.open || !self.fresh || game_state != ON || station1 == nullptr ||
         station2 == nullptr)
         return;
-    const std::uint32_t seed = match_clock::seed_from_clock();
+    const std::uint32_t seed = match_clock::next_seed();
     self.match = match_recording();
     self.match.program_version = PROGRAM_VERSION;
     self.match.start = capture_match_start(seed);
