@@ -46,18 +46,28 @@ void report(const std::string& why) {
 }
 
 // UTC date and time to the millisecond: names sort in the order the matches were played.
-std::string file_name() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const long ms = static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+std::string file_name(long long ms_since_epoch) {
+    const std::time_t seconds = static_cast<std::time_t>(ms_since_epoch / 1000);
     std::tm utc{};
     gmtime_r(&seconds, &utc);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
     char millis[8];
-    std::snprintf(millis, sizeof millis, "-%03ld", ms);
+    std::snprintf(millis, sizeof millis, "-%03lld", ms_since_epoch % 1000);
     return std::string(PREFIX) + stamp + millis + SUFFIX;
+}
+
+// A name no recording in the folder has yet: two matches closed within one millisecond take the next
+// free one, which keeps the order.
+std::string free_path() {
+    long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::system_clock::now().time_since_epoch())
+                       .count();
+    std::error_code error;
+    fs::path path = fs::path(self.folder) / file_name(ms);
+    while (fs::exists(path, error))
+        path = fs::path(self.folder) / file_name(++ms);
+    return path.string();
 }
 
 bool is_recording_name(const std::string& name) {
@@ -86,7 +96,7 @@ void write_match() {
         report(error.message());
         return;
     }
-    const std::string path = (fs::path(self.folder) / file_name()).string();
+    const std::string path = free_path();
     std::string why;
     if (!write_file_atomically(path, encode_recording(self.match), why)) {
         report(why);
