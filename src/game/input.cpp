@@ -46,7 +46,7 @@ void reload_options() {
 }
 
 void pause_match() {
-    game_state = PAUSED;
+    submit_match_command(MATCH_PAUSE);
     menu_state = MAIN;
 }
 
@@ -84,11 +84,11 @@ void press_in_menu(int key) {
             case MAIN:
                 menu_state = NONE;
                 if (game_state == PAUSED)
-                    game_state = ON;
+                    submit_match_command(MATCH_RESUME);
                 break;
             case OPTIONS:
                 menu_state = NONE;
-                game_state = ON;
+                submit_match_command(MATCH_RESUME);
                 reload_options();
                 break;
             case NONE:
@@ -124,7 +124,7 @@ void release_in_match(int key) {
 void click_pause_menu(int check) {
     switch (check) {
         case 0:
-            game_state = ON;
+            submit_match_command(MATCH_RESUME);
             menu_state = NONE;
             break;
         case 1:
@@ -141,8 +141,9 @@ void click_pause_menu(int check) {
             menu_state = OPTIONS;
             break;
         case 3:
-            game_state = HIDDEN;
+            // The match is recorded as it stood when left, so the board is reset before it is hidden.
             restart();
+            game_state = HIDDEN;
             menu_state = MAIN;
             break;
         default:
