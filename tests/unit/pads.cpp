@@ -164,4 +164,8 @@ TEST(SharedKeys, EveryButtonWhoseKeyAnotherShowsIsMarked) {
     few.add_button(0, 0, 1, 1, "A");
     EXPECT_TRUE(shared_key_buttons(few)[0]);
     EXPECT_FALSE(shared_key_buttons(few)[2]);
+    // A window leaves its buttons to whoever made them.
+    for (CWindow* w : {&menu, &few})
+        for (CButton* b : w->buttons)
+            delete b;
 }
