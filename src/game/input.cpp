@@ -1,9 +1,12 @@
 #include "game/input.h"
 
+#include <algorithm>
 #include <string>
 
+#include "game/events.h"
 #include "game/global.h"
 #include "game/presentation.h"
+#include "game/settings.h"
 #include "game/station_input.h"
 #include "platform/glfw2.h"
 
@@ -40,8 +43,11 @@ void step_resolution(int direction) {
 void reload_options() {
     if (options.read() != 0)
         options.restore();
-    if (options_menu != nullptr)
+    settings.read();
+    if (options_menu != nullptr) {
         options.to_menu(options_menu);
+        settings.to_menu(options_menu);
+    }
 }
 
 void press_in_match(int key) {
@@ -114,6 +120,15 @@ void release_in_match(int key) {
         if (is(key, options.red_ccw))
             submit_station_command(RED_STATION, CMD_TURN_CCW_OFF);
     }
+}
+
+// The index of the menu's button under the pointer, as CWindow::check gives it; a press on a button
+// is heard.
+int pressed(CWindow* menu) {
+    const int check = menu->check();
+    if (check >= 0)
+        record_event(EVENT_MENU_BUTTON);
+    return check;
 }
 
 void click_pause_menu(int check) {
@@ -195,6 +210,7 @@ void click_options_menu(int check) {
     } else if (check == 8) {
         options.from_menu(options_menu);
         options.write();
+        settings.save();
         menu_state = MAIN;
     } else if (check == 9) {
         reload_options();
@@ -209,6 +225,13 @@ void click_options_menu(int check) {
         } else if (button->title == "Fullscreen ON") {
             button->title = "Fullscreen OFF";
         }
+    } else if (check == SOUND_BUTTON) {
+        settings.sound = !settings.sound;
+        settings.to_menu(options_menu);
+    } else if (check == VOLUME_DOWN_BUTTON) {
+        settings.volume = std::max(0, settings.volume - 1);
+    } else if (check == VOLUME_UP_BUTTON) {
+        settings.volume = std::min(10, settings.volume + 1);
     }
 }
 
@@ -219,6 +242,7 @@ void keyboard_callback(int key, int action) {
         waiting->title = key2string(key);
         waiting->active = false;
         CActive::write(nullptr);
+        record_event(EVENT_KEY_CAPTURED);
     }
     // Before start-up has created the stations there is nothing to steer.
     if (station1 == nullptr || station2 == nullptr)
@@ -241,21 +265,21 @@ void mouse_callback(int button, int action) {
 
     if (menu_state == MAIN && game_state != HIDDEN) {
         if (pause_menu != nullptr)
-            click_pause_menu(pause_menu->check());
+            click_pause_menu(pressed(pause_menu));
     } else if (menu_state == MAIN) {
         if (main_menu != nullptr)
-            click_main_menu(main_menu->check());
+            click_main_menu(pressed(main_menu));
     } else if (menu_state == DIFF) {
         if (diff_menu != nullptr)
-            click_diff_menu(diff_menu->check());
+            click_diff_menu(pressed(diff_menu));
     } else if (menu_state == INSTRUCTIONS) {
-        if (howto_menu != nullptr && howto_menu->check() == 0) {
+        if (howto_menu != nullptr && pressed(howto_menu) == 0) {
             menu_state = MAIN;
             restart();
         }
     } else if (menu_state == OPTIONS) {
         if (options_menu != nullptr)
-            click_options_menu(options_menu->check());
+            click_options_menu(pressed(options_menu));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "game/main_loop.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
+#include "game/sounds.h"
 #include "game/startup.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
@@ -15,8 +16,10 @@
 
 namespace {
 
+// The turn's frame; its swap runs the input callbacks, so the turn's events are all in by the end.
 void frame() {
     draw_frame(world_render, gui_render, global::camera);
+    play_turn_sounds();
 }
 
 bool window_open() {
@@ -29,6 +32,7 @@ int main() {
     init_gfx();
     if (init() != 0)
         return -1;
+    start_sounds();
 
     std::srand(static_cast<unsigned>(static_cast<int>(glfw2::get_time())));
     glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
@@ -39,5 +43,6 @@ int main() {
     glMatrixMode(GL_MODELVIEW);
 
     run_main_loop({program_logic, frame, window_open, &global::LPS, &global::fps});
+    stop_sounds();
     return 0;
 }

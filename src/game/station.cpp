@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "game/events.h"
 #include "game/global.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
@@ -59,6 +60,7 @@ void CStation::shoot_rocket(int tex) {
     CParticle* p = launch(particle, tex, grey, dir * ((loaded + 1) / 40));
     p->type = ROCKET;
     rockets = rockets - 1;
+    record_event(EVENT_MISSILE_FIRED, particle->pos, loaded);
 }
 
 void CStation::shoot_flare(int tex) {
@@ -67,6 +69,7 @@ void CStation::shoot_flare(int tex) {
     CParticle* p = launch(particle, tex, red, dir / 15);
     p->type = FLARE;
     flares = flares - 1;
+    record_event(EVENT_FLARE_THROWN, particle->pos);
 }
 
 void CStation::render_aim(int center_tex, float* col) {
