@@ -26,6 +26,7 @@ class CProgramRun {
     void link(const std::string& path);
     // Starts `program` (a path, relative to the folder or absolute). With read_only the folder is made
     // unwritable for it first; as root the program then runs as the user nobody, since root writes anywhere.
+    // Its sound goes to OpenAL Soft's silent "null" driver unless ALSOFT_DRIVERS says otherwise.
     bool start(const std::string& program, bool read_only = false);
 
     const std::string& folder() const { return dir_; }
