@@ -44,13 +44,13 @@ planned_voice plan(const game_event& e, unsigned variation) {
     switch (e.kind) {
         case EVENT_MISSILE_FIRED:
             // A stronger charge gives a heavier, louder launch.
-            return {MISSILE, 0.45f + 0.12f * e.strength, 1.15f - 0.14f * e.strength, WORLD};
+            return {MISSILE, 0.4f + 0.1f * e.strength, 1.15f - 0.14f * e.strength, WORLD};
         case EVENT_FLARE_THROWN:
             return {FLARE, 0.5f, 1.0f, WORLD};
         case EVENT_EXPLOSION:
-            return {EXPLOSION, e.strength > 0 ? 0.95f : 0.6f, BLAST_PITCHES[variation % 5], WORLD};
+            return {EXPLOSION, e.strength > 0 ? 0.75f : 0.5f, BLAST_PITCHES[variation % 5], WORLD};
         case EVENT_STATION_HIT:
-            return {HIT, 0.7f, 1.0f, WORLD};
+            return {HIT, 0.45f, 1.0f, WORLD};
         case EVENT_MISSILE_REFILLED:
             return {REFILL, 0.16f, 1.0f, WORLD};
         case EVENT_FLARE_REFILLED:
@@ -144,7 +144,7 @@ void CGameSounds::play_events() {
     }
     for (const merged_voice& m : merged) {
         voice_settings s;
-        s.gain = std::min(1.0f, m.voice.gain * (1 + 0.15f * static_cast<float>(m.count - 1)));
+        s.gain = std::min(1.0f, m.voice.gain * std::min(1.3f, 1 + 0.1f * static_cast<float>(m.count - 1)));
         s.pan = m.pan_sum / static_cast<float>(m.count);
         s.pitch = m.voice.pitch;
         s.layer = m.voice.on;

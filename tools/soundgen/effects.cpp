@@ -45,8 +45,8 @@ void add_note(CTrack& track, double hz, double start, double decay, double level
 // A thump that drops in pitch, a whoosh of noise that falls away and a short bright chirp.
 std::vector<int16_t> missile() {
     CTrack t(0.5);
-    add_tone(t, {170, 50, 0.25, 0, 0.002, 0.09, 1.0});
-    add_noise(t, {11, 3200, 500, 0.35, 0.7, 0.01, 0.14, 0.9, filtered_noise::BAND});
+    add_tone(t, {220, 70, 0.25, 0, 0.002, 0.09, 0.8});
+    add_noise(t, {11, 3200, 500, 0.35, 0.7, 0.01, 0.14, 1.6, filtered_noise::BAND});
     add_tone(t, {1400, 500, 0.08, 0, 0.001, 0.045, 0.25});
     return t.finish(0.7);
 }
@@ -77,9 +77,9 @@ std::vector<int16_t> flare() {
 // A sharp crack, a rumble whose brightness dies away and a deep falling thud under both.
 std::vector<int16_t> explosion() {
     CTrack t(1.6);
-    add_noise(t, {37, 2600, 140, 1.2, 1.2, 0.003, 0.33, 2.2, filtered_noise::LOW});
-    add_noise(t, {41, 9000, 9000, 1, 1.4, 0.0005, 0.02, 0.5, filtered_noise::LOW});
-    add_tone(t, {72, 32, 0.6, 0, 0.005, 0.26, 0.8});
+    add_noise(t, {37, 2600, 140, 1.2, 1.2, 0.003, 0.38, 5.0, filtered_noise::LOW});
+    add_noise(t, {41, 9000, 9000, 1, 1.4, 0.0005, 0.02, 0.6, filtered_noise::LOW});
+    add_tone(t, {90, 36, 0.6, 0, 0.005, 0.26, 0.7});
     return t.finish(0.85);
 }
 
