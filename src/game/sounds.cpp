@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "audio/audio.h"
 #include "game/events.h"
@@ -13,7 +14,8 @@ namespace {
 
 enum sound_effect { MISSILE, CHARGE, FLARE, EXPLOSION, HIT, REFILL, WIN, DRAW, CLICK, KEY, EFFECT_COUNT };
 
-// The effects' files, relative to the folder the game reads its data from.
+// The effects' folder and files, relative to the folder the game reads its data from.
+const char* const SOUND_FOLDER = "sfx";
 const char* const SOUND_FILES[EFFECT_COUNT] = {
     "sfx/missile.wav", "sfx/charge.wav", "sfx/flare.wav", "sfx/explosion.wav", "sfx/hit.wav",
     "sfx/refill.wav",  "sfx/win.wav",    "sfx/draw.wav",  "sfx/click.wav",     "sfx/key.wav"};
@@ -100,6 +102,12 @@ int load_effect(CAudio& audio, const std::string& path, std::string& error) {
 
 int CGameSounds::load(const std::string& folder) {
     sounds_.assign(EFFECT_COUNT, -1);
+    // Without the folder every file would be named: one line says it all.
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(folder + "/" + SOUND_FOLDER, ignored)) {
+        std::fprintf(stderr, "No sound: the folder \"%s\" is missing\n", SOUND_FOLDER);
+        return 0;
+    }
     int loaded = 0;
     for (int i = 0; i < EFFECT_COUNT; ++i) {
         std::string error;

@@ -12,7 +12,8 @@ class CGameSounds {
   public:
     explicit CGameSounds(CAudio& audio) : audio_(audio) {}
     // Loads every effect from `folder` (holding sfx/). A file that is missing or not a mono 16-bit
-    // WAV gets one line on standard error and stays silent. Returns how many loaded.
+    // WAV gets one line on standard error and stays silent; so does a missing sfx/ as a whole.
+    // Returns how many loaded.
     int load(const std::string& folder);
     // Plays the turn's events, empties their list and brings the hums and the volume up to date.
     void play_turn();

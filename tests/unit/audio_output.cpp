@@ -308,4 +308,14 @@ TEST_F(GameSounds, ABrokenFileSilencesOnlyItsOwnSoundAndIsNamedOnce) {
     record_event(EVENT_FLARE_THROWN, CVector(0, 0), 0);
     sounds.play_turn();
     EXPECT_GT(render(audio, 0.2).peak, 300);
+
+    // Without the folder at all, one line instead of one per file.
+    render(audio, 0.5);
+    fs::remove_all(dir + "/sfx");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sounds.load(dir), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No sound: the folder \"sfx\" is missing\n");
+    record_event(EVENT_FLARE_THROWN, CVector(0, 0), 0);
+    sounds.play_turn();
+    EXPECT_TRUE(silent(render(audio, 0.2)));
 }
