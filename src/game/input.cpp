@@ -5,6 +5,7 @@
 
 #include "game/events.h"
 #include "game/global.h"
+#include "game/menus.h"
 #include "game/presentation.h"
 #include "game/settings.h"
 #include "game/station_input.h"
@@ -50,6 +51,11 @@ void reload_options() {
     }
 }
 
+void pause_match() {
+    game_state = PAUSED;
+    menu_state = MAIN;
+}
+
 void press_in_match(int key) {
     if (is(key, options.blue_primary)) {
         submit_station_command(BLUE_STATION, CMD_CHARGE);
@@ -60,8 +66,7 @@ void press_in_match(int key) {
     } else if (is(key, options.blue_ccw)) {
         submit_station_command(BLUE_STATION, CMD_TURN_CCW_ON);
     } else if (key == glfw2::KEY_ESC) {
-        game_state = PAUSED;
-        menu_state = MAIN;
+        pause_match();
     } else if (players == MULTI) {
         if (is(key, options.red_primary)) {
             submit_station_command(RED_STATION, CMD_CHARGE);
@@ -202,24 +207,24 @@ void click_options_menu(int check) {
     if (check < 0 || check >= static_cast<int>(options_menu->buttons.size()))
         return;
     CButton* button = options_menu->buttons[check];
-    if (check <= 7) {
+    if (check < KEY_BUTTON_COUNT) {
         if (CActive::read() != nullptr)
             CActive::read()->active = false;
         CActive::write(button);
         button->active = true;
-    } else if (check == 8) {
+    } else if (check == SAVE_BUTTON) {
         options.from_menu(options_menu);
         options.write();
         settings.save();
         menu_state = MAIN;
-    } else if (check == 9) {
+    } else if (check == CANCEL_BUTTON) {
         reload_options();
         menu_state = MAIN;
-    } else if (check == 10) {
+    } else if (check == SMALLER_BUTTON) {
         step_resolution(-1);
-    } else if (check == 11) {
+    } else if (check == LARGER_BUTTON) {
         step_resolution(+1);
-    } else if (check == 12) {
+    } else if (check == FULLSCREEN_BUTTON) {
         if (button->title == "Fullscreen OFF") {
             button->title = "Fullscreen ON";
         } else if (button->title == "Fullscreen ON") {
@@ -263,24 +268,51 @@ void mouse_callback(int button, int action) {
     if (station1 == nullptr || station2 == nullptr)
         return;
 
-    if (menu_state == MAIN && game_state != HIDDEN) {
-        if (pause_menu != nullptr)
-            click_pause_menu(pressed(pause_menu));
-    } else if (menu_state == MAIN) {
-        if (main_menu != nullptr)
-            click_main_menu(pressed(main_menu));
-    } else if (menu_state == DIFF) {
-        if (diff_menu != nullptr)
-            click_diff_menu(pressed(diff_menu));
-    } else if (menu_state == INSTRUCTIONS) {
-        if (howto_menu != nullptr && pressed(howto_menu) == 0) {
+    CWindow* menu = current_menu();
+    if (menu == nullptr)
+        return;
+    if (menu == pause_menu) {
+        click_pause_menu(pressed(menu));
+    } else if (menu == main_menu) {
+        click_main_menu(pressed(menu));
+    } else if (menu == diff_menu) {
+        click_diff_menu(pressed(menu));
+    } else if (menu == howto_menu) {
+        if (pressed(menu) == 0) {
             menu_state = MAIN;
             restart();
         }
-    } else if (menu_state == OPTIONS) {
-        if (options_menu != nullptr)
-            click_options_menu(pressed(options_menu));
+    } else if (menu == options_menu) {
+        click_options_menu(pressed(menu));
     }
+}
+
+CWindow* current_menu() {
+    if (menu_state == MAIN && game_state != HIDDEN)
+        return pause_menu;
+    if (menu_state == MAIN)
+        return main_menu;
+    if (menu_state == DIFF)
+        return diff_menu;
+    if (menu_state == INSTRUCTIONS)
+        return howto_menu;
+    if (menu_state == OPTIONS)
+        return options_menu;
+    return nullptr;
+}
+
+void escape_pressed() {
+    if (station1 == nullptr || station2 == nullptr)
+        return;
+    if (game_state == ON)
+        pause_match();
+    else if (game_state != HIDDEN)
+        press_in_menu(glfw2::KEY_ESC);
+}
+
+void enter_pressed() {
+    if (station1 != nullptr && station2 != nullptr && game_state != ON && game_state != HIDDEN)
+        press_in_menu(glfw2::KEY_ENTER);
 }
 
 void character_callback(int, int) {}

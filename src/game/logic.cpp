@@ -5,6 +5,7 @@
 
 #include "game/events.h"
 #include "game/global.h"
+#include "game/rules.h"
 #include "graphics/textures.h"
 
 namespace {
@@ -21,7 +22,7 @@ void explode_at(CVector where) {
     CParticle* e = new CParticle(where.x, where.y, 0.8f);
     e->set_gfx(set_texture("explosion"), light, ADD);
     e->type = EXP;
-    e->set_anim(1, 13, 7);
+    e->set_anim(1, EXPLOSION_FRAMES, EXPLOSION_FRAME_STEPS);
 }
 
 // The missiles on the board during the particle traversal, in list order. No missile is fired while
@@ -57,7 +58,7 @@ void retire_current() {
 void blast(CParticle* e) {
     for (missile_entry& m : missiles) {
         // `e` is an explosion, never a missile, so the outer cursor's element is never erased here.
-        if (m.live && distance(e->pos, (*m.where)->pos) < 1.0f) {
+        if (m.live && distance(e->pos, (*m.where)->pos) < BLAST_REACH) {
             delete *m.where;
             particles.erase(m.where);
             m.live = false;
@@ -65,10 +66,10 @@ void blast(CParticle* e) {
     }
     bool hit = false;
     for (CStation* s : {station1, station2}) {
-        if (distance(e->pos, s->particle->pos) < 1.0f) {
+        if (distance(e->pos, s->particle->pos) < BLAST_REACH) {
             CParticle* label = new CParticle(s->particle->pos.x, s->particle->pos.y, 0.8f);
             label->type = SIGN;
-            s->shields -= 10;
+            s->shields -= HIT_DAMAGE;
             record_event(EVENT_STATION_HIT, s->particle->pos);
             hit = true;
         }
@@ -92,28 +93,28 @@ CVector pull_towards(CVector to_planet) {
     // A body exactly at a planet's centre feels no pull rather than an infinite one.
     if (d2 <= 0)
         return CVector(0, 0);
-    return to_planet * (0.0015f / d2);
+    return to_planet * (PULL / d2);
 }
 
 bool catches_missile(CParticle* flare) {
     for (const missile_entry& m : missiles)
-        if (m.live && distance(flare->pos, (*m.where)->pos) < 0.3f)
+        if (m.live && distance(flare->pos, (*m.where)->pos) < FLARE_REACH)
             return true;
     return false;
 }
 
 // True when the missile or flare must be removed.
 bool projectile_step(CParticle* p) {
-    if (p->counter <= 19)
+    if (p->counter < ARMING_STEPS)
         p->counter += 1;
     CVector a(p->pos, planet1.pos);
     CVector b(p->pos, planet2.pos);
     p->vel = p->vel + pull_towards(a) + pull_towards(b);
-    bool near_planet = a.len() < 2.5f || b.len() < 2.5f;
+    bool near_planet = a.len() < PLANET_REACH || b.len() < PLANET_REACH;
     if (p->type == ROCKET) {
-        bool near_station = distance(p->pos, station1->particle->pos) < 0.5f ||
-                            distance(p->pos, station2->particle->pos) < 0.5f;
-        if (p->counter == 20 && (near_planet || near_station)) {
+        bool near_station = distance(p->pos, station1->particle->pos) < STATION_REACH ||
+                            distance(p->pos, station2->particle->pos) < STATION_REACH;
+        if (p->counter == ARMING_STEPS && (near_planet || near_station)) {
             explode_at(p->pos);
             return true;
         }
@@ -139,16 +140,16 @@ void step_particles() {
             case TRACE:
                 p->gfx.colour[3] = 0.5f - p->counter / 400.0f;
                 p->counter += 1;
-                removed = p->counter > 199;
+                removed = p->counter >= TRAIL_LIFETIME;
                 break;
             case EXP:
                 removed = explosion_step(p);
                 break;
             case SIGN:
-                if (p->counter > 199) {
+                if (p->counter >= HIT_LABEL_LIFETIME) {
                     removed = true;
                 } else {
-                    p->pos.y += 0.005f;
+                    p->pos.y += HIT_LABEL_RISE;
                     p->counter += 1;
                 }
                 break;
@@ -181,7 +182,7 @@ void lay_trails() {
         bool missile = p->type == ROCKET;
         dot->set_gfx(set_texture("particle"), missile ? missile_tint : flare_tint, ALPHA);
         dot->type = TRACE;
-        dot->counter = missile ? 0 : 150;
+        dot->counter = missile ? 0 : FLARE_TRAIL_START;
     }
 }
 
@@ -220,11 +221,11 @@ void computer_player() {
 }
 
 void refill(CStation* s) {
-    if (counter % 300 == 0 && s->rockets <= 9) {
+    if (counter % MISSILE_REFILL_PERIOD == 0 && s->rockets < FULL_MISSILES) {
         s->rockets += 1;
         record_event(EVENT_MISSILE_REFILLED, s->particle->pos);
     }
-    if (counter % 150 == 0 && s->flares <= 4) {
+    if (counter % FLARE_REFILL_PERIOD == 0 && s->flares < FULL_FLARES) {
         s->flares += 1;
         record_event(EVENT_FLARE_REFILLED, s->particle->pos);
     }
@@ -247,7 +248,7 @@ bool program_logic() {
         lay_trails();
         if (players == SINGLE)
             computer_player();
-        counter = (counter + 1) % 600;
+        counter = (counter + 1) % CLOCK_PERIOD;
         int noise_period = 3 * noise.anim_speed;
         noise.counter = noise_period > 0 ? (noise.counter + 1) % noise_period : 0;
         refill(station1);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/global.h"
+#include "game/options_extras.h"
 #include "game/settings.h"
 #include "graphics/graphics.h"
 
@@ -92,6 +93,7 @@ void options_screen() {
     const std::string size = int2string(options.width) + "x" + int2string(options.height);
     write(ox + 140, oy + 230, size, 30, 30, CENTER);
     write(ox + 140, oy + 85, "Volume " + int2string(settings.volume), 20, 20, CENTER);
+    draw_options_extras();
 }
 
 void how_to_play(int W, int H) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "game/menus.h"
 #include "interface/window.h"
 
 namespace {
@@ -19,6 +20,17 @@ bool parse_int(const std::string& text, int low, int high, int& out) {
     if (text.empty() || errno != 0 || *end != '\0' || v < low || v > high)
         return false;
     out = static_cast<int>(v);
+    return true;
+}
+
+bool parse_float(const std::string& text, float low, float high, float& out) {
+    char* end = nullptr;
+    errno = 0;
+    float v = std::strtof(text.c_str(), &end);
+    // The negated test also refuses NaN.
+    if (text.empty() || errno != 0 || *end != '\0' || !(v >= low && v <= high))
+        return false;
+    out = v;
     return true;
 }
 
@@ -38,6 +50,8 @@ CSettings settings;
 void CSettings::restore() {
     sound = true;
     volume = 8;
+    pad_dead_zone = 0.25f;
+    pads_swapped = false;
 }
 
 void CSettings::read() {
@@ -58,6 +72,9 @@ void CSettings::read() {
     };
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
+    take("pad_dead_zone",
+         [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
+    take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
 
     if (!ok) {
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
@@ -71,6 +88,10 @@ void CSettings::read() {
 void CSettings::write() {
     file.set("sound", sound ? "on" : "off");
     file.set("volume", std::to_string(volume));
+    char dead_zone[32];
+    std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
+    file.set("pad_dead_zone", dead_zone);
+    file.set("pads_swapped", pads_swapped ? "on" : "off");
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());
@@ -78,7 +99,8 @@ void CSettings::write() {
 
 bool CSettings::is_default() const {
     const CSettings defaults;
-    return sound == defaults.sound && volume == defaults.volume;
+    return sound == defaults.sound && volume == defaults.volume && pad_dead_zone == defaults.pad_dead_zone &&
+           pads_swapped == defaults.pads_swapped;
 }
 
 void CSettings::save() {

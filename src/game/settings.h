@@ -4,16 +4,15 @@
 
 class CWindow;
 
-// The options menu's sound controls, added after its thirteen buttons for the keys and the display.
-enum settings_button { SOUND_BUTTON = 13, VOLUME_DOWN_BUTTON = 14, VOLUME_UP_BUTTON = 15 };
-
 // What the player sets up beyond the keys and the window: the file "settings" beside "conf", one
 // `name = value` per line. "conf" keeps its ten lines as they always were, so that every version
 // reads the other's files; a game without a "settings" file behaves as if it held the defaults.
 class CSettings {
   public:
     bool sound;
-    int volume;  // 0 to 10
+    int volume;           // 0 to 10
+    float pad_dead_zone;  // how far a stick must lean to count, 0 to 0.9
+    bool pads_swapped;    // the first pad connected drives red and the second blue
 
     CSettings() { restore(); }
     void restore();

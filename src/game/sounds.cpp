@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "audio/audio.h"
+#include "game/data_path.h"
 #include "game/events.h"
 #include "game/global.h"
 #include "game/settings.h"
@@ -201,7 +202,7 @@ void start_sounds() {
         std::fprintf(stderr, "No sound: %s\n", error.c_str());
         return;
     }
-    game_sounds.load(".");
+    game_sounds.load(data_path("."));
 }
 
 void play_turn_sounds() {

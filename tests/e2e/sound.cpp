@@ -37,11 +37,9 @@ class CSoundRun : public CProgramRun {
         std::ofstream(folder() + "/alsoft.conf")
             << "[general]\nchannels = stereo\nsample-type = int16\n"
             << "frequency = " << RATE << "\n[wave]\nfile = " << recording() << "\n";
-        setenv("ALSOFT_DRIVERS", drivers, 1);
-        setenv("ALSOFT_CONF", (folder() + "/alsoft.conf").c_str(), 1);
+        set_environment("ALSOFT_DRIVERS", drivers);
+        set_environment("ALSOFT_CONF", folder() + "/alsoft.conf");
         start("./zelvorant");
-        unsetenv("ALSOFT_DRIVERS");
-        unsetenv("ALSOFT_CONF");
     }
     std::string recording() const { return folder() + "/recording.wav"; }
 

@@ -26,6 +26,7 @@
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphics.h"
+#include "needs.h"
 #include "platform/glfw2.h"
 #include "x_pointer.h"
 
@@ -61,8 +62,7 @@ long soak_steps() {
 }
 
 TEST(Soak, MillionStepsOfRandomPlay) {
-    if (std::getenv("DISPLAY") == nullptr)
-        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    NEEDS(std::getenv("DISPLAY") != nullptr, "an X display (run under xvfb-run)");
 
     // A run folder of our own: the pictures, and room for the "conf" that Save writes.
     const std::string run = scratch_dir("soak_run");
