@@ -1,7 +1,6 @@
 #include "game/sounds.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
