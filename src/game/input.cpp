@@ -1,10 +1,13 @@
 #include "game/input.h"
 
+#include <algorithm>
 #include <string>
 
+#include "game/events.h"
 #include "game/global.h"
 #include "game/menus.h"
 #include "game/presentation.h"
+#include "game/settings.h"
 #include "game/station_input.h"
 #include "platform/glfw2.h"
 
@@ -41,8 +44,11 @@ void step_resolution(int direction) {
 void reload_options() {
     if (options.read() != 0)
         options.restore();
-    if (options_menu != nullptr)
+    settings.read();
+    if (options_menu != nullptr) {
         options.to_menu(options_menu);
+        settings.to_menu(options_menu);
+    }
 }
 
 void pause_match() {
@@ -119,6 +125,15 @@ void release_in_match(int key) {
         if (is(key, options.red_ccw))
             submit_station_command(RED_STATION, CMD_TURN_CCW_OFF);
     }
+}
+
+// The index of the menu's button under the pointer, as CWindow::check gives it; a press on a button
+// is heard.
+int pressed(CWindow* menu) {
+    const int check = menu->check();
+    if (check >= 0)
+        record_event(EVENT_MENU_BUTTON);
+    return check;
 }
 
 void click_pause_menu(int check) {
@@ -201,6 +216,7 @@ void click_options_menu(int check) {
     } else if (check == SAVE_BUTTON) {
         options.from_menu(options_menu);
         options.write();
+        settings.save();
         menu_state = MAIN;
     } else if (check == CANCEL_BUTTON) {
         reload_options();
@@ -215,6 +231,13 @@ void click_options_menu(int check) {
         } else if (button->title == "Fullscreen ON") {
             button->title = "Fullscreen OFF";
         }
+    } else if (check == SOUND_BUTTON) {
+        settings.sound = !settings.sound;
+        settings.to_menu(options_menu);
+    } else if (check == VOLUME_DOWN_BUTTON) {
+        settings.volume = std::max(0, settings.volume - 1);
+    } else if (check == VOLUME_UP_BUTTON) {
+        settings.volume = std::min(10, settings.volume + 1);
     }
 }
 
@@ -225,6 +248,7 @@ void keyboard_callback(int key, int action) {
         waiting->title = key2string(key);
         waiting->active = false;
         CActive::write(nullptr);
+        record_event(EVENT_KEY_CAPTURED);
     }
     // Before start-up has created the stations there is nothing to steer.
     if (station1 == nullptr || station2 == nullptr)
@@ -249,18 +273,18 @@ void mouse_callback(int button, int action) {
     if (menu == nullptr)
         return;
     if (menu == pause_menu) {
-        click_pause_menu(menu->check());
+        click_pause_menu(pressed(menu));
     } else if (menu == main_menu) {
-        click_main_menu(menu->check());
+        click_main_menu(pressed(menu));
     } else if (menu == diff_menu) {
-        click_diff_menu(menu->check());
+        click_diff_menu(pressed(menu));
     } else if (menu == howto_menu) {
-        if (menu->check() == 0) {
+        if (pressed(menu) == 0) {
             menu_state = MAIN;
             restart();
         }
     } else if (menu == options_menu) {
-        click_options_menu(menu->check());
+        click_options_menu(pressed(menu));
     }
 }
 

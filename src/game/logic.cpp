@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "game/events.h"
 #include "game/global.h"
 #include "game/match_clock.h"
 #include "game/rules.h"
@@ -86,13 +87,17 @@ void blast(CParticle* e) {
             m.live = false;
         }
     }
+    bool hit = false;
     for (CStation* s : {station1, station2}) {
         if (distance(e->pos, s->particle->pos) < BLAST_REACH) {
             CParticle* label = new CParticle(s->particle->pos.x, s->particle->pos.y, 0.8f);
             label->type = SIGN;
             s->shields -= HIT_DAMAGE;
+            record_event(EVENT_STATION_HIT, s->particle->pos);
+            hit = true;
         }
     }
+    record_event(EVENT_EXPLOSION, e->pos, hit ? 1.0f : 0.0f);
 }
 
 // True when the explosion is over and must be removed.
@@ -240,18 +245,26 @@ void computer_player() {
 }
 
 void refill(CStation* s) {
-    if (counter % MISSILE_REFILL_PERIOD == 0 && s->rockets < FULL_MISSILES)
+    if (counter % MISSILE_REFILL_PERIOD == 0 && s->rockets < FULL_MISSILES) {
         s->rockets += 1;
-    if (counter % FLARE_REFILL_PERIOD == 0 && s->flares < FULL_FLARES)
+        record_event(EVENT_MISSILE_REFILLED, s->particle->pos);
+    }
+    if (counter % FLARE_REFILL_PERIOD == 0 && s->flares < FULL_FLARES) {
         s->flares += 1;
+        record_event(EVENT_FLARE_REFILLED, s->particle->pos);
+    }
 }
 
 }  // namespace
 
 bool program_logic() {
     bool stations = station1 != nullptr && station2 != nullptr;
-    if (stations && (station1->shields <= 0 || station2->shields <= 0))
+    if (stations && (station1->shields <= 0 || station2->shields <= 0)) {
+        if (game_state == ON)
+            record_event(station1->shields <= 0 && station2->shields <= 0 ? EVENT_MATCH_DRAWN
+                                                                          : EVENT_MATCH_WON);
         game_state = ENDED;
+    }
     if (game_state == ON && stations) {
         station1->update();
         station2->update();

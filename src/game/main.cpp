@@ -16,6 +16,7 @@
 #include "game/render_world.h"
 #include "game/replay_verify.h"
 #include "game/replay_viewer.h"
+#include "game/sounds.h"
 #include "game/startup.h"
 #include "game/version.h"
 #include "graphics/display.h"
@@ -24,10 +25,12 @@
 
 namespace {
 
-// The pads are read after the swap, in which the keyboard and mouse callbacks ran.
+// The pads are read after the swap, in which the keyboard and mouse callbacks ran; then the turn's
+// events are all in, and are heard.
 void frame() {
     draw_frame(world_render, gui_render, global::camera);
     poll_pads();
+    play_turn_sounds();
 }
 
 bool window_open() {
@@ -39,6 +42,7 @@ int start_up() {
     init_gfx();
     if (init() != 0)
         return -1;
+    start_sounds();
 
     std::srand(static_cast<unsigned>(static_cast<int>(glfw2::get_time())));
     glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
@@ -59,6 +63,7 @@ int play() {
     match_recorder::start("replays");
     run_main_loop({match_recorder::step, frame, window_open, &global::LPS, &global::fps});
     match_recorder::finish();
+    stop_sounds();
     return 0;
 }
 
@@ -68,7 +73,9 @@ int watch(const std::string& path) {
         return 2;
     if (start_up() != 0)
         return -1;
-    return watch_replay(recording);
+    const int status = watch_replay(recording);
+    stop_sounds();
+    return status;
 }
 
 }  // namespace

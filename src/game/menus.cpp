@@ -1,6 +1,7 @@
 #include "game/menus.h"
 
 #include "game/global.h"
+#include "game/settings.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
 #include "interface/key_names.h"
@@ -86,6 +87,11 @@ void build_menus() {
     global::options_menu->add_button(225, 230, 30, 30, ">");
     global::options_menu->add_button(25, 180, 230, 30,
                                      options.fullscreen ? "Fullscreen ON" : "Fullscreen OFF");
+    // Sound and volume in the free space under the display options (SOUND_BUTTON and after).
+    global::options_menu->add_button(25, 130, 230, 30, "");
+    global::options_menu->add_button(25, 85, 30, 30, "-");
+    global::options_menu->add_button(225, 85, 30, 30, "+");
+    global::settings.to_menu(global::options_menu);
 
     global::howto_menu = bare_window(static_cast<float>(W - 230), 30, 200, 50, font);
     global::howto_menu->active_gfx(-1, clear_panel, font, light_grey, FONT_SIZE, false, white);

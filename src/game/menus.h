@@ -13,4 +13,7 @@ enum options_button {
     SMALLER_BUTTON,  // "<": the previous resolution in the list
     LARGER_BUTTON,   // ">": the next one
     FULLSCREEN_BUTTON,
+    SOUND_BUTTON,        // "Sound ON" / "Sound OFF"
+    VOLUME_DOWN_BUTTON,  // "-"
+    VOLUME_UP_BUTTON,    // "+"
 };

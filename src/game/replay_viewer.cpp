@@ -7,6 +7,7 @@
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/replay_playback.h"
+#include "game/sounds.h"
 #include "graphics/graphics.h"
 #include "platform/glfw2.h"
 
@@ -65,8 +66,10 @@ void hud() {
     write(CDisplay::width() / 2, 20, line, 20, 20, CENTER);
 }
 
+// A recording sounds as the match did: the sounds come from the board's events, not from keys.
 void frame() {
     draw_frame(world_render, hud, global::camera);
+    play_turn_sounds();
 }
 
 bool window_open() {

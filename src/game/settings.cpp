@@ -3,7 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include "game/menus.h"
+#include "interface/window.h"
 
 namespace {
 
@@ -91,4 +95,22 @@ void CSettings::write() {
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());
+}
+
+bool CSettings::is_default() const {
+    const CSettings defaults;
+    return sound == defaults.sound && volume == defaults.volume && pad_dead_zone == defaults.pad_dead_zone &&
+           pads_swapped == defaults.pads_swapped;
+}
+
+void CSettings::save() {
+    std::error_code ignored;
+    if (is_default() && !std::filesystem::exists(std::filesystem::symlink_status(SETTINGS, ignored)))
+        return;
+    write();
+}
+
+void CSettings::to_menu(CWindow* menu) const {
+    if (menu != nullptr && SOUND_BUTTON < static_cast<int>(menu->buttons.size()))
+        menu->buttons[SOUND_BUTTON]->title = sound ? "Sound ON" : "Sound OFF";
 }

@@ -2,6 +2,8 @@
 
 #include "general/key_value_file.h"
 
+class CWindow;
+
 // What the player sets up beyond the keys and the window: the file "settings" beside "conf", one
 // `name = value` per line. "conf" keeps its ten lines as they always were, so that every version
 // reads the other's files; a game without a "settings" file behaves as if it held the defaults.
@@ -19,6 +21,12 @@ class CSettings {
     void read();
     // Keeps the names this version does not know; one line on standard error when it fails.
     void write();
+    // What the options menu's "Save" does: writes the file, unless there is none and every value is
+    // the default, so that a player who never touched these settings keeps "conf" alone, as before.
+    void save();
+    bool is_default() const;
+    // Titles the sound button after `sound`.
+    void to_menu(CWindow* menu) const;
 
   private:
     CKeyValueFile file;

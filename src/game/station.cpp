@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "game/events.h"
 #include "game/global.h"
 #include "game/rules.h"
 #include "graphics/draw.h"
@@ -60,6 +61,7 @@ void CStation::shoot_rocket(int tex) {
     CParticle* p = launch(particle, tex, grey, dir * ((loaded + 1) / MISSILE_SPEED_DIVISOR));
     p->type = ROCKET;
     rockets = rockets - 1;
+    record_event(EVENT_MISSILE_FIRED, particle->pos, loaded);
 }
 
 void CStation::shoot_flare(int tex) {
@@ -68,6 +70,7 @@ void CStation::shoot_flare(int tex) {
     CParticle* p = launch(particle, tex, red, dir / FLARE_SPEED_DIVISOR);
     p->type = FLARE;
     flares = flares - 1;
+    record_event(EVENT_FLARE_THROWN, particle->pos);
 }
 
 void CStation::render_aim(int center_tex, float* col) {

@@ -36,6 +36,7 @@ class CRun : public CProgramRun {
   public:
     explicit CRun(const std::string& name) : CProgramRun(scratch_dir("e2e_bad_" + name)) {
         link(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
+        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "sfx", fs::path(folder()) / "sfx");
     }
 
     // Starts the program; with read_only the folder is unwritable for it.

@@ -36,6 +36,7 @@ class game {
     explicit game(const std::string& name, bool with_pictures = true, const std::string& conf = "")
         : run_(scratch_dir("e2e_" + name)) {
         run_.link(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
+        run_.link(std::string(ZELVORANT_RUN_DIR) + "/sfx");
         if (with_pictures)
             fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(folder()) / "gfx");
         if (!conf.empty())

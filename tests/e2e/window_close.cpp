@@ -22,7 +22,8 @@ class Program : public testing::Test {
         display = x_session::display();
         ASSERT_NE(display, nullptr) << "no X display";
         run = scratch_dir("window_close");
-        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run) / "gfx");
+        for (const char* data : {"gfx", "sfx"})
+            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(run) / data);
         program = std::make_unique<CProgramRun>(run);
     }
 

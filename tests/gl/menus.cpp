@@ -9,6 +9,7 @@
 #include "game/global.h"
 #include "game/input.h"
 #include "game/menus.h"
+#include "game/settings.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
@@ -130,7 +131,10 @@ TEST_F(Menus, LayoutOnA1024By600Display) {
                                           {"Cancel", 425, 30, 100, 50},
                                           {"<", 25, 230, 30, 30},
                                           {">", 225, 230, 30, 30},
-                                          {"Fullscreen OFF", 25, 180, 230, 30}});
+                                          {"Fullscreen OFF", 25, 180, 230, 30},
+                                          {"Sound ON", 25, 130, 230, 30},
+                                          {"-", 25, 85, 30, 30},
+                                          {"+", 225, 85, 30, 30}});
     expect_buttons(global::howto_menu, {{"Main menu", 0, 0, 200, 50}});
 }
 
@@ -156,14 +160,17 @@ TEST_F(Menus, KeyButtonsAndToggleFollowTheOptionsAtStartUp) {
     global::options.red_primary = 258;  // F1 has no name
     global::options.red_secondary = 318;
     global::options.fullscreen = true;
+    global::settings.sound = false;
     build_menus();
+    global::settings.restore();
     const std::vector<CButton*>& b = global::options_menu->buttons;
-    ASSERT_EQ(b.size(), 13u);
+    ASSERT_EQ(b.size(), 16u);
     EXPECT_EQ(b[0]->title, "SPACE");
     EXPECT_EQ(b[3]->title, "???");
     EXPECT_EQ(b[6]->title, "???");
     EXPECT_EQ(b[7]->title, "KP_ENT");
     EXPECT_EQ(b[12]->title, "Fullscreen ON");
+    EXPECT_EQ(b[13]->title, "Sound OFF");
 }
 
 TEST_F(Menus, LooksOfEveryWindow) {
@@ -252,7 +259,7 @@ TEST_F(Menus, FocusMovesBetweenKeyButtonsThroughTheInputCallbacks) {
     EXPECT_EQ(b[6]->title, "Z");
     EXPECT_FALSE(b[6]->active);
     EXPECT_EQ(CActive::read(), nullptr);
-    for (int i = 0; i < 13; ++i)
+    for (size_t i = 0; i < b.size(); ++i)
         EXPECT_FALSE(b[i]->active) << i;
 
     global::station1 = saved1;

@@ -360,9 +360,11 @@ struct screen_after {
     int game, menu, who, level;
     std::string fullscreen;
     bool waiting;
+    bool sound;
+    int volume;
     bool operator==(const screen_after& o) const {
         return game == o.game && menu == o.menu && who == o.who && level == o.level &&
-               fullscreen == o.fullscreen && waiting == o.waiting;
+               fullscreen == o.fullscreen && waiting == o.waiting && sound == o.sound && volume == o.volume;
     }
 };
 
@@ -372,7 +374,8 @@ screen_after now_showing() {
         CActive::read()->active = false;
         CActive::write(nullptr);
     }
-    return {game_state, menu_state, players, difficulty, options_menu->buttons[12]->title, waiting};
+    return {game_state, menu_state,     players,        difficulty, options_menu->buttons[12]->title,
+            waiting,    settings.sound, settings.volume};
 }
 
 TEST_F(Pads, MenusWalkedAndPressedByPadReachTheSameScreensAsClicks) {
@@ -401,6 +404,7 @@ TEST_F(Pads, MenusWalkedAndPressedByPadReachTheSameScreensAsClicks) {
             const screen_after clicked = now_showing();
             options.restore();
             options.to_menu(options_menu);
+            settings.restore();
 
             // By pad, from wherever the pointer rests: down to the button (up for the second half), south.
             fresh(m.game, m.menu, m.who);
@@ -415,10 +419,11 @@ TEST_F(Pads, MenusWalkedAndPressedByPadReachTheSameScreensAsClicks) {
             EXPECT_EQ(now_showing(), clicked) << m.window->title << " button " << index;
             options.restore();
             options.to_menu(options_menu);
+            settings.restore();
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 5 + 4 + 4 + 3 + 1 + 13 + 13);
+    EXPECT_EQ(compared, 5 + 4 + 4 + 3 + 1 + 16 + 16);
 }
 
 TEST_F(Pads, TheHighlightLooksAsTheHoverDoesAndTheMouseTakesItBack) {

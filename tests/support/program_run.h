@@ -30,7 +30,8 @@ class CProgramRun {
     void link(const std::string& path);
     // Starts `program` (a path, relative to the folder or absolute) with `args`. With read_only the program
     // runs in an unwritable copy of the folder instead; as root it then runs as the user nobody, since root
-    // writes anywhere.
+    // writes anywhere. Its sound goes to OpenAL Soft's silent "null" driver unless ALSOFT_DRIVERS says
+    // otherwise.
     bool start(const std::string& program, bool read_only = false, const std::vector<std::string>& args = {});
 
     const std::string& folder() const { return dir_; }
