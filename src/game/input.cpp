@@ -54,7 +54,7 @@ void press_in_match(int key) {
     } else if (is(key, options.blue_ccw)) {
         submit_station_command(BLUE_STATION, CMD_TURN_CCW_ON);
     } else if (key == glfw2::KEY_ESC) {
-        game_state = PAUSED;
+        submit_match_command(MATCH_PAUSE);
         menu_state = MAIN;
     } else if (players == MULTI) {
         if (is(key, options.red_primary)) {
@@ -79,11 +79,11 @@ void press_in_menu(int key) {
             case MAIN:
                 menu_state = NONE;
                 if (game_state == PAUSED)
-                    game_state = ON;
+                    submit_match_command(MATCH_RESUME);
                 break;
             case OPTIONS:
                 menu_state = NONE;
-                game_state = ON;
+                submit_match_command(MATCH_RESUME);
                 reload_options();
                 break;
             case NONE:
@@ -119,7 +119,7 @@ void release_in_match(int key) {
 void click_pause_menu(int check) {
     switch (check) {
         case 0:
-            game_state = ON;
+            submit_match_command(MATCH_RESUME);
             menu_state = NONE;
             break;
         case 1:
@@ -136,8 +136,9 @@ void click_pause_menu(int check) {
             menu_state = OPTIONS;
             break;
         case 3:
-            game_state = HIDDEN;
+            // The match is recorded as it stood when left, so the board is reset before it is hidden.
             restart();
+            game_state = HIDDEN;
             menu_state = MAIN;
             break;
         default:

@@ -1,9 +1,9 @@
 #include "game/logic.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "game/global.h"
+#include "game/match_clock.h"
 #include "graphics/textures.h"
 
 namespace {
@@ -205,7 +205,7 @@ void computer_player() {
         if (!(fp.lower < phi && phi <= fp.upper))
             continue;
         // A difficulty that is not a positive divisor never fires (and never divides by zero).
-        if (difficulty > 0 && std::rand() % difficulty == 0) {
+        if (difficulty > 0 && match_clock::roll() % difficulty == 0) {
             station2->loaded = fp.charge;
             station2->aim = fp.aim;
             station2->shoot_rocket(set_texture("missile"));

@@ -50,7 +50,7 @@ void progress(const char* text) {
 
 }  // namespace
 
-int init() {
+void build_board() {
     using namespace global;
 
     station1 = new CStation(new CParticle(-9, -4, 0.4f), &planet1);
@@ -66,6 +66,14 @@ int init() {
     shadow_2.type = SHADOW;
 
     counter = 0;
+    // The noise panel's frame counter is advanced by the logic step.
+    noise.set_anim(1, 3, 25);
+}
+
+int init() {
+    using namespace global;
+
+    build_board();
 
     if (options.read() != 0)
         options.restore();
@@ -119,7 +127,6 @@ int init() {
         b.body->set_gfx(set_texture(b.texture), white, ALPHA);
 
     noise.set_gfx(set_texture("noise"), 0);
-    noise.set_anim(1, 3, 25);
     struct image_picture {
         CInterfaceElem* image;
         const char* texture;

@@ -1,4 +1,5 @@
 #include "game/global.h"
+#include "game/match_recorder.h"
 
 namespace global {
 
@@ -54,6 +55,7 @@ static bool is_transient(int type) {
 
 void restart() {
     using namespace global;
+    match_recorder::board_reset();
     camera[0] = 0;
     camera[1] = 0;
     camera[2] = -20;

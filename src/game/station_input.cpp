@@ -3,8 +3,67 @@
 #include "game/global.h"
 #include "graphics/textures.h"
 
+namespace {
+command_hook route = nullptr;
+command_hook observer = nullptr;
+
+void apply_match_command(match_command command) {
+    switch (command) {
+        case MATCH_PAUSE:
+            global::game_state = global::PAUSED;
+            break;
+        case MATCH_RESUME:
+            global::game_state = global::ON;
+            break;
+    }
+}
+
+void submit(const board_command& command) {
+    if (route != nullptr)
+        route(command);
+    else
+        take_command(command);
+}
+}  // namespace
+
+bool operator==(const board_command& a, const board_command& b) {
+    return a.target == b.target && a.code == b.code;
+}
+
+bool valid_command(const board_command& c) {
+    if (c.target == TARGET_MATCH)
+        return c.code < MATCH_COMMANDS;
+    return (c.target == TARGET_BLUE || c.target == TARGET_RED) && c.code < STATION_COMMANDS;
+}
+
 void submit_station_command(station_side side, station_command command) {
-    apply_station_command(side, command);
+    submit({static_cast<command_target>(side), command});
+}
+
+void submit_match_command(match_command command) {
+    submit({TARGET_MATCH, command});
+}
+
+void set_command_route(command_hook hook) {
+    route = hook;
+}
+
+void set_command_observer(command_hook hook) {
+    observer = hook;
+}
+
+void take_command(const board_command& command) {
+    if (observer != nullptr)
+        observer(command);
+    apply_command(command);
+}
+
+void apply_command(const board_command& command) {
+    if (command.target == TARGET_MATCH)
+        apply_match_command(static_cast<match_command>(command.code));
+    else
+        apply_station_command(static_cast<station_side>(command.target),
+                              static_cast<station_command>(command.code));
 }
 
 void apply_station_command(station_side side, station_command command) {

@@ -13,11 +13,39 @@ enum station_command : std::uint8_t {
     CMD_FLARE,        // throw a flare, when the station has one
     CMD_DROP_CHARGE,  // forget the charge without firing (a pad unplugged while charging)
 };
+constexpr int STATION_COMMANDS = CMD_DROP_CHARGE + 1;
 
 enum station_side : std::uint8_t { BLUE_STATION = 0, RED_STATION = 1 };
 
-// The one way a player's action reaches the board: applies the command to the station at once.
-void submit_station_command(station_side side, station_command command);
+// Menu actions that stop and start the board during a match.
+enum match_command : std::uint8_t { MATCH_PAUSE, MATCH_RESUME };
+constexpr int MATCH_COMMANDS = MATCH_RESUME + 1;
 
-// Changes the station as the command says; does nothing before start-up has made the stations.
+// A command for the board: to one station, or to the match as a whole.
+enum command_target : std::uint8_t { TARGET_BLUE = BLUE_STATION, TARGET_RED = RED_STATION, TARGET_MATCH = 2 };
+struct board_command {
+    command_target target;
+    std::uint8_t code;  // a station_command, or a match_command for TARGET_MATCH
+};
+bool operator==(const board_command& a, const board_command& b);
+// False for a target or code out of range (a damaged recording, a bad network message).
+bool valid_command(const board_command& c);
+
+// The one way a player's action reaches the board. It goes to the command route, which by default lets it
+// take effect at once.
+void submit_station_command(station_side side, station_command command);
+void submit_match_command(match_command command);
+
+// Where submitted commands go. A network session takes them over to let them take effect a few steps
+// later on both ends; nullptr gives them back to take_command.
+using command_hook = void (*)(const board_command&);
+void set_command_route(command_hook route);
+// Sees every command as it takes effect, before the board changes (the recorder); nullptr for none.
+void set_command_observer(command_hook observer);
+
+// Makes a command take effect now: shown to the observer, then applied.
+void take_command(const board_command& command);
+
+// Changes the board as the command says; nothing before start-up has made the stations.
+void apply_command(const board_command& command);
 void apply_station_command(station_side side, station_command command);

@@ -194,6 +194,12 @@ TEST_F(BadInput, OptionsThatCannotBeSavedSaySoAndTheGameGoesOn) {
     run.close();
     EXPECT_EQ(run.wait_exit(), 0);
     EXPECT_EQ(run.output(), loaded);
+    // The match left by closing the window cannot be recorded either: one line says so.
+    const std::string errors = run.errors();
+    const std::size_t said = errors.find("matches are not recorded in replays/");
+    EXPECT_NE(said, std::string::npos) << errors;
+    EXPECT_EQ(errors.find("replays/", said + 40), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(run.dir + "/replays"));
 }
 
 }  // namespace

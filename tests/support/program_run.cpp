@@ -85,7 +85,11 @@ bool CProgramRun::start(const std::string& program, bool read_only) {
                 _exit(123);
         }
         const std::string name = fs::path(program).filename().string();
-        execl(program.c_str(), name.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(name.c_str())};
+        for (std::string& a : arguments_)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
         _exit(122);
     }
     return true;

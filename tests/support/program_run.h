@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Polls until done() holds or the time runs out; the watched program runs in real time meanwhile.
 bool wait_for(const std::function<bool()>& done, double seconds = 20);
@@ -24,6 +25,8 @@ class CProgramRun {
 
     // Links `path` into the folder as its file name, so the program is started as ./name.
     void link(const std::string& path);
+    // Command-line arguments for the next start.
+    void set_arguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
     // Starts `program` (a path, relative to the folder or absolute). With read_only the folder is made
     // unwritable for it first; as root the program then runs as the user nobody, since root writes anywhere.
     bool start(const std::string& program, bool read_only = false);
@@ -39,6 +42,7 @@ class CProgramRun {
 
   private:
     std::string dir_;
+    std::vector<std::string> arguments_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int code_ = 0;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// What the command line asks the program to do. Without arguments it plays, exactly as always.
+enum launch_mode {
+    LAUNCH_PLAY,
+    LAUNCH_HELP,
+    LAUNCH_VERSION,
+    LAUNCH_REPLAY,         // watch a recording in the window
+    LAUNCH_VERIFY_REPLAY,  // run a recording without a window and compare its final state
+    LAUNCH_BAD_USAGE,
+};
+
+struct launch_request {
+    launch_mode mode = LAUNCH_PLAY;
+    std::string value;    // the option's argument: the recording's path
+    std::string problem;  // for LAUNCH_BAD_USAGE, what was wrong, for one line on stderr
+};
+
+launch_request parse_command_line(int argc, const char* const* argv);
+
+// The usage text, one option a line, ending with a newline.
+std::string usage_text();

@@ -1,0 +1,166 @@
+// The real program records a match played with real keys; the recording verifies, plays back in the
+// window, and a damaged copy is refused. The options that need no window are checked here too.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "gl_window.h"
+#include "program_run.h"
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string LOADED = "Setting up display...\tDONE\nLoading textures...\tDONE\n";
+
+class CRun : public CProgramRun {
+  public:
+    CRun(const std::string& folder, std::vector<std::string> arguments) : CProgramRun(folder) {
+        set_arguments(std::move(arguments));
+        start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
+    }
+    // The window up, the splash skipped by holding Escape until the pictures are loaded.
+    bool skip_splash() {
+        if (!(window = x_session::wait_window("Zelvorant")))
+            return false;
+        x_session::point(window, 500, 300);
+        x_session::key("Escape", true);
+        const bool loaded = wait_output(LOADED);
+        x_session::key("Escape", false);
+        let_run(0.3);
+        return loaded;
+    }
+    // A click in window pixels from the lower left of the 1024 x 600 window.
+    void click(int x, int y) const { x_session::click(window, x, 600 - y, 0.3); }
+    void hold(const char* key, double seconds) const {
+        x_session::key(key, true);
+        let_run(seconds);
+        x_session::key(key, false);
+        let_run(0.1);
+    }
+    void close() const { x_session::close_window(window); }
+
+    Window window = 0;
+};
+
+std::string make_folder(const std::string& name) {
+    const std::string dir = scratch_dir("e2e_replays_" + name);
+    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir) / "gfx");
+    return dir;
+}
+
+std::vector<fs::path> recordings(const std::string& dir) {
+    std::vector<fs::path> found;
+    if (fs::exists(dir + "/replays"))
+        for (const auto& e : fs::directory_iterator(dir + "/replays"))
+            found.push_back(e.path());
+    return found;
+}
+
+struct verdict {
+    int status;
+    std::string out;
+    std::string err;
+};
+verdict verify(const std::string& name, const fs::path& file) {
+    CRun run(scratch_dir("e2e_replays_verify_" + name), {"--verify-replay", file.string()});
+    const int status = run.wait_exit(60);
+    return {status, run.output(), run.errors()};
+}
+
+void write_bytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TEST(Replays, AMatchPlayedWithKeysIsRecordedVerifiedWatchedAndDamageIsRefused) {
+    const std::string dir = make_folder("play");
+    fs::path file;
+    {
+        CRun run(dir, {});
+        ASSERT_TRUE(run.skip_splash()) << run.output() << run.errors();
+        run.click(150, 450);  // "Multiplayer"
+        let_run(0.3);
+        run.hold("a", 0.4);     // blue turns
+        run.hold("d", 0.6);     // charges and fires a missile
+        run.hold("f", 0.05);    // a flare
+        run.hold("KP_5", 0.5);  // red fires too
+        run.hold("Escape", 0.05);
+        let_run(0.5);
+        run.hold("Escape", 0.05);  // and plays on
+        let_run(0.5);
+        run.hold("Escape", 0.05);
+        run.click(512, 187);  // "Main menu": leaving writes the match
+        ASSERT_TRUE(wait_for([&] { return recordings(dir).size() == 1; }, 10));
+        run.close();
+        EXPECT_EQ(run.wait_exit(), 0);
+        EXPECT_EQ(run.output(), LOADED) << "standard output as without recordings";
+        EXPECT_EQ(run.errors(), "");
+        file = recordings(dir).at(0);
+    }
+    EXPECT_TRUE(std::regex_match(file.filename().string(), std::regex(R"(match-\d{8}-\d{6}-\d{3}\.zvr)")))
+        << file;
+
+    const verdict good = verify("good", file);
+    EXPECT_EQ(good.status, 0) << good.err;
+    EXPECT_TRUE(std::regex_match(good.out, std::regex("[0-9a-f]{16}\n"))) << good.out;
+    EXPECT_EQ(good.err, "");
+
+    const std::string bytes = read_text(file.string());
+    std::string changed = bytes;
+    changed[changed.size() / 2] = static_cast<char>(changed[changed.size() / 2] ^ 1);
+    write_bytes(dir + "/changed.zvr", changed);
+    const verdict bad = verify("changed", dir + "/changed.zvr");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find("checksum"), std::string::npos) << bad.err;
+
+    write_bytes(dir + "/half.zvr", bytes.substr(0, bytes.size() / 2));
+    const verdict half = verify("half", dir + "/half.zvr");
+    EXPECT_EQ(half.status, 2);
+    EXPECT_NE(half.err.find("truncated"), std::string::npos) << half.err;
+
+    // Watching: the window, the splash, the match with its HUD; Escape ends it and nothing is recorded.
+    const std::string watch_dir = make_folder("watch");
+    CRun watch(watch_dir, {"--replay", file.string()});
+    ASSERT_TRUE(watch.skip_splash()) << watch.output() << watch.errors();
+    const x_session::capture hud = x_session::grab(watch.window, 1024 - 180, 15, 140, 75);
+    ASSERT_GT(hud.width, 0);
+    long red = 0, green = 0;
+    for (const x_session::rgb& p : hud.pixels) {
+        red += p.r;
+        green += p.g;
+    }
+    EXPECT_GT(red, 2 * green) << "the red player's status panel is shown";
+    watch.hold("space", 0.05);
+    watch.hold("Right", 0.05);
+    let_run(1.5);
+    watch.hold("Escape", 0.05);
+    EXPECT_EQ(watch.wait_exit(), 0);
+    EXPECT_EQ(watch.errors(), "");
+    EXPECT_TRUE(recordings(watch_dir).empty());
+}
+
+TEST(Replays, OptionsWithoutAWindow) {
+    CRun help(scratch_dir("e2e_replays_help"), {"--help"});
+    EXPECT_EQ(help.wait_exit(), 0);
+    EXPECT_NE(help.output().find("--verify-replay FILE"), std::string::npos) << help.output();
+    CRun version(scratch_dir("e2e_replays_version"), {"--version"});
+    EXPECT_EQ(version.wait_exit(), 0);
+    EXPECT_EQ(version.output(), "zelvorant 1.1\n");
+    CRun unknown(scratch_dir("e2e_replays_unknown"), {"--bogus"});
+    EXPECT_EQ(unknown.wait_exit(), 2);
+    EXPECT_EQ(unknown.output(), "");
+    EXPECT_EQ(unknown.errors().rfind("zelvorant: unknown option: --bogus\nUsage:", 0), 0u)
+        << unknown.errors();
+    CRun missing(scratch_dir("e2e_replays_missing"), {"--replay", "nowhere.zvr"});
+    EXPECT_EQ(missing.wait_exit(), 2);
+    EXPECT_EQ(missing.errors(), "zelvorant: nowhere.zvr: cannot be read\n");
+}
+
+}  // namespace

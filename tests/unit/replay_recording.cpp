@@ -1,0 +1,232 @@
+// Matches recorded through the real recorder and run again from their files: random play over thousands
+// of steps, with pauses and restarts, comes out bit for bit the same.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "game/global.h"
+#include "game/match_recorder.h"
+#include "game/replay_file.h"
+#include "game/replay_playback.h"
+#include "game/replay_verify.h"
+#include "game/state_hash.h"
+#include "gl_window.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A written recording and the state hash the live board had when it was closed.
+struct closed_match {
+    std::string file;
+    std::uint64_t live_hash;
+};
+
+// Plays as the menus and keys would: matches begin on a reset board, players press random keys, pause,
+// resume, and leave or start over now and then.
+class CSession {
+  public:
+    explicit CSession(unsigned seed) : rng(seed) {}
+
+    std::vector<closed_match> closed;
+
+    void begin_match(int players, int difficulty) {
+        leave();
+        global::players = players;
+        global::difficulty = difficulty;
+        global::game_state = global::ON;
+        global::menu_state = global::NONE;
+    }
+    // Leaving resets the board, which writes the open match.
+    void leave() {
+        const std::uint64_t live = state_hash();
+        restart();
+        note_written(live);
+    }
+    void step() {
+        match_recorder::step();
+        if (global::game_state == global::ENDED)
+            note_written(state_hash());
+    }
+    void random_inputs() {
+        if (global::game_state == global::PAUSED) {
+            if (chance(0.02))
+                submit_match_command(MATCH_RESUME);
+            return;
+        }
+        if (global::game_state != global::ON)
+            return;
+        if (chance(0.002)) {
+            submit_match_command(MATCH_PAUSE);
+            return;
+        }
+        for (station_side side : {BLUE_STATION, RED_STATION}) {
+            if (side == RED_STATION && global::players == global::SINGLE)
+                continue;
+            if (chance(0.08))
+                submit_station_command(side, static_cast<station_command>(pick(STATION_COMMANDS)));
+        }
+    }
+    bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng) < p; }
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+
+  private:
+    void note_written(std::uint64_t live) {
+        const std::string& file = match_recorder::last_file();
+        if (!file.empty() && (closed.empty() || closed.back().file != file))
+            closed.push_back({file, live});
+    }
+
+    std::mt19937 rng;
+};
+
+class Recording : public testing::Test {
+  protected:
+    void SetUp() override {
+        build_board_without_window();
+        folder = scratch_dir("recordings");
+        match_recorder::start(folder);
+    }
+    void TearDown() override {
+        match_recorder::stop();
+        restart();
+        global::game_state = global::HIDDEN;
+        global::menu_state = global::MAIN;
+    }
+
+    // Every recording the session closed runs again to the same final state, checkpoints included.
+    void expect_all_verify(const std::vector<closed_match>& closed) {
+        match_recorder::stop();
+        for (const closed_match& m : closed) {
+            match_recording r;
+            ASSERT_EQ(read_recording(m.file, r), RECORDING_OK) << m.file;
+            EXPECT_EQ(r.final_hash, m.live_hash) << m.file;
+            const playback_result result = play_to_end(r);
+            EXPECT_TRUE(result.matches) << m.file;
+            EXPECT_EQ(result.final_hash, m.live_hash) << m.file;
+            EXPECT_EQ(result.first_divergence, -1) << m.file;
+        }
+    }
+
+    std::string folder;
+};
+
+TEST_F(Recording, RandomPlayWithPausesAndRestartsVerifies) {
+    CSession session(2024);
+    const int difficulties[] = {global::EASY, global::MEDIUM, global::HARD};
+    int paused_steps = 0;
+    for (int match = 0; match < 6; ++match) {
+        session.begin_match(match % 2 == 0 ? global::SINGLE : global::MULTI, difficulties[match % 3]);
+        const int length = 1500 + session.pick(2500);
+        for (int i = 0; i < length && global::game_state != global::ENDED; ++i) {
+            session.random_inputs();
+            paused_steps += global::game_state == global::PAUSED;
+            session.step();
+        }
+    }
+    session.leave();
+    EXPECT_GT(paused_steps, 100) << "the matches were paused at times";
+    ASSERT_EQ(session.closed.size(), 6u);
+    expect_all_verify(session.closed);
+}
+
+TEST_F(Recording, AChangedStepIsFoundAtTheNextCheckpoint) {
+    CSession session(7);
+    session.begin_match(global::SINGLE, global::HARD);
+    for (int i = 0; i < 3500; ++i) {
+        session.random_inputs();
+        session.step();
+    }
+    session.leave();
+    ASSERT_EQ(session.closed.size(), 1u);
+    match_recorder::stop();
+
+    match_recording recorded;
+    ASSERT_EQ(read_recording(session.closed[0].file, recorded), RECORDING_OK);
+    // A station command between steps 1000 and 2000 taken one step later. Some commands change nothing
+    // where they stand (a turn switched off that was off), so try them in turn until one matters.
+    int tried = 0;
+    for (std::size_t i = 0; i < recorded.commands.size(); ++i) {
+        const recorded_command& c = recorded.commands[i];
+        if (c.step <= 1000 || c.step >= 1999 || c.command.target == TARGET_MATCH)
+            continue;
+        match_recording r = recorded;
+        r.commands[i].step += 1;
+        ++tried;
+        const playback_result result = play_to_end(r);
+        if (result.matches)
+            continue;
+        EXPECT_EQ(result.first_divergence, 2000);
+        return;
+    }
+    FAIL() << "none of the " << tried << " commands moved changed the match";
+}
+
+TEST_F(Recording, OnlyMatchesThatRanAStepAreWritten) {
+    CSession session(1);
+    // Started and left before the first step.
+    session.begin_match(global::MULTI, global::MEDIUM);
+    session.random_inputs();
+    session.leave();
+    // Paused from the start: the steps still count.
+    session.begin_match(global::MULTI, global::MEDIUM);
+    submit_match_command(MATCH_PAUSE);
+    session.step();
+    session.leave();
+    ASSERT_EQ(session.closed.size(), 1u);
+    match_recording r;
+    ASSERT_EQ(read_recording(session.closed[0].file, r), RECORDING_OK);
+    EXPECT_EQ(r.steps, 1u);
+    ASSERT_EQ(r.commands.size(), 1u);
+    EXPECT_TRUE(r.commands[0].command == (board_command{TARGET_MATCH, MATCH_PAUSE}));
+    expect_all_verify(session.closed);
+}
+
+TEST_F(Recording, TheFolderKeepsTheNewestRecordingsAndNothingElseIsTouched) {
+    match_recorder::start(folder, 3);
+    std::ofstream(folder + "/notes.txt") << "mine";
+    std::ofstream(folder + "/match-00000000-000000-000.zvr") << "oldest";
+    CSession session(3);
+    std::vector<std::string> written;
+    for (int match = 0; match < 5; ++match) {
+        session.begin_match(global::MULTI, global::MEDIUM);
+        session.step();
+        session.leave();
+        written.push_back(session.closed.back().file);
+        // Names are stamped to the millisecond.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder))
+        left.push_back(entry.path().string());
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected = {written[2], written[3], written[4], folder + "/notes.txt"};
+    EXPECT_EQ(left, expected);
+}
+
+TEST_F(Recording, AFolderThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {
+    // A folder below a plain file cannot be made, not even by root.
+    std::ofstream(folder + "/file") << "x";
+    match_recorder::start(folder + "/file/replays");
+    CSession session(5);
+    testing::internal::CaptureStderr();
+    for (int match = 0; match < 2; ++match) {
+        session.begin_match(global::MULTI, global::MEDIUM);
+        session.step();
+        session.leave();
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(session.closed.empty());
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("file/replays"), std::string::npos) << errors;
+}
+
+}  // namespace
