@@ -18,8 +18,13 @@ constexpr std::size_t MAX_HASHES = 16;
 // (paused, match over) keeps talking at that rate too, so that silence means trouble.
 constexpr double RESEND = 0.02;
 
-bool valid_command(std::uint8_t c) {
-    return c <= CMD_DROP_CHARGE;
+// A command in one byte: its target in the high half, its code in the low half.
+std::uint8_t command_byte(const board_command& c) {
+    return static_cast<std::uint8_t>(c.target << 4 | c.code);
+}
+
+board_command byte_command(std::uint8_t b) {
+    return {static_cast<command_target>(b >> 4), static_cast<std::uint8_t>(b & 0x0f)};
 }
 
 std::string refusal_text(std::uint8_t reason, const std::string& their_program, const std::string& ours) {
@@ -210,16 +215,6 @@ void CNetSession::on_player_message(const message& m) {
                 remote_hashes_.erase(remote_hashes_.begin());
             compare_hashes(m.step);
             break;
-        case PAUSE:
-            paused_there_ = true;
-            break;
-        case RESUME:
-            paused_there_ = false;
-            if (paused_here_) {
-                paused_here_ = false;
-                remote_resumed_ = true;
-            }
-            break;
         case NEXT_MATCH:
             if (m.match == match_ + 1)
                 ready_there_ = true;
@@ -247,8 +242,11 @@ void CNetSession::on_inputs(const message& m) {
     // A message from before a gap (an older one overtaken, or a later one lost) adds nothing safe.
     if (m.from > remote_until_ || m.until <= remote_until_)
         return;
+    const command_target theirs = local_side_ == BLUE_STATION ? TARGET_RED : TARGET_BLUE;
     for (const timed_input& in : m.inputs) {
-        if (!valid_command(in.command)) {
+        // The other side steers its own station and the match, never ours.
+        const board_command c = byte_command(in.command);
+        if (!valid_command(c) || (c.target != TARGET_MATCH && c.target != theirs)) {
             end("The other side sent a message this program does not understand");
             return;
         }
@@ -276,7 +274,6 @@ void CNetSession::start_match() {
     local_hashes_.clear();
     remote_hashes_.clear();
     ready_here_ = ready_there_ = false;
-    paused_here_ = paused_there_ = false;
     last_heard_ = now_;
     send_inputs();
 }
@@ -318,7 +315,7 @@ void CNetSession::send_inputs() {
     last_sent_ = now_;
 }
 
-void CNetSession::submit(station_command command) {
+void CNetSession::submit(const board_command& command) {
     if (phase_ != PLAYING)
         return;
     const std::uint32_t at = next_ + static_cast<std::uint32_t>(delay_);
@@ -327,27 +324,24 @@ void CNetSession::submit(station_command command) {
         ++same_step;
     if (same_step >= MAX_COMMANDS_PER_STEP)
         return;
-    local_.push_back({at, command});
-    unacked_.push_back({at, command});
+    local_.push_back({at, command_byte(command)});
+    unacked_.push_back({at, command_byte(command)});
 }
 
 bool CNetSession::step_ready() const {
-    return phase_ == PLAYING && !paused_here_ && !paused_there_ && remote_until_ > next_;
+    return phase_ == PLAYING && remote_until_ > next_;
 }
 
-std::vector<CNetSession::command_at> CNetSession::step_inputs() const {
-    std::vector<command_at> out;
-    const std::deque<timed_input>* blue = local_side_ == BLUE_STATION ? &local_ : &remote_;
-    const std::deque<timed_input>* red = local_side_ == BLUE_STATION ? &remote_ : &local_;
-    for (const timed_input& in : *blue) {
-        if (in.step != next_)
-            break;
-        out.push_back({BLUE_STATION, static_cast<station_command>(in.command)});
-    }
-    for (const timed_input& in : *red) {
-        if (in.step != next_)
-            break;
-        out.push_back({RED_STATION, static_cast<station_command>(in.command)});
+std::vector<board_command> CNetSession::step_inputs() const {
+    std::vector<board_command> out;
+    const bool blue_here = local_side_ == BLUE_STATION;
+    for (const std::deque<timed_input>* side :
+         {blue_here ? &local_ : &remote_, blue_here ? &remote_ : &local_}) {
+        for (const timed_input& in : *side) {
+            if (in.step != next_)
+                break;
+            out.push_back(byte_command(in.command));
+        }
     }
     return out;
 }
@@ -391,28 +385,6 @@ void CNetSession::compare_hashes(std::uint32_t step) {
     remote_hashes_.erase(there);
     if (!same)
         end("Out of sync");
-}
-
-void CNetSession::pause() {
-    if (phase_ != PLAYING || paused_here_)
-        return;
-    paused_here_ = true;
-    message m;
-    m.type = PAUSE;
-    send(m);
-}
-
-void CNetSession::resume() {
-    if (phase_ != PLAYING)
-        return;
-    paused_here_ = paused_there_ = false;
-    message m;
-    m.type = RESUME;
-    send(m);
-}
-
-bool CNetSession::take_remote_resume() {
-    return std::exchange(remote_resumed_, false);
 }
 
 void CNetSession::ready_for_next_match() {

@@ -1,8 +1,10 @@
 #pragma once
 
-// A two-player match between two programs in lockstep: both run the same board and only station
-// commands travel. A command made at step n is applied at step n + delay on both sides, and a step
-// runs only once both sides' commands for it are known. The host plays blue, the joining player red.
+// A two-player match between two programs in lockstep: both run the same board and only board
+// commands travel (station commands, pause and resume). A command made at step n is applied at step
+// n + delay on both sides, and a step runs only once both sides' commands for it are known; steps go
+// on while the match is paused, so that a resume reaches both boards at the same step too. The host
+// plays blue, the joining player red.
 // The session knows nothing of the board itself: the caller runs the steps, applies the commands the
 // session hands out, and gives it the board's hash when asked.
 // Commands travel unreliably but repeatedly: every message carries all of this side's commands the
@@ -37,11 +39,6 @@ class CNetSession {
 
     enum phase { IDLE, WAITING, PLAYING, OVER };
 
-    struct command_at {
-        station_side side;
-        station_command command;
-    };
-
     explicit CNetSession(net_identity me);
     ~CNetSession();
     CNetSession(const CNetSession&) = delete;
@@ -63,12 +60,13 @@ class CNetSession {
     int match() const { return match_; }
 
     // --- lockstep -------------------------------------------------------------------------------
-    // A local command, to be applied at step next_step() + input_delay() on both sides.
-    void submit(station_command command);
-    // Playing, neither side paused, and both sides' commands for the next step known.
+    // A local command, to be applied at step next_step() + input_delay() on both sides. Station
+    // commands must be for local_side().
+    void submit(const board_command& command);
+    // Playing, and both sides' commands for the next step known.
     bool step_ready() const;
     // The commands of the next step: blue's before red's, each side's in the order given.
-    std::vector<command_at> step_inputs() const;
+    std::vector<board_command> step_inputs() const;
     // The next step has been run; `board_hash` is read when a check is due.
     void step_done(const std::function<std::uint64_t()>& board_hash);
     // Compares the board now (a match's end) with the other side's.
@@ -76,13 +74,6 @@ class CNetSession {
     std::uint32_t next_step() const { return next_; }
 
     // --- match control --------------------------------------------------------------------------
-    void pause();
-    // Resumes both sides.
-    void resume();
-    bool paused_here() const { return paused_here_; }
-    bool paused_there() const { return paused_there_; }
-    // True once after the other side resumed while this side was paused.
-    bool take_remote_resume();
     void ready_for_next_match();
     bool ready_here() const { return ready_here_; }
     bool ready_there() const { return ready_there_; }
@@ -129,9 +120,6 @@ class CNetSession {
     std::map<std::uint32_t, std::uint64_t> local_hashes_;
     std::map<std::uint32_t, std::uint64_t> remote_hashes_;
 
-    bool paused_here_ = false;
-    bool paused_there_ = false;
-    bool remote_resumed_ = false;
     bool ready_here_ = false;
     bool ready_there_ = false;
     bool new_match_ = false;

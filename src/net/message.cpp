@@ -122,8 +122,6 @@ std::vector<std::uint8_t> encode(const message& m) {
         case NEXT_MATCH:
             w.u16(m.match);
             break;
-        case PAUSE:
-        case RESUME:
         case LEAVE:
             break;
     }
@@ -181,8 +179,6 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
         case NEXT_MATCH:
             m.match = r.u16();
             break;
-        case PAUSE:
-        case RESUME:
         case LEAVE:
             break;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The messages two lockstep peers exchange, and their byte format. Every message starts with a magic
-// byte, the protocol version and the message type; numbers are little-endian. Station commands are
-// opaque bytes here: what they mean is the game's business.
+// byte, the protocol version and the message type; numbers are little-endian. Commands are opaque
+// bytes here: what they mean is the game's business.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,10 +21,8 @@ enum message_type : std::uint8_t {
     REFUSE = 3,      // host: not accepted, and why
     INPUTS = 4,      // my inputs for the steps from `from` to before `until`: these, and no others
     STATE_HASH = 5,  // my board after `step` steps
-    PAUSE = 6,
-    RESUME = 7,
-    NEXT_MATCH = 8,  // I am ready for the next match
-    LEAVE = 9,
+    NEXT_MATCH = 6,  // I am ready for the next match
+    LEAVE = 7,
 };
 
 enum refusal : std::uint8_t {
