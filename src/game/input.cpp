@@ -3,6 +3,8 @@
 #include <string>
 
 #include "game/global.h"
+#include "game/network_match.h"
+#include "game/network_screen.h"
 #include "game/presentation.h"
 #include "game/station_input.h"
 #include "platform/glfw2.h"
@@ -93,8 +95,13 @@ void press_in_menu(int key) {
                 break;
         }
     } else if (key == glfw2::KEY_ENTER && game_state == ENDED && menu_state == NONE) {
-        restart();
-        game_state = ON;
+        // Over the network the next match starts when both sides have asked for it.
+        if (network_match::active()) {
+            network_match::ready_for_next_match();
+        } else {
+            restart();
+            game_state = ON;
+        }
     }
 }
 
@@ -123,6 +130,9 @@ void click_pause_menu(int check) {
             menu_state = NONE;
             break;
         case 1:
+            // A network match is restarted by both sides after it ends, not by one side alone.
+            if (network_match::active())
+                break;
             restart();
             if (players == SINGLE) {
                 game_state = PAUSED;
@@ -136,6 +146,11 @@ void click_pause_menu(int check) {
             menu_state = OPTIONS;
             break;
         case 3:
+            // Over the network both sides stop at one step first, so that both recordings end alike.
+            if (network_match::active()) {
+                network_match::leave();
+                break;
+            }
             // The match is recorded as it stood when left, so the board is reset before it is hidden.
             restart();
             game_state = HIDDEN;
@@ -169,6 +184,9 @@ void click_main_menu(int check) {
             break;
         case 4:
             game_state = CLOSING;
+            break;
+        case 5:
+            network_screen::open();
             break;
         default:
             break;
@@ -225,7 +243,9 @@ void keyboard_callback(int key, int action) {
     if (station1 == nullptr || station2 == nullptr)
         return;
 
-    if (action == glfw2::PRESS && game_state == ON) {
+    if (menu_state == NETWORK) {
+        network_screen::key(key, action);
+    } else if (action == glfw2::PRESS && game_state == ON) {
         press_in_match(key);
     } else if (action == glfw2::PRESS && game_state != HIDDEN) {
         press_in_menu(key);
@@ -257,7 +277,12 @@ void mouse_callback(int button, int action) {
     } else if (menu_state == OPTIONS) {
         if (options_menu != nullptr)
             click_options_menu(options_menu->check());
+    } else if (menu_state == NETWORK) {
+        network_screen::click();
     }
 }
 
-void character_callback(int, int) {}
+void character_callback(int character, int action) {
+    if (action == glfw2::PRESS && menu_state == NETWORK)
+        network_screen::character(character);
+}

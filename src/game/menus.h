@@ -1,5 +1,5 @@
 #pragma once
 
-// Builds the five menu windows for the current display size, in the order pause, difficulty,
-// main, options, how-to-play.
+// Builds the menu windows for the current display size, in the order pause, difficulty, main,
+// options, network game, how-to-play.
 void build_menus();

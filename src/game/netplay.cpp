@@ -1,6 +1,5 @@
 #include "game/netplay.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -118,7 +117,9 @@ void CNetSession::on_event(const CNetLink::event& e) {
             candidate_ = -1;
         if (e.peer == player_ && phase_ == WAITING)
             end("No answer from " + host_name_);
-        else if (e.peer == player_)
+        else if (e.peer == player_ && left_there_ && remote_until_ < stop_at_)
+            end("Opponent left");  // gone before its last commands arrived
+        else if (e.peer == player_ && !left_there_)
             end("Connection lost");
         return;
     }
@@ -222,7 +223,12 @@ void CNetSession::on_player_message(const message& m) {
                 start_match();
             break;
         case LEAVE:
-            end("Opponent left");
+            left_there_ = true;
+            if (m.match == match_ && m.step < stop_at_)
+                stop_at_ = m.step;
+            if (m.match != match_)
+                stop_at_ = 0;
+            check_left();
             break;
         default:
             end("The other side sent a message this program does not understand");
@@ -293,7 +299,7 @@ void CNetSession::send(const message& m, CNetLink::delivery how) {
         link_.send(player_, encode(m), how);
 }
 
-void CNetSession::send_inputs() {
+void CNetSession::send_inputs(CNetLink::delivery how) {
     message m;
     m.type = INPUTS;
     m.match = static_cast<std::uint16_t>(match_);
@@ -311,7 +317,7 @@ void CNetSession::send_inputs() {
         }
         m.inputs.push_back(in);
     }
-    send(m, CNetLink::UNRELIABLE);
+    send(m, how);
     last_sent_ = now_;
 }
 
@@ -329,7 +335,7 @@ void CNetSession::submit(const board_command& command) {
 }
 
 bool CNetSession::step_ready() const {
-    return phase_ == PLAYING && remote_until_ > next_;
+    return phase_ == PLAYING && remote_until_ > next_ && next_ < stop_at_;
 }
 
 std::vector<board_command> CNetSession::step_inputs() const {
@@ -355,6 +361,7 @@ void CNetSession::step_done(const std::function<std::uint64_t()>& board_hash) {
         remote_.pop_front();
     ++next_;
     send_inputs();
+    check_left();
     if (next_ % HASH_PERIOD == 0)
         check_now(board_hash());
     link_.flush();
@@ -403,8 +410,31 @@ bool CNetSession::take_new_match() {
     return std::exchange(new_match_, false);
 }
 
+void CNetSession::announce_leave() {
+    if (phase_ != PLAYING || announced_)
+        return;
+    announced_ = true;
+    if (next_ + static_cast<std::uint32_t>(delay_) < stop_at_)
+        stop_at_ = next_ + static_cast<std::uint32_t>(delay_);
+    // The commands up to that step must arrive even if this side is gone before a repeat would.
+    send_inputs(CNetLink::RELIABLE);
+    message m;
+    m.type = LEAVE;
+    m.match = static_cast<std::uint16_t>(match_);
+    m.step = stop_at_;
+    send(m);
+    link_.flush();
+}
+
+void CNetSession::check_left() {
+    if (left_there_ && next_ >= stop_at_)
+        end("Opponent left");
+}
+
 void CNetSession::leave() {
-    if (phase_ == PLAYING || phase_ == WAITING) {
+    if (phase_ == PLAYING && !announced_) {
+        announce_leave();
+    } else if (phase_ == WAITING) {
         message m;
         m.type = LEAVE;
         send(m);

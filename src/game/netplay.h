@@ -11,6 +11,7 @@
 // other side has not acknowledged, so a lost datagram is made good by the next one (10 to 20 ms
 // later) instead of by a retransmission that holds up everything behind it. Control messages and
 // hashes go reliably, in order.
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -58,6 +59,9 @@ class CNetSession {
     int input_delay() const { return delay_; }
     std::uint16_t port() const { return link_.port(); }
     int match() const { return match_; }
+    bool hosting() const { return hosting_; }
+    // What the joining side connects to, "host:port".
+    const std::string& host_name() const { return host_name_; }
 
     // --- lockstep -------------------------------------------------------------------------------
     // A local command, to be applied at step next_step() + input_delay() on both sides. Station
@@ -79,12 +83,19 @@ class CNetSession {
     bool ready_there() const { return ready_there_; }
     // True once when both sides are ready: the board starts the next match now.
     bool take_new_match();
-    // Tells the other side and closes the connection (waits briefly so that the word gets out).
+    // Leaving a match: both boards stop at the same step, so that both recordings end alike. This
+    // side announces the step (a few ahead, where the other side may already be) and runs on to it,
+    // as the other side does once it hears; steps are not ready beyond it.
+    void announce_leave();
+    bool leave_step_reached() const { return next_ >= stop_at_; }
+    // Tells the other side (if not announced yet) and closes the connection, waiting briefly so that
+    // the word gets out.
     void leave();
 
   private:
     void send(const netmsg::message& m, CNetLink::delivery how = CNetLink::RELIABLE);
-    void send_inputs();
+    void send_inputs(CNetLink::delivery how = CNetLink::UNRELIABLE);
+    void check_left();
     void start_match();
     void end(const std::string& why);
     void compare_hashes(std::uint32_t step);
@@ -123,4 +134,7 @@ class CNetSession {
     bool ready_here_ = false;
     bool ready_there_ = false;
     bool new_match_ = false;
+    std::uint32_t stop_at_ = UINT32_MAX;  // the step a leave was announced for
+    bool announced_ = false;
+    bool left_there_ = false;
 };

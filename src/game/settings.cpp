@@ -35,6 +35,8 @@ CSettings settings;
 void CSettings::restore() {
     sound = true;
     volume = 8;
+    network_port = 24816;
+    last_join.clear();
 }
 
 void CSettings::read() {
@@ -55,6 +57,11 @@ void CSettings::read() {
     };
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
+    take("network_port", [&](const std::string& v) { return parse_int(v, 1, 65535, parsed.network_port); });
+    take("last_join", [&](const std::string& v) {
+        parsed.last_join = v;
+        return v.size() <= 64;
+    });
 
     if (!ok) {
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
@@ -68,6 +75,11 @@ void CSettings::read() {
 void CSettings::write() {
     file.set("sound", sound ? "on" : "off");
     file.set("volume", std::to_string(volume));
+    // The network lines appear once network play has been used, so other files stay as they were.
+    if (network_port != CSettings().network_port || file.find("network_port") != nullptr)
+        file.set("network_port", std::to_string(network_port));
+    if (!last_join.empty() || file.find("last_join") != nullptr)
+        file.set("last_join", last_join);
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());

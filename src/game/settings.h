@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "general/key_value_file.h"
 
 // What the player sets up beyond the keys and the window: the file "settings" beside "conf", one
@@ -8,7 +10,9 @@
 class CSettings {
   public:
     bool sound;
-    int volume;  // 0 to 10
+    int volume;             // 0 to 10
+    int network_port;       // where a hosted network game waits
+    std::string last_join;  // the address last joined, offered again
 
     CSettings() { restore(); }
     void restore();

@@ -1,6 +1,9 @@
 #include "net/link.h"
 
+#include <arpa/inet.h>
 #include <enet/enet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
 
 namespace {
 
@@ -178,4 +181,23 @@ std::string CNetLink::peer_address(int peer) const {
     char ip[64] = "";
     enet_address_get_host_ip(&p->address, ip, sizeof ip);
     return std::string(ip) + ":" + std::to_string(p->address.port);
+}
+
+std::vector<std::string> CNetLink::local_addresses() {
+    std::vector<std::string> out;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return out;
+    for (ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
+        if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET)
+            continue;
+        const in_addr ip = reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr;
+        if ((ntohl(ip.s_addr) >> 24) == 127)
+            continue;
+        char text[INET_ADDRSTRLEN] = "";
+        if (inet_ntop(AF_INET, &ip, text, sizeof text) != nullptr)
+            out.push_back(text);
+    }
+    freeifaddrs(list);
+    return out;
 }

@@ -52,6 +52,8 @@ class CNetLink {
     std::uint16_t port() const;
     // The peer's address as text, "a.b.c.d:port".
     std::string peer_address(int peer) const;
+    // This machine's IPv4 addresses other than loopback, to tell a player where to connect.
+    static std::vector<std::string> local_addresses();
 
   private:
     _ENetHost* host_ = nullptr;

@@ -123,6 +123,8 @@ std::vector<std::uint8_t> encode(const message& m) {
             w.u16(m.match);
             break;
         case LEAVE:
+            w.u16(m.match);
+            w.u32(m.step);
             break;
     }
     return w.bytes;
@@ -180,6 +182,8 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
             m.match = r.u16();
             break;
         case LEAVE:
+            m.match = r.u16();
+            m.step = r.u32();
             break;
     }
     if (!r.finished())

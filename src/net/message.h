@@ -22,7 +22,7 @@ enum message_type : std::uint8_t {
     INPUTS = 4,      // my inputs for the steps from `from` to before `until`: these, and no others
     STATE_HASH = 5,  // my board after `step` steps
     NEXT_MATCH = 6,  // I am ready for the next match
-    LEAVE = 7,
+    LEAVE = 7,       // I stop after `step` steps of this match
 };
 
 enum refusal : std::uint8_t {

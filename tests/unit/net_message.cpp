@@ -48,6 +48,8 @@ std::vector<message> one_of_each() {
     all.push_back(next);
     message leave;
     leave.type = LEAVE;
+    leave.match = 4;
+    leave.step = 123456;
     all.push_back(leave);
     return all;
 }
@@ -69,8 +71,11 @@ TEST(NetMessage, EveryTypeSurvivesEncodingWithItsFields) {
         if (m.type == REFUSE) {
             EXPECT_EQ(back.reason, m.reason);
         }
-        if (m.type == INPUTS || m.type == STATE_HASH || m.type == NEXT_MATCH) {
+        if (m.type == INPUTS || m.type == STATE_HASH || m.type == NEXT_MATCH || m.type == LEAVE) {
             EXPECT_EQ(back.match, m.match);
+        }
+        if (m.type == STATE_HASH || m.type == LEAVE) {
+            EXPECT_EQ(back.step, m.step);
         }
         if (m.type == INPUTS) {
             EXPECT_EQ(back.ack, m.ack);
@@ -79,7 +84,6 @@ TEST(NetMessage, EveryTypeSurvivesEncodingWithItsFields) {
             EXPECT_EQ(back.inputs, m.inputs);
         }
         if (m.type == STATE_HASH) {
-            EXPECT_EQ(back.step, m.step);
             EXPECT_EQ(back.hash, m.hash);
         }
     }

@@ -371,10 +371,18 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
     joiner.checkpoints.clear();
     play_and_compare(host, joiner, 300, false, 20);
 
+    // Leaving: both boards run on to the announced step and stop there, alike.
+    joiner.session.announce_leave();
+    const std::uint32_t last = 300 + CNetSession::DEFAULT_DELAY;
+    const std::uint32_t no_limit = 1000000;
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return joiner.session.leave_step_reached(); }, false, no_limit));
     joiner.session.leave();
-    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.state() == CNetSession::OVER; }));
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.state() == CNetSession::OVER; }, false, no_limit));
     EXPECT_EQ(host.session.note(), "Opponent left");
     EXPECT_EQ(joiner.session.note(), "");
+    EXPECT_EQ(host.session.next_step(), last);
+    EXPECT_EQ(joiner.session.next_step(), last);
+    EXPECT_EQ(host.board, joiner.board);
 }
 
 TEST(NetplaySession, ASideThatVanishesIsNoticedWithinFiveSeconds) {
