@@ -110,6 +110,11 @@ bool CProgramRun::running() {
     return !exited_;
 }
 
+void CProgramRun::kill_now() {
+    if (running())
+        kill(pid_, SIGKILL);
+}
+
 int CProgramRun::wait_exit(double seconds) {
     if (pid_ <= 0 || !wait_for([&] { return !running(); }, seconds))
         return -1000;

@@ -37,6 +37,8 @@ class CProgramRun {
     // True once the standard output is exactly `text`.
     bool wait_output(const std::string& text, double seconds = 20);
     bool running();
+    // Ends the program at once with SIGKILL, as a crash or a pulled plug would.
+    void kill_now();
     // The exit status (-1 - signal when killed by one), or -1000 when it has not ended in time.
     int wait_exit(double seconds = 20);
 
