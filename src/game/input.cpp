@@ -46,6 +46,11 @@ void reload_options() {
         options.to_menu(options_menu);
 }
 
+void pause_match() {
+    submit_match_command(MATCH_PAUSE);
+    menu_state = MAIN;
+}
+
 void press_in_match(int key) {
     if (is(key, options.blue_primary)) {
         submit_station_command(BLUE_STATION, CMD_CHARGE);
@@ -56,8 +61,7 @@ void press_in_match(int key) {
     } else if (is(key, options.blue_ccw)) {
         submit_station_command(BLUE_STATION, CMD_TURN_CCW_ON);
     } else if (key == glfw2::KEY_ESC) {
-        submit_match_command(MATCH_PAUSE);
-        menu_state = MAIN;
+        pause_match();
     } else if (players == MULTI) {
         if (is(key, options.red_primary)) {
             submit_station_command(RED_STATION, CMD_CHARGE);
@@ -260,26 +264,58 @@ void mouse_callback(int button, int action) {
     if (station1 == nullptr || station2 == nullptr)
         return;
 
-    if (menu_state == MAIN && game_state != HIDDEN) {
-        if (pause_menu != nullptr)
-            click_pause_menu(pause_menu->check());
-    } else if (menu_state == MAIN) {
-        if (main_menu != nullptr)
-            click_main_menu(main_menu->check());
-    } else if (menu_state == DIFF) {
-        if (diff_menu != nullptr)
-            click_diff_menu(diff_menu->check());
-    } else if (menu_state == INSTRUCTIONS) {
-        if (howto_menu != nullptr && howto_menu->check() == 0) {
+    CWindow* menu = current_menu();
+    if (menu == nullptr)
+        return;
+    if (menu == pause_menu) {
+        click_pause_menu(menu->check());
+    } else if (menu == main_menu) {
+        click_main_menu(menu->check());
+    } else if (menu == diff_menu) {
+        click_diff_menu(menu->check());
+    } else if (menu == howto_menu) {
+        if (menu->check() == 0) {
             menu_state = MAIN;
             restart();
         }
-    } else if (menu_state == OPTIONS) {
-        if (options_menu != nullptr)
-            click_options_menu(options_menu->check());
-    } else if (menu_state == NETWORK) {
+    } else if (menu == options_menu) {
+        click_options_menu(menu->check());
+    } else if (menu == network_menu) {
         network_screen::click();
     }
+}
+
+CWindow* current_menu() {
+    if (menu_state == MAIN && game_state != HIDDEN)
+        return pause_menu;
+    if (menu_state == MAIN)
+        return main_menu;
+    if (menu_state == DIFF)
+        return diff_menu;
+    if (menu_state == INSTRUCTIONS)
+        return howto_menu;
+    if (menu_state == OPTIONS)
+        return options_menu;
+    // While a network game waits, its screen has nothing to click but Escape.
+    if (menu_state == NETWORK && !network_match::active())
+        return network_menu;
+    return nullptr;
+}
+
+void escape_pressed() {
+    if (station1 == nullptr || station2 == nullptr)
+        return;
+    if (menu_state == NETWORK)
+        network_screen::key(glfw2::KEY_ESC, glfw2::PRESS);
+    else if (game_state == ON)
+        pause_match();
+    else if (game_state != HIDDEN)
+        press_in_menu(glfw2::KEY_ESC);
+}
+
+void enter_pressed() {
+    if (station1 != nullptr && station2 != nullptr && game_state != ON && game_state != HIDDEN)
+        press_in_menu(glfw2::KEY_ENTER);
 }
 
 void character_callback(int character, int action) {

@@ -12,6 +12,9 @@
 #include "game/netplay.h"
 #include "game/network_address.h"
 #include "game/network_match.h"
+#include "game/pad_input.h"
+#include "game/pad_mappings.h"
+#include "game/pad_menu.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/replay_verify.h"
@@ -24,8 +27,10 @@
 
 namespace {
 
+// The pads are read after the swap, in which the keyboard and mouse callbacks ran.
 void frame() {
     draw_frame(world_render, gui_render, global::camera);
+    poll_pads();
 }
 
 bool window_open() {
@@ -57,8 +62,9 @@ int play(const network_request& network = {}) {
     if (start_up() != 0)
         return -1;
     glfw2::set_key_callback(keyboard_callback);
-    glfw2::set_mouse_button_callback(mouse_callback);
+    glfw2::set_mouse_button_callback(pointer_button);
     glfw2::set_char_callback(character_callback);
+    load_pad_mappings("gamecontrollerdb.txt");
 
     match_recorder::start("replays");
     if (network.mode != LAUNCH_PLAY) {

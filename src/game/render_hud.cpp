@@ -5,6 +5,7 @@
 
 #include "game/global.h"
 #include "game/network_screen.h"
+#include "game/options_extras.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -91,6 +92,7 @@ void options_screen() {
     write(ox + 25, oy + 280, "Changes will take effect after restarting the game", 20, 20, LEFT);
     const std::string size = int2string(options.width) + "x" + int2string(options.height);
     write(ox + 140, oy + 230, size, 30, 30, CENTER);
+    draw_options_extras();
 }
 
 void how_to_play(int W, int H) {

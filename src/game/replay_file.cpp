@@ -74,9 +74,15 @@ class CReader {
         std::uint64_t v = 0;
         for (int shift = 0; shift < 64; shift += 7) {
             const unsigned b = byte();
+            // Only numbers as the writer writes them: no bits beyond 64, no zero byte ending a longer number.
+            if (shift == 63 && b > 1)
+                break;
             v |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-            if ((b & 0x80) == 0)
-                return v;
+            if (b & 0x80)
+                continue;
+            if (b == 0 && shift > 0)
+                break;
+            return v;
         }
         bad = true;
         return 0;

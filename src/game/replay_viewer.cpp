@@ -47,8 +47,6 @@ void key(int key, int action) {
         self.leaving = true;
 }
 
-void ignore_mouse(int, int) {}
-
 bool step() {
     if (!self.paused)
         self.playback->next();
@@ -83,8 +81,8 @@ int watch_replay(const match_recording& recording) {
     self.playback = &playback;
     change_speed(0);
     glfw2::set_key_callback(key);
-    glfw2::set_mouse_button_callback(ignore_mouse);
     run_main_loop({step, frame, window_open, &self.steps_per_second, &global::fps});
     self.playback = nullptr;
+    restart();
     return 0;
 }

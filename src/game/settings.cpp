@@ -19,6 +19,17 @@ bool parse_int(const std::string& text, int low, int high, int& out) {
     return true;
 }
 
+bool parse_float(const std::string& text, float low, float high, float& out) {
+    char* end = nullptr;
+    errno = 0;
+    float v = std::strtof(text.c_str(), &end);
+    // The negated test also refuses NaN.
+    if (text.empty() || errno != 0 || *end != '\0' || !(v >= low && v <= high))
+        return false;
+    out = v;
+    return true;
+}
+
 bool parse_on_off(const std::string& text, bool& out) {
     if (text != "on" && text != "off")
         return false;
@@ -37,6 +48,8 @@ void CSettings::restore() {
     volume = 8;
     network_port = 24816;
     last_join.clear();
+    pad_dead_zone = 0.25f;
+    pads_swapped = false;
 }
 
 void CSettings::read() {
@@ -62,6 +75,9 @@ void CSettings::read() {
         parsed.last_join = v;
         return v.size() <= 64;
     });
+    take("pad_dead_zone",
+         [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
+    take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
 
     if (!ok) {
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
@@ -80,6 +96,10 @@ void CSettings::write() {
         file.set("network_port", std::to_string(network_port));
     if (!last_join.empty() || file.find("last_join") != nullptr)
         file.set("last_join", last_join);
+    char dead_zone[32];
+    std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
+    file.set("pad_dead_zone", dead_zone);
+    file.set("pads_swapped", pads_swapped ? "on" : "off");
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());

@@ -13,6 +13,8 @@ class CSettings {
     int volume;             // 0 to 10
     int network_port;       // where a hosted network game waits
     std::string last_join;  // the address last joined, offered again
+    float pad_dead_zone;    // how far a stick must lean to count, 0 to 0.9
+    bool pads_swapped;      // the first pad connected drives red and the second blue
 
     CSettings() { restore(); }
     void restore();

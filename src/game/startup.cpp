@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "game/data_path.h"
 #include "game/global.h"
 #include "game/menus.h"
 #include "game/settings.h"
@@ -88,7 +89,7 @@ int init() {
     }
     progress("DONE\n");
 
-    load_texture("gfx/splash.tga", "splash");
+    load_texture(data_path("gfx/splash.tga"), "splash");
     splash = new splash_arguments();
     splash->tex = set_texture("splash");
     splash->w = 512;
@@ -103,7 +104,7 @@ int init() {
 
     progress("Loading textures...\t");
     for (const texture_entry& entry : texture_table)
-        load_texture(entry.path, entry.name);
+        load_texture(data_path(entry.path), entry.name);
     progress("DONE\n");
 
     build_menus();

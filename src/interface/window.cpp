@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "graphics/display.h"
+#include "interface/highlight.h"
 #include "platform/glfw2.h"
 
 CButton* CActive::ptr = nullptr;
@@ -30,6 +31,8 @@ void CWindow::add_button(float a, float b, float c, float d, std::string text) {
 }
 
 int CWindow::check() {
+    if (CHighlight::window() == this)
+        return CHighlight::index();
     int xpos = 0;
     int ypos = 0;
     glfw2::get_mouse_pos(&xpos, &ypos);

@@ -1,5 +1,6 @@
 // What a player gets from the real program when its inputs are bad: broken pictures, a "conf" asking
-// for a window that cannot open, a working folder where the options cannot be saved.
+// for a window that cannot open, a working folder where the options cannot be saved, a pad mapping file
+// with bad lines.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -200,6 +201,31 @@ TEST_F(BadInput, OptionsThatCannotBeSavedSaySoAndTheGameGoesOn) {
     EXPECT_NE(said, std::string::npos) << errors;
     EXPECT_EQ(errors.find("replays/", said + 40), std::string::npos) << errors;
     EXPECT_FALSE(fs::exists(run.dir + "/replays"));
+}
+
+TEST_F(BadInput, PadMappingFileWithBadLinesSaysWhichAndTheGameGoesOn) {
+    CRun run("pad_mappings");
+    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.dir) / "gfx");
+    std::ofstream(run.dir + "/gamecontrollerdb.txt")
+        << "# mappings\n"
+           "03000000aabbccddeeff001122334455,Good pad,a:b0,b:b1,leftx:a0,start:b7,platform:Linux,\n"
+           "not a mapping\n"
+           "03000000aabbccddeeff001122334455,Bad pad,a:b0,start:button7\n";
+    run.start();
+    const std::string loaded = FIRST_LINE + "Loading textures...\tDONE\n";
+    ASSERT_TRUE(run.skip_splash(loaded)) << run.output() << run.errors();
+    ASSERT_TRUE(wait_for([&] { return run.errors().find("line 4") != std::string::npos; }, 10))
+        << run.errors();
+    EXPECT_EQ(
+        run.errors(),
+        "Skipping line 3 of \"gamecontrollerdb.txt\": no name after the GUID\n"
+        "Skipping line 4 of \"gamecontrollerdb.txt\": \"start:button7\" names no button, axis or hat\n");
+
+    run.click(150, 450);  // "Multiplayer"
+    EXPECT_TRUE(wait_for([&] { return run.match_hud_shown(); }, 10));
+    run.close();
+    EXPECT_EQ(run.wait_exit(), 0);
+    EXPECT_EQ(run.output(), loaded);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -81,11 +82,11 @@ class CPlayer : public CProgramRun {
         : CProgramRun(scratch_dir("e2e_network_" + name)) {
         fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(folder()) / "gfx");
         std::ofstream(folder() + "/conf", std::ios::binary) << SMALL_CONF;
-        set_arguments(std::move(arguments));
+        arguments_ = std::move(arguments);
     }
     // Starts, waits for its window (the first one not `other`) and skips the splash with Escape.
     bool begin(Window other) {
-        start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
+        start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, arguments_);
         if (!wait_for([&] { return (window = other_window("Zelvorant", other)) != 0; }, 20))
             return false;
         focus(window);
@@ -110,6 +111,9 @@ class CPlayer : public CProgramRun {
         return found;
     }
     Window window = 0;
+
+  private:
+    std::vector<std::string> arguments_;
 };
 
 // The board below the HUD panels.
@@ -136,8 +140,7 @@ struct verdict {
 };
 verdict verify(const std::string& name, const fs::path& file) {
     CProgramRun run(scratch_dir("e2e_network_verify_" + name));
-    run.set_arguments({"--verify-replay", file.string()});
-    run.start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
+    run.start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, {"--verify-replay", file.string()});
     const int status = run.wait_exit(60);
     return {status, run.output()};
 }
@@ -206,7 +209,7 @@ TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillReco
     CPlayer joiner("join_killed", {"--join", "127.0.0.1:" + port});
     ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
 
-    joiner.kill_now();
+    kill(joiner.pid(), SIGKILL);  // as a crash or a pulled plug would
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(wait_for([&] { return host.errors().find("Connection lost") != std::string::npos; }, 10));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

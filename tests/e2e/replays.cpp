@@ -21,9 +21,8 @@ const std::string LOADED = "Setting up display...\tDONE\nLoading textures...\tDO
 
 class CRun : public CProgramRun {
   public:
-    CRun(const std::string& folder, std::vector<std::string> arguments) : CProgramRun(folder) {
-        set_arguments(std::move(arguments));
-        start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
+    CRun(const std::string& folder, const std::vector<std::string>& arguments) : CProgramRun(folder) {
+        start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, arguments);
     }
     // The window up, the splash skipped by holding Escape until the pictures are loaded.
     bool skip_splash() {

@@ -54,10 +54,13 @@ void CProgramRun::link(const std::string& path) {
     fs::create_symlink(path, fs::path(dir_) / fs::path(path).filename());
 }
 
-bool CProgramRun::start(const std::string& program, bool read_only) {
+bool CProgramRun::start(const std::string& program, bool read_only, const std::vector<std::string>& args) {
     std::string xauth;
     if (read_only) {
         read_only_ = true;
+        // Made while the folder is still writable, so that a program run without root can fill them.
+        std::ofstream(dir_ + "/stdout.txt");
+        std::ofstream(dir_ + "/stderr.txt");
         chmod(dir_.c_str(), 0555);
         // The unprivileged program must still reach the X server.
         if (const char* a = std::getenv("XAUTHORITY")) {
@@ -67,6 +70,12 @@ bool CProgramRun::start(const std::string& program, bool read_only) {
             chmod(xauth.c_str(), 0644);
         }
     }
+    // Built before the fork: the child only calls what is safe there.
+    const std::string name = fs::path(program).filename().string();
+    std::vector<char*> argv{const_cast<char*>(name.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ < 0)
         return false;
@@ -84,11 +93,6 @@ bool CProgramRun::start(const std::string& program, bool read_only) {
             if (setgroups(0, nullptr) != 0 || setgid(nobody_group) != 0 || setuid(65534) != 0)
                 _exit(123);
         }
-        const std::string name = fs::path(program).filename().string();
-        std::vector<char*> argv{const_cast<char*>(name.c_str())};
-        for (std::string& a : arguments_)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
         execv(program.c_str(), argv.data());
         _exit(122);
     }
@@ -108,11 +112,6 @@ bool CProgramRun::running() {
         code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1 - WTERMSIG(status);
     }
     return !exited_;
-}
-
-void CProgramRun::kill_now() {
-    if (running())
-        kill(pid_, SIGKILL);
 }
 
 int CProgramRun::wait_exit(double seconds) {

@@ -25,26 +25,23 @@ class CProgramRun {
 
     // Links `path` into the folder as its file name, so the program is started as ./name.
     void link(const std::string& path);
-    // Command-line arguments for the next start.
-    void set_arguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
-    // Starts `program` (a path, relative to the folder or absolute). With read_only the folder is made
-    // unwritable for it first; as root the program then runs as the user nobody, since root writes anywhere.
-    bool start(const std::string& program, bool read_only = false);
+    // Starts `program` (a path, relative to the folder or absolute) with `args`. With read_only the folder is
+    // made unwritable for it first; as root the program then runs as the user nobody, since root writes
+    // anywhere.
+    bool start(const std::string& program, bool read_only = false, const std::vector<std::string>& args = {});
 
     const std::string& folder() const { return dir_; }
+    pid_t pid() const { return pid_; }
     std::string output() const { return read_text(dir_ + "/stdout.txt"); }
     std::string errors() const { return read_text(dir_ + "/stderr.txt"); }
     // True once the standard output is exactly `text`.
     bool wait_output(const std::string& text, double seconds = 20);
     bool running();
-    // Ends the program at once with SIGKILL, as a crash or a pulled plug would.
-    void kill_now();
     // The exit status (-1 - signal when killed by one), or -1000 when it has not ended in time.
     int wait_exit(double seconds = 20);
 
   private:
     std::string dir_;
-    std::vector<std::string> arguments_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int code_ = 0;

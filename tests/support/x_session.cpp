@@ -28,6 +28,25 @@ bool has_xtest() {
     return display() && XTestQueryExtension(display(), &event, &error, &major, &minor);
 }
 
+rgb capture::mean() const {
+    if (pixels.empty())
+        return {0, 0, 0};
+    long r = 0, g = 0, b = 0;
+    for (const rgb& p : pixels) {
+        r += p.r;
+        g += p.g;
+        b += p.b;
+    }
+    const long n = static_cast<long>(pixels.size());
+    return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
+}
+
+const char* unavailable() {
+    if (display() == nullptr)
+        return "no X display";
+    return has_xtest() ? nullptr : "no XTest";
+}
+
 namespace {
 
 Window find_under(Display* d, Window parent, const char* title) {

@@ -15,6 +15,8 @@ namespace x_session {
 // last client leaves it resets, and a connection opened during the reset is refused. Null without X.
 Display* display();
 bool has_xtest();
+// Why real X input cannot be sent here ("no X display", "no XTest"), or null when it can.
+const char* unavailable();
 
 // The first window titled `title` anywhere under the root, or 0.
 Window find_window(Display* d, const char* title);
@@ -40,6 +42,8 @@ struct capture {
     int height = 0;
     std::vector<rgb> pixels;
     rgb at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // The average colour; black for an empty capture.
+    rgb mean() const;
 };
 capture grab(Window w, int x, int y, int width, int height);
 

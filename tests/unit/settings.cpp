@@ -57,7 +57,7 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndWritesNothing) {
 }
 
 TEST_F(SettingsFile, SavedValuesReadBackAndUnknownLinesSurvive) {
-    put("settings", "# kept\npad_dead_zone = 0.3\nvolume=2\n\nfuture thing = a = b\n");
+    put("settings", "# kept\nfuture_option = 0.3\nvolume=2\n\nfuture thing = a = b\n");
     CSettings s = read_settings();
     EXPECT_TRUE(s.sound);
     EXPECT_EQ(s.volume, 2);
@@ -65,7 +65,8 @@ TEST_F(SettingsFile, SavedValuesReadBackAndUnknownLinesSurvive) {
     s.volume = 10;
     s.write();
     EXPECT_EQ(slurp("settings"),
-              "# kept\npad_dead_zone = 0.3\nvolume = 10\n\nfuture thing = a = b\nsound = off\n");
+              "# kept\nfuture_option = 0.3\nvolume = 10\n\nfuture thing = a = b\nsound = off\n"
+              "pad_dead_zone = 0.25\npads_swapped = off\n");
     CSettings back = read_settings();
     EXPECT_FALSE(back.sound);
     EXPECT_EQ(back.volume, 10);
@@ -83,6 +84,35 @@ TEST_F(SettingsFile, MalformedFilesGiveTheDefaultsWithOneLineOnStderr) {
         EXPECT_EQ(s.volume, 8) << text;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << text << err;
         EXPECT_NE(err.find("\"settings\""), std::string::npos) << err;
+    }
+}
+
+TEST_F(SettingsFile, PadSettingsReadBackAndBadOnesGiveTheDefaults) {
+    put("settings", "pad_dead_zone = 0.5\npads_swapped = on\n");
+    CSettings s = read_settings();
+    EXPECT_FLOAT_EQ(s.pad_dead_zone, 0.5f);
+    EXPECT_TRUE(s.pads_swapped);
+    s.pad_dead_zone = 0.125f;
+    s.pads_swapped = false;
+    s.write();
+    CSettings back = read_settings();
+    EXPECT_FLOAT_EQ(back.pad_dead_zone, 0.125f);
+    EXPECT_FALSE(back.pads_swapped);
+
+    for (const char* text : {"pad_dead_zone = 0\n", "pad_dead_zone = 0.9\n"}) {
+        put("settings", text);
+        EXPECT_NE(read_settings().pad_dead_zone, 0.25f) << text;
+    }
+    const char* bad[] = {"pad_dead_zone = 0.95\n", "pad_dead_zone = -0.1\n", "pad_dead_zone = nan\n",
+                         "pad_dead_zone = 0.3x\n", "pad_dead_zone =\n",      "pads_swapped = 1\n"};
+    for (const char* text : bad) {
+        put("settings", text);
+        testing::internal::CaptureStderr();
+        CSettings d = read_settings();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_FLOAT_EQ(d.pad_dead_zone, 0.25f) << text;
+        EXPECT_FALSE(d.pads_swapped) << text;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << text << err;
     }
 }
 
@@ -115,7 +145,7 @@ TEST_F(SettingsFile, SavingWritesThroughASymbolicLinkAndKeepsTheMode) {
     s.volume = 4;
     s.write();
     EXPECT_TRUE(fs::is_symlink("settings"));
-    EXPECT_EQ(slurp("dotfiles/zel"), "volume = 4\nsound = on\n");
+    EXPECT_EQ(slurp("dotfiles/zel"), "volume = 4\nsound = on\npad_dead_zone = 0.25\npads_swapped = off\n");
     EXPECT_EQ(fs::status("dotfiles/zel").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles"), fs::directory_iterator()), 1);

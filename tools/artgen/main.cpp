@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pictures.h"
+#include "png_writer.h"
 
 namespace art {
 
@@ -129,17 +130,45 @@ int contact_sheet(const std::vector<art::named_picture>& pictures, const std::st
     return 0;
 }
 
+// Writes DIR/<size>x<size>/apps/NAME.png for each size, as the hicolor icon theme lays them out.
+int write_icons(const std::string& dir, const std::string& name, const std::vector<int>& sizes) {
+    for (int size : sizes) {
+        const std::string folder = dir + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        const std::string path = folder + "/" + name + ".png";
+        if (!write_png(path, art::paint_icon(size).image())) {
+            std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: artgen [--fonts DIR] OUT_DIR            paint every picture into OUT_DIR/gfx\n"
                  "       artgen [--fonts DIR] --contact-sheet FILE  write an overview picture (.tga or via "
-                 "ImageMagick)\n");
+                 "ImageMagick)\n"
+                 "       artgen --icons DIR NAME SIZE...         paint the application icon into "
+                 "DIR/<size>x<size>/apps/NAME.png\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--icons") {
+        std::vector<int> sizes;
+        for (int i = 4; i < argc; ++i) {
+            char* end = nullptr;
+            long size = std::strtol(argv[i], &end, 10);
+            if (*end != '\0' || size < 1 || size > 1024)
+                return usage();
+            sizes.push_back(static_cast<int>(size));
+        }
+        return argc > 4 && argv[3][0] != '\0' ? write_icons(argv[2], argv[3], sizes) : usage();
+    }
     std::string fonts = "/usr/share/fonts/truetype/dejavu", out, sheet;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];

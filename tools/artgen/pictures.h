@@ -23,6 +23,8 @@ CCanvas paint_hud_right();
 CCanvas paint_left_one();
 CCanvas paint_left_two();
 CCanvas paint_left_three();
+// The application icon, `size` pixels square.
+CCanvas paint_icon(int size);
 
 // Pictures with lettering; empty canvases (0 x 0) when the font file cannot be read.
 CCanvas paint_font(const std::string& font_dir);

@@ -1,0 +1,6 @@
+#pragma once
+
+// What the options screen shows beyond its own controls, drawn over them in the HUD pass: a warning
+// tint on every key button whose key another action shares, and the connected pads with the station
+// each drives, in the free space of the right column. With no pad and no shared key it draws nothing.
+void draw_options_extras();

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+
+// Gamepads for the windowing layer: GLFW 3's gamepad state in its standard layout. A joystick GLFW has
+// no mapping for is read through its raw buttons, axes and first hat in the layout Linux gives most pads.
+namespace glfw2 {
+
+constexpr int MAX_PADS = 16;
+
+enum pad_button {
+    PAD_SOUTH,
+    PAD_EAST,
+    PAD_WEST,
+    PAD_NORTH,
+    PAD_LEFT_BUMPER,
+    PAD_RIGHT_BUMPER,
+    PAD_BACK,
+    PAD_START,
+    PAD_GUIDE,
+    PAD_LEFT_THUMB,
+    PAD_RIGHT_THUMB,
+    PAD_UP,
+    PAD_RIGHT,
+    PAD_DOWN,
+    PAD_LEFT,
+    PAD_BUTTON_COUNT
+};
+
+enum pad_axis {
+    PAD_LEFT_X,
+    PAD_LEFT_Y,
+    PAD_RIGHT_X,
+    PAD_RIGHT_Y,
+    PAD_LEFT_TRIGGER,
+    PAD_RIGHT_TRIGGER,
+    PAD_AXIS_COUNT
+};
+
+// One reading of a pad. Sticks run from -1 to 1, y downwards; triggers from -1 (let go) to 1.
+struct pad_state {
+    std::string name;
+    bool buttons[PAD_BUTTON_COUNT] = {};
+    float axes[PAD_AXIS_COUNT] = {0, 0, 0, 0, -1, -1};
+};
+
+// Reads pad `id` (0 to MAX_PADS - 1); false when no pad is connected there.
+using pad_reader = bool (*)(int id, pad_state& state);
+bool read_pad(int id, pad_state& state);
+// Replaces GLFW as the source of readings (for tests); nullptr restores it.
+void use_pad_reader(pad_reader reader);
+
+// The raw layout: buttons 0 to 7 are south, east, west, north, the bumpers, back and start; axes 0 and 1
+// the left stick; hat 0 the d-pad. Triggers read as let go.
+void read_raw_layout(const unsigned char* buttons, int button_count, const float* axes, int axis_count,
+                     const unsigned char* hats, int hat_count, pad_state& state);
+
+// Adds one SDL_GameControllerDB line to GLFW's mappings; false, with GLFW's reason, when GLFW refuses it.
+bool add_pad_mapping(const std::string& line, std::string& error);
+
+}  // namespace glfw2
