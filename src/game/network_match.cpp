@@ -8,6 +8,7 @@
 #include "game/match_recorder.h"
 #include "game/netplay.h"
 #include "game/rules_hash.h"
+#include "game/settings.h"
 #include "game/state_hash.h"
 #include "game/station_input.h"
 #include "game/version.h"
@@ -91,7 +92,7 @@ void finish(const std::string& why) {
 
 bool host(std::uint16_t port, std::string& error) {
     auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
-    if (!s->host(port, CNetSession::DEFAULT_DELAY, error))
+    if (!s->host(port, settings.input_delay, error))
         return false;
     begin(std::move(s));
     return true;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/netplay.h"
+
 namespace {
 
 const char* const SETTINGS = "settings";
@@ -46,7 +48,8 @@ CSettings settings;
 void CSettings::restore() {
     sound = true;
     volume = 8;
-    network_port = 24816;
+    network_port = CNetSession::DEFAULT_PORT;
+    input_delay = CNetSession::DEFAULT_DELAY;
     last_join.clear();
     pad_dead_zone = 0.25f;
     pads_swapped = false;
@@ -71,6 +74,7 @@ void CSettings::read() {
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
     take("network_port", [&](const std::string& v) { return parse_int(v, 1, 65535, parsed.network_port); });
+    take("input_delay", [&](const std::string& v) { return parse_int(v, 1, 50, parsed.input_delay); });
     take("last_join", [&](const std::string& v) {
         parsed.last_join = v;
         return v.size() <= 64;
@@ -94,6 +98,8 @@ void CSettings::write() {
     // The network lines appear once network play has been used, so other files stay as they were.
     if (network_port != CSettings().network_port || file.find("network_port") != nullptr)
         file.set("network_port", std::to_string(network_port));
+    if (input_delay != CSettings().input_delay || file.find("input_delay") != nullptr)
+        file.set("input_delay", std::to_string(input_delay));
     if (!last_join.empty() || file.find("last_join") != nullptr)
         file.set("last_join", last_join);
     char dead_zone[32];
