@@ -103,6 +103,11 @@ class CPlayer : public CProgramRun {
         x_session::key(key, false);
         let_run(0.1);
     }
+    void press(const char* key) const {
+        x_session::key(key, true);
+        x_session::key(key, false);
+        let_run(0.15);
+    }
     std::vector<fs::path> recordings() const {
         std::vector<fs::path> found;
         if (fs::exists(folder() + "/replays"))
@@ -218,4 +223,38 @@ TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillReco
     EXPECT_EQ(host.recordings().size(), 1u);
     x_session::close_window(host.window);
     EXPECT_EQ(host.wait_exit(), 0);
+}
+
+TEST(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
+    ASSERT_NE(x_session::display(), nullptr);
+    const std::string port = std::to_string(free_port());
+    CPlayer host("host_for_title", {"--host", port});
+    CPlayer joiner("join_from_title", {});
+    // The address last joined is offered again; its last digit is typed anew below.
+    std::ofstream(joiner.folder() + "/settings") << "last_join = 127.0.0.1:" << port << "\n";
+    ASSERT_TRUE(host.begin(0));
+    ASSERT_TRUE(joiner.begin(host.window));
+    XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
+    XSync(x_session::display(), False);
+    let_run(0.5);
+
+    focus(joiner.window);
+    x_session::click(joiner.window, 150, 450, 0.5);  // "Network game", below Quit
+    joiner.press("BackSpace");
+    const std::string last_digit(1, port.back());
+    joiner.press(last_digit.c_str());
+    joiner.press("Return");
+    let_run(1.5);
+
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    ASSERT_TRUE(wait_for([&] { return host.errors().find("Opponent left") != std::string::npos; }, 10))
+        << host.errors() << joiner.errors();
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+    EXPECT_EQ(joiner.errors(), "");
+    ASSERT_EQ(host.recordings().size(), 1u);
+    ASSERT_EQ(joiner.recordings().size(), 1u);
+    EXPECT_EQ(verify("title_host", host.recordings()[0]).out,
+              verify("title_join", joiner.recordings()[0]).out);
 }
