@@ -28,6 +28,7 @@ std::unique_ptr<CNetSession> session;
 bool match_on = false;      // the session's match has begun on this board
 bool end_checked = false;   // the board at this match's end was compared with the other side's
 double waiting_since = -1;  // when a step first had to wait, -1 while steps run
+std::string addresses;      // this machine's, for the waiting host's screen
 std::string last_word;      // why the last network game ended
 double last_word_at = 0;
 
@@ -94,6 +95,9 @@ bool host(std::uint16_t port, std::string& error) {
     auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
     if (!s->host(port, settings.input_delay, error))
         return false;
+    addresses.clear();
+    for (const std::string& a : CNetLink::local_addresses())
+        addresses += " " + a;
     begin(std::move(s));
     return true;
 }
@@ -129,6 +133,10 @@ void poll() {
 }
 
 bool step_ready() {
+    // What arrived since the turn began may be just what the step needs: a slow frame is longer
+    // than the input delay.
+    if (playing() && !session->step_ready())
+        session->poll(now());
     if (!playing() || session->step_ready()) {
         waiting_since = -1;
         return true;
@@ -185,12 +193,8 @@ std::string note() {
         return now() - last_word_at < LAST_WORD_SECONDS ? last_word : "";
     if (session->state() == CNetSession::WAITING && session->hosting()) {
         std::string text = "Waiting for a player on UDP port " + std::to_string(session->port());
-        const std::vector<std::string> addresses = CNetLink::local_addresses();
-        if (!addresses.empty()) {
-            text += "\nThis machine's address:";
-            for (const std::string& a : addresses)
-                text += " " + a;
-        }
+        if (!addresses.empty())
+            text += "\nThis machine's address:" + addresses;
         if (!session->note().empty())
             text += "\n" + session->note();
         return text + "\nEscape: back";
