@@ -41,6 +41,12 @@ bool playing() {
     return session != nullptr && session->state() == CNetSession::PLAYING && match_on;
 }
 
+// A session that ended leaves the board as it stopped until poll() takes it back to the title screen:
+// another step would run on one side only and change its recording.
+bool board_held() {
+    return session != nullptr && match_on && session->state() != CNetSession::PLAYING;
+}
+
 // Local commands go to the session, to take effect a few steps later on both boards. Whatever
 // station a key names, it steers this side's own station.
 void route(const board_command& command) {
@@ -137,6 +143,8 @@ bool step_ready() {
     // than the input delay.
     if (playing() && !session->step_ready())
         session->poll(now());
+    if (board_held())
+        return false;
     if (!playing() || session->step_ready()) {
         waiting_since = -1;
         return true;
@@ -147,6 +155,8 @@ bool step_ready() {
 }
 
 bool step() {
+    if (board_held())
+        return false;
     if (!playing())
         return match_recorder::step();
     for (const board_command& c : session->step_inputs()) {
