@@ -2,12 +2,8 @@
 // 640 x 480 window of its own, the joining one moved below the other so that both can be seen. Real
 // keys go to the host's window; both windows must show what they did; both recordings must verify to
 // the same final state.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +14,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "loopback_socket.h"
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "x_session.h"
@@ -36,15 +33,7 @@ constexpr int H = 480;
 
 // A UDP port of 127.0.0.1 that was free a moment ago.
 int free_port() {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
+    return CLoopbackSocket().port();
 }
 
 // Every top-level window titled `title` but `except`.

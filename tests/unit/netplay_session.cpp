@@ -2,11 +2,7 @@
 // the commands it applied and when. Real ENet underneath; the lossy cases go through a relay.
 #include "game/netplay.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "loopback_socket.h"
 #include "udp_relay.h"
 
 namespace {
@@ -199,41 +196,18 @@ void play_and_compare(toy_player& host, toy_player& joiner, std::uint32_t steps,
     EXPECT_EQ(joiner.log, due);
 }
 
-// A UDP socket on 127.0.0.1 that never answers.
-class silent_port {
-  public:
-    silent_port() {
-        fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
+// Datagrams of random bytes from a stranger to a port of 127.0.0.1.
+void spray(std::uint16_t to, int count, unsigned seed) {
+    CLoopbackSocket stranger;
+    std::mt19937 random(seed);
+    for (int i = 0; i < count; ++i) {
+        unsigned char junk[64];
+        const std::size_t n = 1 + random() % sizeof junk;
+        for (std::size_t j = 0; j < n; ++j)
+            junk[j] = static_cast<unsigned char>(random());
+        stranger.send_to(to, junk, n);
     }
-    ~silent_port() { close(fd_); }
-    std::uint16_t port() const { return port_; }
-    // Sends datagrams from this socket to a port of 127.0.0.1.
-    void spray(std::uint16_t to, int count, unsigned seed) {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(to);
-        std::mt19937 random(seed);
-        for (int i = 0; i < count; ++i) {
-            char junk[64];
-            const int n = 1 + static_cast<int>(random() % sizeof junk);
-            for (int j = 0; j < n; ++j)
-                junk[j] = static_cast<char>(random());
-            sendto(fd_, junk, static_cast<size_t>(n), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        }
-    }
-
-  private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
-};
+}
 
 }  // namespace
 
@@ -247,8 +221,7 @@ TEST(NetplaySession, TwoPeersPlayTheSameMatchCommandForCommand) {
     play_and_compare(host, joiner, 5000, false, 60);
 
     // Datagrams from a third party on the host's port change nothing.
-    silent_port stranger;
-    stranger.spray(host.session.port(), 200, 7);
+    spray(host.session.port(), 200, 7);
     play_and_compare(host, joiner, 5600, false, 30);
 }
 
@@ -312,7 +285,7 @@ TEST(NetplaySession, PlayersThatCannotShareTheMatchAreToldWhy) {
 }
 
 TEST(NetplaySession, AHostThatDoesNotAnswerIsGivenUpWithinFiveSeconds) {
-    silent_port nobody;
+    CLoopbackSocket nobody;  // never answers
     toy_player joiner(ME, 1), idle(ME, 2);
     std::string error;
     ASSERT_TRUE(joiner.session.join("127.0.0.1", nobody.port(), error));
@@ -375,9 +348,11 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
     joiner.session.announce_leave();
     const std::uint32_t last = 300 + CNetSession::DEFAULT_DELAY;
     const std::uint32_t no_limit = 1000000;
-    ASSERT_TRUE(pump(host, joiner, 5, [&] { return joiner.session.leave_step_reached(); }, false, no_limit));
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return joiner.session.leave_step_reached(); }, false, no_limit));
     joiner.session.leave();
-    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.state() == CNetSession::OVER; }, false, no_limit));
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return host.session.state() == CNetSession::OVER; }, false, no_limit));
     EXPECT_EQ(host.session.note(), "Opponent left");
     EXPECT_EQ(joiner.session.note(), "");
     EXPECT_EQ(host.session.next_step(), last);
@@ -397,4 +372,45 @@ TEST(NetplaySession, ASideThatVanishesIsNoticedWithinFiveSeconds) {
     ASSERT_TRUE(pump(joiner, idle, 8, [&] { return joiner.session.state() == CNetSession::OVER; }));
     EXPECT_LE(seconds_now() - start, CNetSession::SILENCE_LIMIT + 0.5);
     EXPECT_EQ(joiner.session.note(), "Connection lost");
+}
+
+// A peer that speaks the protocol by hand, greeted by the host, then breaking the rules.
+TEST(NetplaySession, APlayerThatBreaksTheRulesEndsTheMatchWithAReason) {
+    using namespace netmsg;
+    message steer_blue;  // the joining side plays red; blue is the host's
+    steer_blue.type = INPUTS;
+    steer_blue.until = 10;
+    steer_blue.inputs = {{3, static_cast<std::uint8_t>(TARGET_BLUE << 4 | CMD_CHARGE)}};
+    const std::vector<std::vector<std::uint8_t>> offences = {encode(steer_blue),
+                                                             {MAGIC, PROTOCOL_VERSION, 99}};
+    for (const std::vector<std::uint8_t>& offence : offences) {
+        toy_player host(ME, 1);
+        std::string error;
+        ASSERT_TRUE(host.session.host(0, 6, error, "127.0.0.1"));
+        CNetLink rogue;
+        ASSERT_TRUE(rogue.connect("127.0.0.1", host.session.port(), error));
+        message hello;
+        hello.type = HELLO;
+        hello.program = ME.program;
+        hello.rules = ME.rules;
+        bool welcomed = false;
+        const double end = seconds_now() + 5;
+        while (seconds_now() < end && host.session.state() != CNetSession::OVER) {
+            host.session.poll(seconds_now());
+            const CNetLink::event e = rogue.service(1);
+            message m;
+            std::uint8_t version = 0;
+            if (e.kind == CNetLink::CONNECTED)
+                rogue.send(e.peer, encode(hello));
+            if (e.kind == CNetLink::RECEIVED && !welcomed &&
+                decode(e.data.data(), e.data.size(), m, version) == DECODED && m.type == WELCOME) {
+                welcomed = true;
+                rogue.send(e.peer, offence);
+            }
+        }
+        EXPECT_TRUE(welcomed);
+        EXPECT_EQ(host.session.state(), CNetSession::OVER);
+        EXPECT_EQ(host.session.note(), "The other side sent a message this program does not understand");
+        EXPECT_EQ(host.session.next_step(), 0u);
+    }
 }
