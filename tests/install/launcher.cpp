@@ -89,8 +89,8 @@ class InstalledGame : public ::testing::Test {
         data_before = snapshot(prefix);
     }
 
-    // The game through the launcher; the title screen after the splash, with the pictures loaded.
-    void start_to_title(CProgramRun& run, const std::vector<std::string>& args = {}) {
+    // The game through the launcher, past the splash, with the pictures loaded.
+    void start_past_splash(CProgramRun& run, const std::vector<std::string>& args) {
         start_before = start_folder();
         ASSERT_TRUE(run.start(prefix + "/games/zelvorant", true, args));
         ASSERT_TRUE(wait_for([&] { return run.output() == FIRST_LINE; }, 20)) << run.output() << run.errors();
@@ -101,6 +101,11 @@ class InstalledGame : public ::testing::Test {
         const bool loaded = run.wait_output(LOADED);
         x_session::key("Escape", false);
         ASSERT_TRUE(loaded) << run.output() << run.errors();
+    }
+
+    // The title screen after the splash.
+    void start_to_title(CProgramRun& run) {
+        start_past_splash(run, {});
         ASSERT_TRUE(wait_for([&] { return red_planet_shown(); }, 10))
             << "the title screen's planet is missing";
     }
@@ -165,17 +170,28 @@ TEST_F(InstalledGame, SavesItsOptionsUnderXdgConfigHome) {
 }
 
 TEST_F(InstalledGame, HandsItsArgumentsToTheProgramInTheSettingsFolder) {
-    CProgramRun run(start_dir.string());
-    start_to_title(run, {"two words", "", "--x"});
-    // The launcher replaced itself by the program: same process, the program's path, every argument.
-    const std::string proc = "/proc/" + std::to_string(run.pid());
-    std::string command_line;
-    for (const std::string& word : {prefix + "/lib/games/zelvorant/zelvorant", std::string("two words"),
-                                    std::string(), std::string("--x")})
-        command_line += word + '\0';
-    EXPECT_EQ(read_text(proc + "/cmdline"), command_line);
-    EXPECT_EQ(fs::read_symlink(proc + "/cwd"), home / ".config/zelvorant");
-    close_and_check(run);
+    // A recording named relative to the folder the player started in, which the program does not run in.
+    const fs::path recording = start_dir / "my match.zvr";
+    fs::copy_file(fs::path(ZELVORANT_SOURCE_DIR) / "tests/replays/single_hard.zvr", recording);
+    chmod(recording.c_str(), 0644);
+    {
+        CProgramRun run(start_dir.string());
+        start_past_splash(run, {"--replay", "my match.zvr"});
+        // The launcher replaced itself by the program: same process, the program's path, every argument,
+        // the recording's path made whole.
+        const std::string proc = "/proc/" + std::to_string(run.pid());
+        std::string command_line;
+        for (const std::string& word :
+             {prefix + "/lib/games/zelvorant/zelvorant", std::string("--replay"), recording.string()})
+            command_line += word + '\0';
+        EXPECT_EQ(read_text(proc + "/cmdline"), command_line);
+        EXPECT_EQ(fs::read_symlink(proc + "/cwd"), home / ".config/zelvorant");
+        close_and_check(run);
+    }
+    CProgramRun check(start_dir.string());
+    ASSERT_TRUE(check.start(prefix + "/games/zelvorant", true, {"--verify-replay=my match.zvr"}));
+    EXPECT_EQ(check.wait_exit(), 0) << check.errors();
+    EXPECT_EQ(check.output().size(), 17u) << check.output();
 }
 
 TEST_F(InstalledGame, SaysWhyWhenThereIsNoSettingsFolder) {
