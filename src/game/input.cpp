@@ -101,7 +101,7 @@ void press_in_menu(int key) {
     } else if (key == glfw2::KEY_ENTER && game_state == ENDED && menu_state == NONE) {
         // Over the network the next match starts when both sides have asked for it.
         if (network_match::active()) {
-            network_match::ready_for_next_match();
+            network_match::ready_for_next_match_soon();
         } else {
             restart();
             game_state = ON;
@@ -152,7 +152,7 @@ void click_pause_menu(int check) {
         case 3:
             // Over the network both sides stop at one step first, so that both recordings end alike.
             if (network_match::active()) {
-                network_match::leave();
+                network_match::leave_soon();
                 break;
             }
             // The match is recorded as it stood when left, so the board is reset before it is hidden.

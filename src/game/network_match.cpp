@@ -1,8 +1,10 @@
 #include "game/network_match.h"
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "game/global.h"
 #include "game/match_recorder.h"
@@ -29,7 +31,13 @@ bool match_on = false;      // the session's match has begun on this board
 bool end_checked = false;   // the board at this match's end was compared with the other side's
 double waiting_since = -1;  // when a step first had to wait, -1 while steps run
 std::string addresses;      // this machine's, for the waiting host's screen
-std::string last_word;      // why the last network game ended
+
+// What an input callback asked the next poll() to do.
+enum request_kind { NO_REQUEST, HOST, JOIN, NEXT_MATCH, LEAVE };
+request_kind request = NO_REQUEST;
+std::string request_host;
+std::uint16_t request_port = 0;
+std::string last_word;  // why the last network game ended
 double last_word_at = 0;
 
 double now() {
@@ -120,7 +128,46 @@ bool active() {
     return session != nullptr;
 }
 
+void host_soon(std::uint16_t port) {
+    request = HOST;
+    request_port = port;
+}
+
+void join_soon(const std::string& host, std::uint16_t port) {
+    request = JOIN;
+    request_host = host;
+    request_port = port;
+}
+
+void ready_for_next_match_soon() {
+    request = NEXT_MATCH;
+}
+
+void leave_soon() {
+    request = LEAVE;
+}
+
+namespace {
+
+void do_request() {
+    const request_kind r = std::exchange(request, NO_REQUEST);
+    std::string error;
+    if ((r == HOST && !host(request_port, error)) ||
+        (r == JOIN && !join(request_host, request_port, error))) {
+        std::fprintf(stderr, "Network game: %s\n", error.c_str());
+        last_word = error;
+        last_word_at = now();
+    }
+    if (r == NEXT_MATCH && playing())
+        session->ready_for_next_match();
+    if (r == LEAVE)
+        leave();
+}
+
+}  // namespace
+
 void poll() {
+    do_request();
     if (session == nullptr)
         return;
     session->poll(now());
@@ -172,11 +219,6 @@ bool step() {
         session->check_now(state_hash());
     }
     return closing;
-}
-
-void ready_for_next_match() {
-    if (playing())
-        session->ready_for_next_match();
 }
 
 void leave() {

@@ -1,6 +1,5 @@
 #include "game/network_screen.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,27 +27,25 @@ std::string typed;    // the address to join
 std::string problem;  // what was wrong with the last attempt, shown under the field
 
 void start(bool hosting) {
-    std::string error;
     std::string host;
     std::uint16_t port = static_cast<std::uint16_t>(settings.network_port);
-    bool ok = false;
     if (hosting) {
-        ok = network_match::host(port, error);
-    } else if (parse_address(typed, host, port, error)) {
-        ok = network_match::join(host, port, error);
-        if (ok && typed != settings.last_join) {
+        network_match::host_soon(port);
+    } else if (parse_address(typed, host, port, problem)) {
+        network_match::join_soon(host, port);
+        if (typed != settings.last_join) {
             settings.last_join = typed;
             settings.write();
         }
+    } else {
+        return;  // `problem` says why, under the field
     }
-    problem = ok ? "" : error;
-    if (!ok)
-        std::fprintf(stderr, "Network game: %s\n", error.c_str());
+    problem.clear();
 }
 
 void back() {
     if (network_match::active())
-        network_match::leave();
+        network_match::leave_soon();
     menu_state = MAIN;
 }
 
