@@ -110,9 +110,9 @@ class CPlayer : public CProgramRun {
     std::vector<std::string> arguments_;
 };
 
-// The board below the HUD panels.
+// The board between the HUD panels and the frame counter.
 x_session::capture board(Window w) {
-    return x_session::grab(w, 0, 130, W, H - 130);
+    return x_session::grab(w, 0, 130, W, H - 170);
 }
 
 // Pixels that turned bright and bluish, as a missile's trail does, from one capture to the next.
@@ -246,4 +246,45 @@ TEST(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
     ASSERT_EQ(joiner.recordings().size(), 1u);
     EXPECT_EQ(verify("title_host", host.recordings()[0]).out,
               verify("title_join", joiner.recordings()[0]).out);
+}
+
+namespace {
+
+// Whether the board moves: two captures a moment apart differ (the stations turn on their orbits).
+bool board_moves(Window w) {
+    const x_session::capture a = board(w);
+    let_run(0.4);
+    const x_session::capture b = board(w);
+    int changed = 0;
+    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        changed += a.pixels[i].r != b.pixels[i].r || a.pixels[i].g != b.pixels[i].g ||
+                   a.pixels[i].b != b.pixels[i].b;
+    return changed > 20;
+}
+
+}  // namespace
+
+TEST(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
+    ASSERT_NE(x_session::display(), nullptr);
+    const std::string port = std::to_string(free_port());
+    CPlayer host("host_pausing", {"--host", port});
+    CPlayer joiner("join_resuming", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+    EXPECT_TRUE(board_moves(joiner.window));
+
+    host.hold("Escape", 0.05);
+    let_run(0.3);
+    EXPECT_FALSE(board_moves(joiner.window)) << "paused by the other side";
+    EXPECT_FALSE(board_moves(host.window));
+
+    focus(joiner.window);
+    joiner.press("Escape");                          // the pause menu on this side too
+    x_session::click(joiner.window, 320, 128, 0.5);  // its Resume
+    EXPECT_TRUE(board_moves(host.window));
+    EXPECT_TRUE(board_moves(joiner.window));
+
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
 }
