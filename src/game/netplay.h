@@ -11,7 +11,6 @@
 // other side has not acknowledged, so a lost datagram is made good by the next one (10 to 20 ms
 // later) instead of by a retransmission that holds up everything behind it. Control messages and
 // hashes go reliably, in order.
-#include <climits>
 #include <cstdint>
 #include <deque>
 #include <functional>
