@@ -1,15 +1,18 @@
-// Cost of a whole frame (world pass, HUD, swap) in a real 1024x600 window on a busy board, drawn
-// sprite by sprite, in batches, and as one bare batch of the same quads (the bound); and the cost of
-// building the how-to-play scene. Run under Xvfb.
+// Cost of whole frames (world pass, HUD, swap) in a real window under Xvfb, 1024x600 or the size in
+// ZELVORANT_BENCH_SIZE ("1920x1080"): every screen and busy matches, each against the floor (clear, one
+// window-sized texture put on the window unblended, swap) drawn in the same iterations, and busy
+// matches against the bare single batch of the same sprites. And the cost of building the how-to-play
+// scene.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <list>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,6 +23,7 @@
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/startup.h"
+#include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/sprite_batch.h"
@@ -35,7 +39,19 @@ double leaping_clock() {
     return leap_now;
 }
 
-// The real start-up, in a run folder of our own (the pictures; no "conf", so 1024x600 windowed).
+// The window size asked for in ZELVORANT_BENCH_SIZE, written as the "conf" start-up reads.
+void ask_for_size() {
+    const char* size = std::getenv("ZELVORANT_BENCH_SIZE");
+    int width = 0, height = 0;
+    if (size == nullptr || std::sscanf(size, "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)
+        return;
+    global::options.restore();
+    global::options.width = width;
+    global::options.height = height;
+    global::options.write();
+}
+
+// The real start-up, in a run folder of our own (the pictures; 1024x600 windowed unless asked).
 bool game_ready() {
     static int state = 0;
     if (state != 0)
@@ -52,6 +68,7 @@ bool game_ready() {
     const int saved = dup(1);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
+    ask_for_size();
     glfw2::use_clock(leaping_clock);
     init_gfx();
     const int started = init();
@@ -147,52 +164,200 @@ struct bare_batch {
 };
 
 bare_batch* the_bare = nullptr;
-void world_with_bare_batch() {
-    world_render();
+void bare_batch_only() {
     the_bare->draw();
 }
+void nothing() {}
 
-enum path { ONE_BY_ONE = 0, BATCHED = 1, BARE = 2 };
+const char* const GAME_NOT_STARTED =
+    "the game did not start (run under xvfb-run, after building the pictures)";
 
-void BM_Frame(benchmark::State& state) {
+// The least work that puts a whole picture on the window: clear, one window-sized texture drawn as one
+// quad without blending, nearest texel for each pixel, swap: the way the backdrop is put back.
+class floor_frame {
+  public:
+    floor_frame() : W(CDisplay::width()), H(CDisplay::height()) {
+        std::vector<unsigned char> picture(static_cast<size_t>(W) * H * 4);
+        for (size_t i = 0; i < picture.size(); ++i)
+            picture[i] = static_cast<unsigned char>(i * 7 / 3);
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, W, H, 0, GL_RGBA, GL_UNSIGNED_BYTE, picture.data());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        bind_no_texture();
+    }
+    ~floor_frame() { glDeleteTextures(1, &texture); }
+
+    void draw() const {
+        glClear(GL_COLOR_BUFFER_BIT);
+        put_texels(texture, W, H, 0, 0, W, H);
+        glFlush();
+        glfw2::swap_buffers();
+    }
+
+  private:
+    int W, H;
+    GLuint texture = 0;
+};
+
+// Seconds from the call to the end of the drawing.
+template <class F>
+double seconds(F draw) {
+    const auto start = std::chrono::steady_clock::now();
+    draw();
+    glFinish();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A game frame through the real passes, drawn and swapped.
+auto game_frame(void (*world)(), void (*hud)()) {
+    return [world, hud] { draw_frame(world, hud, global::camera); };
+}
+
+void BM_Floor(benchmark::State& state) {
     if (!game_ready()) {
-        state.SkipWithError("the game did not start (run under xvfb-run, after building the pictures)");
+        state.SkipWithError(GAME_NOT_STARTED);
         return;
     }
-    const int sprites = static_cast<int>(state.range(0));
-    const int how = static_cast<int>(state.range(1));
-    std::vector<CParticle*> board = busy_board(sprites);
-
-    bare_batch bare;
-    std::list<CParticle*> held_back;
-    if (how == BARE) {
-        // The sprites leave the list, so the world pass draws only the fixed bodies around the batch.
-        bare.build(board);
-        for (auto i = particles.begin(); i != particles.end();) {
-            auto next = std::next(i);
-            if ((*i)->type == global::TRACE || (*i)->type == global::ROCKET || (*i)->type == global::EXP)
-                held_back.splice(held_back.end(), particles, i);
-            i = next;
-        }
-        the_bare = &bare;
-    }
-    CSpriteBatch::one_by_one = how == ONE_BY_ONE;
-    void (*world)() = how == BARE ? world_with_bare_batch : world_render;
-
-    for (auto _ : state) {
-        draw_frame(world, gui_render, global::camera);
-        glFinish();
-    }
-    CSpriteBatch::one_by_one = false;
-    particles.splice(particles.end(), held_back);
-    state.counters["sprites"] = static_cast<double>(board.size());
+    const floor_frame floor;
+    for (auto _ : state)
+        state.SetIterationTime(seconds([&] { floor.draw(); }));
     state.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Each frame measured is paired with a floor frame drawn just before it, so that both see the same load
+// on a busy machine: "vs_floor" is the ratio of their total times.
+struct paired {
+    double frames = 0;
+    double floors = 0;
+    void report(benchmark::State& state) const {
+        const double n = static_cast<double>(state.iterations());
+        state.counters["floor_ms"] = floors / n * 1e3;
+        state.counters["vs_floor"] = frames / floors;
+    }
+};
+
+enum screen {
+    TITLE,
+    OPTIONS_FROM_TITLE,
+    HOW_TO_PLAY,
+    DIFFICULTY,
+    MATCH,
+    PAUSE_MENU,
+    OPTIONS_FROM_PAUSE,
+    MATCH_OVER
+};
+
+// Sets up the screen as the game shows it; a match is a fresh one without missiles.
+void show(int which) {
+    using namespace global;
+    restart();
+    players = MULTI;
+    const int states[][2] = {{HIDDEN, MAIN}, {HIDDEN, OPTIONS}, {HIDDEN, INSTRUCTIONS}, {PAUSED, DIFF},
+                             {ON, NONE},     {PAUSED, MAIN},    {PAUSED, OPTIONS},      {ENDED, NONE}};
+    if (which == HOW_TO_PLAY)
+        presentation();
+    if (which == MATCH_OVER)
+        station2->shields = 0;
+    game_state = states[which][0];
+    menu_state = states[which][1];
+}
+
+void leave_screen() {
+    restart();
+    global::game_state = global::HIDDEN;
+    global::menu_state = global::MAIN;
+}
+
+void BM_Screen(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    const floor_frame floor;
+    show(static_cast<int>(state.range(0)));
+    const std::size_t composed = world_backdrop().compositions();
+    paired times;
+    const auto frame = game_frame(world_render, gui_render);
+    for (auto _ : state) {
+        times.floors += seconds([&] { floor.draw(); });
+        const double t = seconds(frame);
+        times.frames += t;
+        state.SetIterationTime(t);
+    }
+    times.report(state);
+    state.counters["compositions"] = static_cast<double>(world_backdrop().compositions() - composed);
+    leave_screen();
+}
+
+// Where the match frame's time goes: the backdrop put back alone, then the whole world pass, then the
+// whole frame with the HUD.
+void backdrop_only() {
+    using namespace global;
+    world_backdrop().draw({{&background, -140}, {&clouds, -50}, {&star, -20}});
+}
+
+enum match_part { BACKDROP_ONLY, WORLD_PASS, WITH_HUD };
+
+void BM_MatchPart(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    const floor_frame floor;
+    show(MATCH);
+    const int part = static_cast<int>(state.range(0));
+    const auto frame = game_frame(part == BACKDROP_ONLY ? backdrop_only : world_render,
+                                  part == WITH_HUD ? gui_render : nothing);
+    paired times;
+    for (auto _ : state) {
+        times.floors += seconds([&] { floor.draw(); });
+        const double t = seconds(frame);
+        times.frames += t;
+        state.SetIterationTime(t);
+    }
+    times.report(state);
+    leave_screen();
+}
+
+// A busy match frame, and beside it, in the same iterations, the floor, the bare single batch of the same
+// sprites alone on the window, and a clear and swap alone (so the bare batch's own cost is the difference).
+// "vs_bound" is the match frame against the floor plus 1.1 times the bare batch's own cost.
+void BM_BusyMatch(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    const floor_frame floor;
+    std::vector<CParticle*> board = busy_board(static_cast<int>(state.range(0)));
+    bare_batch bare;
+    bare.build(board);
+    the_bare = &bare;
+    const auto match = game_frame(world_render, gui_render);
+    const auto bare_alone = game_frame(bare_batch_only, nothing);
+    const auto clear_and_swap = game_frame(nothing, nothing);
+    paired times;
+    double bare_total = 0, clear_total = 0;
+    for (auto _ : state) {
+        times.floors += seconds([&] { floor.draw(); });
+        bare_total += seconds(bare_alone);
+        clear_total += seconds(clear_and_swap);
+        const double t = seconds(match);
+        times.frames += t;
+        state.SetIterationTime(t);
+    }
+    times.report(state);
+    const double n = static_cast<double>(state.iterations());
+    state.counters["sprites"] = static_cast<double>(board.size());
+    state.counters["bare_ms"] = (bare_total - clear_total) / n * 1e3;
+    state.counters["vs_bound"] = times.frames / (times.floors + 1.1 * (bare_total - clear_total));
     restart();
 }
 
 void BM_Presentation(benchmark::State& state) {
     if (!game_ready()) {
-        state.SkipWithError("the game did not start (run under xvfb-run, after building the pictures)");
+        state.SkipWithError(GAME_NOT_STARTED);
         return;
     }
     for (auto _ : state)
@@ -203,18 +368,26 @@ void BM_Presentation(benchmark::State& state) {
 
 }  // namespace
 
-// The frame without any sprite: backdrop, planets, stations, HUD and swap, what every path pays.
-BENCHMARK(BM_Frame)
-    ->ArgNames({"sprites", "path"})
-    ->Args({0, ONE_BY_ONE})
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1.0);
+BENCHMARK(BM_Screen)
+    ->ArgName("screen")
+    ->DenseRange(TITLE, MATCH_OVER)
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
+    ->UseManualTime()
     ->MinTime(1.0);
-BENCHMARK(BM_Frame)
-    ->ArgNames({"sprites", "path"})
-    ->ArgsProduct({{1000, 10000, 40000}, {ONE_BY_ONE, BATCHED, BARE}})
+BENCHMARK(BM_MatchPart)
+    ->ArgName("part")
+    ->DenseRange(BACKDROP_ONLY, WITH_HUD)
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
+    ->UseManualTime()
+    ->MinTime(1.0);
+BENCHMARK(BM_BusyMatch)
+    ->ArgName("sprites")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
     ->MinTime(1.0);
 BENCHMARK(BM_Presentation)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

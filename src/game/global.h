@@ -37,7 +37,7 @@ public:
     void render_aim(int center_tex, float* col);
 };
 
-extern std::list<CParticle*>::iterator it;
+extern CParticleList::iterator it;
 extern float LPS;
 extern int fps;
 extern float white[4];

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "game/global.h"
+#include "game/menus.h"
 #include "game/network_match.h"
 #include "game/network_screen.h"
 #include "game/presentation.h"
@@ -210,23 +211,23 @@ void click_options_menu(int check) {
     if (check < 0 || check >= static_cast<int>(options_menu->buttons.size()))
         return;
     CButton* button = options_menu->buttons[check];
-    if (check <= 7) {
+    if (check < KEY_BUTTON_COUNT) {
         if (CActive::read() != nullptr)
             CActive::read()->active = false;
         CActive::write(button);
         button->active = true;
-    } else if (check == 8) {
+    } else if (check == SAVE_BUTTON) {
         options.from_menu(options_menu);
         options.write();
         menu_state = MAIN;
-    } else if (check == 9) {
+    } else if (check == CANCEL_BUTTON) {
         reload_options();
         menu_state = MAIN;
-    } else if (check == 10) {
+    } else if (check == SMALLER_BUTTON) {
         step_resolution(-1);
-    } else if (check == 11) {
+    } else if (check == LARGER_BUTTON) {
         step_resolution(+1);
-    } else if (check == 12) {
+    } else if (check == FULLSCREEN_BUTTON) {
         if (button->title == "Fullscreen OFF") {
             button->title = "Fullscreen ON";
         } else if (button->title == "Fullscreen ON") {

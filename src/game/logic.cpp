@@ -4,6 +4,7 @@
 
 #include "game/global.h"
 #include "game/match_clock.h"
+#include "game/rules.h"
 #include "graphics/textures.h"
 
 namespace {
@@ -20,22 +21,43 @@ void explode_at(CVector where) {
     CParticle* e = new CParticle(where.x, where.y, 0.8f);
     e->set_gfx(set_texture("explosion"), light, ADD);
     e->type = EXP;
-    e->set_anim(1, 13, 7);
+    e->set_anim(1, EXPLOSION_FRAMES, EXPLOSION_FRAME_STEPS);
 }
 
 // The missiles on the board during the particle traversal, in list order. No missile is fired while
 // it runs, so flares and blasts search this short list instead of walking every trail dot.
 struct missile_entry {
-    std::list<CParticle*>::iterator where;
+    CParticleList::iterator where;
     bool live;
+    int flying;  // its place in `flying` once it has moved this step, else -1
 };
 std::vector<missile_entry> missiles;
 
+// The missiles and flares that have moved this step, in list order: each lays a trail dot after the
+// traversal, so that walk needs no second pass over the whole list. A blast empties a missile's place.
+std::vector<CParticle*> flying;
+std::size_t next_missile = 0;  // the traversal meets the missiles in the order of `missiles`
+
 void collect_missiles() {
     missiles.clear();
+    flying.clear();
+    next_missile = 0;
     for (auto j = particles.begin(); j != particles.end(); ++j)
         if ((*j)->type == ROCKET)
-            missiles.push_back({j, true});
+            missiles.push_back({j, true, -1});
+}
+
+// The particle under the traversal's cursor has moved and stays on the board.
+void now_flying(CParticle* p) {
+    if (p->type == ROCKET) {
+        // Entries passed over belong to missiles a blast took down before the traversal got to them.
+        while (next_missile < missiles.size() &&
+               !(missiles[next_missile].live && missiles[next_missile].where == it))
+            ++next_missile;
+        if (next_missile < missiles.size())
+            missiles[next_missile].flying = static_cast<int>(flying.size());
+    }
+    flying.push_back(p);
 }
 
 void forget_missile(CParticle* p) {
@@ -56,17 +78,19 @@ void retire_current() {
 void blast(CParticle* e) {
     for (missile_entry& m : missiles) {
         // `e` is an explosion, never a missile, so the outer cursor's element is never erased here.
-        if (m.live && distance(e->pos, (*m.where)->pos) < 1.0f) {
+        if (m.live && distance(e->pos, (*m.where)->pos) < BLAST_REACH) {
+            if (m.flying >= 0)
+                flying[m.flying] = nullptr;
             delete *m.where;
             particles.erase(m.where);
             m.live = false;
         }
     }
     for (CStation* s : {station1, station2}) {
-        if (distance(e->pos, s->particle->pos) < 1.0f) {
+        if (distance(e->pos, s->particle->pos) < BLAST_REACH) {
             CParticle* label = new CParticle(s->particle->pos.x, s->particle->pos.y, 0.8f);
             label->type = SIGN;
-            s->shields -= 10;
+            s->shields -= HIT_DAMAGE;
         }
     }
 }
@@ -87,28 +111,28 @@ CVector pull_towards(CVector to_planet) {
     // A body exactly at a planet's centre feels no pull rather than an infinite one.
     if (d2 <= 0)
         return CVector(0, 0);
-    return to_planet * (0.0015f / d2);
+    return to_planet * (PULL / d2);
 }
 
 bool catches_missile(CParticle* flare) {
     for (const missile_entry& m : missiles)
-        if (m.live && distance(flare->pos, (*m.where)->pos) < 0.3f)
+        if (m.live && distance(flare->pos, (*m.where)->pos) < FLARE_REACH)
             return true;
     return false;
 }
 
 // True when the missile or flare must be removed.
 bool projectile_step(CParticle* p) {
-    if (p->counter <= 19)
+    if (p->counter < ARMING_STEPS)
         p->counter += 1;
     CVector a(p->pos, planet1.pos);
     CVector b(p->pos, planet2.pos);
     p->vel = p->vel + pull_towards(a) + pull_towards(b);
-    bool near_planet = a.len() < 2.5f || b.len() < 2.5f;
+    bool near_planet = a.len() < PLANET_REACH || b.len() < PLANET_REACH;
     if (p->type == ROCKET) {
-        bool near_station = distance(p->pos, station1->particle->pos) < 0.5f ||
-                            distance(p->pos, station2->particle->pos) < 0.5f;
-        if (p->counter == 20 && (near_planet || near_station)) {
+        bool near_station = distance(p->pos, station1->particle->pos) < STATION_REACH ||
+                            distance(p->pos, station2->particle->pos) < STATION_REACH;
+        if (p->counter == ARMING_STEPS && (near_planet || near_station)) {
             explode_at(p->pos);
             return true;
         }
@@ -134,16 +158,16 @@ void step_particles() {
             case TRACE:
                 p->gfx.colour[3] = 0.5f - p->counter / 400.0f;
                 p->counter += 1;
-                removed = p->counter > 199;
+                removed = p->counter >= TRAIL_LIFETIME;
                 break;
             case EXP:
                 removed = explosion_step(p);
                 break;
             case SIGN:
-                if (p->counter > 199) {
+                if (p->counter >= HIT_LABEL_LIFETIME) {
                     removed = true;
                 } else {
-                    p->pos.y += 0.005f;
+                    p->pos.y += HIT_LABEL_RISE;
                     p->counter += 1;
                 }
                 break;
@@ -158,6 +182,8 @@ void step_particles() {
             retire_current();
         } else {
             p->update();
+            if (p->type == ROCKET || p->type == FLARE)
+                now_flying(p);
             ++it;
         }
     }
@@ -167,17 +193,16 @@ void step_particles() {
 void lay_trails() {
     static float missile_tint[4] = {0.6f, 0.8f, 1.0f, 1};
     static float flare_tint[4] = {1.0f, 0.7f, 0.7f, 1};
-    // Dots appended here are trail dots, which this walk passes over.
-    for (auto j = particles.begin(); j != particles.end(); ++j) {
-        CParticle* p = *j;
-        if (p->type != ROCKET && p->type != FLARE)
+    for (CParticle* p : flying) {
+        if (p == nullptr)
             continue;
         CParticle* dot = new CParticle(p->pos.x, p->pos.y, 0.07f);
         bool missile = p->type == ROCKET;
         dot->set_gfx(set_texture("particle"), missile ? missile_tint : flare_tint, ALPHA);
         dot->type = TRACE;
-        dot->counter = missile ? 0 : 150;
+        dot->counter = missile ? 0 : FLARE_TRAIL_START;
     }
+    flying.clear();
 }
 
 struct firing_point {
@@ -215,9 +240,9 @@ void computer_player() {
 }
 
 void refill(CStation* s) {
-    if (counter % 300 == 0 && s->rockets <= 9)
+    if (counter % MISSILE_REFILL_PERIOD == 0 && s->rockets < FULL_MISSILES)
         s->rockets += 1;
-    if (counter % 150 == 0 && s->flares <= 4)
+    if (counter % FLARE_REFILL_PERIOD == 0 && s->flares < FULL_FLARES)
         s->flares += 1;
 }
 
@@ -234,7 +259,7 @@ bool program_logic() {
         lay_trails();
         if (players == SINGLE)
             computer_player();
-        counter = (counter + 1) % 600;
+        counter = (counter + 1) % CLOCK_PERIOD;
         int noise_period = 3 * noise.anim_speed;
         noise.counter = noise_period > 0 ? (noise.counter + 1) % noise_period : 0;
         refill(station1);

@@ -4,6 +4,7 @@
 
 #include "graphics/display.h"
 #include "graphics/draw.h"
+#include "graphics/graphical.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -55,7 +56,7 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
 
 void draw_passes(void (*world)(), void (*hud)(), const float* camera) {
     glClear(GL_COLOR_BUFFER_BIT);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    apply_blend(ALPHA);
     glEnable(GL_BLEND);
 
     glMatrixMode(GL_PROJECTION);

@@ -79,7 +79,7 @@ void build_menus() {
     const COptions& options = global::options;
     const int keys[8] = {options.blue_cw, options.blue_ccw, options.blue_primary, options.blue_secondary,
                          options.red_cw,  options.red_ccw,  options.red_primary,  options.red_secondary};
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < KEY_BUTTON_COUNT; ++i)
         global::options_menu->add_button(i < 4 ? 25 : 150, 500 - 50 * (i % 4), 100, 30, key2string(keys[i]));
     global::options_menu->add_button(300, 30, 100, 50, "Save");
     global::options_menu->add_button(425, 30, 100, 50, "Cancel");

@@ -3,3 +3,14 @@
 // Builds the menu windows for the current display size, in the order pause, difficulty, main,
 // options, network game, how-to-play.
 void build_menus();
+
+// The options menu's buttons by index, in the order build_menus adds them: first the key buttons,
+// blue then red, each turn clockwise, turn counter-clockwise, primary fire, secondary fire.
+constexpr int KEY_BUTTON_COUNT = 8;
+enum options_button {
+    SAVE_BUTTON = KEY_BUTTON_COUNT,
+    CANCEL_BUTTON,
+    SMALLER_BUTTON,  // "<": the previous resolution in the list
+    LARGER_BUTTON,   // ">": the next one
+    FULLSCREEN_BUTTON,
+};

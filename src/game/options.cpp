@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "game/menus.h"
 #include "general/atomic_file.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
@@ -14,7 +15,6 @@ namespace {
 const char* const CONF = "conf";
 const char* const KEY_LABELS[8] = {"blue_cw", "blue_ccw", "blue_primary", "blue_secondary",
                                    "red_cw",  "red_ccw",  "red_primary",  "red_secondary"};
-const int FULLSCREEN_BUTTON = 12;
 
 // The key fields in file and button order.
 int COptions::*const KEY_FIELDS[8] = {
@@ -77,7 +77,7 @@ void COptions::from_menu(CWindow* menu) {
     if (!menu)
         return;
     const int count = static_cast<int>(menu->buttons.size());
-    for (int i = 0; i < 8 && i < count; ++i)
+    for (int i = 0; i < KEY_BUTTON_COUNT && i < count; ++i)
         this->*KEY_FIELDS[i] = string2key(menu->buttons[i]->title);
     if (FULLSCREEN_BUTTON < count) {
         const std::string& t = menu->buttons[FULLSCREEN_BUTTON]->title;
@@ -92,7 +92,7 @@ void COptions::to_menu(CWindow* menu) {
     if (!menu)
         return;
     const int count = static_cast<int>(menu->buttons.size());
-    for (int i = 0; i < 8 && i < count; ++i)
+    for (int i = 0; i < KEY_BUTTON_COUNT && i < count; ++i)
         menu->buttons[i]->title = key2string(this->*KEY_FIELDS[i]);
     if (FULLSCREEN_BUTTON < count)
         menu->buttons[FULLSCREEN_BUTTON]->title = fullscreen ? "Fullscreen ON" : "Fullscreen OFF";

@@ -1,6 +1,7 @@
 #include "game/presentation.h"
 
 #include "game/global.h"
+#include "game/rules.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -8,9 +9,8 @@ namespace {
 constexpr int STEPS = 201;
 constexpr int FLARE_STEP = 150;
 constexpr int SECOND_MISSILE_STEP = 100;
-constexpr float PULL = 0.0015f;
 
-// Pull of both planets, 0.0015 divided by the distance to each.
+// Pull of both planets, PULL divided by the distance to each.
 void pull(CParticle* body) {
     CVector veca(global::planet1.pos.x - body->pos.x, global::planet1.pos.y - body->pos.y);
     CVector vecb(global::planet2.pos.x - body->pos.x, global::planet2.pos.y - body->pos.y);
@@ -28,14 +28,14 @@ void move_bodies() {
             body->update();
             body->gfx.colour[3] = 0.5f - body->counter / 400.0f;
             body->counter += 1;
-            if (body->counter > 199) {
+            if (body->counter >= TRAIL_LIFETIME) {
                 delete body;
                 it = particles.erase(it);
                 continue;
             }
         } else if (body->type == ROCKET || body->type == FLARE) {
             body->update();
-            if (body->counter <= 19)
+            if (body->counter < ARMING_STEPS)
                 body->counter += 1;
             pull(body);
         }
@@ -58,7 +58,7 @@ void leave_trails() {
             trace->set_gfx(dot, missile_trail, ALPHA);
         } else {
             trace->set_gfx(dot, flare_trail, ALPHA);
-            trace->counter = 150;
+            trace->counter = FLARE_TRAIL_START;
         }
         trace->type = TRACE;
     }

@@ -3,18 +3,24 @@
 #include <GL/gl.h>
 
 #include "game/global.h"
+#include "graphics/backdrop.h"
 #include "graphics/draw.h"
 #include "graphics/font.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
 #include "graphics/zoom.h"
 
+CBackdrop& world_backdrop() {
+    static CBackdrop backdrop;
+    return backdrop;
+}
+
 void world_render() {
     using namespace global;
 
     // The menus show only the far backdrop; the how-to-play screen shows its frozen scene.
     if (game_state == HIDDEN && menu_state != INSTRUCTIONS) {
-        background.display(-130);
+        world_backdrop().draw({{&background, -130}});
         return;
     }
 
@@ -22,9 +28,7 @@ void world_render() {
         translate_zoom(zoom_mul, 9.0f, -6.0f);
 
     // Far to near: the depth gives the backdrop its parallax.
-    background.display(-140);
-    clouds.display(-50);
-    star.display(-20);
+    world_backdrop().draw({{&background, -140}, {&clouds, -50}, {&star, -20}});
 
     // Trails make thousands of small sprites: runs that share a picture go to the card as one batch,
     // in list order, so the picture is the one sprite-by-sprite drawing gives.

@@ -3,7 +3,7 @@
 
 namespace global {
 
-std::list<CParticle*>::iterator it;
+CParticleList::iterator it;
 float LPS = 100.0f;
 int fps = 0;
 float white[4] = {1, 1, 1, 1};

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/global.h"
+#include "game/rules.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
 
@@ -18,24 +19,24 @@ void CStation::reset() {
     loaded = 0;
     cw = false;
     ccw = false;
-    shields = 100;
-    rockets = 10;
-    flares = 5;
+    shields = FULL_SHIELDS;
+    rockets = FULL_MISSILES;
+    flares = FULL_FLARES;
 }
 
 void CStation::update() {
     if (cw)
-        aim = aim - 0.03f;
+        aim = aim - AIM_STEP;
     if (ccw)
-        aim = aim + 0.03f;
+        aim = aim + AIM_STEP;
     float theta = particle->ang_pos + 3.1415f;
-    particle->pos.x = planet->pos.x + 5.0f * std::sin(theta);
-    particle->pos.y = planet->pos.y - 5.0f * std::cos(theta);
+    particle->pos.x = planet->pos.x + ORBIT_RADIUS * std::sin(theta);
+    particle->pos.y = planet->pos.y - ORBIT_RADIUS * std::cos(theta);
     double k = std::trunc(static_cast<double>(aim) / 6.2831);
     aim = static_cast<float>(aim - k * 6.2831);
     if (loading)
-        loaded = loaded + 0.02f;
-    if (loaded >= 2.5f) {
+        loaded = loaded + CHARGE_STEP;
+    if (loaded >= FULL_CHARGE) {
         shoot_rocket(set_texture("missile"));
         loaded = 0;
         loading = false;
@@ -56,7 +57,7 @@ void CStation::shoot_rocket(int tex) {
     if (rockets <= 0)
         return;
     CVector dir(std::sin(aim), -std::cos(aim));
-    CParticle* p = launch(particle, tex, grey, dir * ((loaded + 1) / 40));
+    CParticle* p = launch(particle, tex, grey, dir * ((loaded + 1) / MISSILE_SPEED_DIVISOR));
     p->type = ROCKET;
     rockets = rockets - 1;
 }
@@ -64,7 +65,7 @@ void CStation::shoot_rocket(int tex) {
 void CStation::shoot_flare(int tex) {
     static float red[4] = {0.7f, 0.2f, 0.2f, 1};
     CVector dir(std::sin(aim), -std::cos(aim));
-    CParticle* p = launch(particle, tex, red, dir / 15);
+    CParticle* p = launch(particle, tex, red, dir / FLARE_SPEED_DIVISOR);
     p->type = FLARE;
     flares = flares - 1;
 }

@@ -48,6 +48,8 @@ class CFigure {
     void set_gfx(int tex, float* col, bool out, float* o_col);
     void display();
     virtual void draw();
+    // The outline, then the fan in the outline's line mode and colour: a pair that leaves the line mode
+    // set, for display to put back.
     void draw_o();
     void draw_grid();
     void display_col();

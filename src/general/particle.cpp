@@ -1,11 +1,11 @@
 #include "general/particle.h"
 
-std::list<CParticle*>& particle_list() {
-    static std::list<CParticle*> list;
+CParticleList& particle_list() {
+    static CParticleList list;
     return list;
 }
 
-std::list<CParticle*>& particles = particle_list();
+CParticleList& particles = particle_list();
 
 // Fields the constructors leave to the implementer start at neutral values, so a particle that never gets
 // set_gfx still draws with a defined (opaque white) tint.
@@ -54,3 +54,29 @@ CParticle::CParticle(float a, float b, float w, float h) {
 }
 
 CParticle::~CParticle() {}
+
+// Never destroyed, so a particle deleted during the program's exit still has its pool.
+static CSlotPool& particle_pool() {
+    static CSlotPool* pool = new CSlotPool(sizeof(CParticle));
+    return *pool;
+}
+
+std::size_t CParticle::undeleted() {
+    return particle_pool().in_use();
+}
+
+void* CParticle::operator new(std::size_t size) {
+    // A subclass with fields of its own does not fit a slot.
+    if (size != sizeof(CParticle))
+        return ::operator new(size);
+    return particle_pool().take();
+}
+
+void CParticle::operator delete(void* p, std::size_t size) {
+    if (p == nullptr)
+        return;
+    if (size != sizeof(CParticle))
+        ::operator delete(p);
+    else
+        particle_pool().give_back(p);
+}

@@ -30,6 +30,7 @@ constexpr int MAX_GRID_LINES = 100000;
 
 void world_grid(float x, float y) {
     static const float black[4] = {0, 0, 0, 1};
+    glPushAttrib(GL_POLYGON_BIT | GL_LINE_BIT);
     glLineWidth(1.0f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glColor4fv(black);
@@ -48,4 +49,5 @@ void world_grid(float x, float y) {
         glVertex2f(i, y);
         glEnd();
     }
+    glPopAttrib();
 }

@@ -1,6 +1,13 @@
 #pragma once
 
 // Bringing up the window, colours and the two screen primitives.
+//
+// The drawing baseline: every drawing function may expect this GL state when it is called, and leaves it so:
+// - polygon mode GL_FILL on both faces, line width 1, point size 1 (code that changes them puts them back,
+//   with glPushAttrib / glPopAttrib);
+// - GL_TEXTURE_2D enabled (open_window turns it on) with NO_TEXTURE bound (bind_no_texture);
+// - blending enabled, with whatever function the last drawing applied: a drawing that blends applies its
+//   own (apply_blend).
 
 // Texture name that the registry never hands out: binding it draws untextured.
 constexpr unsigned int NO_TEXTURE = 0xFFFFFFFFu;

@@ -36,8 +36,11 @@ void CFigure::display() {
     turn_to(this);
     draw();
     if (gfx.outline) {
+        // The outline sets the line mode the grid is drawn in; both are put back afterwards.
+        glPushAttrib(GL_POLYGON_BIT | GL_LINE_BIT);
         draw_o();
         draw_grid();
+        glPopAttrib();
     }
     glPopMatrix();
 }
@@ -85,6 +88,7 @@ void CFigure::draw_grid() {
 
 void CFigure::display_col() {
     static const float red[4] = {1, 0, 0, 1};
+    glPushAttrib(GL_POINT_BIT | GL_LINE_BIT);
     glColor4fv(red);
     if (col_type == 1) {
         glPointSize(15.0f);
@@ -104,4 +108,5 @@ void CFigure::display_col() {
         glEnd();
         glPopMatrix();
     }
+    glPopAttrib();
 }

@@ -4,6 +4,7 @@
 
 #include "graphics/display.h"
 #include "graphics/draw.h"
+#include "graphics/graphical.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -41,7 +42,7 @@ int draw_splash(void* arguments) {
     const int W = CDisplay::width();
     const int H = CDisplay::height();
 
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    apply_blend(ALPHA);
     glEnable(GL_BLEND);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

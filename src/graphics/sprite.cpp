@@ -30,10 +30,7 @@ void CParticle::display(float z) {
     glTranslatef(pos.x, pos.y, z);
     float turned = ang_pos * 360.0f;
     glRotatef(static_cast<float>(turned / 6.283), 0, 0, 1);
-    if (gfx.blend == ALPHA)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    else if (gfx.blend == ADD)
-        glBlendFunc(GL_ONE, GL_ONE);
+    apply_blend(gfx.blend);
     draw();
     glPopMatrix();
 }
@@ -61,14 +58,10 @@ void CParticle::draw() {
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(gfx.texture));
         textured_quad(gfx.geometry, 0, 0, 1, 1);
     } else if (drawable && gfx.animation == 1 && gfx.anim_speed > 0 && gfx.frames_h > 0 && gfx.frames_v > 0) {
-        int num = counter / gfx.anim_speed;
-        float v_step = 1.0f / gfx.frames_v;
-        float h_step = 1.0f / gfx.frames_h;
-        int col = num % gfx.frames_h;
-        int row = num / gfx.frames_h;
+        const frame_rect f = animation_frame(counter, gfx.frames_h, gfx.frames_v, gfx.anim_speed);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(gfx.texture));
-        textured_quad(gfx.geometry, col * h_step, row * v_step, (col + 1) * h_step, (row + 1) * v_step);
+        textured_quad(gfx.geometry, f.s0, f.t0, f.s1, f.t1);
     }
     bind_no_texture();
 }

@@ -21,13 +21,6 @@ bool draws_quad(const graphical& g) {
     return g.animation == 1 && g.anim_speed > 0 && g.frames_h > 0 && g.frames_v > 0;
 }
 
-void set_blend(int blend) {
-    if (blend == ALPHA)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    else if (blend == ADD)
-        glBlendFunc(GL_ONE, GL_ONE);
-}
-
 }  // namespace
 
 bool CSpriteBatch::one_by_one = false;
@@ -48,18 +41,9 @@ void CSpriteBatch::add(CParticle* p, float z) {
     blend = g.blend;
 
     // Texture coordinates exactly as CParticle::draw picks them.
-    float s0 = 0, t0 = 0, s1 = 1, t1 = 1;
-    if (g.animation == 1) {
-        const int num = p->counter / g.anim_speed;
-        const float v_step = 1.0f / g.frames_v;
-        const float h_step = 1.0f / g.frames_h;
-        const int col = num % g.frames_h;
-        const int row = num / g.frames_h;
-        s0 = col * h_step;
-        t0 = row * v_step;
-        s1 = (col + 1) * h_step;
-        t1 = (row + 1) * v_step;
-    }
+    frame_rect f{0, 0, 1, 1};
+    if (g.animation == 1)
+        f = animation_frame(p->counter, g.frames_h, g.frames_v, g.anim_speed);
 
     // The turn display applies with glRotatef, in the same precision the GL computes it.
     const float turned = p->ang_pos * 360.0f;
@@ -72,7 +56,7 @@ void CSpriteBatch::add(CParticle* p, float z) {
         cs = static_cast<float>(std::cos(radians));
     }
 
-    const float st[4][2] = {{s1, t1}, {s1, t0}, {s0, t0}, {s0, t1}};
+    const float st[4][2] = {{f.s1, f.t1}, {f.s1, f.t0}, {f.s0, f.t0}, {f.s0, f.t1}};
     for (int i = 0; i < 4; ++i) {
         const CVector& c = g.geometry[i];
         vertices.push_back({st[i][0], st[i][1], g.colour[0], g.colour[1], g.colour[2], g.colour[3],
@@ -86,7 +70,7 @@ void CSpriteBatch::flush() {
     if (vertices.empty())
         return;
     glMatrixMode(GL_MODELVIEW);
-    set_blend(blend);
+    apply_blend(blend);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));

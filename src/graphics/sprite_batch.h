@@ -18,7 +18,7 @@ class CSpriteBatch {
     void flush();
 
     // When set, every sprite is drawn at once through CParticle::display: the unbatched path, kept
-    // for comparison in benchmarks.
+    // as the reference in tests.
     static bool one_by_one;
 
     // Runs drawn since the last reset_count, for tests and benchmarks.

@@ -9,11 +9,13 @@
 
 unsigned int tex2[TEXTURE_SLOTS];
 int last_tex = 0;
+int texture_loads = 0;
 std::map<std::string, unsigned int> textures;
 
 namespace {
 
 void load_into_bound(const std::string& path) {
+    ++texture_loads;
     if (!glfw2::load_texture_2d(path.c_str(), glfw2::BUILD_MIPMAPS_BIT | glfw2::ALPHA_MAP_BIT))
         std::printf("error\n");
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

@@ -37,16 +37,16 @@ void body(const window_graphics& set, float w, float h) {
     }
     bind_no_texture();
     if (set.outline) {
+        glPushAttrib(GL_POLYGON_BIT | GL_LINE_BIT);
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         glLineWidth(2);
         glColor4fv(set.o_colour);
         rectangle(GL_POLYGON, w, h, false);
+        glPopAttrib();
     }
 }
 
-// Text is filled even when the outline just above left the polygon mode at lines.
 void text(const window_graphics& set, float x, float y, const std::string& title, int align) {
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColor4fv(set.f_colour);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(set.font));
     write(x, y, title, set.font_size, set.font_size, align);

@@ -1,5 +1,7 @@
 #include <GL/gl.h>
 
+#include <cstdio>
+
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
@@ -13,7 +15,9 @@ float CDisplay::b = 1.0f;
 float CDisplay::a = 1.0f;
 
 void init_gfx() {
-    glfw2::init();
+    // The window cannot open then, and open_window fails as usual; the windowing layer has said why.
+    if (!glfw2::init())
+        std::fprintf(stderr, "Could not start the windowing library: no window can open\n");
 }
 
 int open_window(const char* title, int mode) {

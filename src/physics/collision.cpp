@@ -61,6 +61,26 @@ void push_apart(CTri* tri, CFigure* corner_owner, CVector corner) {
     }
 }
 
+// Steps both figures back until the corner (a world point, asked again after each step) is out of
+// `tri`. When stepping back cannot free it, both go back to where they were and the corner is pushed
+// out instead. True when the corner ends up outside.
+template <typename Corner>
+bool back_off(CFigure* A, CFigure* B, CTri* tri, CFigure* corner_owner, Corner corner) {
+    const saved_place a0 = save(A), b0 = save(B);
+    int steps = 0;
+    while (tri->check_col(corner()) && steps < MAX_BACK_OFF) {
+        step_back(A);
+        step_back(B);
+        ++steps;
+    }
+    if (!tri->check_col(corner()))
+        return true;
+    restore(A, a0);
+    restore(B, b0);
+    push_apart(tri, corner_owner, corner());
+    return !tri->check_col(corner());
+}
+
 }  // namespace
 
 bool CTri::check_col(CVector vec) {
@@ -98,20 +118,7 @@ int CFigure::check_col(CFigure* fig, int depth) {
             // B's corner j keeps the turn it has now for the whole back-off.
             CVector p = tb->a.rotate(B->ang_pos);
             if (ta->check_col(p + B->pos)) {
-                saved_place a0 = save(A), b0 = save(B);
-                int steps = 0;
-                while (ta->check_col(p + B->pos) && steps < MAX_BACK_OFF) {
-                    step_back(A);
-                    step_back(B);
-                    ++steps;
-                }
-                bool freed = !ta->check_col(p + B->pos);
-                if (!freed) {
-                    restore(A, a0);
-                    restore(B, b0);
-                    push_apart(ta, B, p + B->pos);
-                    freed = !ta->check_col(p + B->pos);
-                }
+                const bool freed = back_off(A, B, ta, B, [&] { return p + B->pos; });
                 A->col_type = 2;
                 A->col_points[0] = ta->a;
                 A->col_points[1] = ta->b;
@@ -124,20 +131,7 @@ int CFigure::check_col(CFigure* fig, int depth) {
             }
             auto corner_of_a = [&]() { return ta->a.rotate(A->ang_pos) + A->pos; };
             if (tb->check_col(corner_of_a())) {
-                saved_place a0 = save(A), b0 = save(B);
-                int steps = 0;
-                while (tb->check_col(corner_of_a()) && steps < MAX_BACK_OFF) {
-                    step_back(A);
-                    step_back(B);
-                    ++steps;
-                }
-                bool freed = !tb->check_col(corner_of_a());
-                if (!freed) {
-                    restore(A, a0);
-                    restore(B, b0);
-                    push_apart(tb, A, corner_of_a());
-                    freed = !tb->check_col(corner_of_a());
-                }
+                const bool freed = back_off(A, B, tb, A, corner_of_a);
                 A->col_type = 1;
                 A->col_points[0] = ta->a;
                 B->col_type = 2;

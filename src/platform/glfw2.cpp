@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/picture.h"
@@ -34,6 +36,13 @@ double clock_base = 0.0;
 
 double now() {
     return clock_now ? clock_now() : glfwGetTime();
+}
+
+// GLFW says why a call failed (no X display, the connection refused, no matching visual...) only
+// through this callback; the game itself reports just that a step failed.
+void on_error(int code, const char* description) {
+    std::fprintf(stderr, "Windowing: %s (GLFW error 0x%x)\n", description ? description : "unknown error",
+                 code);
 }
 
 void on_key(GLFWwindow*, int key, int, int action, int) {
@@ -102,6 +111,7 @@ picture half_size(const picture& p) {
 }  // namespace
 
 int init() {
+    glfwSetErrorCallback(on_error);
     if (!initialised)
         initialised = glfwInit() == GLFW_TRUE;
     return initialised ? 1 : 0;
@@ -123,10 +133,17 @@ void open_window_hint(int target, int hint) {
 
 int open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits,
                 int depth_bits, int stencil_bits, int mode) {
-    if (!initialised || window != nullptr)
+    // A failed init has been reported by on_error.
+    if (!initialised)
         return 0;
-    if (mode != WINDOW && mode != FULLSCREEN)
+    if (window != nullptr) {
+        std::fprintf(stderr, "Windowing: a window is already open\n");
         return 0;
+    }
+    if (mode != WINDOW && mode != FULLSCREEN) {
+        std::fprintf(stderr, "Windowing: unknown window mode 0x%x\n", mode);
+        return 0;
+    }
     // GLFW 2 opened 640x480 when given no size.
     if (width <= 0 || height <= 0) {
         width = 640;
@@ -134,8 +151,11 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
     }
     // X sizes are 16-bit and no GL driver renders this large: such a window would be cut to a
     // wrong size or end the program on an X protocol error at the first frame.
-    if (width > MAX_WINDOW_SIDE || height > MAX_WINDOW_SIDE)
+    if (width > MAX_WINDOW_SIDE || height > MAX_WINDOW_SIDE) {
+        std::fprintf(stderr, "Windowing: a window of %d x %d pixels is larger than %d on a side\n", width,
+                     height, MAX_WINDOW_SIDE);
         return 0;
+    }
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RESIZABLE, no_resize ? GLFW_FALSE : GLFW_TRUE);
     glfwWindowHint(GLFW_RED_BITS, red_bits);
@@ -146,8 +166,11 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
     glfwWindowHint(GLFW_STENCIL_BITS, stencil_bits);
     // GLFW 3 picks the monitor's closest video mode for the size asked.
     GLFWmonitor* monitor = mode == FULLSCREEN ? glfwGetPrimaryMonitor() : nullptr;
-    if (mode == FULLSCREEN && monitor == nullptr)
+    if (mode == FULLSCREEN && monitor == nullptr) {
+        std::fprintf(stderr, "Windowing: no monitor for a fullscreen window\n");
         return 0;
+    }
+    // A refusal here has already been explained by on_error.
     window = glfwCreateWindow(width, height, "", monitor, nullptr);
     if (window == nullptr)
         return 0;
@@ -281,9 +304,15 @@ void set_char_callback(char_fun callback) {
 int load_texture_2d(const char* path, int flags) {
     if (!window || path == nullptr)
         return 0;
-    picture pic;
-    if (!read_picture_file(path, pic))
+    // The caller says that a picture failed; this says which file and why, for whoever installs the game.
+    auto refuse = [path](const std::string& why) {
+        std::fprintf(stderr, "Picture \"%s\" not loaded: %s\n", path, why.c_str());
         return 0;
+    };
+    picture pic;
+    std::string why;
+    if (!read_picture_file(path, pic, &why))
+        return refuse(why);
 
     GLenum format = pic.channels == 4 ? GL_RGBA : pic.channels == 3 ? GL_RGB : GL_LUMINANCE;
     if (pic.channels == 1 && (flags & ALPHA_MAP_BIT))
@@ -292,7 +321,8 @@ int load_texture_2d(const char* path, int flags) {
     GLint max_side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
     if (pic.width > max_side || pic.height > max_side)
-        return 0;
+        return refuse("too large for this OpenGL, which takes at most " + std::to_string(max_side) +
+                      " pixels on a side");
 
     // Earlier errors are not ours to report; clear them so the check below sees only this upload.
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
@@ -312,7 +342,10 @@ int load_texture_2d(const char* path, int flags) {
         }
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
-    return glGetError() == GL_NO_ERROR ? 1 : 0;
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR)
+        return refuse("OpenGL refused it (error " + std::to_string(error) + ")");
+    return 1;
 }
 
 }  // namespace glfw2

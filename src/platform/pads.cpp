@@ -66,9 +66,12 @@ void read_raw_layout(const unsigned char* buttons, int button_count, const float
 }
 
 bool add_pad_mapping(const std::string& line, std::string& error) {
-    // Only errors raised by this call count.
+    // Only errors raised by this call count, and the caller reports them with the line they came from,
+    // so the windowing layer's own error report is held back meanwhile.
     glfwGetError(nullptr);
+    GLFWerrorfun reporter = glfwSetErrorCallback(nullptr);
     glfwUpdateGamepadMappings(line.c_str());
+    glfwSetErrorCallback(reporter);
     const char* description = nullptr;
     if (glfwGetError(&description) == GLFW_NO_ERROR)
         return true;

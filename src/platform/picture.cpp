@@ -1,5 +1,6 @@
 #include "platform/picture.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -62,29 +63,40 @@ bool colour_bits_ok(int bits) {
     return bits == 15 || bits == 16 || bits == 24 || bits == 32;
 }
 
+bool refuse(std::string* why, const std::string& reason) {
+    if (why)
+        *why = reason;
+    return false;
+}
+
 }  // namespace
 
-bool decode_tga(const unsigned char* data, size_t size, picture& out) {
+bool decode_tga(const unsigned char* data, size_t size, picture& out, std::string* why) {
     if (data == nullptr || size < HEADER_SIZE)
-        return false;
+        return refuse(
+            why, size == 0 ? "empty" : "truncated: " + std::to_string(size) + " bytes, less than a header");
     const tga_header h = parse_header(data);
 
     const bool rle = h.image_type >= 9;
     const int kind = rle ? h.image_type - 8 : h.image_type;  // 1 mapped, 2 true colour, 3 grey
-    if (kind < 1 || kind > 3)
-        return false;
-    if (h.map_type != 0 && h.map_type != 1)
-        return false;
-    if (h.width <= 0 || h.height <= 0 || h.width > PICTURE_MAX_SIDE || h.height > PICTURE_MAX_SIDE)
-        return false;
+    if (kind < 1 || kind > 3 || (h.map_type != 0 && h.map_type != 1))
+        return refuse(why, "not a TGA picture (image type " + std::to_string(h.image_type) +
+                               ", colour map type " + std::to_string(h.map_type) + ")");
+    const std::string size_text = std::to_string(h.width) + " x " + std::to_string(h.height);
+    if (h.width <= 0 || h.height <= 0)
+        return refuse(why, "an empty picture (" + size_text + ")");
+    if (h.width > PICTURE_MAX_SIDE || h.height > PICTURE_MAX_SIDE)
+        return refuse(why, "too large: " + size_text + ", more than " + std::to_string(PICTURE_MAX_SIDE) +
+                               " pixels on a side");
     if (h.descriptor & 0xC0)
-        return false;  // interleaved rows: obsolete, never written today
+        return refuse(why, "interleaved rows are not supported");  // obsolete, never written today
 
     // The colour map: required by mapped pictures, skipped by the others, validated in both cases.
+    const std::string unsupported = "an unsupported pixel format";
     if (kind == 1 && (h.map_type != 1 || h.map_length == 0 || h.pixel_bits != 8))
-        return false;
+        return refuse(why, unsupported);
     if (h.map_type == 1 && !colour_bits_ok(h.map_entry_bits))
-        return false;
+        return refuse(why, unsupported);
     const size_t map_entry_bytes = h.map_type == 1 ? static_cast<size_t>((h.map_entry_bits + 7) / 8) : 0;
     const size_t map_bytes = h.map_type == 1 ? map_entry_bytes * h.map_length : 0;
 
@@ -94,18 +106,20 @@ bool decode_tga(const unsigned char* data, size_t size, picture& out) {
         channels = channels_of_bits(h.map_entry_bits);
     } else if (kind == 2) {
         if (!colour_bits_ok(src_bits))
-            return false;
+            return refuse(why, unsupported);
         channels = channels_of_bits(src_bits);
     } else {
         if (src_bits != 8)
-            return false;
+            return refuse(why, unsupported);
         channels = 1;
     }
     const size_t pixel_bytes = static_cast<size_t>((src_bits + 7) / 8);
 
     size_t pos = HEADER_SIZE + h.id_length;
+    const std::string truncated =
+        "truncated: " + std::to_string(size) + " bytes for a " + size_text + " picture";
     if (pos > size || map_bytes > size - pos)
-        return false;
+        return refuse(why, truncated);
     const unsigned char* map = data + pos;
     pos += map_bytes;
 
@@ -113,7 +127,7 @@ bool decode_tga(const unsigned char* data, size_t size, picture& out) {
     // Refuse before allocating: a run packet covers at most 128 pixels with one pixel's bytes.
     const size_t least = rle ? (count + 127) / 128 * (1 + pixel_bytes) : count * pixel_bytes;
     if (least > size - pos)
-        return false;
+        return refuse(why, truncated);
 
     // Rows land bottom-up and left to right, whatever the file's order bits say.
     const bool top_down = (h.descriptor & 0x20) != 0;
@@ -132,39 +146,40 @@ bool decode_tga(const unsigned char* data, size_t size, picture& out) {
             expand_colour(src, src_bits, dst);
             return true;
         }
-        int entry = src[0] - h.map_first;
+        const int entry = src[0] - h.map_first;
         if (entry < 0 || entry >= h.map_length)
             return false;
         expand_colour(map + entry * map_entry_bytes, h.map_entry_bits, dst);
         return true;
     };
 
+    const std::string bad_index = "corrupt: a colour index outside the colour map";
     if (!rle) {
         for (size_t i = 0; i < count; ++i)
             if (!emit(data + pos + i * pixel_bytes, i))
-                return false;
+                return refuse(why, bad_index);
     } else {
         size_t i = 0;
         while (i < count) {
             if (pos >= size)
-                return false;
+                return refuse(why, truncated);
             const int packet = data[pos++];
             const size_t run = static_cast<size_t>(packet & 0x7F) + 1;
             if (run > count - i)
-                return false;
+                return refuse(why, "corrupt: a run past the last pixel");
             if (packet & 0x80) {
                 if (pixel_bytes > size - pos)
-                    return false;
+                    return refuse(why, truncated);
                 for (size_t k = 0; k < run; ++k)
                     if (!emit(data + pos, i + k))
-                        return false;
+                        return refuse(why, bad_index);
                 pos += pixel_bytes;
             } else {
                 if (run * pixel_bytes > size - pos)
-                    return false;
+                    return refuse(why, truncated);
                 for (size_t k = 0; k < run; ++k)
                     if (!emit(data + pos + k * pixel_bytes, i + k))
-                        return false;
+                        return refuse(why, bad_index);
                 pos += run * pixel_bytes;
             }
             i += run;
@@ -178,21 +193,29 @@ bool decode_tga(const unsigned char* data, size_t size, picture& out) {
     return true;
 }
 
-bool read_picture_file(const std::string& path, picture& out) {
+bool read_picture_file(const std::string& path, picture& out, std::string* why) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec) || ec)
-        return false;
-    const auto length = std::filesystem::file_size(path, ec);
-    if (ec || length < HEADER_SIZE || length > MAX_FILE_SIZE)
-        return false;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found)
+        return refuse(why, "missing");
+    if (ec)
+        return refuse(why, ec.message());
+    if (status.type() != fs::file_type::regular)
+        return refuse(why, "not a regular file");
+    const auto length = fs::file_size(path, ec);
+    if (ec)
+        return refuse(why, ec.message());
+    if (length > MAX_FILE_SIZE)
+        return refuse(why, "too large a file: " + std::to_string(length) + " bytes");
 
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
-        return false;
+        return refuse(why, std::strerror(errno));
     std::vector<unsigned char> bytes(static_cast<size_t>(length));
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
     if (got != bytes.size())
-        return false;
-    return decode_tga(bytes.data(), bytes.size(), out);
+        return refuse(why, "could not read all of it");
+    return decode_tga(bytes.data(), bytes.size(), out, why);
 }

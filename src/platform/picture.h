@@ -15,7 +15,8 @@ struct picture {
 // Largest side accepted, in pixels.
 constexpr int PICTURE_MAX_SIDE = 8192;
 
-// Decodes TGA bytes; false (and `out` untouched) for anything missing, truncated, corrupt or too large.
-bool decode_tga(const unsigned char* data, size_t size, picture& out);
-// Reads the whole file and decodes it; false when it cannot be read or decoded.
-bool read_picture_file(const std::string& path, picture& out);
+// Decodes TGA bytes; false (and `out` untouched) for anything missing, truncated, corrupt or too large,
+// with a short reason in `why` when given.
+bool decode_tga(const unsigned char* data, size_t size, picture& out, std::string* why = nullptr);
+// Reads the whole file and decodes it; false when it cannot be read or decoded, saying why as above.
+bool read_picture_file(const std::string& path, picture& out, std::string* why = nullptr);

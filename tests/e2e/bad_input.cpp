@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "needs.h"
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "x_session.h"
@@ -33,7 +34,7 @@ const std::string FIRST_LINE = "Setting up display...\tDONE\n";
 // A run of the real program in a folder of its own; its standard output and error go to files there.
 class CRun : public CProgramRun {
   public:
-    explicit CRun(const std::string& name) : CProgramRun(scratch_dir("e2e_bad_" + name)), dir(folder()) {
+    explicit CRun(const std::string& name) : CProgramRun(scratch_dir("e2e_bad_" + name)) {
         link(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
     }
 
@@ -74,8 +75,6 @@ class CRun : public CProgramRun {
         return r > 2 * g && r > 2 * b && r / (140 * 75) > 25;
     }
 
-    const std::string dir;
-
   private:
     Window window = 0;
 };
@@ -83,10 +82,8 @@ class CRun : public CProgramRun {
 class BadInput : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (x_session::display() == nullptr)
-            GTEST_SKIP() << "no X display";
-        if (!x_session::has_xtest())
-            GTEST_SKIP() << "no XTest";
+        NEEDS(x_session::display() != nullptr, "an X display");
+        NEEDS(x_session::has_xtest(), "XTest");
     }
 };
 
@@ -114,7 +111,7 @@ std::vector<uint8_t> tga_header(int type, int width, int height, int bits) {
 
 TEST_F(BadInput, BrokenPicturesAreReportedOneLineEachAndTheGameStillPlays) {
     CRun run("pictures");
-    const fs::path gfx = fs::path(run.dir) / "gfx";
+    const fs::path gfx = fs::path(run.folder()) / "gfx";
     fs::create_directory(gfx);
     for (const auto& entry : fs::directory_iterator(fs::path(ZELVORANT_RUN_DIR) / "gfx"))
         fs::copy_file(entry.path(), gfx / entry.path().filename());
@@ -136,9 +133,10 @@ TEST_F(BadInput, BrokenPicturesAreReportedOneLineEachAndTheGameStillPlays) {
     std::vector<uint8_t> rle = tga_header(10, 64, 64, 32);
     rle.insert(rle.end(), {0xff, 1, 2, 3, 4, 0x7f, 9});  // runs that stop far short of 64 x 64
     write_bytes(gfx / "logo.tga", rle);
+    fs::remove(gfx / "star.tga");
 
     std::string expected = FIRST_LINE + "error\nLoading textures...\t";
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         expected += "error\n";
     expected += "DONE\n";
 
@@ -159,23 +157,41 @@ TEST_F(BadInput, BrokenPicturesAreReportedOneLineEachAndTheGameStillPlays) {
     run.close();
     EXPECT_EQ(run.wait_exit(), 0);
     EXPECT_EQ(run.output(), expected);
+    // Standard error names each file and what is wrong with it, one line each.
+    const std::string reasons = run.errors();
+    for (const char* line :
+         {"\"gfx/splash.tga\" not loaded: truncated", "\"gfx/star.tga\" not loaded: missing",
+          "\"gfx/particle.tga\" not loaded: truncated", "\"gfx/missile.tga\" not loaded: empty",
+          "\"gfx/explode.tga\" not loaded: too large", "\"gfx/clouds.tga\" not loaded: not a TGA",
+          "\"gfx/logo.tga\" not loaded: truncated"})
+        EXPECT_NE(reasons.find(line), std::string::npos) << line << " not in: " << reasons;
 }
 
 TEST_F(BadInput, ConfAskingForAWindowThatCannotOpenFailsStartUp) {
     CRun run("window");
-    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.dir) / "gfx");
+    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.folder()) / "gfx");
     // No display can hold a window of 100000 x 100000 pixels.
-    std::ofstream(run.dir + "/conf") << "65 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n"
-                                        "306 red_cw\n309 red_ccw\n307 red_primary\n308 red_secondary\n"
-                                        "100000 100000\n0";
+    std::ofstream(run.folder() + "/conf") << "65 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n"
+                                             "306 red_cw\n309 red_ccw\n307 red_primary\n308 red_secondary\n"
+                                             "100000 100000\n0";
     run.start();
     EXPECT_EQ(run.wait_exit(), 255);
     EXPECT_EQ(run.output(), "Setting up display...\tFAIL\n");
+    EXPECT_NE(run.errors().find("100000 x 100000 pixels is larger"), std::string::npos) << run.errors();
+}
+
+TEST_F(BadInput, NoDisplayFailsStartUpAndSaysWhy) {
+    CRun run("no_display");
+    run.set_environment("DISPLAY", ":7913");
+    run.start();
+    EXPECT_EQ(run.wait_exit(), 255);
+    EXPECT_EQ(run.output(), "Setting up display...\tFAIL\n");
+    EXPECT_NE(run.errors().find("Failed to open display :7913"), std::string::npos) << run.errors();
 }
 
 TEST_F(BadInput, OptionsThatCannotBeSavedSaySoAndTheGameGoesOn) {
     CRun run("read_only");
-    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.dir) / "gfx");
+    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.folder()) / "gfx");
     run.start(true);
     const std::string loaded = FIRST_LINE + "Loading textures...\tDONE\n";
     ASSERT_TRUE(run.skip_splash(loaded)) << run.output() << run.errors();
@@ -185,7 +201,7 @@ TEST_F(BadInput, OptionsThatCannotBeSavedSaySoAndTheGameGoesOn) {
     run.click(450, 55);  // "Save"
     ASSERT_TRUE(wait_for([&] { return run.errors().find("conf") != std::string::npos; }, 10))
         << "no message about the options not being saved; stderr: " << run.errors();
-    EXPECT_FALSE(fs::exists(run.dir + "/conf"));
+    EXPECT_FALSE(fs::exists(run.folder() + "/conf"));
 
     // Back on the title screen, a match still starts and runs.
     run.click(150, 450);  // "Multiplayer"
@@ -200,13 +216,13 @@ TEST_F(BadInput, OptionsThatCannotBeSavedSaySoAndTheGameGoesOn) {
     const std::size_t said = errors.find("matches are not recorded in replays/");
     EXPECT_NE(said, std::string::npos) << errors;
     EXPECT_EQ(errors.find("replays/", said + 40), std::string::npos) << errors;
-    EXPECT_FALSE(fs::exists(run.dir + "/replays"));
+    EXPECT_FALSE(fs::exists(run.folder() + "/replays"));
 }
 
 TEST_F(BadInput, PadMappingFileWithBadLinesSaysWhichAndTheGameGoesOn) {
     CRun run("pad_mappings");
-    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.dir) / "gfx");
-    std::ofstream(run.dir + "/gamecontrollerdb.txt")
+    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(run.folder()) / "gfx");
+    std::ofstream(run.folder() + "/gamecontrollerdb.txt")
         << "# mappings\n"
            "03000000aabbccddeeff001122334455,Good pad,a:b0,b:b1,leftx:a0,start:b7,platform:Linux,\n"
            "not a mapping\n"

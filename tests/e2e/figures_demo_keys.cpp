@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gl_window.h"
+#include "needs.h"
 #include "program_run.h"
 #include "x_session.h"
 
@@ -37,8 +38,7 @@ class Demo : public testing::Test {
 };
 
 TEST_F(Demo, EscapeEndsIt) {
-    if (!x_session::has_xtest())
-        GTEST_SKIP() << "no XTest";
+    NEEDS(x_session::has_xtest(), "XTest");
     x_session::point(window, 400, 300);
     x_session::key("Escape", true);
     const int status = exit_status();

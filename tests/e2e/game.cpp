@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gl_window.h"
+#include "needs.h"
 #include "program_run.h"
 // Last: Xlib defines macros (None, Bool, Status) that would break the headers above.
 #include "x_session.h"
@@ -200,10 +201,8 @@ bool wait_screen(game& g, bool (*screen)(const screenshot&), double seconds = 15
 class EndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (display() == nullptr)
-            GTEST_SKIP() << "no X display";
-        if (!x_session::has_xtest())
-            GTEST_SKIP() << "no XTest";
+        NEEDS(display() != nullptr, "an X display");
+        NEEDS(x_session::has_xtest(), "XTest");
     }
 };
 

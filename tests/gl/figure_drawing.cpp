@@ -73,10 +73,13 @@ TEST_F(FigureDrawing, OutlineIsTwoPixelsAndTheFanOnePixelInTheOutlineColour) {
             ++diagonal;
     EXPECT_EQ(diagonal, 1);
     EXPECT_PIXEL(90, 110, GREEN);
+    // The drawing baseline is back: filled polygons, one-pixel lines.
     GLint mode[2];
     glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_LINE);
-    // Filled drawing sets its own polygon mode again.
+    EXPECT_EQ(mode[0], GL_FILL);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
     gl_window::begin_pixel_frame();
     box->gfx.outline = false;
     box->display();
@@ -228,8 +231,7 @@ TEST_F(FigureDrawing, GridDrawsUnitLinesOverItsArea) {
     EXPECT_PIXEL(200, 75, WHITE);
     GLint mode[2];
     glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_LINE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    EXPECT_EQ(mode[0], GL_FILL);
 
     // Sizes no float counter could reach end promptly; a negative size draws nothing.
     world_grid(1e30f, 1);

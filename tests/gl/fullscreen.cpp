@@ -10,6 +10,7 @@
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
+#include "needs.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -27,8 +28,7 @@ bool init_when_ready() {
 
 // Runs first: the process's one window is opened by the next test.
 TEST(Fullscreen, UnknownModeFailsAndTerminates) {
-    if (std::getenv("DISPLAY") == nullptr)
-        GTEST_SKIP() << "no display";
+    NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
     ASSERT_TRUE(init_when_ready());
     CDisplay::set_dim(320, 240);
     EXPECT_EQ(open_window("odd", 5), -1);
@@ -37,8 +37,7 @@ TEST(Fullscreen, UnknownModeFailsAndTerminates) {
 }
 
 TEST(Fullscreen, OpensOnTheClosestModeAndReportsTheRealSize) {
-    if (std::getenv("DISPLAY") == nullptr)
-        GTEST_SKIP() << "no display";
+    NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
     ASSERT_TRUE(init_when_ready());
     CDisplay::set_dim(1000, 500);
     CDisplay::set_bg(0, 0, 0, 1);

@@ -20,6 +20,7 @@
 #include "game/startup.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
+#include "needs.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
 
@@ -56,7 +57,7 @@ const flat_picture pictures[] = {
     {"drugi.tga", {255, 255, 255, 255}},
     {"trzeci.tga", {0, 0, 0, 0}},
     {"noiseb3.tga", {0, 0, 0, 0}},
-    {"logo.tga", {0, 0, 0, 0}},
+    {"logo.tga", {0, 255, 0, 255}},
 };
 
 int startup_result = -2;
@@ -105,8 +106,7 @@ const ::testing::Environment* const environment = ::testing::AddGlobalTestEnviro
 
 #define REQUIRE_GAME()                                                         \
     do {                                                                       \
-        if (!have_display)                                                     \
-            GTEST_SKIP() << "no display";                                      \
+        NEEDS(have_display, "an X display");                                   \
         ASSERT_EQ(startup_result, 0) << "start-up failed: " << startup_output; \
     } while (0)
 
@@ -626,6 +626,51 @@ TEST(Presentation, HoldsExactlyTheScriptedScene) {
     }
 }
 
+// Where the scene's bodies are: each missile and flare leaves its station along its aim and falls
+// under the planets' pull to the places the how-to-play picture shows.
+TEST(Presentation, BodiesLeaveTheirStationsAlongTheirAimsAndEndWhereTheSceneShowsThem) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    // Where the stations stand when they fire: blue at its first angle, red where start-up left it.
+    station1->particle->ang_pos = 2.1f;
+    station1->update();
+    const CVector blue_at = station1->particle->pos;
+    presentation();
+    const CVector red_at = station2->particle->pos;
+
+    // The oldest dot of each trail: laid a couple of steps after its body was fired.
+    CParticle* first_missile_dot = nullptr;
+    CParticle* flare_dot = nullptr;
+    for (CParticle* p : particles) {
+        if (p->type != TRACE)
+            continue;
+        CParticle*& oldest = p->gfx.colour[0] == 1.0f ? flare_dot : first_missile_dot;
+        if (oldest == nullptr || p->counter > oldest->counter)
+            oldest = p;
+    }
+    ASSERT_NE(first_missile_dot, nullptr);
+    ASSERT_NE(flare_dot, nullptr);
+    EXPECT_LT(CVector(blue_at, first_missile_dot->pos).len(), 0.2f)
+        << "the first missile did not leave from the blue station at its first angle";
+    const CVector flare_path(red_at, flare_dot->pos);
+    const float red_aim = -1.4f;
+    EXPECT_NEAR(std::atan2(flare_path.x, -flare_path.y), red_aim, 0.1f)
+        << "the flare did not leave along the red aim";
+
+    // Where the pull has brought them by the end: the picture the screen shows, to a hundredth of a unit.
+    const std::vector<std::pair<float, float>> expected = {
+        {-1.1763f, 0.5433f}, {-6.3352f, -3.3990f}, {4.6223f, 4.0133f}};
+    std::vector<CVector> ends;
+    for (CParticle* p : particles)
+        if (p->type == ROCKET || p->type == FLARE)
+            ends.push_back(p->pos);
+    ASSERT_EQ(ends.size(), expected.size());
+    for (size_t i = 0; i < ends.size(); ++i) {
+        EXPECT_NEAR(ends[i].x, expected[i].first, 0.01f) << "body " << i;
+        EXPECT_NEAR(ends[i].y, expected[i].second, 0.01f) << "body " << i;
+    }
+}
+
 TEST(Presentation, IsTheSameSceneEveryTime) {
     REQUIRE_GAME();
     fresh(HIDDEN, MAIN);
@@ -684,7 +729,69 @@ TEST(Hud, TitleScreenHasNoStatusPanelButTheFrameRate) {
     EXPECT_PIXEL(170, 580, tint);                     // where the blue panel would be
     EXPECT_PIXEL(984, 505, tint);                     // where the red panel would be
     EXPECT_PIXEL(24, 18, GREY);                       // "FPS:"
-    EXPECT_PIXEL(500, 560, tint);                     // no zoom hint
+    EXPECT_PIXEL(400, 560, tint);                     // no zoom hint
+}
+
+const std::array<int, 4> TINT = {15, 8, 0, 255};  // the title's brown veil, (0.2, 0.1, 0) at 0.3 over black
+const std::array<int, 4> ORANGE = {255, 128, 0, 255};  // the planet picture of the menus
+
+// Each probe pair straddles an edge, so a picture or text moved by a few pixels either way shows.
+TEST(Hud, TitleScreenPlanetLogoAndVersion) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, MAIN);
+    draw_hud();
+    // The planet covers x 674..1074, y -50..350.
+    EXPECT_PIXEL(678, 100, ORANGE);
+    EXPECT_PIXEL(670, 100, TINT);
+    EXPECT_PIXEL(900, 346, ORANGE);
+    EXPECT_PIXEL(900, 354, TINT);
+    // The logo (flat green here) covers x 474..974, y 480..566.
+    const std::array<int, 4> logo_green = {0, 255, 0, 255};
+    EXPECT_PIXEL(478, 520, logo_green);
+    EXPECT_PIXEL(470, 520, TINT);
+    EXPECT_PIXEL(970, 562, logo_green);
+    EXPECT_PIXEL(978, 520, TINT);
+    EXPECT_PIXEL(700, 570, TINT);
+    // "version 1.1", right-aligned at x 959: 11 cells over x 854..974, y 470..490, partly over the logo.
+    EXPECT_PIXEL(860, 475, GREY);
+    EXPECT_PIXEL(850, 475, TINT);
+    EXPECT_PIXEL(970, 475, GREY);
+    EXPECT_PIXEL(978, 475, TINT);
+    EXPECT_PIXEL(700, 476, TINT);
+    EXPECT_PIXEL(900, 486, GREY);
+    EXPECT_PIXEL(900, 494, logo_green);
+    EXPECT_PIXEL(900, 468, TINT);
+}
+
+// The solid font draws every character as a filled cell, 10 pixels apart at size 20, so the width of a
+// number tells which value it shows; a number also has one leading empty cell. Each value below has its
+// own length, and each probe sits where only the right value reaches.
+TEST(Hud, StatusPanelsShowEachValueInItsRow) {
+    REQUIRE_GAME();
+    fresh(ON, NONE);
+    counter = 0;
+    station1->shields = 55;          // 3 cells, x 95..135
+    station1->rockets = 7;           // 2 cells, x 105..135
+    station1->flares = -1000000000;  // 12 cells, x 5..135
+    station2->shields = 1234;        // 5 cells, x 905..965
+    station2->rockets = 7;           // 2 cells, x 935..965
+    station2->flares = 55;           // 3 cells, x 925..965
+    draw_hud();
+    // Text is lit in green on both panels; neither background is (magenta under white, dark red).
+    auto lit = [](int x, int y) { return hud_pixel(x, y)[1] > 180; };
+    // Blue rows at y 542, 522 and 502; the labels end at x 85, 95 and 105.
+    EXPECT_TRUE(lit(100, 552)) << "blue HULL";
+    EXPECT_FALSE(lit(90, 552)) << "blue HULL";
+    EXPECT_TRUE(lit(110, 532)) << "blue MINES";
+    EXPECT_FALSE(lit(100, 532)) << "blue MINES";
+    EXPECT_FALSE(lit(15, 532)) << "blue MINES";
+    EXPECT_TRUE(lit(15, 512)) << "blue FLARES";
+    // Red rows at y 572, 547 and 522; the labels end at x 915, 925 and 935.
+    EXPECT_TRUE(lit(920, 582)) << "red HULL";
+    EXPECT_TRUE(lit(940, 557)) << "red MINES";
+    EXPECT_FALSE(lit(930, 557)) << "red MINES";
+    EXPECT_TRUE(lit(960, 532)) << "red FLARES";
+    EXPECT_FALSE(lit(970, 532)) << "red FLARES";
 }
 
 TEST(Hud, MatchShowsBothPanelsAndTheZoomHint) {
@@ -767,7 +874,28 @@ TEST(Hud, OptionsLabelFollowsTheResolution) {
     EXPECT_PIXEL(175, 545, GREY);  // "BLUE" over its column
     options.width = 800;
     draw_hud();
-    EXPECT_PIXEL(176, 245, (std::array<int, 4>{15, 8, 0, 255}));
+    EXPECT_PIXEL(176, 245, TINT);
+}
+
+TEST(Hud, OptionsScreenLabelsAndPlanet) {
+    REQUIRE_GAME();
+    fresh(HIDDEN, OPTIONS);
+    draw_hud();
+    // The four control labels start at x 362.5, right of the red key buttons, 30 pixels high.
+    for (const int y : {500, 450, 400, 350}) {
+        EXPECT_PIXEL(366, y + 15, GREY);
+        EXPECT_PIXEL(358, y + 15, TINT);
+        EXPECT_PIXEL(366, y - 4, TINT);
+        EXPECT_PIXEL(366, y + 34, TINT);
+    }
+    // "Secondary fire" ends at x 587.5, over the planet.
+    EXPECT_PIXEL(584, 365, GREY);
+    EXPECT_PIXEL(592, 365, ORANGE);
+    // The planet covers x 574..1086, y -50..462.
+    EXPECT_PIXEL(578, 150, ORANGE);
+    EXPECT_PIXEL(570, 150, TINT);
+    EXPECT_PIXEL(800, 458, ORANGE);
+    EXPECT_PIXEL(800, 466, TINT);
 }
 
 TEST(Hud, HowToPlayShowsItsTexts) {
@@ -777,6 +905,13 @@ TEST(Hud, HowToPlayShowsItsTexts) {
     EXPECT_PIXEL(40, 560, GREY);   // first line of the objective at (30, H - 50)
     EXPECT_PIXEL(40, 150, GREY);   // primary fire text at (30, 140)
     EXPECT_PIXEL(990, 460, GREY);  // right-aligned flare text ending near W - 25
+    // Its second line: 42 cells right-aligned at x 999, over x 584..1014, y 430..450.
+    EXPECT_PIXEL(590, 440, GREY);
+    EXPECT_PIXEL(578, 440, BLACK);
+    EXPECT_PIXEL(1010, 440, GREY);
+    EXPECT_PIXEL(1018, 440, BLACK);
+    EXPECT_PIXEL(700, 432, GREY);
+    EXPECT_PIXEL(700, 428, BLACK);
 }
 
 }  // namespace

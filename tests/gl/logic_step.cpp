@@ -89,6 +89,18 @@ TEST_F(LogicStep, BlastDestroysANearbyMissileWithoutFurtherDamage) {
     EXPECT_EQ(count(global::SIGN), 1);
     EXPECT_EQ(global::station1->shields, 90);
     EXPECT_EQ(global::station2->shields, 100);
+    remove_all(global::EXP);
+
+    // The blast reaches one unit: a missile just inside goes, one a little further flies on.
+    CVector blast_at(0, 6);
+    projectile(global::ROCKET, blast_at + CVector(0, 0.95f), 0);
+    CParticle* outside = projectile(global::ROCKET, blast_at + CVector(0, -1.1f), 0);
+    CParticle* e = new CParticle(blast_at.x, blast_at.y, 0.8f);
+    e->type = global::EXP;
+    e->set_anim(1, 13, 7);
+    steps(1);
+    ASSERT_EQ(count(global::ROCKET), 1);
+    EXPECT_EQ(first(global::ROCKET), outside);
 }
 
 TEST_F(LogicStep, FlareCatchesAMissile) {
@@ -116,6 +128,24 @@ TEST_F(LogicStep, FlareCatchesAMissile) {
     EXPECT_EQ(count(global::ROCKET), 0);
     EXPECT_EQ(count(global::EXP), 1);
     EXPECT_EQ(global::station2->shields, 90);
+}
+
+TEST_F(LogicStep, FlareReachesAThirdOfAUnit) {
+    hold_stations();
+    projectile(global::FLARE, CVector(0, 6), 0);
+    projectile(global::ROCKET, CVector(0.35f, 6), 3);
+    steps(1);
+    EXPECT_EQ(count(global::EXP), 0);
+    EXPECT_EQ(count(global::FLARE), 1);
+    EXPECT_EQ(count(global::ROCKET), 1);
+
+    remove_all(global::FLARE);
+    remove_all(global::ROCKET);
+    projectile(global::FLARE, CVector(0, 6), 0);
+    projectile(global::ROCKET, CVector(0.27f, 6), 3);
+    steps(1);
+    EXPECT_EQ(count(global::EXP), 1);
+    EXPECT_EQ(count(global::FLARE), 0);
 }
 
 TEST_F(LogicStep, FlareMeetingTwoMissilesCatchesOnlyTheFirst) {
@@ -177,6 +207,28 @@ TEST_F(LogicStep, TrailDotsFollowAndFade) {
     EXPECT_NEAR(first(global::TRACE)->gfx.colour[3], 0.5f - 198 / 400.0f, 1e-6);
     steps(1);
     EXPECT_EQ(count(global::TRACE), 0);
+}
+
+TEST_F(LogicStep, OnlyMissilesAndFlaresStillFlyingLayDots) {
+    hold_stations();
+    // A blast in mid-list takes down a missile the step has already moved and one it has not reached;
+    // a flare and a missile far away fly on. Each of those two lays one dot, in list order.
+    projectile(global::ROCKET, CVector(0, 6), 3);
+    CParticle* blast = new CParticle(0.3f, 6, 0.8f);
+    blast->type = global::EXP;
+    blast->set_anim(1, 13, 7);
+    projectile(global::ROCKET, CVector(0.6f, 6), 3);
+    CParticle* flare = projectile(global::FLARE, CVector(0, -20), 0);
+    CParticle* missile = projectile(global::ROCKET, CVector(20, 20), 3);
+    steps(1);
+    EXPECT_EQ(count(global::ROCKET), 1);
+    std::vector<CVector> dots;
+    for (CParticle* p : particles)
+        if (p->type == global::TRACE)
+            dots.push_back(p->pos);
+    ASSERT_EQ(dots.size(), 2u);
+    EXPECT_FLOAT_EQ(dots[0].y, flare->pos.y);
+    EXPECT_FLOAT_EQ(dots[1].x, missile->pos.x);
 }
 
 TEST_F(LogicStep, MissilesAndFlaresFallTowardsBothPlanets) {

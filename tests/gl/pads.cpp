@@ -25,6 +25,7 @@
 #include "gl_window.h"
 #include "graphics/graphics.h"
 #include "interface/highlight.h"
+#include "needs.h"
 #include "platform/glfw2.h"
 #include "platform/pads.h"
 #include "tga_writer.h"
@@ -100,8 +101,7 @@ const ::testing::Environment* const environment = ::testing::AddGlobalTestEnviro
 class Pads : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr)
-            GTEST_SKIP() << "no display";
+        NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
         ASSERT_TRUE(started);
         for (int id = 0; id < glfw2::MAX_PADS; ++id)
             unplug(id);
@@ -496,8 +496,7 @@ TEST_F(Pads, OptionsListThePadsAndMarkSharedKeysWithoutMovingAnything) {
 }
 
 TEST(PadMappingFile, GoodLinesReachGLFWAndEachBadLineGetsOneLineOnStderr) {
-    if (std::getenv("DISPLAY") == nullptr)
-        GTEST_SKIP() << "no display";
+    NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
     ASSERT_TRUE(started);
     const std::string path = scratch_dir("pad_mappings") + "/gamecontrollerdb.txt";
     const std::string guid = "03000000aabbccddeeff001122334455";

@@ -68,6 +68,13 @@ TEST_F(Stations, FullChargeFiresByItselfOnce) {
     EXPECT_NEAR(m->vel.y, -3.5f / 40, 1e-3);
     s->update();
     EXPECT_EQ(count(global::ROCKET), 1);
+
+    // A charge of exactly 2.5 is full: it fires in that step, not the next.
+    s->loading = false;
+    s->loaded = 2.5f;
+    s->update();
+    EXPECT_EQ(count(global::ROCKET), 2);
+    EXPECT_FLOAT_EQ(s->loaded, 0);
 }
 
 TEST_F(Stations, FullChargeWithAnEmptyStockStillEndsTheCharge) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/global.h"
+#include "game/main_loop.h"
 #include "game/render_world.h"
 #include "gl_window.h"
 #include "graphics/display.h"
@@ -40,23 +41,10 @@ std::string name(const rgba& c) {
            std::to_string(c[3]) + ")";
 }
 
-// The frame the main loop would draw, with the world pass under its perspective projection.
+// The frame the main loop draws, through its own passes (the HUD pass left empty), without the swap.
 void draw_world_frame() {
-    const float ratio = static_cast<float>(CDisplay::width()) / static_cast<float>(CDisplay::height());
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-ratio, ratio, -1.0, 1.0, 1.5, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, CDisplay::width(), CDisplay::height());
-    glPushMatrix();
-    bind_no_texture();
-    glTranslatef(global::camera[0], global::camera[1], global::camera[2]);
-    world_render();
-    glPopMatrix();
+    draw_passes(
+        world_render, [] {}, global::camera);
 }
 
 // Runs the world pass in feedback mode and groups what it sent by colour.

@@ -15,6 +15,7 @@
 
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include "needs.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -73,8 +74,8 @@ fs::path player_folder(const fs::path& path) {
 class InstalledGame : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (const char* reason = x_session::unavailable())
-            GTEST_SKIP() << reason;
+        const char* reason = x_session::unavailable();
+        NEEDS(reason == nullptr, reason);
         prefix = installed_prefix();
         ASSERT_TRUE(fs::exists(prefix + "/games/zelvorant")) << "not installed: " << prefix;
         // Beside the prefix, in the temporary folder every user can read.

@@ -47,29 +47,51 @@ CProgramRun::~CProgramRun() {
         waitpid(pid_, nullptr, 0);
     }
     if (read_only_)
-        chmod(dir_.c_str(), 0755);  // so that the next run can empty it
+        chmod(dir_.c_str(), 0755);  // so that it can be removed
+    if (!temporary_.empty()) {
+        std::error_code ignored;
+        fs::remove_all(temporary_, ignored);
+    }
+}
+
+void CProgramRun::set_environment(const std::string& name, const std::string& value) {
+    environment_.emplace_back(name, value);
 }
 
 void CProgramRun::link(const std::string& path) {
     fs::create_symlink(path, fs::path(dir_) / fs::path(path).filename());
 }
 
+bool CProgramRun::move_to_read_only_copy(std::string& xauth) {
+    std::string base = (fs::temp_directory_path() / "zelvorant-run-XXXXXX").string();
+    if (mkdtemp(base.data()) == nullptr)
+        return false;
+    temporary_ = base;
+    chmod(base.c_str(), 0755);
+    const std::string copy = base + "/" + fs::path(dir_).filename().string();
+    std::error_code error;
+    fs::copy(dir_, copy, fs::copy_options::recursive, error);
+    if (error)
+        return false;
+    dir_ = copy;
+    // The output files exist before the folder closes, so that an unprivileged owner can still write them.
+    std::ofstream(dir_ + "/stdout.txt");
+    std::ofstream(dir_ + "/stderr.txt");
+    read_only_ = true;
+    chmod(dir_.c_str(), 0555);
+    // The unprivileged program must still reach the X server.
+    if (const char* authority = std::getenv("XAUTHORITY")) {
+        xauth = base + "/xauth";
+        if (!fs::copy_file(authority, xauth, error) || chmod(xauth.c_str(), 0644) != 0)
+            return false;
+    }
+    return true;
+}
+
 bool CProgramRun::start(const std::string& program, bool read_only, const std::vector<std::string>& args) {
     std::string xauth;
-    if (read_only) {
-        read_only_ = true;
-        // Made while the folder is still writable, so that a program run without root can fill them.
-        std::ofstream(dir_ + "/stdout.txt");
-        std::ofstream(dir_ + "/stderr.txt");
-        chmod(dir_.c_str(), 0555);
-        // The unprivileged program must still reach the X server.
-        if (const char* a = std::getenv("XAUTHORITY")) {
-            xauth = dir_ + "/../" + fs::path(dir_).filename().string() + ".xauth";
-            std::error_code ignored;
-            fs::copy_file(a, xauth, fs::copy_options::overwrite_existing, ignored);
-            chmod(xauth.c_str(), 0644);
-        }
-    }
+    if (read_only && !move_to_read_only_copy(xauth))
+        return false;
     // Built before the fork: the child only calls what is safe there.
     const std::string name = fs::path(program).filename().string();
     std::vector<char*> argv{const_cast<char*>(name.c_str())};
@@ -86,6 +108,8 @@ bool CProgramRun::start(const std::string& program, bool read_only, const std::v
             _exit(120);
         if (!std::freopen("stdout.txt", "w", stdout) || !std::freopen("stderr.txt", "w", stderr))
             _exit(121);
+        for (const auto& [name, value] : environment_)
+            setenv(name.c_str(), value.c_str(), 1);
         if (read_only && geteuid() == 0) {
             if (!xauth.empty())
                 setenv("XAUTHORITY", xauth.c_str(), 1);

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Polls until done() holds or the time runs out; the watched program runs in real time meanwhile.
@@ -23,11 +24,13 @@ class CProgramRun {
     CProgramRun(const CProgramRun&) = delete;
     CProgramRun& operator=(const CProgramRun&) = delete;
 
+    // Sets an environment variable for the program, on top of the test program's own.
+    void set_environment(const std::string& name, const std::string& value);
     // Links `path` into the folder as its file name, so the program is started as ./name.
     void link(const std::string& path);
-    // Starts `program` (a path, relative to the folder or absolute) with `args`. With read_only the folder is
-    // made unwritable for it first; as root the program then runs as the user nobody, since root writes
-    // anywhere.
+    // Starts `program` (a path, relative to the folder or absolute) with `args`. With read_only the program
+    // runs in an unwritable copy of the folder instead; as root it then runs as the user nobody, since root
+    // writes anywhere.
     bool start(const std::string& program, bool read_only = false, const std::vector<std::string>& args = {});
 
     const std::string& folder() const { return dir_; }
@@ -41,7 +44,14 @@ class CProgramRun {
     int wait_exit(double seconds = 20);
 
   private:
+    // Moves the run into a copy of the folder, its links resolved, in a temporary folder of mode 0755:
+    // the user nobody must reach the program and its files even when the clone's folders are private.
+    // `xauth` names the X authority file copied beside it for nobody, or is empty when there is none.
+    bool move_to_read_only_copy(std::string& xauth);
+
     std::string dir_;
+    std::string temporary_;
+    std::vector<std::pair<std::string, std::string>> environment_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int code_ = 0;

@@ -244,25 +244,93 @@ TEST_F(Options, SaveOverAFolderFailsCleanly) {
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
 }
 
-TEST_F(Options, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
-    defaults().write();
-    // Files may not grow past 100 bytes: the new file cannot be written in full.
+namespace {
+
+// Saves while files may not grow past 100 bytes, so the new file cannot be written in full; returns
+// what the save said on standard error.
+std::string save_out_of_space(COptions o) {
     rlimit old_limit;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
     rlimit small = old_limit;
     small.rlim_cur = 100;
     auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     ::testing::internal::CaptureStderr();
-    custom().write();
+    o.write();
     const std::string err = ::testing::internal::GetCapturedStderr();
     setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_handler);
+    return err;
+}
 
+fs::perms permissions(const fs::path& path) {
+    return fs::symlink_status(path).permissions();
+}
+
+}  // namespace
+
+TEST_F(Options, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
+    defaults().write();
+    const std::string err = save_out_of_space(custom());
     EXPECT_EQ(slurp("conf"), DEFAULT_FILE);
     EXPECT_EQ(folder_entries(), std::vector<std::string>{"conf"});
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+}
+
+// A "conf" kept elsewhere (a dotfiles folder) and linked in stays a link; the file it points at is
+// what changes, and a failed save leaves that file as it was.
+TEST_F(Options, SaveWritesThroughALinkedConf) {
+    fs::create_directories("dotfiles/games");
+    put("dotfiles/games/zelvorant", "old");
+    fs::create_symlink("dotfiles/games/zelvorant", "second link");
+    fs::create_symlink("second link", "conf");
+
+    custom().write();
+    EXPECT_TRUE(fs::is_symlink("conf"));
+    EXPECT_TRUE(fs::is_symlink("second link"));
+    COptions back = defaults();
+    EXPECT_EQ(back.read(), 0);
+    expect_same(back, custom());
+    EXPECT_EQ(fs::directory_iterator("dotfiles/games")->path().filename(), "zelvorant");
+    EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles/games"), fs::directory_iterator()), 1);
+
+    const std::string err = save_out_of_space(defaults());
+    EXPECT_TRUE(fs::is_symlink("conf"));
+    EXPECT_EQ(slurp("conf"), slurp("dotfiles/games/zelvorant"));
+    back.read();
+    expect_same(back, custom());
+    EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles/games"), fs::directory_iterator()), 1);
+    EXPECT_NE(err.find("conf"), std::string::npos) << err;
+}
+
+// A link to a file that does not exist yet: the save creates that file and keeps the link.
+TEST_F(Options, SaveThroughADanglingLinkCreatesItsTarget) {
+    fs::create_directory("dotfiles");
+    fs::create_symlink(fs::absolute("dotfiles/conf"), "conf");
+    defaults().write();
+    EXPECT_TRUE(fs::is_symlink("conf"));
+    EXPECT_EQ(slurp("dotfiles/conf"), DEFAULT_FILE);
+}
+
+// A player who keeps "conf" private (or shared) finds it so after a save, linked or not.
+TEST_F(Options, SaveKeepsTheModeOfTheFileItReplaces) {
+    fs::create_directory("dotfiles");
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read}) {
+        for (const bool linked : {false, true}) {
+            const std::string file = linked ? "dotfiles/conf" : "conf";
+            if (linked)
+                fs::create_symlink(file, "conf");
+            put(file, "old");
+            fs::permissions(file, mode);
+            custom().write();
+            EXPECT_EQ(permissions(file), mode) << file;
+            EXPECT_EQ(slurp(file).substr(0, 3), "32 ") << file;
+            fs::remove("conf");
+            fs::remove(file);
+        }
+    }
 }
 
 TEST_F(Options, SaveIntoARemovedFolderIsReported) {

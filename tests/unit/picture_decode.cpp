@@ -36,13 +36,17 @@ std::vector<int> at(const picture& p, int x, int y) {
     return v;
 }
 
-// Every refused input must leave the output exactly as it was.
-void expect_refused(const bytes& b, const char* what) {
+// Every refused input must leave the output exactly as it was, and say why: a reason that starts
+// with `reason` when one is given.
+void expect_refused(const bytes& b, const char* what, const std::string& reason = "") {
     picture p;
     p.width = -7;
-    EXPECT_FALSE(decode(b, p)) << what;
+    std::string why;
+    EXPECT_FALSE(decode_tga(b.data(), b.size(), p, &why)) << what;
     EXPECT_EQ(p.width, -7) << what;
     EXPECT_TRUE(p.pixels.empty()) << what;
+    EXPECT_FALSE(why.empty()) << what;
+    EXPECT_EQ(why.substr(0, reason.size()), reason) << what << ": " << why;
 }
 
 void set16(bytes& b, size_t at, int v) {
@@ -136,11 +140,11 @@ TEST(PictureDecode, TruncatedDataIsRefused) {
         bytes whole = encode_tga(img, layout);
         for (size_t cut : {size_t{1}, size_t{4}, whole.size() - 18}) {
             bytes b(whole.begin(), whole.end() - static_cast<long>(cut));
-            expect_refused(b, "truncated");
+            expect_refused(b, "truncated", "truncated");
         }
     }
-    expect_refused(bytes(), "empty");
-    expect_refused(bytes(17, 0), "short header");
+    expect_refused(bytes(), "empty", "empty");
+    expect_refused(bytes(17, 0), "short header", "truncated");
     bytes m = mapped();
     m.pop_back();
     expect_refused(m, "truncated mapped");
@@ -157,10 +161,10 @@ TEST(PictureDecode, SizesOutsideTheLimitsAreRefused) {
     // Wide enough to be absurd, with all the data the header promises.
     bytes wide = header(3, PICTURE_MAX_SIDE + 1, 1, 8);
     wide.resize(18 + PICTURE_MAX_SIDE + 1);
-    expect_refused(wide, "too wide");
+    expect_refused(wide, "too wide", "too large");
     bytes tall = header(3, 1, PICTURE_MAX_SIDE + 1, 8);
     tall.resize(18 + PICTURE_MAX_SIDE + 1);
-    expect_refused(tall, "too tall");
+    expect_refused(tall, "too tall", "too large");
     // The largest side itself is fine.
     bytes edge = header(3, PICTURE_MAX_SIDE, 1, 8);
     edge.resize(18 + PICTURE_MAX_SIDE);
@@ -172,7 +176,7 @@ TEST(PictureDecode, SizesOutsideTheLimitsAreRefused) {
     for (int i = 0; i < 10; ++i)
         for (uint8_t v : {0xFF, 1, 2, 3, 4})
             huge_rle.push_back(v);
-    expect_refused(huge_rle, "huge rle");
+    expect_refused(huge_rle, "huge rle", "truncated");
 }
 
 TEST(PictureDecode, BadColourMapFieldsAreRefused) {
@@ -193,7 +197,7 @@ TEST(PictureDecode, BadColourMapFieldsAreRefused) {
     expect_refused(b, "map longer than the file");
     b = mapped();
     b.back() = 2;
-    expect_refused(b, "index past the map");
+    expect_refused(b, "index past the map", "corrupt");
     b = mapped(5);
     b.back() = 4;
     expect_refused(b, "index before the map's first entry");
@@ -219,7 +223,7 @@ TEST(PictureDecode, OtherFilesAndUnsupportedKindsAreRefused) {
     const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0";
     expect_refused(bytes(png.begin(), png.end()), "a PNG");
     const std::string text = "This is not a picture at all, just some words.";
-    expect_refused(bytes(text.begin(), text.end()), "text");
+    expect_refused(bytes(text.begin(), text.end()), "text", "not a TGA");
     for (int type : {0, 4, 8, 12, 32, 33, 255}) {
         bytes b = header(type, 1, 1, 8);
         b.resize(18 + 8);
@@ -228,7 +232,7 @@ TEST(PictureDecode, OtherFilesAndUnsupportedKindsAreRefused) {
     for (int bits : {0, 1, 12, 48}) {
         bytes b = header(2, 1, 1, bits);
         b.resize(18 + 8);
-        expect_refused(b, "true-colour depth");
+        expect_refused(b, "true-colour depth", "an unsupported pixel format");
     }
     bytes grey16 = header(3, 1, 1, 16);
     grey16.resize(18 + 2);
@@ -242,7 +246,7 @@ TEST(PictureDecode, RunPastTheLastPixelIsRefused) {
     bytes b = header(11, 2, 1, 8);
     b.push_back(0x82);  // a run of three into a picture of two
     b.push_back(7);
-    expect_refused(b, "overlong run");
+    expect_refused(b, "overlong run", "corrupt");
     bytes raw = header(11, 2, 1, 8);
     raw.push_back(0x02);  // three raw pixels
     for (uint8_t v : {1, 2, 3})
@@ -253,8 +257,11 @@ TEST(PictureDecode, RunPastTheLastPixelIsRefused) {
 TEST(PictureFile, MissingUnreadableAndDirectoryPathsAreRefused) {
     const std::string dir = scratch_dir("picture_decode");
     picture p;
-    EXPECT_FALSE(read_picture_file(dir + "/missing.tga", p));
-    EXPECT_FALSE(read_picture_file(dir, p));
+    std::string why;
+    EXPECT_FALSE(read_picture_file(dir + "/missing.tga", p, &why));
+    EXPECT_EQ(why, "missing");
+    EXPECT_FALSE(read_picture_file(dir, p, &why));
+    EXPECT_EQ(why, "not a regular file");
     EXPECT_FALSE(read_picture_file("", p));
     bytes half = encode_tga(sample());
     half.resize(half.size() / 2);

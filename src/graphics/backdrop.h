@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class CParticle;
+
+// Static layers drawn once and kept as a copy of the window, then put back every frame as one unblended
+// quad, texel for pixel, as long as nothing they depend on changes: their bodies, depths and pictures,
+// the matrices, the viewport, blending and the clear colour. The copy is the framebuffer itself after drawing
+// the layers on the cleared window, so putting it back gives exactly the pixels drawing them gives.
+class CBackdrop {
+  public:
+    struct layer {
+        CParticle* body;
+        float depth;
+    };
+
+    // Draws the layers far to near, or puts back their copy. Call it first in the frame, on the cleared
+    // window, with the matrices the layers are drawn with. Leaves the GL state drawing them leaves.
+    void draw(const std::vector<layer>& layers);
+    // The next draw composes the layers again.
+    void invalidate() { view.clear(); }
+
+    // Times the layers were drawn and copied rather than put back, for tests and benchmarks.
+    std::size_t compositions() const { return composed; }
+
+  private:
+    std::vector<float> view;  // everything the copy depends on, as it was when it was taken
+    unsigned int texture = 0;
+    int texture_width = 0;
+    int texture_height = 0;
+    std::size_t composed = 0;
+
+    static std::vector<float> describe(const std::vector<layer>& layers);
+    bool keep_copy(int x, int y, int width, int height);
+    void put_back(int x, int y, int width, int height) const;
+};
+
+// Puts the lower-left width x height texels of a texture (texture_width x texture_height, with nearest
+// filtering) on the window rectangle at (x, y), texel for pixel, unblended, whatever the matrices.
+// Leaves the GL state as it found it, with no texture bound.
+void put_texels(unsigned int texture, int texture_width, int texture_height, int x, int y, int width,
+                int height);

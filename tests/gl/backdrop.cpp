@@ -1,0 +1,209 @@
+// The backdrop layers are drawn once and then put back from a copy of the window. Every screen, and a
+// match after zoom, window, camera, colour and picture changes, must come out exactly as drawing the
+// layers afresh gives it: equality of every pixel, no tolerance.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "game/global.h"
+#include "game/logic.h"
+#include "game/main_loop.h"
+#include "game/presentation.h"
+#include "game/render_hud.h"
+#include "game/render_world.h"
+#include "game/startup.h"
+#include "gl_window.h"
+#include "graphics/backdrop.h"
+#include "graphics/graphics.h"
+#include "match_scene.h"
+#include "needs.h"
+#include "platform/glfw2.h"
+
+namespace fs = std::filesystem;
+using namespace global;
+
+namespace {
+
+struct picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
+};
+
+// One frame through the real passes, read back before any swap. `afresh` throws the copy away first,
+// so the layers are drawn one by one as they always were.
+picture frame(bool afresh) {
+    if (afresh)
+        world_backdrop().invalidate();
+    draw_passes(world_render, gui_render, camera);
+    glFinish();
+    picture p;
+    p.width = CDisplay::width();
+    p.height = CDisplay::height();
+    p.rgba.resize(static_cast<size_t>(p.width) * p.height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    return p;
+}
+
+// Empty when equal, else how many pixels differ and where the first one is.
+std::string differences(const picture& a, const picture& b) {
+    if (a.width != b.width || a.height != b.height)
+        return "sizes differ";
+    long n = 0;
+    size_t first = 0;
+    for (size_t i = 0; i < a.rgba.size(); i += 4)
+        if (a.rgba[i] != b.rgba[i] || a.rgba[i + 1] != b.rgba[i + 1] || a.rgba[i + 2] != b.rgba[i + 2] ||
+            a.rgba[i + 3] != b.rgba[i + 3]) {
+            if (n++ == 0)
+                first = i / 4;
+        }
+    if (n == 0)
+        return "";
+    return std::to_string(n) + " pixels differ, the first at (" + std::to_string(first % a.width) + ", " +
+           std::to_string(first / a.width) + ")";
+}
+
+class Backdrop : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (std::getenv("DISPLAY") == nullptr)
+            return;
+        const std::string dir = scratch_dir("backdrop");
+        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir) / "gfx");
+        if (chdir(dir.c_str()) != 0)
+            return;
+        glfw2::use_clock(leaping_clock);
+        ::testing::internal::CaptureStdout();
+        init_gfx();
+        started = init() == 0;
+        ::testing::internal::GetCapturedStdout();
+        glfw2::use_clock(nullptr);
+        glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+        // Keep the pointer away from the buttons so that none lights up between frames.
+        std::system("xdotool mousemove 1270 1010");
+        fps = 60;
+    }
+    void SetUp() override {
+        NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
+        ASSERT_TRUE(started) << "the game did not start";
+    }
+    void TearDown() override {
+        glfw2::set_mouse_wheel(0);
+        restart();
+        game_state = HIDDEN;
+        menu_state = MAIN;
+    }
+
+    // After `change`, the next frame, whether it composes or puts back, equals a frame drawn afresh, and
+    // a frame after that puts the copy back and equals it too. Returns the fresh picture.
+    picture same_as_fresh(const std::string& what, const std::function<void()>& change) {
+        change();
+        const picture next = frame(false);
+        const size_t composed = world_backdrop().compositions();
+        const picture again = frame(false);
+        EXPECT_EQ(world_backdrop().compositions(), composed) << what << ": the copy was not put back";
+        const picture fresh = frame(true);
+        EXPECT_EQ(differences(next, fresh), "") << what << ": the first frame after the change";
+        EXPECT_EQ(differences(again, fresh), "") << what << ": the copy put back";
+        return fresh;
+    }
+
+    static bool started;
+};
+bool Backdrop::started = false;
+
+TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
+    struct screen {
+        const char* name;
+        std::function<void()> show;
+    };
+    const std::vector<screen> screens = {
+        {"title", [] { game_state = HIDDEN, menu_state = MAIN; }},
+        {"options from the title", [] { game_state = HIDDEN, menu_state = OPTIONS; }},
+        {"how to play", [] { presentation(), game_state = HIDDEN, menu_state = INSTRUCTIONS; }},
+        {"difficulty", [] { restart(), players = SINGLE, game_state = PAUSED, menu_state = DIFF; }},
+        {"match", [] { play_a_little(), menu_state = NONE; }},
+        {"pause menu", [] { game_state = PAUSED, menu_state = MAIN; }},
+        {"options from the pause menu", [] { game_state = PAUSED, menu_state = OPTIONS; }},
+        {"match over",
+         [] {
+             station2->shields = 0;
+             game_state = ON;
+             program_logic();
+         }},
+    };
+    std::vector<picture> seen;
+    for (const screen& s : screens) {
+        seen.push_back(same_as_fresh(s.name, s.show));
+    }
+    EXPECT_EQ(game_state, ENDED);
+    // The screens differ from one another, so a stale copy would have shown.
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_NE(differences(seen[i - 1], seen[i]), "") << screens[i].name;
+}
+
+TEST_F(Backdrop, ZoomedMatchPutBackAsDrawn) {
+    play_a_little();
+    menu_state = NONE;
+    picture last = same_as_fresh("no zoom", [] {});
+    // In, further in, past the near limit (held at it), out, past the far limit, and back.
+    int held = 0;
+    for (int wheel : {3, 9, 14, 8, -2, -6, -11, 0}) {
+        const picture now =
+            same_as_fresh("wheel at " + std::to_string(wheel), [&] { glfw2::set_mouse_wheel(wheel); });
+        const int zoom = std::max(-6, std::min(9, wheel));
+        if (zoom != held) {
+            EXPECT_NE(differences(now, last), "") << "wheel at " << wheel << " looks like the zoom before";
+        }
+        held = zoom;
+        last = now;
+    }
+}
+
+TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
+    play_a_little();
+    menu_state = NONE;
+    picture before = same_as_fresh("a match", [] {});
+    struct change {
+        const char* name;
+        std::function<void()> apply;
+        std::function<void()> undo;
+    };
+    float old_camera[3] = {camera[0], camera[1], camera[2]};
+    const std::vector<change> changes = {
+        {"a smaller window", [] { CDisplay::set_dim(800, 500); }, [] { CDisplay::set_dim(1024, 600); }},
+        {"the camera", [] { camera[0] += 1.5f, camera[2] -= 2; },
+         [&] { camera[0] = old_camera[0], camera[2] = old_camera[2]; }},
+        {"the star's place", [] { star.pos.x -= 3; }, [] { star.pos.x += 3; }},
+        {"the clouds' tint", [] { clouds.gfx.colour[1] = 0.3f; }, [] { clouds.gfx.colour[1] = 1; }},
+        {"the clouds' turn", [] { clouds.ang_pos = 0.5f; }, [] { clouds.ang_pos = 0; }},
+        {"the sky's picture",
+         [] { load_texture("gfx/clouds.tga", static_cast<unsigned>(background.gfx.texture)); },
+         [] { load_texture("gfx/starfield.tga", static_cast<unsigned>(background.gfx.texture)); }},
+    };
+    for (const change& c : changes) {
+        const picture changed = same_as_fresh(c.name, c.apply);
+        EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
+        const picture back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
+        EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
+    }
+    // The sky hides the clear colour; made see-through it lets it show.
+    const picture see_through = same_as_fresh("a see-through sky", [] { background.gfx.colour[3] = 0.5f; });
+    const picture coloured = same_as_fresh("the clear colour", [] { glClearColor(0.2f, 0.1f, 0.4f, 1); });
+    EXPECT_NE(differences(coloured, see_through), "") << "the clear colour changed nothing on the screen";
+    same_as_fresh("the sky and clear colour as they were", [] {
+        background.gfx.colour[3] = 1;
+        glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+    });
+}
+
+}  // namespace

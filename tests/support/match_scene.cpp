@@ -1,0 +1,28 @@
+#include "match_scene.h"
+
+#include "game/global.h"
+#include "game/logic.h"
+#include "graphics/textures.h"
+
+void play_a_little() {
+    using namespace global;
+    restart();
+    players = MULTI;
+    game_state = ON;
+    const int missile = set_texture("missile");
+    station1->aim = 2.2f;
+    station1->loaded = 1.2f;
+    station1->shoot_rocket(missile);
+    station2->aim = -1.9f;
+    station2->loaded = 0.8f;
+    station2->shoot_rocket(missile);
+    for (int i = 0; i < 60; ++i)
+        program_logic();
+    station1->aim = 1.9f;
+    station1->loaded = 1.6f;
+    station1->shoot_rocket(missile);
+    station2->shoot_flare(missile);
+    for (int i = 0; i < 90; ++i)
+        program_logic();
+    station1->loaded = 1.4f;
+}
