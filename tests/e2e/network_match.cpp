@@ -15,6 +15,7 @@
 
 #include "gl_window.h"
 #include "loopback_socket.h"
+#include "needs.h"
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "x_session.h"
@@ -152,7 +153,8 @@ bool start_pair(CPlayer& host, CPlayer& joiner) {
 }  // namespace
 
 TEST(NetworkMatch, KeysAtTheHostFireAMissileSeenInBothWindowsAndBothRecordingsAgree) {
-    ASSERT_NE(x_session::display(), nullptr);
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
     const std::string port = std::to_string(free_port());
     CPlayer host("host", {"--host", port});
     CPlayer joiner("join", {"--join", "127.0.0.1:" + port});
@@ -197,7 +199,8 @@ TEST(NetworkMatch, KeysAtTheHostFireAMissileSeenInBothWindowsAndBothRecordingsAg
 }
 
 TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillRecorded) {
-    ASSERT_NE(x_session::display(), nullptr);
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
     const std::string port = std::to_string(free_port());
     CPlayer host("host_alone", {"--host", port});
     CPlayer joiner("join_killed", {"--join", "127.0.0.1:" + port});
@@ -215,7 +218,8 @@ TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillReco
 }
 
 TEST(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
-    ASSERT_NE(x_session::display(), nullptr);
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
     const std::string port = std::to_string(free_port());
     CPlayer host("host_for_title", {"--host", port});
     CPlayer joiner("join_from_title", {});
@@ -265,7 +269,8 @@ bool board_moves(Window w) {
 }  // namespace
 
 TEST(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
-    ASSERT_NE(x_session::display(), nullptr);
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
     const std::string port = std::to_string(free_port());
     CPlayer host("host_pausing", {"--host", port});
     CPlayer joiner("join_resuming", {"--join", "127.0.0.1:" + port});
