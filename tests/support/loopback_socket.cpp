@@ -1,13 +1,10 @@
 #include "loopback_socket.h"
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-sockaddr_in loopback(std::uint16_t port) {
+sockaddr_in loopback_address(std::uint16_t port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -15,11 +12,9 @@ sockaddr_in loopback(std::uint16_t port) {
     return a;
 }
 
-}  // namespace
-
 CLoopbackSocket::CLoopbackSocket() {
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a = loopback(0);
+    sockaddr_in a = loopback_address(0);
     socklen_t len = sizeof a;
     if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
         getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
@@ -32,6 +27,6 @@ CLoopbackSocket::~CLoopbackSocket() {
 }
 
 void CLoopbackSocket::send_to(std::uint16_t port, const void* data, std::size_t size) const {
-    const sockaddr_in to = loopback(port);
+    const sockaddr_in to = loopback_address(port);
     sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }

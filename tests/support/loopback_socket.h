@@ -2,8 +2,13 @@
 
 // A UDP socket on a free port of 127.0.0.1: a port where nobody answers while it lives, a port that
 // was free once it is gone, and a sender of datagrams from a stranger.
+#include <netinet/in.h>
+
 #include <cstddef>
 #include <cstdint>
+
+// The address of a port of 127.0.0.1.
+sockaddr_in loopback_address(std::uint16_t port);
 
 class CLoopbackSocket {
   public:

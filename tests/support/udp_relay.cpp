@@ -11,17 +11,11 @@
 #include <random>
 #include <vector>
 
+#include "loopback_socket.h"
+
 namespace {
 
 using clock_type = std::chrono::steady_clock;
-
-sockaddr_in loopback(std::uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
 
 struct datagram {
     clock_type::time_point due;
@@ -39,8 +33,8 @@ CUdpRelay::CUdpRelay(std::uint16_t target_port, relay_faults faults)
     : faults_(faults), target_port_(target_port) {
     client_side_ = socket(AF_INET, SOCK_DGRAM, 0);
     target_side_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in here = loopback(0);
-    sockaddr_in target = loopback(target_port_);
+    sockaddr_in here = loopback_address(0);
+    sockaddr_in target = loopback_address(target_port_);
     socklen_t len = sizeof here;
     if (client_side_ < 0 || target_side_ < 0 ||
         bind(client_side_, reinterpret_cast<sockaddr*>(&here), sizeof here) != 0 ||
