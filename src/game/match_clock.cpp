@@ -9,6 +9,7 @@ namespace {
 std::uint32_t current_seed = 0;
 std::uint64_t steps = 0;
 std::uint64_t draws = 0;
+std::uint32_t (*seed_source)() = nullptr;
 }  // namespace
 
 std::uint32_t seed_from_clock() {
@@ -16,6 +17,14 @@ std::uint32_t seed_from_clock() {
     const auto ns =
         static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
     return static_cast<std::uint32_t>(ns ^ (ns >> 32));
+}
+
+void set_seed_source(std::uint32_t (*source)()) {
+    seed_source = source;
+}
+
+std::uint32_t next_seed() {
+    return seed_source != nullptr ? seed_source() : seed_from_clock();
 }
 
 void begin(std::uint32_t seed) {

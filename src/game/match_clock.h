@@ -9,6 +9,10 @@ namespace match_clock {
 
 // A seed for a new match, from the wall clock.
 std::uint32_t seed_from_clock();
+// Where new matches take their seed: the wall clock unless replaced (a network session hands both ends
+// the same one); nullptr goes back to the clock.
+void set_seed_source(std::uint32_t (*source)());
+std::uint32_t next_seed();
 // Seeds the generator and counts from step 0.
 void begin(std::uint32_t seed);
 std::uint32_t seed();

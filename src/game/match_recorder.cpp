@@ -34,8 +34,6 @@ struct recorder {
     bool open = false;
     match_recording match;
     std::string last;
-    bool seed_given = false;
-    std::uint32_t given_seed = 0;
 };
 recorder self;
 
@@ -114,8 +112,7 @@ void open_if_play_begins() {
     if (!self.on || self.open || !self.fresh || game_state != ON || station1 == nullptr ||
         station2 == nullptr)
         return;
-    const std::uint32_t seed = self.seed_given ? self.given_seed : match_clock::seed_from_clock();
-    self.seed_given = false;
+    const std::uint32_t seed = match_clock::next_seed();
     self.match = match_recording();
     self.match.program_version = PROGRAM_VERSION;
     self.match.start = capture_match_start(seed);
@@ -167,11 +164,6 @@ void board_reset() {
 
 void finish() {
     close_match();
-}
-
-void use_seed(std::uint32_t seed) {
-    self.seed_given = true;
-    self.given_seed = seed;
 }
 
 const std::string& last_file() {

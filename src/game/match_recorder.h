@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 // Records every match the players play: from the first step on a fresh board until the match ends or is
@@ -22,10 +21,6 @@ bool step();
 void board_reset();
 // The program is ending: an open match that has run a step is written.
 void finish();
-
-// The next match opened starts from this seed instead of one from the clock (both ends of a network
-// match start alike).
-void use_seed(std::uint32_t seed);
 
 // The file the last match went to, empty before the first.
 const std::string& last_file();

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "game/global.h"
+#include "game/match_clock.h"
 #include "game/match_recorder.h"
 #include "game/netplay.h"
 #include "game/rules_hash.h"
@@ -55,6 +56,11 @@ bool board_held() {
     return session != nullptr && match_on && session->state() != CNetSession::PLAYING;
 }
 
+// Both ends of a network match seed it alike: from the number of the match in the session.
+std::uint32_t match_seed() {
+    return session != nullptr ? static_cast<std::uint32_t>(session->match()) : match_clock::seed_from_clock();
+}
+
 // Local commands go to the session, to take effect a few steps later on both boards. Whatever
 // station a key names, it steers this side's own station.
 void route(const board_command& command) {
@@ -74,6 +80,7 @@ void begin(std::unique_ptr<CNetSession> s) {
     game_state = HIDDEN;
     menu_state = NETWORK;
     set_command_route(route);
+    match_clock::set_seed_source(match_seed);
 }
 
 // Both boards start alike: nothing left from an earlier local game may differ between them.
@@ -84,7 +91,6 @@ void start_board() {
     noise.counter = 0;
     station1->particle->pos = CVector(-9, -4);
     station2->particle->pos = CVector(9, 4);
-    match_recorder::use_seed(static_cast<std::uint32_t>(session->match()));
     game_state = ON;
     menu_state = NONE;
     end_checked = false;
@@ -97,6 +103,7 @@ void finish(const std::string& why) {
     game_state = HIDDEN;
     menu_state = MAIN;
     set_command_route(nullptr);
+    match_clock::set_seed_source(nullptr);
     session.reset();
     match_on = false;
     last_word = why;

@@ -179,11 +179,12 @@ TEST_F(InstalledGame, HandsItsArgumentsToTheProgramInTheSettingsFolder) {
         CProgramRun run(start_dir.string());
         start_past_splash(run, {"--replay", "my match.zvr"});
         // The launcher replaced itself by the program: same process, the program's path, every argument,
-        // the recording's path made whole.
+        // the recording's path made whole (the run's folder is where the player started).
         const std::string proc = "/proc/" + std::to_string(run.pid());
+        const std::string whole = (fs::path(run.folder()) / recording.filename()).string();
         std::string command_line;
         for (const std::string& word :
-             {prefix + "/lib/games/zelvorant/zelvorant", std::string("--replay"), recording.string()})
+             {prefix + "/lib/games/zelvorant/zelvorant", std::string("--replay"), whole})
             command_line += word + '\0';
         EXPECT_EQ(read_text(proc + "/cmdline"), command_line);
         EXPECT_EQ(fs::read_symlink(proc + "/cwd"), home / ".config/zelvorant");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "game/global.h"
+#include "game/match_clock.h"
 #include "game/match_recorder.h"
 #include "game/replay_file.h"
 #include "game/replay_playback.h"
@@ -105,6 +106,32 @@ TEST_F(Recording, AChangedStepIsFoundAtTheNextCheckpoint) {
         return;
     }
     FAIL() << "none of the " << tried << " commands moved changed the match";
+}
+
+TEST_F(Recording, EachMatchTakesItsSeedFromTheSeedSource) {
+    match_clock::set_seed_source([] { return std::uint32_t{4242}; });
+    CSession session(9);
+    session.begin_match(global::SINGLE, global::MEDIUM);
+    session.step();
+    session.leave();
+    match_clock::set_seed_source(nullptr);
+    ASSERT_EQ(session.closed.size(), 1u);
+    match_recording r;
+    ASSERT_EQ(read_recording(session.closed[0].file, r), RECORDING_OK);
+    EXPECT_EQ(r.start.seed, 4242u);
+    // Without a source, the clock: two matches a moment apart differ.
+    session.begin_match(global::SINGLE, global::MEDIUM);
+    session.step();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    session.begin_match(global::SINGLE, global::MEDIUM);
+    session.step();
+    session.leave();
+    ASSERT_EQ(session.closed.size(), 3u);
+    match_recording a, b;
+    ASSERT_EQ(read_recording(session.closed[1].file, a), RECORDING_OK);
+    ASSERT_EQ(read_recording(session.closed[2].file, b), RECORDING_OK);
+    EXPECT_NE(a.start.seed, b.start.seed);
+    expect_all_verify(session.closed);
 }
 
 TEST_F(Recording, OnlyMatchesThatRanAStepAreWritten) {
