@@ -2,7 +2,8 @@
 
 namespace {
 
-enum argument_kind { NO_ARGUMENT, REQUIRED_ARGUMENT };
+// An optional argument is taken from the next word unless that is an option itself.
+enum argument_kind { NO_ARGUMENT, REQUIRED_ARGUMENT, OPTIONAL_ARGUMENT };
 
 struct option_entry {
     const char* name;
@@ -21,6 +22,10 @@ const option_entry option_table[] = {
     {"--verify-replay", REQUIRED_ARGUMENT, "FILE", LAUNCH_VERIFY_REPLAY,
      "check a recorded match without a window: print its final state hash;\n"
      "                          exit 0 when it is the recorded one, 1 when not, 2 when the file is unusable"},
+    {"--host", OPTIONAL_ARGUMENT, "[PORT]", LAUNCH_HOST,
+     "wait for a network player on this UDP port (24816 when not given)"},
+    {"--join", REQUIRED_ARGUMENT, "HOST[:PORT]", LAUNCH_JOIN,
+     "play a network match with the host at this address"},
 };
 
 const option_entry* find_option(const std::string& name) {
@@ -64,6 +69,8 @@ launch_request parse_command_line(int argc, const char* const* argv) {
             return bad_usage(word + " takes no value");
         if (!has_value && entry->argument == REQUIRED_ARGUMENT && i + 1 < argc)
             value = argv[++i];
+        if (!has_value && entry->argument == OPTIONAL_ARGUMENT && i + 1 < argc && argv[i + 1][0] != '-')
+            value = argv[++i];
         if (entry->argument == REQUIRED_ARGUMENT && value.empty())
             return bad_usage(word + " needs " + entry->argument_name);
         request.mode = entry->mode;
@@ -79,7 +86,7 @@ std::string usage_text() {
         "Without an option the game starts; every match is recorded under replays/.\n";
     for (const option_entry& entry : option_table) {
         std::string left = std::string("  ") + entry.name;
-        if (entry.argument == REQUIRED_ARGUMENT)
+        if (entry.argument != NO_ARGUMENT)
             left += std::string(" ") + entry.argument_name;
         if (left.size() < 26)
             left.resize(26, ' ');

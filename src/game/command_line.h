@@ -9,12 +9,14 @@ enum launch_mode {
     LAUNCH_VERSION,
     LAUNCH_REPLAY,         // watch a recording in the window
     LAUNCH_VERIFY_REPLAY,  // run a recording without a window and compare its final state
+    LAUNCH_HOST,           // wait for a network player on a UDP port (value: the port, or empty)
+    LAUNCH_JOIN,           // play a network match with a host (value: HOST[:PORT])
     LAUNCH_BAD_USAGE,
 };
 
 struct launch_request {
     launch_mode mode = LAUNCH_PLAY;
-    std::string value;    // the option's argument: the recording's path
+    std::string value;    // the option's argument: the recording's path, the port or the address
     std::string problem;  // for LAUNCH_BAD_USAGE, what was wrong, for one line on stderr
 };
 

@@ -11,7 +11,7 @@ namespace global {
 
 enum particle_type { DEFAULT = 0, ROCKET = 1, FLARE = 2, MINE = 3, TRACE = 4, EXP = 5, SIGN = 6, BACK = 7, SHADOW = 8 };
 enum game_states { ON = 0, PAUSED = 1, HIDDEN = 2, ENDED = 3, CLOSING = 4 };
-enum menu_states { NONE = 0, MAIN = 1, OPTIONS = 2, INSTRUCTIONS = 3, DIFF = 4 };
+enum menu_states { NONE = 0, MAIN = 1, OPTIONS = 2, INSTRUCTIONS = 3, DIFF = 4, NETWORK = 5 };
 enum player_states { SINGLE = 0, MULTI = 1 };
 enum difficulty_level { ZERO = 0, HARD = 1, MEDIUM = 2, THREE = 3, EASY = 4 };
 
@@ -76,6 +76,7 @@ extern CWindow* main_menu;
 extern CWindow* options_menu;
 extern CWindow* howto_menu;
 extern CWindow* diff_menu;
+extern CWindow* network_menu;
 
 extern COptions options;
 

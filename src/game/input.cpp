@@ -6,6 +6,8 @@
 #include "game/events.h"
 #include "game/global.h"
 #include "game/menus.h"
+#include "game/network_match.h"
+#include "game/network_screen.h"
 #include "game/presentation.h"
 #include "game/settings.h"
 #include "game/station_input.h"
@@ -104,8 +106,13 @@ void press_in_menu(int key) {
                 break;
         }
     } else if (key == glfw2::KEY_ENTER && game_state == ENDED && menu_state == NONE) {
-        restart();
-        game_state = ON;
+        // Over the network the next match starts when both sides have asked for it.
+        if (network_match::active()) {
+            network_match::ready_for_next_match_soon();
+        } else {
+            restart();
+            game_state = ON;
+        }
     }
 }
 
@@ -143,6 +150,9 @@ void click_pause_menu(int check) {
             menu_state = NONE;
             break;
         case 1:
+            // A network match is restarted by both sides after it ends, not by one side alone.
+            if (network_match::active())
+                break;
             restart();
             if (players == SINGLE) {
                 game_state = PAUSED;
@@ -156,6 +166,11 @@ void click_pause_menu(int check) {
             menu_state = OPTIONS;
             break;
         case 3:
+            // Over the network both sides stop at one step first, so that both recordings end alike.
+            if (network_match::active()) {
+                network_match::leave_soon();
+                break;
+            }
             // The match is recorded as it stood when left, so the board is reset before it is hidden.
             restart();
             game_state = HIDDEN;
@@ -189,6 +204,9 @@ void click_main_menu(int check) {
             break;
         case 4:
             game_state = CLOSING;
+            break;
+        case 5:
+            network_screen::open();
             break;
         default:
             break;
@@ -254,7 +272,9 @@ void keyboard_callback(int key, int action) {
     if (station1 == nullptr || station2 == nullptr)
         return;
 
-    if (action == glfw2::PRESS && game_state == ON) {
+    if (menu_state == NETWORK) {
+        network_screen::key(key, action);
+    } else if (action == glfw2::PRESS && game_state == ON) {
         press_in_match(key);
     } else if (action == glfw2::PRESS && game_state != HIDDEN) {
         press_in_menu(key);
@@ -285,6 +305,8 @@ void mouse_callback(int button, int action) {
         }
     } else if (menu == options_menu) {
         click_options_menu(pressed(menu));
+    } else if (menu == network_menu) {
+        network_screen::click(pressed(menu));
     }
 }
 
@@ -299,13 +321,18 @@ CWindow* current_menu() {
         return howto_menu;
     if (menu_state == OPTIONS)
         return options_menu;
+    // While a network game waits, its screen has nothing to click but Escape.
+    if (menu_state == NETWORK && !network_match::active())
+        return network_menu;
     return nullptr;
 }
 
 void escape_pressed() {
     if (station1 == nullptr || station2 == nullptr)
         return;
-    if (game_state == ON)
+    if (menu_state == NETWORK)
+        network_screen::key(glfw2::KEY_ESC, glfw2::PRESS);
+    else if (game_state == ON)
         pause_match();
     else if (game_state != HIDDEN)
         press_in_menu(glfw2::KEY_ESC);
@@ -316,4 +343,7 @@ void enter_pressed() {
         press_in_menu(glfw2::KEY_ENTER);
 }
 
-void character_callback(int, int) {}
+void character_callback(int character, int action) {
+    if (action == glfw2::PRESS && menu_state == NETWORK)
+        network_screen::character(character);
+}

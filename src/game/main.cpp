@@ -9,6 +9,9 @@
 #include "game/logic.h"
 #include "game/main_loop.h"
 #include "game/match_recorder.h"
+#include "game/netplay.h"
+#include "game/network_address.h"
+#include "game/network_match.h"
 #include "game/pad_input.h"
 #include "game/pad_mappings.h"
 #include "game/pad_menu.h"
@@ -51,8 +54,15 @@ int start_up() {
     return 0;
 }
 
+// A network match asked for on the command line.
+struct network_request {
+    launch_mode mode = LAUNCH_PLAY;  // LAUNCH_HOST, LAUNCH_JOIN, or LAUNCH_PLAY for none
+    std::string host;
+    std::uint16_t port = CNetSession::DEFAULT_PORT;
+};
+
 // The game, every match recorded under replays/ in the working folder.
-int play() {
+int play(const network_request& network = {}) {
     if (start_up() != 0)
         return -1;
     glfw2::set_key_callback(keyboard_callback);
@@ -61,10 +71,37 @@ int play() {
     load_pad_mappings("gamecontrollerdb.txt");
 
     match_recorder::start("replays");
-    run_main_loop({match_recorder::step, frame, window_open, &global::LPS, &global::fps});
+    if (network.mode != LAUNCH_PLAY) {
+        std::string error;
+        const bool started = network.mode == LAUNCH_HOST
+                                 ? network_match::host(network.port, error)
+                                 : network_match::join(network.host, network.port, error);
+        if (!started) {
+            std::fprintf(stderr, "zelvorant: %s\n", error.c_str());
+            glfw2::terminate();
+            return 1;
+        }
+    }
+    loop_hooks hooks{network_match::step, frame, window_open, &global::LPS, &global::fps};
+    hooks.poll = network_match::poll;
+    hooks.ready = network_match::step_ready;
+    run_main_loop(hooks);
+    network_match::leave();
     match_recorder::finish();
     stop_sounds();
     return 0;
+}
+
+// --host [PORT] or --join HOST[:PORT], checked before any window opens.
+bool read_network_request(const launch_request& request, network_request& out, std::string& problem) {
+    out.mode = request.mode;
+    if (request.mode == LAUNCH_JOIN)
+        return parse_address(request.value, out.host, out.port, problem);
+    if (!request.value.empty() && !parse_port(request.value, out.port)) {
+        problem = "not a port (1 to 65535): \"" + request.value + "\"";
+        return false;
+    }
+    return true;
 }
 
 int watch(const std::string& path) {
@@ -95,6 +132,15 @@ int main(int argc, char** argv) {
             return watch(request.value);
         case LAUNCH_VERIFY_REPLAY:
             return verify_replay(request.value);
+        case LAUNCH_HOST:
+        case LAUNCH_JOIN: {
+            network_request network;
+            std::string problem;
+            if (read_network_request(request, network, problem))
+                return play(network);
+            std::fprintf(stderr, "zelvorant: %s\n%s", problem.c_str(), usage_text().c_str());
+            return 2;
+        }
         case LAUNCH_BAD_USAGE:
             break;
     }

@@ -7,7 +7,15 @@
 #include "graphics/graphical.h"
 #include "platform/glfw2.h"
 
+namespace {
+// Steps kept for later while the next one may not run; beyond that the waiting time is let go, so that
+// a long wait is not followed by a long burst.
+constexpr int MAX_KEPT_STEPS = 25;
+}  // namespace
+
 bool loop_turn(loop_state& state, const loop_hooks& hooks) {
+    if (hooks.poll != nullptr)
+        hooks.poll();
     state.seconds = glfw2::get_time();
     const double step = 1.0 / *hooks.lps;
     // A clock read backwards or absurdly far ahead runs no step / a bounded burst instead of overflowing.
@@ -19,6 +27,11 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
     // Exactly the steps the clock was charged for: subtracting the step length again and again would
     // drift below a whole step by rounding and drop one, losing that time for good.
     for (int i = 0; i < whole; ++i) {
+        if (hooks.ready != nullptr && !hooks.ready()) {
+            const int kept = whole - i < MAX_KEPT_STEPS ? whole - i : MAX_KEPT_STEPS;
+            glfw2::set_time(glfw2::get_time() + kept * step);
+            break;
+        }
         if (hooks.logic()) {
             state.running = 0;
             break;

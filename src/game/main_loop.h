@@ -9,6 +9,10 @@ struct loop_hooks {
     bool (*window_open)();  // false once the user closed the window
     const float* lps;       // logic steps per second, read every turn
     int* fps;               // receives the frames counted over the last LPS steps
+    // Optional: once a turn before the steps (network traffic); and whether the next step may run
+    // now. A step that may not waits with its time kept, so that the steps catch up afterwards.
+    void (*poll)() = nullptr;
+    bool (*ready)() = nullptr;
 };
 
 struct loop_state {

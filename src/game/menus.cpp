@@ -71,6 +71,7 @@ void build_menus() {
     global::main_menu->add_button(50, 125, 200, 50, "Options");
     global::main_menu->add_button(50, 50, 200, 50, "How to play");
     global::main_menu->add_button(50, -25, 200, 50, "Quit");
+    global::main_menu->add_button(50, -100, 200, 50, "Network game");
 
     // Half the height is truncated before the offset, as the layout expects whole pixels.
     global::options_menu = bare_window(100, static_cast<float>(H / 2 - 300), 600, 600, font);
@@ -92,6 +93,11 @@ void build_menus() {
     global::options_menu->add_button(25, 85, 30, 30, "-");
     global::options_menu->add_button(225, 85, 30, 30, "+");
     global::settings.to_menu(global::options_menu);
+
+    global::network_menu = panel_window("Network game", 375, font);
+    global::network_menu->add_button(50, 150, 200, 50, "Host");
+    global::network_menu->add_button(50, 85, 200, 50, "Join");
+    global::network_menu->add_button(50, 20, 200, 50, "Back");
 
     global::howto_menu = bare_window(static_cast<float>(W - 230), 30, 200, 50, font);
     global::howto_menu->active_gfx(-1, clear_panel, font, light_grey, FONT_SIZE, false, white);

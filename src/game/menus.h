@@ -1,7 +1,7 @@
 #pragma once
 
-// Builds the five menu windows for the current display size, in the order pause, difficulty,
-// main, options, how-to-play.
+// Builds the menu windows for the current display size, in the order pause, difficulty, main,
+// options, network game, how-to-play.
 void build_menus();
 
 // The options menu's buttons by index, in the order build_menus adds them: first the key buttons,

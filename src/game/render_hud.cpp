@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/global.h"
+#include "game/network_screen.h"
 #include "game/options_extras.h"
 #include "game/settings.h"
 #include "graphics/graphics.h"
@@ -152,6 +153,12 @@ void gui_render() {
             options_screen();
         if (menu_state == INSTRUCTIONS)
             how_to_play(W, H);
+        if (menu_state == NETWORK) {
+            draw_box(0, 0, W, H, brown_tint);
+            menu_planet2.display(W - 450, -50);
+            network_screen::draw(W, H);
+        }
+        network_screen::draw_note(W, H);
     }
 
     text_colour(grey);

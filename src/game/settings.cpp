@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/menus.h"
+#include "game/netplay.h"
 #include "interface/window.h"
 
 namespace {
@@ -50,6 +51,9 @@ CSettings settings;
 void CSettings::restore() {
     sound = true;
     volume = 8;
+    network_port = CNetSession::DEFAULT_PORT;
+    input_delay = CNetSession::DEFAULT_DELAY;
+    last_join.clear();
     pad_dead_zone = 0.25f;
     pads_swapped = false;
 }
@@ -72,6 +76,12 @@ void CSettings::read() {
     };
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
+    take("network_port", [&](const std::string& v) { return parse_int(v, 1, 65535, parsed.network_port); });
+    take("input_delay", [&](const std::string& v) { return parse_int(v, 1, 50, parsed.input_delay); });
+    take("last_join", [&](const std::string& v) {
+        parsed.last_join = v;
+        return v.size() <= 64;
+    });
     take("pad_dead_zone",
          [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
     take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
@@ -88,6 +98,13 @@ void CSettings::read() {
 void CSettings::write() {
     file.set("sound", sound ? "on" : "off");
     file.set("volume", std::to_string(volume));
+    // The network lines appear once network play has been used, so other files stay as they were.
+    if (network_port != CSettings().network_port || file.find("network_port") != nullptr)
+        file.set("network_port", std::to_string(network_port));
+    if (input_delay != CSettings().input_delay || file.find("input_delay") != nullptr)
+        file.set("input_delay", std::to_string(input_delay));
+    if (!last_join.empty() || file.find("last_join") != nullptr)
+        file.set("last_join", last_join);
     char dead_zone[32];
     std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
     file.set("pad_dead_zone", dead_zone);

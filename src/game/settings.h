@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "general/key_value_file.h"
 
 class CWindow;
@@ -10,9 +12,12 @@ class CWindow;
 class CSettings {
   public:
     bool sound;
-    int volume;           // 0 to 10
-    float pad_dead_zone;  // how far a stick must lean to count, 0 to 0.9
-    bool pads_swapped;    // the first pad connected drives red and the second blue
+    int volume;             // 0 to 10
+    int network_port;       // where a hosted network game waits
+    int input_delay;        // steps between a command and its effect in a hosted network game, 1 to 50
+    std::string last_join;  // the address last joined, offered again
+    float pad_dead_zone;    // how far a stick must lean to count, 0 to 0.9
+    bool pads_swapped;      // the first pad connected drives red and the second blue
 
     CSettings() { restore(); }
     void restore();

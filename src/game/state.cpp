@@ -43,6 +43,7 @@ CWindow* main_menu = nullptr;
 CWindow* options_menu = nullptr;
 CWindow* howto_menu = nullptr;
 CWindow* diff_menu = nullptr;
+CWindow* network_menu = nullptr;
 
 COptions options{};
 

@@ -28,7 +28,7 @@ struct button_row {
 
 void free_menus() {
     for (CWindow** w : {&global::pause_menu, &global::diff_menu, &global::main_menu, &global::options_menu,
-                        &global::howto_menu}) {
+                        &global::howto_menu, &global::network_menu}) {
         if (*w == nullptr)
             continue;
         for (CButton* b : (*w)->buttons)
@@ -118,7 +118,10 @@ TEST_F(Menus, LayoutOnA1024By600Display) {
                                        {"Multiplayer", 50, 200, 200, 50},
                                        {"Options", 50, 125, 200, 50},
                                        {"How to play", 50, 50, 200, 50},
-                                       {"Quit", 50, -25, 200, 50}});
+                                       {"Quit", 50, -25, 200, 50},
+                                       {"Network game", 50, -100, 200, 50}});
+    expect_buttons(global::network_menu,
+                   {{"Host", 50, 150, 200, 50}, {"Join", 50, 85, 200, 50}, {"Back", 50, 20, 200, 50}});
     expect_buttons(global::options_menu, {{"A", 25, 500, 100, 30},
                                           {"Q", 25, 450, 100, 30},
                                           {"D", 25, 400, 100, 30},
@@ -203,6 +206,9 @@ TEST_F(Menus, QuitIsFoundBelowTheMainMenuWindow) {
     EXPECT_EQ(global::main_menu->check(), -1);
     x_pointer::move(150, 300, HEIGHT);
     EXPECT_EQ(global::main_menu->check(), 3);
+    // Below Quit, the network game's entry.
+    x_pointer::move(150, 150, HEIGHT);
+    EXPECT_EQ(global::main_menu->check(), 5);
 }
 
 TEST_F(Menus, PauseMenuOnScreenWithAButtonUnderThePointer) {

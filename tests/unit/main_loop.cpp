@@ -155,3 +155,41 @@ TEST_F(MainLoop, RunMainLoopEndsWhenLogicAsks) {
 }
 
 }  // namespace
+
+namespace {
+int ready_steps = 0;  // steps the ready hook lets run before it says no
+int polls = 0;
+bool ready() {
+    return steps < ready_steps;
+}
+void poll() {
+    ++polls;
+}
+}  // namespace
+
+TEST_F(MainLoop, StepsThatMayNotRunYetKeepTheirTimeUpToABound) {
+    hooks.ready = ready;
+    hooks.poll = poll;
+    polls = 0;
+    ready_steps = 3;
+    pass(0.1);  // ten steps due, three may run
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(polls, 1);
+    EXPECT_NEAR(glfw2::get_time(), 0.07, 1e-6);  // the seven waiting steps are kept
+    // Once they may, the kept steps run at once.
+    ready_steps = 100;
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 10);
+
+    // A long wait keeps a quarter of a second, not all of it.
+    ready_steps = steps;
+    pass(2.0);
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 10);
+    EXPECT_NEAR(glfw2::get_time(), 0.25, 1e-6);
+    ready_steps = 1000;
+    EXPECT_TRUE(loop_turn(state, hooks));
+    EXPECT_EQ(steps, 35);
+}

@@ -165,3 +165,27 @@ TEST(AtomicFile, ALinkToAFileNotYetWrittenCreatesItAndALoopIsRefused) {
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_symlink(dir / "loop_a"));
 }
+
+TEST_F(SettingsFile, NetworkLinesAppearOnceUsedAndAreChecked) {
+    CSettings s = read_settings();
+    s.write();
+    EXPECT_EQ(slurp("settings").find("network_port"), std::string::npos);
+    EXPECT_EQ(slurp("settings").find("last_join"), std::string::npos);
+
+    s.last_join = "10.0.0.2:4000";
+    s.input_delay = 10;
+    s.write();
+    CSettings back = read_settings();
+    EXPECT_EQ(back.last_join, "10.0.0.2:4000");
+    EXPECT_EQ(back.input_delay, 10);
+    EXPECT_EQ(back.network_port, 24816);
+
+    for (const char* bad : {"input_delay = 0\n", "input_delay = 51\n", "network_port = 65536\n"}) {
+        put("settings", bad);
+        testing::internal::CaptureStderr();
+        const CSettings d = read_settings();
+        EXPECT_NE(testing::internal::GetCapturedStderr(), "") << bad;
+        EXPECT_EQ(d.input_delay, 6) << bad;
+        EXPECT_EQ(d.network_port, 24816) << bad;
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// The title screen's "Network game": host, or join an address typed in; then, while the session
+// waits, what to tell the other player. Escape backs out at every point. Also draws the network
+// notes (waiting, paused by the other side, why a network game ended) over any screen.
+namespace network_screen {
+
+void open();
+void key(int key, int action);
+void character(int character);
+// `button` is the network menu's button the pointer (or a pad) pressed, or -1.
+void click(int button);
+void draw(int W, int H);
+void draw_note(int W, int H);
+
+}  // namespace network_screen

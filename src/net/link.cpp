@@ -1,0 +1,203 @@
+#include "net/link.h"
+
+#include <arpa/inet.h>
+#include <enet/enet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+
+namespace {
+
+// Reliable messages on channel 0, unreliable ones on channel 1.
+constexpr std::size_t CHANNELS = 2;
+
+// ENet wants one initialisation per process user; every link holds one.
+int users = 0;
+
+bool start_enet(std::string& error) {
+    if (users == 0 && enet_initialize() != 0) {
+        error = "could not initialise the network library";
+        return false;
+    }
+    ++users;
+    return true;
+}
+
+void stop_enet() {
+    if (--users == 0)
+        enet_deinitialize();
+}
+
+ENetPeer* peer_at(ENetHost* host, int peer) {
+    if (host == nullptr || peer < 0 || static_cast<std::size_t>(peer) >= host->peerCount)
+        return nullptr;
+    ENetPeer* p = &host->peers[peer];
+    return p->state == ENET_PEER_STATE_DISCONNECTED ? nullptr : p;
+}
+
+}  // namespace
+
+CNetLink::CNetLink() = default;
+
+CNetLink::~CNetLink() {
+    if (host_ != nullptr) {
+        enet_host_destroy(host_);
+        stop_enet();
+    }
+}
+
+bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, const char* address) {
+    if (host_ != nullptr || !start_enet(error))
+        return false;
+    ENetAddress bind;
+    bind.host = ENET_HOST_ANY;
+    bind.port = port;
+    if (address != nullptr && enet_address_set_host_ip(&bind, address) != 0) {
+        error = std::string("not an address: ") + address;
+        stop_enet();
+        return false;
+    }
+    host_ = enet_host_create(&bind, static_cast<std::size_t>(max_peers), CHANNELS, 0, 0);
+    if (host_ == nullptr) {
+        error = "could not open UDP port " + std::to_string(port) + " (in use?)";
+        stop_enet();
+        return false;
+    }
+    host_->maximumPacketSize = MAX_MESSAGE;
+    return true;
+}
+
+bool CNetLink::connect(const std::string& host, std::uint16_t port, std::string& error) {
+    if (host_ != nullptr || !start_enet(error))
+        return false;
+    ENetAddress to;
+    to.port = port;
+    if (enet_address_set_host(&to, host.c_str()) != 0) {
+        error = "unknown host \"" + host + "\"";
+        stop_enet();
+        return false;
+    }
+    host_ = enet_host_create(nullptr, 1, CHANNELS, 0, 0);
+    if (host_ == nullptr) {
+        error = "could not open a UDP socket";
+        stop_enet();
+        return false;
+    }
+    host_->maximumPacketSize = MAX_MESSAGE;
+    ENetPeer* peer = enet_host_connect(host_, &to, CHANNELS, 0);
+    if (peer == nullptr) {
+        error = "could not start a connection";
+        return false;
+    }
+    enet_peer_timeout(peer, 0, timeout_ms_, timeout_ms_);
+    return true;
+}
+
+CNetLink::event CNetLink::service(int milliseconds) {
+    event out;
+    if (host_ == nullptr)
+        return out;
+    ENetEvent e;
+    if (enet_host_service(host_, &e, static_cast<enet_uint32>(milliseconds > 0 ? milliseconds : 0)) <= 0)
+        return out;
+    out.peer = static_cast<int>(e.peer - host_->peers);
+    switch (e.type) {
+        case ENET_EVENT_TYPE_CONNECT:
+            out.kind = CONNECTED;
+            enet_peer_timeout(e.peer, 0, timeout_ms_, timeout_ms_);
+            break;
+        case ENET_EVENT_TYPE_RECEIVE:
+            out.kind = RECEIVED;
+            out.data.assign(e.packet->data, e.packet->data + e.packet->dataLength);
+            enet_packet_destroy(e.packet);
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            out.kind = DISCONNECTED;
+            break;
+        default:
+            break;
+    }
+    return out;
+}
+
+bool CNetLink::send(int peer, const std::vector<std::uint8_t>& message, delivery how) {
+    ENetPeer* p = peer_at(host_, peer);
+    if (p == nullptr || message.empty() || message.size() > MAX_MESSAGE)
+        return false;
+    // Each kind has its own channel, so a lost reliable message never holds up the others.
+    const bool reliable = how == RELIABLE;
+    ENetPacket* packet = enet_packet_create(
+        message.data(), message.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
+    if (packet == nullptr)
+        return false;
+    if (enet_peer_send(p, reliable ? 0 : 1, packet) != 0) {
+        enet_packet_destroy(packet);
+        return false;
+    }
+    return true;
+}
+
+void CNetLink::disconnect(int peer) {
+    if (ENetPeer* p = peer_at(host_, peer))
+        enet_peer_disconnect_later(p, 0);
+}
+
+void CNetLink::shut_down(int milliseconds) {
+    if (host_ == nullptr)
+        return;
+    int connected = 0;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        if (host_->peers[i].state != ENET_PEER_STATE_DISCONNECTED) {
+            enet_peer_disconnect_later(&host_->peers[i], 0);
+            ++connected;
+        }
+    }
+    const enet_uint32 end = enet_time_get() + static_cast<enet_uint32>(milliseconds);
+    ENetEvent e;
+    while (connected > 0 && static_cast<int>(end - enet_time_get()) > 0) {
+        int got = enet_host_service(host_, &e, 10);
+        if (got < 0)
+            break;
+        if (got > 0 && e.type == ENET_EVENT_TYPE_RECEIVE)
+            enet_packet_destroy(e.packet);
+        if (got > 0 && e.type == ENET_EVENT_TYPE_DISCONNECT)
+            --connected;
+    }
+    enet_host_flush(host_);
+}
+
+void CNetLink::flush() {
+    if (host_ != nullptr)
+        enet_host_flush(host_);
+}
+
+std::uint16_t CNetLink::port() const {
+    return host_ != nullptr ? host_->address.port : 0;
+}
+
+std::string CNetLink::peer_address(int peer) const {
+    ENetPeer* p = peer_at(host_, peer);
+    if (p == nullptr)
+        return "";
+    char ip[64] = "";
+    enet_address_get_host_ip(&p->address, ip, sizeof ip);
+    return std::string(ip) + ":" + std::to_string(p->address.port);
+}
+
+std::vector<std::string> CNetLink::local_addresses() {
+    std::vector<std::string> out;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return out;
+    for (ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
+        if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET)
+            continue;
+        const in_addr ip = reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr;
+        if ((ntohl(ip.s_addr) >> 24) == 127)
+            continue;
+        char text[INET_ADDRSTRLEN] = "";
+        if (inet_ntop(AF_INET, &ip, text, sizeof text) != nullptr)
+            out.push_back(text);
+    }
+    freeifaddrs(list);
+    return out;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// One UDP endpoint that carries messages to and from a few peers: reliable and in order, or sent once
+// and maybe lost, duplicated or overtaken (for messages that repeat what matters until it is known to
+// have arrived). Everything about the transport (ENet) stays behind this class; it knows nothing of
+// what the messages mean.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct _ENetHost;
+
+class CNetLink {
+  public:
+    // Larger datagrams are dropped by the transport before they reach anyone.
+    static constexpr std::size_t MAX_MESSAGE = 4096;
+
+    enum event_kind { NOTHING, CONNECTED, RECEIVED, DISCONNECTED };
+    struct event {
+        event_kind kind = NOTHING;
+        int peer = -1;  // stays the same for one connection, reused after it ends
+        std::vector<std::uint8_t> data;
+    };
+
+    CNetLink();
+    ~CNetLink();
+    CNetLink(const CNetLink&) = delete;
+    CNetLink& operator=(const CNetLink&) = delete;
+
+    // Waits for connections on a UDP port (0: any free port) of every local address, or of `address`
+    // only. At most `max_peers` at a time; further attempts are not answered.
+    bool listen(std::uint16_t port, int max_peers, std::string& error, const char* address = nullptr);
+    // Starts to connect; a CONNECTED or DISCONNECTED event says how it went.
+    bool connect(const std::string& host, std::uint16_t port, std::string& error);
+    // A connection that has heard nothing acknowledged for this long ends with DISCONNECTED.
+    void set_timeout(int milliseconds) { timeout_ms_ = milliseconds; }
+
+    // Sends and receives; returns the next event, waiting up to `milliseconds` for one.
+    event service(int milliseconds);
+    enum delivery { RELIABLE, UNRELIABLE };
+    bool send(int peer, const std::vector<std::uint8_t>& message, delivery how = RELIABLE);
+    // Sends what is queued for the peer, then ends the connection; DISCONNECTED follows.
+    void disconnect(int peer);
+    // Disconnects every peer and waits up to `milliseconds` for them to acknowledge, so that the last
+    // messages get out before the program ends.
+    void shut_down(int milliseconds);
+    void flush();
+
+    bool open() const { return host_ != nullptr; }
+    // The bound port, once listening (useful when 0 was asked).
+    std::uint16_t port() const;
+    // The peer's address as text, "a.b.c.d:port".
+    std::string peer_address(int peer) const;
+    // This machine's IPv4 addresses other than loopback, to tell a player where to connect.
+    static std::vector<std::string> local_addresses();
+
+  private:
+    _ENetHost* host_ = nullptr;
+    int timeout_ms_ = 5000;
+};

@@ -1,0 +1,295 @@
+// Two real programs play a network match on 127.0.0.1: one with --host, one with --join, each in a
+// 640 x 480 window of its own, the joining one moved below the other so that both can be seen. Real
+// keys go to the host's window; both windows must show what they did; both recordings must verify to
+// the same final state.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "gl_window.h"
+#include "loopback_socket.h"
+#include "needs.h"
+#include "program_run.h"
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string LOADED = "Setting up display...\tDONE\nLoading textures...\tDONE\n";
+// The default keys, and a small window so that two fit on the test screen.
+const char* const SMALL_CONF =
+    "65 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n307 red_primary\n"
+    "308 red_secondary\n640 480\n0";
+constexpr int W = 640;
+constexpr int H = 480;
+
+// A UDP port of 127.0.0.1 that was free a moment ago.
+int free_port() {
+    return CLoopbackSocket().port();
+}
+
+// Every top-level window titled `title` but `except`.
+Window other_window(const char* title, Window except) {
+    Display* d = x_session::display();
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count) == 0)
+        return 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        char* name = nullptr;
+        if (children[i] != except && XFetchName(d, children[i], &name) != 0 && name != nullptr &&
+            std::string(name) == title)
+            found = children[i];
+        if (name != nullptr)
+            XFree(name);
+    }
+    if (children != nullptr)
+        XFree(children);
+    return found;
+}
+
+void focus(Window w) {
+    Display* d = x_session::display();
+    XRaiseWindow(d, w);
+    XSetInputFocus(d, w, RevertToParent, CurrentTime);
+    XSync(d, False);
+    let_run(0.2);
+}
+
+class CPlayer : public CProgramRun {
+  public:
+    CPlayer(const std::string& name, std::vector<std::string> arguments)
+        : CProgramRun(scratch_dir("e2e_network_" + name)) {
+        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(folder()) / "gfx");
+        std::ofstream(folder() + "/conf", std::ios::binary) << SMALL_CONF;
+        arguments_ = std::move(arguments);
+    }
+    // Starts, waits for its window (the first one not `other`) and skips the splash with Escape.
+    bool begin(Window other) {
+        start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, arguments_);
+        if (!wait_for([&] { return (window = other_window("Zelvorant", other)) != 0; }, 20))
+            return false;
+        focus(window);
+        x_session::key("Escape", true);
+        const bool loaded = wait_output(LOADED);
+        x_session::key("Escape", false);
+        let_run(0.3);
+        return loaded;
+    }
+    void hold(const char* key, double seconds) const {
+        focus(window);
+        x_session::key(key, true);
+        let_run(seconds);
+        x_session::key(key, false);
+        let_run(0.1);
+    }
+    void press(const char* key) const {
+        x_session::key(key, true);
+        x_session::key(key, false);
+        let_run(0.15);
+    }
+    std::vector<fs::path> recordings() const {
+        std::vector<fs::path> found;
+        if (fs::exists(folder() + "/replays"))
+            for (const auto& e : fs::directory_iterator(folder() + "/replays"))
+                found.push_back(e.path());
+        return found;
+    }
+    Window window = 0;
+
+  private:
+    std::vector<std::string> arguments_;
+};
+
+// The board between the HUD panels and the frame counter.
+x_session::capture board(Window w) {
+    return x_session::grab(w, 0, 130, W, H - 170);
+}
+
+// Pixels that turned bright and bluish, as a missile's trail does, from one capture to the next.
+int new_trail_pixels(const x_session::capture& before, const x_session::capture& after) {
+    if (before.pixels.size() != after.pixels.size() || before.pixels.empty())
+        return -1;
+    int n = 0;
+    for (std::size_t i = 0; i < after.pixels.size(); ++i) {
+        const x_session::rgb& a = after.pixels[i];
+        const x_session::rgb& b = before.pixels[i];
+        n += a.r + a.g + a.b - (b.r + b.g + b.b) > 90 && a.b > a.r + 25;
+    }
+    return n;
+}
+
+struct verdict {
+    int status;
+    std::string out;
+};
+verdict verify(const std::string& name, const fs::path& file) {
+    CProgramRun run(scratch_dir("e2e_network_verify_" + name));
+    run.start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, {"--verify-replay", file.string()});
+    const int status = run.wait_exit(60);
+    return {status, run.output()};
+}
+
+// Host and joining player in a match, the joining window below the host's.
+bool start_pair(CPlayer& host, CPlayer& joiner) {
+    if (!host.begin(0) || !joiner.begin(host.window))
+        return false;
+    XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
+    XSync(x_session::display(), False);
+    let_run(1.5);  // connected, and the match under way
+    return true;
+}
+
+}  // namespace
+
+TEST(NetworkMatch, KeysAtTheHostFireAMissileSeenInBothWindowsAndBothRecordingsAgree) {
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
+    const std::string port = std::to_string(free_port());
+    CPlayer host("host", {"--host", port});
+    CPlayer joiner("join", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+
+    // What changes on the board while nobody fires (the stations turn), then when blue fires.
+    const x_session::capture start_host = board(host.window), start_joiner = board(joiner.window);
+    let_run(2.1);  // as long as the shot below takes
+    const x_session::capture quiet_host = board(host.window), quiet_joiner = board(joiner.window);
+    host.hold("d", 0.8);  // charge, release: blue fires
+    let_run(1.0);
+    const x_session::capture shot_host = board(host.window), shot_joiner = board(joiner.window);
+    const int calm_host = new_trail_pixels(start_host, quiet_host);
+    const int calm_joiner = new_trail_pixels(start_joiner, quiet_joiner);
+    const int fired_host = new_trail_pixels(quiet_host, shot_host);
+    const int fired_joiner = new_trail_pixels(quiet_joiner, shot_joiner);
+    std::printf("new trail pixels: host %d without a shot, %d with; joining side %d, %d\n", calm_host,
+                fired_host, calm_joiner, fired_joiner);
+    // Measured: about 80 without a shot and 200 with one, in both windows.
+    EXPECT_GT(fired_host, calm_host + 60);
+    EXPECT_GT(fired_joiner, calm_joiner + 60);
+
+    // Closing the host's window ends its program; the other side is told and goes to the title screen.
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+    ASSERT_TRUE(wait_for([&] { return joiner.errors().find("Opponent left") != std::string::npos; }, 10));
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    EXPECT_EQ(host.output(), LOADED);
+    EXPECT_EQ(joiner.output(), LOADED);
+    EXPECT_EQ(host.errors(), "");
+    EXPECT_EQ(joiner.errors(), "Network game: Opponent left\n");
+
+    ASSERT_EQ(host.recordings().size(), 1u);
+    ASSERT_EQ(joiner.recordings().size(), 1u);
+    const verdict a = verify("host", host.recordings()[0]);
+    const verdict b = verify("join", joiner.recordings()[0]);
+    EXPECT_EQ(a.status, 0);
+    EXPECT_EQ(b.status, 0);
+    EXPECT_TRUE(std::regex_match(a.out, std::regex("[0-9a-f]{16}\n"))) << a.out;
+    EXPECT_EQ(a.out, b.out);
+}
+
+TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillRecorded) {
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
+    const std::string port = std::to_string(free_port());
+    CPlayer host("host_alone", {"--host", port});
+    CPlayer joiner("join_killed", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+
+    kill(joiner.pid(), SIGKILL);  // as a crash or a pulled plug would
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wait_for([&] { return host.errors().find("Connection lost") != std::string::npos; }, 10));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LE(seconds, 5.5);
+    EXPECT_TRUE(host.running());
+    EXPECT_EQ(host.recordings().size(), 1u);
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+}
+
+TEST(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
+    const std::string port = std::to_string(free_port());
+    CPlayer host("host_for_title", {"--host", port});
+    CPlayer joiner("join_from_title", {});
+    // The address last joined is offered again; its last digit is typed anew below.
+    std::ofstream(joiner.folder() + "/settings") << "last_join = 127.0.0.1:" << port << "\n";
+    ASSERT_TRUE(host.begin(0));
+    ASSERT_TRUE(joiner.begin(host.window));
+    XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
+    XSync(x_session::display(), False);
+    let_run(0.5);
+
+    focus(joiner.window);
+    x_session::click(joiner.window, 150, 450, 0.5);  // "Network game", below Quit
+    joiner.press("BackSpace");
+    const std::string last_digit(1, port.back());
+    joiner.press(last_digit.c_str());
+    joiner.press("Return");
+    let_run(1.5);
+
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    ASSERT_TRUE(wait_for([&] { return host.errors().find("Opponent left") != std::string::npos; }, 10))
+        << host.errors() << joiner.errors();
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+    EXPECT_EQ(joiner.errors(), "");
+    ASSERT_EQ(host.recordings().size(), 1u);
+    ASSERT_EQ(joiner.recordings().size(), 1u);
+    EXPECT_EQ(verify("title_host", host.recordings()[0]).out,
+              verify("title_join", joiner.recordings()[0]).out);
+}
+
+namespace {
+
+// Whether the board moves: two captures a moment apart differ (the stations turn on their orbits).
+bool board_moves(Window w) {
+    const x_session::capture a = board(w);
+    let_run(0.4);
+    const x_session::capture b = board(w);
+    int changed = 0;
+    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        changed += a.pixels[i].r != b.pixels[i].r || a.pixels[i].g != b.pixels[i].g ||
+                   a.pixels[i].b != b.pixels[i].b;
+    return changed > 20;
+}
+
+}  // namespace
+
+TEST(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
+    NEEDS(x_session::display() != nullptr, "an X display");
+    NEEDS(x_session::has_xtest(), "XTest");
+    const std::string port = std::to_string(free_port());
+    CPlayer host("host_pausing", {"--host", port});
+    CPlayer joiner("join_resuming", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+    EXPECT_TRUE(board_moves(joiner.window));
+
+    host.hold("Escape", 0.05);
+    let_run(0.3);
+    EXPECT_FALSE(board_moves(joiner.window)) << "paused by the other side";
+    EXPECT_FALSE(board_moves(host.window));
+
+    focus(joiner.window);
+    joiner.press("Escape");                          // the pause menu on this side too
+    x_session::click(joiner.window, 320, 128, 0.5);  // its Resume
+    EXPECT_TRUE(board_moves(host.window));
+    EXPECT_TRUE(board_moves(joiner.window));
+
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+}

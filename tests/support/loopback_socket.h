@@ -1,0 +1,27 @@
+#pragma once
+
+// A UDP socket on a free port of 127.0.0.1: a port where nobody answers while it lives, a port that
+// was free once it is gone, and a sender of datagrams from a stranger.
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// The address of a port of 127.0.0.1.
+sockaddr_in loopback_address(std::uint16_t port);
+
+class CLoopbackSocket {
+  public:
+    CLoopbackSocket();
+    ~CLoopbackSocket();
+    CLoopbackSocket(const CLoopbackSocket&) = delete;
+    CLoopbackSocket& operator=(const CLoopbackSocket&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    // One datagram from this socket to a port of 127.0.0.1.
+    void send_to(std::uint16_t port, const void* data, std::size_t size) const;
+
+  private:
+    int fd_ = -1;
+    std::uint16_t port_ = 0;
+};

@@ -1,0 +1,416 @@
+// Two lockstep sessions in one program, over 127.0.0.1, each driving a toy board: a running hash of
+// the commands it applied and when. Real ENet underneath; the lossy cases go through a relay.
+#include "game/netplay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <thread>
+
+#include "loopback_socket.h"
+#include "udp_relay.h"
+
+namespace {
+
+const net_identity ME{"1.1", 0x1234};
+constexpr double STEP = 0.01;
+
+double seconds_now() {
+    static const auto start = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct applied {
+    std::uint32_t step;
+    int target;
+    int code;
+    bool operator==(const applied& o) const { return step == o.step && target == o.target && code == o.code; }
+};
+
+// A scripted command and the side that made it: at one step, blue's commands come first.
+struct scripted {
+    applied what;
+    int side;
+};
+
+class toy_player {
+  public:
+    toy_player(net_identity me, unsigned seed) : session(std::move(me)), script_(seed) {}
+
+    CNetSession session;
+    std::vector<applied> log;        // what the board applied
+    std::vector<scripted> expected;  // what this side's script asked for, where it should land
+    std::uint64_t board = 14695981039346656037ULL;
+    std::vector<std::uint64_t> checkpoints;  // the board every HASH_PERIOD steps
+    std::uint64_t hash_offset = 0;           // non-zero: this side reports a wrong hash
+
+    // Stalls: times a paced side had a step due and the other side's commands were missing.
+    int stalls = 0;
+    int long_stalls = 0;  // longer than half a second: a player would see the note
+    double stalled_seconds = 0;
+
+    // Runs what is due; paced at the game's 100 steps a second with the main loop's catch-up.
+    bool advance(double now, bool paced, std::uint32_t steps) {
+        if (last_ < 0)
+            last_ = now;
+        backlog_ = std::min(backlog_ + now - last_, 0.25);
+        last_ = now;
+        bool ran = false;
+        for (int i = 0; i < 200 && session.next_step() < steps && (!paced || backlog_ >= STEP); ++i) {
+            script();
+            if (!session.step_ready()) {
+                if (paced && !waiting_) {
+                    waiting_ = true;
+                    waiting_since_ = now;
+                    ++stalls;
+                }
+                break;
+            }
+            if (waiting_) {
+                waiting_ = false;
+                stalled_seconds += now - waiting_since_;
+                if (now - waiting_since_ > 0.5)
+                    ++long_stalls;
+            }
+            run_step();
+            backlog_ -= STEP;
+            ran = true;
+        }
+        return ran;
+    }
+
+  private:
+    // Now and then a command, at most once per local step.
+    void script() {
+        const std::uint32_t n = session.next_step();
+        if (scripted_ && n == scripted_for_)
+            return;
+        scripted_ = true;
+        scripted_for_ = n;
+        if (std::uniform_int_distribution<int>(0, 19)(script_) != 0)
+            return;
+        const int count = std::uniform_int_distribution<int>(1, 3)(script_);
+        for (int i = 0; i < count; ++i) {
+            // Mostly the station's own commands, now and then a pause or a resume.
+            const int pick = std::uniform_int_distribution<int>(0, STATION_COMMANDS)(script_);
+            board_command c{static_cast<command_target>(session.local_side()),
+                            static_cast<std::uint8_t>(pick)};
+            if (pick == STATION_COMMANDS)
+                c = {TARGET_MATCH,
+                     static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 1)(script_))};
+            session.submit(c);
+            expected.push_back({{n + static_cast<std::uint32_t>(session.input_delay()), c.target, c.code},
+                                session.local_side()});
+        }
+    }
+
+    void run_step() {
+        const std::uint32_t n = session.next_step();
+        for (const board_command& in : session.step_inputs()) {
+            log.push_back({n, in.target, in.code});
+            board = (board ^ (std::uint64_t{n} << 16 | std::uint64_t{in.target} << 8 | in.code)) *
+                    1099511628211ULL;
+        }
+        board = (board ^ n) * 1099511628211ULL;
+        session.step_done([this] { return board + hash_offset; });
+        if (session.next_step() % CNetSession::HASH_PERIOD == 0)
+            checkpoints.push_back(board);
+    }
+
+    std::mt19937 script_;
+    bool scripted_ = false;
+    std::uint32_t scripted_for_ = 0;
+    double last_ = -1;
+    double backlog_ = 0;
+    bool waiting_ = false;
+    double waiting_since_ = 0;
+};
+
+// Polls both sides until `done` holds or `limit` seconds pass.
+template <class Done>
+bool pump(toy_player& a, toy_player& b, double limit, Done done, bool paced = false,
+          std::uint32_t steps = 0) {
+    const double end = seconds_now() + limit;
+    while (seconds_now() < end) {
+        const double now = seconds_now();
+        a.session.poll(now);
+        b.session.poll(now);
+        bool ran = a.advance(now, paced, steps);
+        ran = b.advance(now, paced, steps) || ran;
+        if (done())
+            return true;
+        if (!ran || paced)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
+
+bool both_playing(toy_player& a, toy_player& b) {
+    return a.session.state() == CNetSession::PLAYING && b.session.state() == CNetSession::PLAYING;
+}
+
+// The host on a free port of 127.0.0.1; the joining side straight to it or through `via_port`.
+void connect_pair(toy_player& host, toy_player& joiner, std::uint16_t via_port = 0, int delay = 6) {
+    std::string error;
+    ASSERT_TRUE(host.session.host(0, delay, error, "127.0.0.1")) << error;
+    ASSERT_TRUE(joiner.session.join("127.0.0.1", via_port != 0 ? via_port : host.session.port(), error))
+        << error;
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return both_playing(host, joiner); }))
+        << host.session.note() << " / " << joiner.session.note();
+}
+
+std::vector<applied> merged_script(const toy_player& a, const toy_player& b) {
+    std::vector<scripted> all = a.expected;
+    all.insert(all.end(), b.expected.begin(), b.expected.end());
+    std::stable_sort(all.begin(), all.end(), [](const scripted& x, const scripted& y) {
+        return x.what.step != y.what.step ? x.what.step < y.what.step : x.side < y.side;
+    });
+    std::vector<applied> out;
+    for (const scripted& s : all)
+        out.push_back(s.what);
+    return out;
+}
+
+void play_and_compare(toy_player& host, toy_player& joiner, std::uint32_t steps, bool paced, double limit) {
+    ASSERT_TRUE(pump(
+        host, joiner, limit,
+        [&] { return host.session.next_step() == steps && joiner.session.next_step() == steps; }, paced,
+        steps))
+        << host.session.next_step() << " / " << joiner.session.next_step();
+    EXPECT_TRUE(both_playing(host, joiner)) << host.session.note() << " / " << joiner.session.note();
+    EXPECT_EQ(host.board, joiner.board);
+    EXPECT_EQ(host.checkpoints, joiner.checkpoints);
+    EXPECT_EQ(host.checkpoints.size(), steps / CNetSession::HASH_PERIOD);
+    // Every command landed exactly `delay` steps after the step it was made at, on both boards.
+    std::vector<applied> script = merged_script(host, joiner);
+    std::vector<applied> due;
+    for (const applied& a : script)
+        if (a.step < steps)
+            due.push_back(a);
+    EXPECT_GT(due.size(), steps / 40);
+    EXPECT_EQ(host.log, due);
+    EXPECT_EQ(joiner.log, due);
+}
+
+// Datagrams of random bytes from a stranger to a port of 127.0.0.1.
+void spray(std::uint16_t to, int count, unsigned seed) {
+    CLoopbackSocket stranger;
+    std::mt19937 random(seed);
+    for (int i = 0; i < count; ++i) {
+        unsigned char junk[64];
+        const std::size_t n = 1 + random() % sizeof junk;
+        for (std::size_t j = 0; j < n; ++j)
+            junk[j] = static_cast<unsigned char>(random());
+        stranger.send_to(to, junk, n);
+    }
+}
+
+}  // namespace
+
+TEST(NetplaySession, TwoPeersPlayTheSameMatchCommandForCommand) {
+    toy_player host(ME, 1), joiner(ME, 2);
+    connect_pair(host, joiner, 0, 4);
+    EXPECT_EQ(host.session.local_side(), BLUE_STATION);
+    EXPECT_EQ(joiner.session.local_side(), RED_STATION);
+    EXPECT_EQ(joiner.session.input_delay(), 4);  // the host's choice
+
+    play_and_compare(host, joiner, 5000, false, 60);
+
+    // Datagrams from a third party on the host's port change nothing.
+    spray(host.session.port(), 200, 7);
+    play_and_compare(host, joiner, 5600, false, 30);
+}
+
+TEST(NetplaySession, ALossyNetworkDelaysTheMatchButNeverChangesIt) {
+    toy_player host(ME, 3), joiner(ME, 4);
+    std::string error;
+    ASSERT_TRUE(host.session.host(0, CNetSession::DEFAULT_DELAY, error, "127.0.0.1")) << error;
+    CUdpRelay relay(host.session.port(), relay_faults{});
+    ASSERT_TRUE(relay.ok());
+    ASSERT_TRUE(joiner.session.join("127.0.0.1", relay.port(), error)) << error;
+    ASSERT_TRUE(pump(host, joiner, 10, [&] { return both_playing(host, joiner); }));
+
+    const std::uint32_t steps = 3000;  // 30 s of play at the game's pace
+    const double start = seconds_now();
+    play_and_compare(host, joiner, steps, true, 120);
+    const double minutes = (seconds_now() - start) / 60;
+    EXPECT_GT(relay.dropped(), 0);
+    for (const toy_player* p : {&host, &joiner}) {
+        std::printf("%s: %.1f stalls per minute (%.1f longer than 0.5 s), %.2f s stalled in %.2f min\n",
+                    p == &host ? "host" : "joiner", p->stalls / minutes, p->long_stalls / minutes,
+                    p->stalled_seconds, minutes);
+    }
+    std::printf("relay: %ld datagrams passed, %ld dropped\n", relay.forwarded(), relay.dropped());
+}
+
+TEST(NetplaySession, PlayersThatCannotShareTheMatchAreToldWhy) {
+    {
+        toy_player host(ME, 1), other_version(net_identity{"1.2", ME.rules}, 2);
+        std::string error;
+        ASSERT_TRUE(host.session.host(0, 6, error, "127.0.0.1"));
+        ASSERT_TRUE(other_version.session.join("127.0.0.1", host.session.port(), error));
+        ASSERT_TRUE(
+            pump(host, other_version, 5, [&] { return other_version.session.state() == CNetSession::OVER; }));
+        EXPECT_EQ(other_version.session.note(), "The host runs version 1.1, this is version 1.2");
+        EXPECT_EQ(host.session.state(), CNetSession::WAITING);  // still waiting for a fitting player
+        EXPECT_NE(host.session.note().find("version 1.2, this is version 1.1"), std::string::npos)
+            << host.session.note();
+
+        // Someone with the same rules gets in after that.
+        toy_player fitting(ME, 3);
+        ASSERT_TRUE(fitting.session.join("127.0.0.1", host.session.port(), error));
+        ASSERT_TRUE(pump(host, fitting, 5, [&] { return both_playing(host, fitting); }));
+
+        // A third player finds the match full; the match goes on.
+        toy_player third(ME, 4);
+        ASSERT_TRUE(third.session.join("127.0.0.1", host.session.port(), error));
+        ASSERT_TRUE(pump(host, third, 5, [&] { return third.session.state() == CNetSession::OVER; }));
+        EXPECT_EQ(third.session.note(), "The match is full");
+        EXPECT_EQ(host.session.state(), CNetSession::PLAYING);
+    }
+    {
+        toy_player host(ME, 1), other_rules(net_identity{ME.program, ME.rules + 1}, 2);
+        std::string error;
+        ASSERT_TRUE(host.session.host(0, 6, error, "127.0.0.1"));
+        ASSERT_TRUE(other_rules.session.join("127.0.0.1", host.session.port(), error));
+        ASSERT_TRUE(
+            pump(host, other_rules, 5, [&] { return other_rules.session.state() == CNetSession::OVER; }));
+        EXPECT_NE(other_rules.session.note().find("different rules"), std::string::npos);
+        EXPECT_NE(host.session.note().find("different rules"), std::string::npos);
+    }
+}
+
+TEST(NetplaySession, AHostThatDoesNotAnswerIsGivenUpWithinFiveSeconds) {
+    CLoopbackSocket nobody;  // never answers
+    toy_player joiner(ME, 1), idle(ME, 2);
+    std::string error;
+    ASSERT_TRUE(joiner.session.join("127.0.0.1", nobody.port(), error));
+    const double start = seconds_now();
+    ASSERT_TRUE(pump(joiner, idle, 7, [&] { return joiner.session.state() == CNetSession::OVER; }));
+    EXPECT_LE(seconds_now() - start, CNetSession::CONNECT_LIMIT + 0.5);
+    EXPECT_EQ(joiner.session.note(), "No answer from 127.0.0.1:" + std::to_string(nobody.port()));
+
+    toy_player nowhere(ME, 3);
+    EXPECT_FALSE(nowhere.session.join("no such host.invalid", 1, error));
+    EXPECT_NE(error.find("unknown host"), std::string::npos);
+}
+
+TEST(NetplaySession, BoardsThatDifferEndTheMatchOnBothSides) {
+    toy_player host(ME, 1), joiner(ME, 2);
+    connect_pair(host, joiner);
+    joiner.hash_offset = 1;
+    ASSERT_TRUE(pump(
+        host, joiner, 10,
+        [&] {
+            return host.session.state() == CNetSession::OVER && joiner.session.state() == CNetSession::OVER;
+        },
+        false, 1000));
+    EXPECT_EQ(host.session.note(), "Out of sync");
+    EXPECT_EQ(joiner.session.note(), "Out of sync");
+    EXPECT_LE(host.session.next_step(), CNetSession::HASH_PERIOD + 6);
+}
+
+TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
+    toy_player host(ME, 1), joiner(ME, 2);
+    connect_pair(host, joiner);
+    ASSERT_TRUE(pump(
+        host, joiner, 10, [&] { return joiner.session.next_step() >= 50; }, false, 50));
+
+    ASSERT_TRUE(pump(
+        host, joiner, 10,
+        [&] { return host.session.next_step() == 200 && joiner.session.next_step() == 200; }, false, 200));
+
+    // The next match starts once both sides asked for it, from step 0 on both.
+    host.session.ready_for_next_match();
+    pump(host, joiner, 0.3, [] { return false; });
+    EXPECT_TRUE(joiner.session.ready_there());
+    EXPECT_FALSE(host.session.take_new_match());
+    joiner.session.ready_for_next_match();
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.match() == 1; }));
+    EXPECT_TRUE(host.session.take_new_match());
+    EXPECT_TRUE(joiner.session.take_new_match());
+    EXPECT_EQ(host.session.next_step(), 0u);
+    EXPECT_EQ(joiner.session.next_step(), 0u);
+    host.board = joiner.board = 0;
+    host.log.clear();
+    joiner.log.clear();
+    host.expected.clear();
+    joiner.expected.clear();
+    host.checkpoints.clear();
+    joiner.checkpoints.clear();
+    play_and_compare(host, joiner, 300, false, 20);
+
+    // Leaving: both boards run on to the announced step and stop there, alike.
+    joiner.session.announce_leave();
+    const std::uint32_t last = 300 + CNetSession::DEFAULT_DELAY;
+    const std::uint32_t no_limit = 1000000;
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return joiner.session.leave_step_reached(); }, false, no_limit));
+    joiner.session.leave();
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return host.session.state() == CNetSession::OVER; }, false, no_limit));
+    EXPECT_EQ(host.session.note(), "Opponent left");
+    EXPECT_EQ(joiner.session.note(), "");
+    EXPECT_EQ(host.session.next_step(), last);
+    EXPECT_EQ(joiner.session.next_step(), last);
+    EXPECT_EQ(host.board, joiner.board);
+}
+
+TEST(NetplaySession, ASideThatVanishesIsNoticedWithinFiveSeconds) {
+    auto host = std::make_unique<toy_player>(ME, 1);
+    toy_player joiner(ME, 2);
+    connect_pair(*host, joiner);
+    ASSERT_TRUE(pump(
+        *host, joiner, 10, [&] { return joiner.session.next_step() >= 100; }, false, 100));
+    host.reset();  // gone without a word, as a killed program
+    toy_player idle(ME, 3);
+    const double start = seconds_now();
+    ASSERT_TRUE(pump(joiner, idle, 8, [&] { return joiner.session.state() == CNetSession::OVER; }));
+    EXPECT_LE(seconds_now() - start, CNetSession::SILENCE_LIMIT + 0.5);
+    EXPECT_EQ(joiner.session.note(), "Connection lost");
+}
+
+// A peer that speaks the protocol by hand, greeted by the host, then breaking the rules.
+TEST(NetplaySession, APlayerThatBreaksTheRulesEndsTheMatchWithAReason) {
+    using namespace netmsg;
+    message steer_blue;  // the joining side plays red; blue is the host's
+    steer_blue.type = INPUTS;
+    steer_blue.until = 10;
+    steer_blue.inputs = {{3, static_cast<std::uint8_t>(TARGET_BLUE << 4 | CMD_CHARGE)}};
+    const std::vector<std::vector<std::uint8_t>> offences = {encode(steer_blue),
+                                                             {MAGIC, PROTOCOL_VERSION, 99}};
+    for (const std::vector<std::uint8_t>& offence : offences) {
+        toy_player host(ME, 1);
+        std::string error;
+        ASSERT_TRUE(host.session.host(0, 6, error, "127.0.0.1"));
+        CNetLink rogue;
+        ASSERT_TRUE(rogue.connect("127.0.0.1", host.session.port(), error));
+        message hello;
+        hello.type = HELLO;
+        hello.program = ME.program;
+        hello.rules = ME.rules;
+        bool welcomed = false;
+        const double end = seconds_now() + 5;
+        while (seconds_now() < end && host.session.state() != CNetSession::OVER) {
+            host.session.poll(seconds_now());
+            const CNetLink::event e = rogue.service(1);
+            message m;
+            std::uint8_t version = 0;
+            if (e.kind == CNetLink::CONNECTED)
+                rogue.send(e.peer, encode(hello));
+            if (e.kind == CNetLink::RECEIVED && !welcomed &&
+                decode(e.data.data(), e.data.size(), m, version) == DECODED && m.type == WELCOME) {
+                welcomed = true;
+                rogue.send(e.peer, offence);
+            }
+        }
+        EXPECT_TRUE(welcomed);
+        EXPECT_EQ(host.session.state(), CNetSession::OVER);
+        EXPECT_EQ(host.session.note(), "The other side sent a message this program does not understand");
+        EXPECT_EQ(host.session.next_step(), 0u);
+    }
+}
