@@ -70,7 +70,8 @@ class CPlayer : public CProgramRun {
   public:
     CPlayer(const std::string& name, std::vector<std::string> arguments)
         : CProgramRun(scratch_dir("e2e_network_" + name)) {
-        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(folder()) / "gfx");
+        for (const char* data : {"gfx", "sfx"})
+            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(folder()) / data);
         std::ofstream(folder() + "/conf", std::ios::binary) << SMALL_CONF;
         arguments_ = std::move(arguments);
     }

@@ -49,7 +49,8 @@ class CRun : public CProgramRun {
 
 std::string make_folder(const std::string& name) {
     const std::string dir = scratch_dir("e2e_replays_" + name);
-    fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir) / "gfx");
+    for (const char* data : {"gfx", "sfx"})
+        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(dir) / data);
     return dir;
 }
 
