@@ -25,6 +25,7 @@
 #include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "started_game.h"
 
 namespace fs = std::filesystem;
 using namespace global;
@@ -75,19 +76,9 @@ std::string differences(const picture& a, const picture& b) {
 class Backdrop : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (std::getenv("DISPLAY") == nullptr)
+        started = start_game_in("backdrop", ZELVORANT_RUN_DIR);
+        if (!started)
             return;
-        const std::string dir = scratch_dir("backdrop");
-        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir) / "gfx");
-        if (chdir(dir.c_str()) != 0)
-            return;
-        glfw2::use_clock(leaping_clock);
-        ::testing::internal::CaptureStdout();
-        init_gfx();
-        started = init() == 0;
-        ::testing::internal::GetCapturedStdout();
-        glfw2::use_clock(nullptr);
-        glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
         // Keep the pointer away from the buttons so that none lights up between frames.
         std::system("xdotool mousemove 1270 1010");
         fps = 60;

@@ -28,6 +28,7 @@
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "platform/pads.h"
+#include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
 
@@ -78,19 +79,7 @@ bool started = false;
 class StartedGame : public ::testing::Environment {
   public:
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr)
-            return;
-        const std::string dir = scratch_dir("pads");
-        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / "gfx", fs::path(dir) / "gfx");
-        if (chdir(dir.c_str()) != 0)
-            return;
-        glfw2::use_clock(leaping_clock);
-        ::testing::internal::CaptureStdout();
-        init_gfx();
-        started = init() == 0;
-        ::testing::internal::GetCapturedStdout();
-        glfw2::use_clock(nullptr);
-        glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+        started = start_game_in("pads", ZELVORANT_RUN_DIR);
         glfw2::use_pad_reader(scripted_pad);
         started = started && x_pointer::ready();
     }

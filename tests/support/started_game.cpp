@@ -1,0 +1,32 @@
+#include "started_game.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "game/startup.h"
+#include "gl_window.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "platform/glfw2.h"
+
+bool start_game_in(const std::string& name, const std::string& run_dir) {
+    namespace fs = std::filesystem;
+    if (std::getenv("DISPLAY") == nullptr)
+        return false;
+    const std::string dir = scratch_dir(name);
+    fs::create_directory_symlink(fs::path(run_dir) / "gfx", fs::path(dir) / "gfx");
+    if (chdir(dir.c_str()) != 0)
+        return false;
+    glfw2::use_clock(leaping_clock);
+    ::testing::internal::CaptureStdout();
+    init_gfx();
+    const bool started = init() == 0;
+    ::testing::internal::GetCapturedStdout();
+    glfw2::use_clock(nullptr);
+    glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+    return started;
+}
