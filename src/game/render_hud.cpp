@@ -133,9 +133,6 @@ void gui_render() {
             draw_box(0, 0, W, H, brown_tint);
             menu_planet2.display(W - 450, -50);
         }
-        under_menu().keep();
-    }
-    if (ready) {
         if (game_state != HIDDEN) {
             if (menu_state == MAIN) {
                 pause_menu->draw();
@@ -145,6 +142,9 @@ void gui_render() {
         }
         if (menu_state == MAIN && game_state == HIDDEN)
             main_menu->draw();
+        under_menu().keep();
+    }
+    if (ready) {
         if (game_state == ON) {
             text_colour(grey);
             write(W / 2, H - 50, "Use mouse scroll to adjust zoom", 20, 20, CENTER);

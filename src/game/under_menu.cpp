@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "game/global.h"
@@ -51,6 +52,46 @@ void describe(std::vector<float>& out, const CInterfaceElem& e) {
     push(out, e.colour, 4);
 }
 
+void describe(std::vector<float>& out, const std::string& text) {
+    out.push_back(static_cast<float>(text.size()));
+    for (char c : text)
+        out.push_back(static_cast<float>(static_cast<unsigned char>(c)));
+}
+
+void describe(std::vector<float>& out, const window_graphics& g) {
+    push(out, g.colour, 4);
+    push(out, g.o_colour, 4);
+    push(out, g.f_colour, 4);
+    const float rest[] = {static_cast<float>(g.texture), static_cast<float>(g.font), g.font_size,
+                          g.outline ? 1.0f : 0.0f};
+    push(out, rest, 4);
+}
+
+// A menu drawn with the still picture: its place, looks and text, and which button the pointer or the
+// keyboard highlights.
+void describe(std::vector<float>& out, CWindow& menu) {
+    const float place[] = {menu.x, menu.y, menu.h, menu.w, static_cast<float>(menu.check())};
+    push(out, place, 5);
+    describe(out, menu.title);
+    for (const window_graphics* g : {&menu.normal, &menu.hover, &menu.window, &menu.active})
+        describe(out, *g);
+    for (const CButton* b : menu.buttons) {
+        const float button[] = {b->x, b->y, b->h, b->w, b->active ? 1.0f : 0.0f};
+        push(out, button, 5);
+        describe(out, b->title);
+    }
+}
+
+// The menu drawn with the still picture, if any: the options screen's menu is drawn apart, under text
+// that changes with the settings.
+CWindow* still_menu() {
+    if (menu_state == MAIN)
+        return game_state == HIDDEN ? main_menu : pause_menu;
+    if (menu_state == DIFF && game_state != HIDDEN)
+        return diff_menu;
+    return nullptr;
+}
+
 // Everything the picture under the menu is drawn from, or nothing on a screen where it moves.
 std::vector<float> under_menu_now() {
     const bool title = game_state == HIDDEN && (menu_state == MAIN || menu_state == OPTIONS);
@@ -76,6 +117,8 @@ std::vector<float> under_menu_now() {
     for (const CInterfaceElem* e :
          {&noise, &hud_right, &left_one, &left_two, &left_three, &menu_planet1, &menu_planet2, &logo})
         describe(out, *e);
+    if (CWindow* menu = still_menu())
+        describe(out, *menu);
     if (over_board) {
         // The board itself: every particle, both stations and the clocks, in 16-bit pieces a float holds.
         const std::uint64_t hash = state_hash();

@@ -4,10 +4,11 @@
 
 #include "graphics/window_copy.h"
 
-// What lies under the menu on the title, the options from the title and the menus over a paused board:
-// nothing there moves between frames (only the menu's hover highlight and the frame rate drawn over it),
-// so it is composed once, kept as a copy of the window, and put back as one unblended quad for as long
-// as nothing it is drawn from changes. On every other screen nothing is kept.
+// On the title, the options from the title and the menus over a paused board nothing moves between
+// frames but the frame rate drawn on top (and the menu's highlight when the pointer moves): the picture
+// under the frame rate, menu included (except the options screen's, drawn under text that changes with the
+// settings), is composed once, kept as a copy of the window, and put back as one unblended quad for as
+// long as nothing it is drawn from changes, highlight included. On every other screen nothing is kept.
 class CUnderMenu {
   public:
     // Whether the copy holds the picture under the menu as it would be drawn now: the world pass then

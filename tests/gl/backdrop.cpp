@@ -24,6 +24,7 @@
 #include "gl_window.h"
 #include "graphics/backdrop.h"
 #include "graphics/graphics.h"
+#include "interface/highlight.h"
 #include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
@@ -232,12 +233,18 @@ TEST_F(Backdrop, UnderTheMenuEverythingItDependsOnTakesANewCopy) {
         {"a smaller window", [] { CDisplay::set_dim(800, 500); }, [] { CDisplay::set_dim(1024, 600); }},
         {"the camera", [] { camera[0] += 1.5f; }, [&] { camera[0] = old_camera[0]; }},
         {"the zoom", [] { glfw2::set_mouse_wheel(4); }, [] { glfw2::set_mouse_wheel(0); }},
-        {"the menu behind", [] { menu_state = OPTIONS; }, [] { menu_state = MAIN; }},
+        {"the highlighted button", [] { CHighlight::set(pause_menu, 1); }, [] { CHighlight::clear(); }},
+        {"a button waiting for a key", [] { pause_menu->buttons[0]->active = true; },
+         [] { pause_menu->buttons[0]->active = false; }},
+        {"the menu shown", [] { menu_state = OPTIONS; }, [] { menu_state = MAIN; }},
     };
     const std::vector<change> on_title = {
         {"the planet's tint", [] { menu_planet1.colour[0] = 0.2f; }, [] { menu_planet1.colour[0] = 1; }},
         {"the sky's place", [] { background.pos.x += 2; }, [] { background.pos.x -= 2; }},
         {"a smaller window", [] { CDisplay::set_dim(800, 500); }, [] { CDisplay::set_dim(1024, 600); }},
+        {"the highlighted button", [] { CHighlight::set(main_menu, 2); }, [] { CHighlight::clear(); }},
+        {"a button's text", [] { main_menu->buttons[0]->title += "!"; },
+         [] { main_menu->buttons[0]->title.pop_back(); }},
         {"the logo's picture", [] { load_texture("gfx/clouds.tga", static_cast<unsigned>(logo.texture)); },
          [] { load_texture("gfx/logo.tga", static_cast<unsigned>(logo.texture)); }},
     };
