@@ -122,6 +122,7 @@ void gui_render() {
                        diff_menu != nullptr && main_menu != nullptr && options_menu != nullptr &&
                        howto_menu != nullptr;
 
+    // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
     if (ready && !under_menu().put_back()) {
         if (game_state != HIDDEN)
             status_panels(W, H);
