@@ -1,13 +1,14 @@
 // Cost of whole frames (world pass, HUD, swap) in a real window under Xvfb, 1024x600 or the size in
 // ZELVORANT_BENCH_SIZE ("1920x1080"): every screen and busy matches, each against the floor (clear, one
 // window-sized texture put on the window unblended, swap) drawn in the same iterations, and busy
-// matches against the bare single batch of the same sprites. And the cost of building the how-to-play
-// scene.
+// matches against the bare single batch of the same sprites; a recorded busy match played back frame by
+// frame. And the cost of building the how-to-play scene.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,8 @@
 #include "game/presentation.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
+#include "game/replay_file.h"
+#include "game/replay_playback.h"
 #include "game/startup.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
@@ -355,6 +358,65 @@ void BM_BusyMatch(benchmark::State& state) {
     restart();
 }
 
+// The display rate the playback is paced at: the logic steps a frame runs are those a 60 Hz main loop
+// would run before it (one or two at 100 steps a second).
+constexpr double FRAMES_PER_SECOND = 60;
+
+// The nearest-rank percentile of the times.
+double percentile(std::vector<double> times, double p) {
+    if (times.empty())
+        return 0;
+    const std::size_t rank = static_cast<std::size_t>(std::ceil(p / 100 * static_cast<double>(times.size())));
+    const std::size_t index = rank == 0 ? 0 : rank - 1;
+    std::nth_element(times.begin(), times.begin() + static_cast<long>(index), times.end());
+    return times[index];
+}
+
+// The committed busy two-player recording played back whole in each iteration, each frame (its logic
+// steps, the world and HUD passes, the swap) timed beside a floor frame drawn just before it.
+// "p99_ms" is the 99th-percentile frame, "vs_floor" that frame against the mean floor frame.
+void BM_Replay(benchmark::State& state) {
+    if (!game_ready()) {
+        state.SkipWithError(GAME_NOT_STARTED);
+        return;
+    }
+    match_recording recording;
+    if (!load_recording(ZELVORANT_REPLAY_DIR "/two_players_busy.zvr", recording)) {
+        state.SkipWithError("the busy two-player recording cannot be read");
+        return;
+    }
+    const floor_frame floor;
+    const auto frame = game_frame(world_render, gui_render);
+    const double steps_per_frame = global::LPS / FRAMES_PER_SECOND;
+    std::vector<double> frames;
+    double floors = 0;
+    for (auto _ : state) {
+        CPlayback playback(recording);
+        double due = 0, total = 0;
+        while (!playback.over()) {
+            floors += seconds([&] { floor.draw(); });
+            due += steps_per_frame;
+            const double t = seconds([&] {
+                for (; due >= 1; due -= 1)
+                    playback.next();
+                frame();
+            });
+            frames.push_back(t);
+            total += t;
+        }
+        state.SetIterationTime(total);
+    }
+    const double p99 = percentile(frames, 99);
+    const double floor_mean = floors / static_cast<double>(frames.size());
+    state.counters["frames"] = static_cast<double>(frames.size()) / static_cast<double>(state.iterations());
+    state.counters["steps"] = static_cast<double>(recording.steps);
+    state.counters["p99_ms"] = p99 * 1e3;
+    state.counters["median_ms"] = percentile(frames, 50) * 1e3;
+    state.counters["floor_ms"] = floor_mean * 1e3;
+    state.counters["vs_floor"] = p99 / floor_mean;
+    restart();
+}
+
 void BM_Presentation(benchmark::State& state) {
     if (!game_ready()) {
         state.SkipWithError(GAME_NOT_STARTED);
@@ -389,6 +451,8 @@ BENCHMARK(BM_BusyMatch)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->MinTime(1.0);
+// The recording is two minutes of play: one playback per run.
+BENCHMARK(BM_Replay)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(1);
 BENCHMARK(BM_Presentation)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -7,6 +7,7 @@
 #include "game/network_screen.h"
 #include "game/options_extras.h"
 #include "game/settings.h"
+#include "game/under_menu.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -53,13 +54,12 @@ void status_panels(int W, int H) {
     left_three.display(-1, H - 239);
 }
 
-void title_screen(int W, int H) {
+void title_under_menu(int W, int H) {
     draw_box(0, 0, W, H, brown_tint);
     menu_planet1.display(W - 350, -50);
     logo.display(W - 550, H - 120);
     text_colour(grey);
     write(W - 65, H - 130, "version 1.1", 20, 20, RIGHT);
-    main_menu->draw();
 }
 
 void end_of_match(int W, int H) {
@@ -125,11 +125,18 @@ void gui_render() {
                        diff_menu != nullptr && main_menu != nullptr && options_menu != nullptr &&
                        howto_menu != nullptr;
 
-    if (ready) {
+    // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
+    if (ready && !under_menu().put_back()) {
         if (game_state != HIDDEN)
             status_panels(W, H);
         if (game_state != HIDDEN && menu_state != NONE)
             draw_box(0, 0, W, H, dimming);
+        if (menu_state == MAIN && game_state == HIDDEN)
+            title_under_menu(W, H);
+        if (menu_state == OPTIONS && game_state == HIDDEN) {
+            draw_box(0, 0, W, H, brown_tint);
+            menu_planet2.display(W - 450, -50);
+        }
         if (game_state != HIDDEN) {
             if (menu_state == MAIN) {
                 pause_menu->draw();
@@ -138,11 +145,10 @@ void gui_render() {
             }
         }
         if (menu_state == MAIN && game_state == HIDDEN)
-            title_screen(W, H);
-        if (menu_state == OPTIONS && game_state == HIDDEN) {
-            draw_box(0, 0, W, H, brown_tint);
-            menu_planet2.display(W - 450, -50);
-        }
+            main_menu->draw();
+        under_menu().keep();
+    }
+    if (ready) {
         if (game_state == ON) {
             text_colour(grey);
             write(W / 2, H - 50, "Use mouse scroll to adjust zoom", 20, 20, CENTER);

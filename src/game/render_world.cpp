@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "game/global.h"
+#include "game/under_menu.h"
 #include "graphics/backdrop.h"
 #include "graphics/draw.h"
 #include "graphics/font.h"
@@ -17,6 +18,10 @@ CBackdrop& world_backdrop() {
 
 void world_render() {
     using namespace global;
+
+    // The HUD pass puts back the whole picture under the menu.
+    if (under_menu().kept())
+        return;
 
     // The menus show only the far backdrop; the how-to-play screen shows its frozen scene.
     if (game_state == HIDDEN && menu_state != INSTRUCTIONS) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "graphics/window_copy.h"
+
 class CParticle;
 
 // Static layers drawn once and kept as a copy of the window, then put back every frame as one unblended
@@ -27,18 +29,8 @@ class CBackdrop {
 
   private:
     std::vector<float> view;  // everything the copy depends on, as it was when it was taken
-    unsigned int texture = 0;
-    int texture_width = 0;
-    int texture_height = 0;
+    CWindowCopy copy;
     std::size_t composed = 0;
 
     static std::vector<float> describe(const std::vector<layer>& layers);
-    bool keep_copy(int x, int y, int width, int height);
-    void put_back(int x, int y, int width, int height) const;
 };
-
-// Puts the lower-left width x height texels of a texture (texture_width x texture_height, with nearest
-// filtering) on the window rectangle at (x, y), texel for pixel, unblended, whatever the matrices.
-// Leaves the GL state as it found it, with no texture bound.
-void put_texels(unsigned int texture, int texture_width, int texture_height, int x, int y, int width,
-                int height);

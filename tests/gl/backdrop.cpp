@@ -1,6 +1,7 @@
-// The backdrop layers are drawn once and then put back from a copy of the window. Every screen, and a
-// match after zoom, window, camera, colour and picture changes, must come out exactly as drawing the
-// layers afresh gives it: equality of every pixel, no tolerance.
+// The backdrop layers are drawn once and then put back from a copy of the window, and so is the whole
+// picture under the menu on the title and over a paused board. Every screen, and a match after zoom,
+// window, camera, colour and picture changes, must come out exactly as drawing everything afresh gives
+// it: equality of every pixel, no tolerance.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -19,9 +20,11 @@
 #include "game/render_hud.h"
 #include "game/render_world.h"
 #include "game/startup.h"
+#include "game/under_menu.h"
 #include "gl_window.h"
 #include "graphics/backdrop.h"
 #include "graphics/graphics.h"
+#include "interface/highlight.h"
 #include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
@@ -38,11 +41,13 @@ struct picture {
     std::vector<unsigned char> rgba;
 };
 
-// One frame through the real passes, read back before any swap. `afresh` throws the copy away first,
-// so the layers are drawn one by one as they always were.
+// One frame through the real passes, read back before any swap. `afresh` throws the copies away first,
+// so everything is drawn piece by piece as it always was.
 picture frame(bool afresh) {
-    if (afresh)
+    if (afresh) {
         world_backdrop().invalidate();
+        under_menu().invalidate();
+    }
     draw_passes(world_render, gui_render, camera);
     glFinish();
     picture p;
@@ -116,25 +121,28 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
     struct screen {
         const char* name;
         std::function<void()> show;
+        bool still_under_menu;
     };
     const std::vector<screen> screens = {
-        {"title", [] { game_state = HIDDEN, menu_state = MAIN; }},
-        {"options from the title", [] { game_state = HIDDEN, menu_state = OPTIONS; }},
-        {"how to play", [] { presentation(), game_state = HIDDEN, menu_state = INSTRUCTIONS; }},
-        {"difficulty", [] { restart(), players = SINGLE, game_state = PAUSED, menu_state = DIFF; }},
-        {"match", [] { play_a_little(), menu_state = NONE; }},
-        {"pause menu", [] { game_state = PAUSED, menu_state = MAIN; }},
-        {"options from the pause menu", [] { game_state = PAUSED, menu_state = OPTIONS; }},
+        {"title", [] { game_state = HIDDEN, menu_state = MAIN; }, true},
+        {"options from the title", [] { game_state = HIDDEN, menu_state = OPTIONS; }, true},
+        {"how to play", [] { presentation(), game_state = HIDDEN, menu_state = INSTRUCTIONS; }, false},
+        {"difficulty", [] { restart(), players = SINGLE, game_state = PAUSED, menu_state = DIFF; }, true},
+        {"match", [] { play_a_little(), menu_state = NONE; }, false},
+        {"pause menu", [] { game_state = PAUSED, menu_state = MAIN; }, true},
+        {"options from the pause menu", [] { game_state = PAUSED, menu_state = OPTIONS; }, true},
         {"match over",
          [] {
              station2->shields = 0;
              game_state = ON;
              program_logic();
-         }},
+         },
+         false},
     };
     std::vector<picture> seen;
     for (const screen& s : screens) {
         seen.push_back(same_as_fresh(s.name, s.show));
+        EXPECT_EQ(under_menu().kept(), s.still_under_menu) << s.name;
     }
     EXPECT_EQ(game_state, ENDED);
     // The screens differ from one another, so a stale copy would have shown.
@@ -195,6 +203,55 @@ TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
         background.gfx.colour[3] = 1;
         glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
     });
+}
+
+// Over a paused board and on the title, whatever the picture under the menu is drawn from takes a new
+// copy: the board, the HUD's clocks, the window, the camera, the pictures.
+TEST_F(Backdrop, UnderTheMenuEverythingItDependsOnTakesANewCopy) {
+    play_a_little();
+    game_state = PAUSED;
+    menu_state = MAIN;
+    struct change {
+        const char* name;
+        std::function<void()> apply;
+        std::function<void()> undo;
+    };
+    float old_camera[3] = {camera[0], camera[1], camera[2]};
+    const std::vector<change> over_board = {
+        {"a station's hull", [] { station1->shields -= 3; }, [] { station1->shields += 3; }},
+        {"a particle's place", [] { particles.back()->pos.x += 1; }, [] { particles.back()->pos.x -= 1; }},
+        {"the HUD's pulse", [] { counter += 100; }, [] { counter -= 100; }},
+        {"a smaller window", [] { CDisplay::set_dim(800, 500); }, [] { CDisplay::set_dim(1024, 600); }},
+        {"the camera", [] { camera[0] += 1.5f; }, [&] { camera[0] = old_camera[0]; }},
+        {"the zoom", [] { glfw2::set_mouse_wheel(4); }, [] { glfw2::set_mouse_wheel(0); }},
+        {"the highlighted button", [] { CHighlight::set(pause_menu, 1); }, [] { CHighlight::clear(); }},
+        {"a button waiting for a key", [] { pause_menu->buttons[0]->active = true; },
+         [] { pause_menu->buttons[0]->active = false; }},
+        {"the menu shown", [] { menu_state = OPTIONS; }, [] { menu_state = MAIN; }},
+    };
+    const std::vector<change> on_title = {
+        {"the planet's tint", [] { menu_planet1.colour[0] = 0.2f; }, [] { menu_planet1.colour[0] = 1; }},
+        {"the sky's place", [] { background.pos.x += 2; }, [] { background.pos.x -= 2; }},
+        {"a smaller window", [] { CDisplay::set_dim(800, 500); }, [] { CDisplay::set_dim(1024, 600); }},
+        {"the highlighted button", [] { CHighlight::set(main_menu, 2); }, [] { CHighlight::clear(); }},
+        {"a button's text", [] { main_menu->buttons[0]->title += "!"; },
+         [] { main_menu->buttons[0]->title.pop_back(); }},
+        {"the logo's picture", [] { load_texture("gfx/clouds.tga", static_cast<unsigned>(logo.texture)); },
+         [] { load_texture("gfx/logo.tga", static_cast<unsigned>(logo.texture)); }},
+    };
+    for (const auto* changes : {&over_board, &on_title}) {
+        if (changes == &on_title)
+            restart(), game_state = HIDDEN, menu_state = MAIN;
+        const picture before = same_as_fresh("before", [] {});
+        ASSERT_TRUE(under_menu().kept());
+        for (const change& c : *changes) {
+            const picture changed = same_as_fresh(c.name, c.apply);
+            EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
+            const picture back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
+            EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
+            EXPECT_TRUE(under_menu().kept()) << c.name;
+        }
+    }
 }
 
 }  // namespace

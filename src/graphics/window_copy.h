@@ -1,0 +1,26 @@
+#pragma once
+
+// A rectangle of the window kept in a texture and put back texel for pixel, unblended, so that the pixels
+// put back are exactly the pixels copied.
+class CWindowCopy {
+  public:
+    CWindowCopy() = default;
+    CWindowCopy(const CWindowCopy&) = delete;
+    CWindowCopy& operator=(const CWindowCopy&) = delete;
+
+    // Copies the window rectangle at (x, y); false when the card cannot hold it as a texture.
+    bool take(int x, int y, int width, int height);
+    // Puts the copy back on the window rectangle at (x, y), whatever the matrices.
+    void put_back(int x, int y, int width, int height) const;
+
+  private:
+    unsigned int texture = 0;
+    int texture_width = 0;
+    int texture_height = 0;
+};
+
+// Puts the lower-left width x height texels of a texture (texture_width x texture_height, with nearest
+// filtering) on the window rectangle at (x, y), texel for pixel, unblended, whatever the matrices.
+// Leaves the GL state as it found it, with no texture bound.
+void put_texels(unsigned int texture, int texture_width, int texture_height, int x, int y, int width,
+                int height);
