@@ -9,34 +9,13 @@
 #include "game/global.h"
 #include "game/state_hash.h"
 #include "graphics/display.h"
+#include "graphics/picture_inputs.h"
 #include "graphics/textures.h"
 #include "platform/glfw2.h"
 
 namespace {
 
 using namespace global;
-
-void push(std::vector<float>& out, const float* values, int n) {
-    out.insert(out.end(), values, values + n);
-}
-
-void describe(std::vector<float>& out, const CParticle& p) {
-    const graphical& g = p.gfx;
-    const float body[] = {p.pos.x,
-                          p.pos.y,
-                          p.ang_pos,
-                          static_cast<float>(p.counter),
-                          static_cast<float>(g.texture),
-                          static_cast<float>(g.blend),
-                          static_cast<float>(g.animation),
-                          static_cast<float>(g.geometry.size())};
-    push(out, body, sizeof body / sizeof body[0]);
-    push(out, g.colour, 4);
-    for (const CVector& c : g.geometry) {
-        out.push_back(c.x);
-        out.push_back(c.y);
-    }
-}
 
 void describe(std::vector<float>& out, const CInterfaceElem& e) {
     const float body[] = {e.h,
@@ -48,8 +27,8 @@ void describe(std::vector<float>& out, const CInterfaceElem& e) {
                           static_cast<float>(e.anim_speed),
                           static_cast<float>(e.blend),
                           static_cast<float>(e.counter)};
-    push(out, body, sizeof body / sizeof body[0]);
-    push(out, e.colour, 4);
+    append_inputs(out, body, sizeof body / sizeof body[0]);
+    append_inputs(out, e.colour, 4);
 }
 
 void describe(std::vector<float>& out, const std::string& text) {
@@ -59,25 +38,25 @@ void describe(std::vector<float>& out, const std::string& text) {
 }
 
 void describe(std::vector<float>& out, const window_graphics& g) {
-    push(out, g.colour, 4);
-    push(out, g.o_colour, 4);
-    push(out, g.f_colour, 4);
+    append_inputs(out, g.colour, 4);
+    append_inputs(out, g.o_colour, 4);
+    append_inputs(out, g.f_colour, 4);
     const float rest[] = {static_cast<float>(g.texture), static_cast<float>(g.font), g.font_size,
                           g.outline ? 1.0f : 0.0f};
-    push(out, rest, 4);
+    append_inputs(out, rest, 4);
 }
 
 // A menu drawn with the still picture: its place, looks and text, and which button the pointer or the
 // keyboard highlights.
 void describe(std::vector<float>& out, CWindow& menu) {
     const float place[] = {menu.x, menu.y, menu.h, menu.w, static_cast<float>(menu.check())};
-    push(out, place, 5);
+    append_inputs(out, place, 5);
     describe(out, menu.title);
     for (const window_graphics* g : {&menu.normal, &menu.hover, &menu.window, &menu.active})
         describe(out, *g);
     for (const CButton* b : menu.buttons) {
         const float button[] = {b->x, b->y, b->h, b->w, b->active ? 1.0f : 0.0f};
-        push(out, button, 5);
+        append_inputs(out, button, 5);
         describe(out, b->title);
     }
 }
@@ -108,12 +87,12 @@ std::vector<float> under_menu_now() {
                               zooming ? 1.0f : 0.0f,
                               zoom_mul,
                               static_cast<float>(glfw2::get_mouse_wheel())};
-    push(out, camera, 3);
+    append_inputs(out, camera, 3);
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    push(out, clear, 4);
+    append_inputs(out, clear, 4);
     for (const CParticle* p : {&background, &clouds, &star, &shadow_1, &shadow_2, &planet1, &planet2})
-        describe(out, *p);
+        append_body_inputs(out, *p);
     for (const CInterfaceElem* e :
          {&noise, &hud_right, &left_one, &left_two, &left_three, &menu_planet1, &menu_planet2, &logo})
         describe(out, *e);

@@ -3,52 +3,27 @@
 #include <GL/gl.h>
 
 #include "general/particle.h"
+#include "graphics/picture_inputs.h"
 #include "graphics/textures.h"
-
-namespace {
-
-void push(std::vector<float>& out, const float* values, int n) {
-    out.insert(out.end(), values, values + n);
-}
-
-}  // namespace
 
 std::vector<float> CBackdrop::describe(const std::vector<layer>& layers) {
     std::vector<float> out;
     float matrices[32];
     glGetFloatv(GL_PROJECTION_MATRIX, matrices);
     glGetFloatv(GL_MODELVIEW_MATRIX, matrices + 16);
-    push(out, matrices, 32);
+    append_inputs(out, matrices, 32);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     for (GLint v : viewport)
         out.push_back(static_cast<float>(v));
     float clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    push(out, clear, 4);
+    append_inputs(out, clear, 4);
     out.push_back(static_cast<float>(texture_loads));
     out.push_back(glIsEnabled(GL_BLEND) ? 1.0f : 0.0f);
     for (const layer& l : layers) {
-        const CParticle& p = *l.body;
-        const graphical& g = p.gfx;
-        const float body[] = {l.depth,
-                              p.pos.x,
-                              p.pos.y,
-                              p.ang_pos,
-                              static_cast<float>(p.counter),
-                              static_cast<float>(g.texture),
-                              static_cast<float>(g.blend),
-                              static_cast<float>(g.animation),
-                              static_cast<float>(g.frames_h),
-                              static_cast<float>(g.frames_v),
-                              static_cast<float>(g.anim_speed),
-                              static_cast<float>(g.geometry.size())};
-        push(out, body, sizeof body / sizeof body[0]);
-        push(out, g.colour, 4);
-        for (const CVector& c : g.geometry) {
-            out.push_back(c.x);
-            out.push_back(c.y);
-        }
+        out.push_back(l.depth);
+        append_body_inputs(out, *l.body);
     }
     return out;
 }
