@@ -5,21 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "general/atomic_file.h"
 #include "gl_window.h"
+#include "program_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 void put(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -64,7 +57,7 @@ TEST_F(SettingsFile, SavedValuesReadBackAndUnknownLinesSurvive) {
     s.sound = false;
     s.volume = 10;
     s.write();
-    EXPECT_EQ(slurp("settings"),
+    EXPECT_EQ(read_text("settings"),
               "# kept\nfuture_option = 0.3\nvolume = 10\n\nfuture thing = a = b\nsound = off\n"
               "pad_dead_zone = 0.25\npads_swapped = off\n");
     CSettings back = read_settings();
@@ -145,7 +138,8 @@ TEST_F(SettingsFile, SavingWritesThroughASymbolicLinkAndKeepsTheMode) {
     s.volume = 4;
     s.write();
     EXPECT_TRUE(fs::is_symlink("settings"));
-    EXPECT_EQ(slurp("dotfiles/zel"), "volume = 4\nsound = on\npad_dead_zone = 0.25\npads_swapped = off\n");
+    EXPECT_EQ(read_text("dotfiles/zel"),
+              "volume = 4\nsound = on\npad_dead_zone = 0.25\npads_swapped = off\n");
     EXPECT_EQ(fs::status("dotfiles/zel").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles"), fs::directory_iterator()), 1);
@@ -156,7 +150,7 @@ TEST(AtomicFile, ALinkToAFileNotYetWrittenCreatesItAndALoopIsRefused) {
     fs::create_symlink("real", dir / "link");
     std::string error;
     ASSERT_TRUE(write_file_atomically((dir / "link").string(), "x", error)) << error;
-    EXPECT_EQ(slurp((dir / "real").string()), "x");
+    EXPECT_EQ(read_text((dir / "real").string()), "x");
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
 
     fs::create_symlink("loop_b", dir / "loop_a");
@@ -169,8 +163,8 @@ TEST(AtomicFile, ALinkToAFileNotYetWrittenCreatesItAndALoopIsRefused) {
 TEST_F(SettingsFile, NetworkLinesAppearOnceUsedAndAreChecked) {
     CSettings s = read_settings();
     s.write();
-    EXPECT_EQ(slurp("settings").find("network_port"), std::string::npos);
-    EXPECT_EQ(slurp("settings").find("last_join"), std::string::npos);
+    EXPECT_EQ(read_text("settings").find("network_port"), std::string::npos);
+    EXPECT_EQ(read_text("settings").find("last_join"), std::string::npos);
 
     s.last_join = "10.0.0.2:4000";
     s.input_delay = 10;
