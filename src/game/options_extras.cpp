@@ -38,17 +38,9 @@ void tint_shared_keys() {
 }
 
 void list_pads() {
-    // Outside a match the seats are shown as a two-player match would use them.
-    const bool single = players == SINGLE && game_state != HIDDEN;
-    std::vector<std::string> lines =
-        pad_roster_lines(pad_roster(), single, settings.pads_swapped, LINE_WIDTH);
+    const std::vector<std::string> lines = options_pad_lines();
     if (lines.empty())
         return;
-    if (lines.size() > LINES - 1) {
-        const size_t more = lines.size() - (LINES - 2);
-        lines.resize(LINES - 2);
-        lines.push_back("and " + std::to_string(more) + " more");
-    }
     set_texture("font");
     set_color(pad_text);
     const float x = options_menu->x + PADS_LEFT;
@@ -61,6 +53,19 @@ void list_pads() {
 }
 
 }  // namespace
+
+std::vector<std::string> options_pad_lines() {
+    // Outside a match the seats are shown as a two-player match would use them.
+    const bool single = players == SINGLE && game_state != HIDDEN;
+    std::vector<std::string> lines =
+        pad_roster_lines(pad_roster(), single, settings.pads_swapped, LINE_WIDTH);
+    if (lines.size() > LINES - 1) {
+        const size_t more = lines.size() - (LINES - 2);
+        lines.resize(LINES - 2);
+        lines.push_back("and " + std::to_string(more) + " more");
+    }
+    return lines;
+}
 
 void draw_options_extras() {
     if (options_menu == nullptr || options_menu->buttons.size() < 8)

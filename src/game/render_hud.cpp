@@ -4,10 +4,11 @@
 #include <string>
 
 #include "game/global.h"
+#include "game/match_picture.h"
 #include "game/network_screen.h"
 #include "game/options_extras.h"
 #include "game/settings.h"
-#include "game/under_menu.h"
+#include "game/still_screen.h"
 #include "graphics/graphics.h"
 
 namespace {
@@ -28,33 +29,50 @@ void text_colour(float* col) {
     set_color(col);
 }
 
-void status_panels(int W, int H) {
-    draw_box(W - 194, H - 105, 165, 105, red_panel);
-    text_colour(green);
-    write(W - 164, H - 28, "HULL:", 20, 20, LEFT);
-    write(W - 74, H - 28, station2->shields, 20, 20, RIGHT);
-    write(W - 164, H - 53, "MINES:", 20, 20, LEFT);
-    write(W - 74, H - 53, station2->rockets, 20, 20, RIGHT);
-    write(W - 164, H - 78, "FLARES:", 20, 20, LEFT);
-    write(W - 74, H - 78, station2->flares, 20, 20, RIGHT);
-    noise.display(W - 194, H - 105);
-    hud_right.display(W - 254, H - 240);
-
-    left_one.display(-1, H - 189);
-    text_colour(grey);
-    write(30, H - 58, "HULL:", 20, 20, LEFT);
-    write(120, H - 58, station1->shields, 20, 20, RIGHT);
-    write(30, H - 78, "MINES:", 20, 20, LEFT);
-    write(120, H - 78, station1->rockets, 20, 20, RIGHT);
-    write(30, H - 98, "FLARES:", 20, 20, LEFT);
-    write(120, H - 98, station1->flares, 20, 20, RIGHT);
-    // A slow pulse: 0.5 at the start of each 300-step period, 0.25 halfway.
-    left_two.colour[3] = std::abs(counter % 300 - 150) / 600.0f + 0.25f;
-    left_two.display(0, H - 148);
-    left_three.display(-1, H - 239);
+// Every piece of a status panel, its text included, lies within the square of its largest picture: a
+// panel that cannot reach the window rectangle drawn to is left out whole.
+bool panel_shows(const CInterfaceElem& largest, int x, int y) {
+    return reaches_clip({x, y, static_cast<int>(largest.w), static_cast<int>(largest.h)});
 }
 
-void title_under_menu(int W, int H) {
+// The status panels; without the pulsing picture unless `pulse`.
+void status_panels(int W, int H, bool pulse) {
+    if (panel_shows(hud_right, W - 254, H - 240)) {
+        draw_box(W - 194, H - 105, 165, 105, red_panel);
+        text_colour(green);
+        write(W - 164, H - 28, "HULL:", 20, 20, LEFT);
+        write(W - 74, H - 28, station2->shields, 20, 20, RIGHT);
+        write(W - 164, H - 53, "MINES:", 20, 20, LEFT);
+        write(W - 74, H - 53, station2->rockets, 20, 20, RIGHT);
+        write(W - 164, H - 78, "FLARES:", 20, 20, LEFT);
+        write(W - 74, H - 78, station2->flares, 20, 20, RIGHT);
+        noise.display(W - 194, H - 105);
+        hud_right.display(W - 254, H - 240);
+    }
+
+    left_two.colour[3] = hud_pulse();
+    if (panel_shows(left_three, -1, H - 239)) {
+        left_one.display(-1, H - 189);
+        text_colour(grey);
+        write(30, H - 58, "HULL:", 20, 20, LEFT);
+        write(120, H - 58, station1->shields, 20, 20, RIGHT);
+        write(30, H - 78, "MINES:", 20, 20, LEFT);
+        write(120, H - 78, station1->rockets, 20, 20, RIGHT);
+        write(30, H - 98, "FLARES:", 20, 20, LEFT);
+        write(120, H - 98, station1->flares, 20, 20, RIGHT);
+        const window_rect area = pulse_area(H);
+        if (pulse)
+            left_two.display(static_cast<float>(area.x), static_cast<float>(area.y));
+        left_three.display(-1, H - 239);
+    }
+}
+
+void zoom_hint(int W, int H) {
+    text_colour(grey);
+    write(W / 2, H - 50, "Use mouse scroll to adjust zoom", 20, 20, CENTER);
+}
+
+void title_backdrop(int W, int H) {
     draw_box(0, 0, W, H, brown_tint);
     menu_planet1.display(W - 350, -50);
     logo.display(W - 550, H - 120);
@@ -117,6 +135,22 @@ void how_to_play(int W, int H) {
 
 }  // namespace
 
+window_rect pulse_area(int H) {
+    return {0, H - 148, static_cast<int>(global::left_two.w), static_cast<int>(global::left_two.h)};
+}
+
+void draw_match_hud(bool pulse) {
+    const int W = CDisplay::width(), H = CDisplay::height();
+    status_panels(W, H, pulse);
+    zoom_hint(W, H);
+    network_screen::draw_note(W, H);
+}
+
+float hud_pulse() {
+    // A slow pulse: 0.5 at the start of each 300-step period, 0.25 halfway.
+    return std::abs(global::counter % 300 - 150) / 600.0f + 0.25f;
+}
+
 void gui_render() {
     const int W = CDisplay::width();
     const int H = CDisplay::height();
@@ -125,14 +159,23 @@ void gui_render() {
                        diff_menu != nullptr && main_menu != nullptr && options_menu != nullptr &&
                        howto_menu != nullptr;
 
-    // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
-    if (ready && !under_menu().put_back()) {
+    // A match drawn as patches over its still picture has its HUD drawn in them.
+    const bool patched = match_picture().patching();
+    if (patched) {
+        for (const window_rect& r : match_picture().patches()) {
+            clip_to(r);
+            draw_match_hud(true);
+        }
+        stop_clipping();
+        match_picture().end_frame();
+    } else if (ready && !still_screen().put_back()) {
+        // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
         if (game_state != HIDDEN)
-            status_panels(W, H);
+            status_panels(W, H, true);
         if (game_state != HIDDEN && menu_state != NONE)
             draw_box(0, 0, W, H, dimming);
         if (menu_state == MAIN && game_state == HIDDEN)
-            title_under_menu(W, H);
+            title_backdrop(W, H);
         if (menu_state == OPTIONS && game_state == HIDDEN) {
             draw_box(0, 0, W, H, brown_tint);
             menu_planet2.display(W - 450, -50);
@@ -146,19 +189,17 @@ void gui_render() {
         }
         if (menu_state == MAIN && game_state == HIDDEN)
             main_menu->draw();
-        under_menu().keep();
-    }
-    if (ready) {
-        if (game_state == ON) {
-            text_colour(grey);
-            write(W / 2, H - 50, "Use mouse scroll to adjust zoom", 20, 20, CENTER);
-        }
         if (game_state == ENDED && menu_state == NONE)
             end_of_match(W, H);
         if (menu_state == OPTIONS)
             options_screen();
         if (menu_state == INSTRUCTIONS)
             how_to_play(W, H);
+        still_screen().keep();
+    }
+    if (ready && !patched) {
+        if (game_state == ON)
+            zoom_hint(W, H);
         if (menu_state == NETWORK) {
             draw_box(0, 0, W, H, brown_tint);
             menu_planet2.display(W - 450, -50);

@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 
 #include "game/global.h"
-#include "game/under_menu.h"
+#include "game/match_picture.h"
+#include "game/render_hud.h"
+#include "game/still_screen.h"
 #include "graphics/backdrop.h"
+#include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/font.h"
 #include "graphics/sprite_batch.h"
@@ -16,31 +19,25 @@ CBackdrop& world_backdrop() {
     return backdrop;
 }
 
-void world_render() {
+namespace {
+
+// Far to near: the depth gives the backdrop its parallax.
+const std::vector<CBackdrop::layer>& match_backdrop() {
     using namespace global;
+    static const std::vector<CBackdrop::layer> layers = {{&background, -140}, {&clouds, -50}, {&star, -20}};
+    return layers;
+}
 
-    // The HUD pass puts back the whole picture under the menu.
-    if (under_menu().kept())
-        return;
-
-    // The menus show only the far backdrop; the how-to-play screen shows its frozen scene.
-    if (game_state == HIDDEN && menu_state != INSTRUCTIONS) {
-        world_backdrop().draw({{&background, -130}});
-        return;
-    }
-
-    if (zooming && game_state != HIDDEN)
-        translate_zoom(zoom_mul, 9.0f, -6.0f);
-
-    // Far to near: the depth gives the backdrop its parallax.
-    world_backdrop().draw({{&background, -140}, {&clouds, -50}, {&star, -20}});
-
+// Every body of the world in front of the backdrop, and the stations' aims; only those that stand
+// still in a match unless `moving`.
+void draw_bodies(bool moving) {
+    using namespace global;
     // Trails make thousands of small sprites: runs that share a picture go to the card as one batch,
     // in list order, so the picture is the one sprite-by-sprite drawing gives.
     static CSpriteBatch batch;
     for (CParticle* p : particles) {
         // Backdrop layers and shadows have their own depths and order.
-        if (p->type == BACK || p->type == SHADOW)
+        if (p->type == BACK || p->type == SHADOW || (!moving && !fixed_world_body(p)))
             continue;
         batch.add(p, 0);
         if (p->type == SIGN) {
@@ -59,6 +56,8 @@ void world_render() {
     shadow_1.display(0);
     shadow_2.display(0);
 
+    if (!moving)
+        return;
     static float blue_ring[4] = {0, 0.7f, 1, 1};
     static float red_ring[4] = {1, 0.5f, 0.2f, 1};
     if (station1)
@@ -66,4 +65,56 @@ void world_render() {
     // The computer's station keeps its aim to itself.
     if (players == MULTI && station2)
         station2->render_aim(set_texture("red_cross"), red_ring);
+}
+
+// What stands still in a match, drawn whole: the world without its moving parts, then the HUD without
+// its clocks, in window pixels.
+void draw_still_match() {
+    world_backdrop().draw(match_backdrop());
+    draw_bodies(false);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    bind_no_texture();
+    draw_match_hud(false);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+}  // namespace
+
+void world_render() {
+    using namespace global;
+
+    // The HUD pass puts back the whole still picture.
+    if (still_screen().kept())
+        return;
+
+    // The menus show only the far backdrop; the how-to-play screen shows its frozen scene.
+    if (game_state == HIDDEN && menu_state != INSTRUCTIONS) {
+        world_backdrop().draw({{&background, -130}});
+        return;
+    }
+
+    if (zooming && game_state != HIDDEN)
+        translate_zoom(zoom_mul, 9.0f, -6.0f);
+
+    const std::vector<CBackdrop::layer>& layers = match_backdrop();
+    if (match_picture().patch(layers, draw_still_match)) {
+        for (const window_rect& r : match_picture().patches()) {
+            clip_to(r);
+            world_backdrop().draw(layers);
+            draw_bodies(true);
+        }
+        stop_clipping();
+        return;
+    }
+    world_backdrop().draw(layers);
+    draw_bodies(true);
 }

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "general/particle.h"
+#include "graphics/draw.h"
 #include "graphics/picture_inputs.h"
 #include "graphics/textures.h"
 
@@ -28,6 +29,10 @@ std::vector<float> CBackdrop::describe(const std::vector<layer>& layers) {
     return out;
 }
 
+bool CBackdrop::current(const std::vector<layer>& layers) const {
+    return !layers.empty() && !view.empty() && drawing_to_window() && describe(layers) == view;
+}
+
 void CBackdrop::draw(const std::vector<layer>& layers) {
     if (layers.empty())
         return;
@@ -35,18 +40,15 @@ void CBackdrop::draw(const std::vector<layer>& layers) {
     // The viewport sits right after the two matrices.
     const int x = static_cast<int>(now[32]), y = static_cast<int>(now[33]);
     const int width = static_cast<int>(now[34]), height = static_cast<int>(now[35]);
-    // Feedback and selection passes leave the window untouched: there is nothing to copy.
-    GLint mode = 0;
-    glGetIntegerv(GL_RENDER_MODE, &mode);
-    const bool rendering = mode == GL_RENDER;
-    if (rendering && now == view) {
+    const bool to_window = drawing_to_window();
+    if (to_window && now == view) {
         copy.put_back(x, y, width, height);
     } else {
         for (const layer& l : layers)
             l.body->display(l.depth);
         ++composed;
         // A window the card cannot hold as a texture is drawn layer by layer every frame.
-        view = rendering && copy.take(x, y, width, height) ? now : std::vector<float>();
+        view = to_window && copy.take(x, y, width, height) ? now : std::vector<float>();
     }
     // The state the last layer's own drawing leaves behind.
     const graphical& last = layers.back().body->gfx;

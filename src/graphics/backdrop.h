@@ -21,6 +21,8 @@ class CBackdrop {
     // Draws the layers far to near, or puts back their copy. Call it first in the frame, on the cleared
     // window, with the matrices the layers are drawn with. Leaves the GL state drawing them leaves.
     void draw(const std::vector<layer>& layers);
+    // Whether draw would put the copy back rather than compose the layers again.
+    bool current(const std::vector<layer>& layers) const;
     // The next draw composes the layers again.
     void invalidate() { view.clear(); }
 

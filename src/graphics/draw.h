@@ -25,5 +25,8 @@ void set_color(float r, float g, float b, float a);
 void set_color(float* col);
 
 void bind_no_texture();
+// Whether drawing reaches the window: feedback and selection passes leave it untouched, so there is
+// nothing in it to keep.
+bool drawing_to_window();
 void draw_box(float x, float y, float w, float h, float* col);
 void draw_tex(float x, float y, float w, float h, float* col, int tex);

@@ -63,6 +63,12 @@ void set_color(float* col) {
     glColor4fv(col);
 }
 
+bool drawing_to_window() {
+    GLint mode = 0;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    return mode == GL_RENDER;
+}
+
 void bind_no_texture() {
     glBindTexture(GL_TEXTURE_2D, NO_TEXTURE);
 }

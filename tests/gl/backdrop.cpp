@@ -1,7 +1,7 @@
 // The backdrop layers are drawn once and then put back from a copy of the window, and so is the whole
-// picture under the menu on the title and over a paused board. Every screen, and a match after zoom,
-// window, camera, colour and picture changes, must come out exactly as drawing everything afresh gives
-// it: equality of every pixel, no tolerance.
+// picture of every still screen. Every screen, and a match after zoom, window, camera, colour and
+// picture changes, must come out exactly as drawing everything afresh gives it: equality of every pixel,
+// no tolerance.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,14 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "frame_pixels.h"
 #include "game/global.h"
 #include "game/logic.h"
 #include "game/main_loop.h"
 #include "game/presentation.h"
 #include "game/render_hud.h"
 #include "game/render_world.h"
+#include "game/settings.h"
 #include "game/startup.h"
-#include "game/under_menu.h"
+#include "game/still_screen.h"
 #include "gl_window.h"
 #include "graphics/backdrop.h"
 #include "graphics/graphics.h"
@@ -34,49 +36,6 @@ namespace fs = std::filesystem;
 using namespace global;
 
 namespace {
-
-struct picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgba;
-};
-
-// One frame through the real passes, read back before any swap. `afresh` throws the copies away first,
-// so everything is drawn piece by piece as it always was.
-picture frame(bool afresh) {
-    if (afresh) {
-        world_backdrop().invalidate();
-        under_menu().invalidate();
-    }
-    draw_passes(world_render, gui_render, camera);
-    glFinish();
-    picture p;
-    p.width = CDisplay::width();
-    p.height = CDisplay::height();
-    p.rgba.resize(static_cast<size_t>(p.width) * p.height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, p.width, p.height, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    return p;
-}
-
-// Empty when equal, else how many pixels differ and where the first one is.
-std::string differences(const picture& a, const picture& b) {
-    if (a.width != b.width || a.height != b.height)
-        return "sizes differ";
-    long n = 0;
-    size_t first = 0;
-    for (size_t i = 0; i < a.rgba.size(); i += 4)
-        if (a.rgba[i] != b.rgba[i] || a.rgba[i + 1] != b.rgba[i + 1] || a.rgba[i + 2] != b.rgba[i + 2] ||
-            a.rgba[i + 3] != b.rgba[i + 3]) {
-            if (n++ == 0)
-                first = i / 4;
-        }
-    if (n == 0)
-        return "";
-    return std::to_string(n) + " pixels differ, the first at (" + std::to_string(first % a.width) + ", " +
-           std::to_string(first / a.width) + ")";
-}
 
 class Backdrop : public ::testing::Test {
   protected:
@@ -101,13 +60,13 @@ class Backdrop : public ::testing::Test {
 
     // After `change`, the next frame, whether it composes or puts back, equals a frame drawn afresh, and
     // a frame after that puts the copy back and equals it too. Returns the fresh picture.
-    picture same_as_fresh(const std::string& what, const std::function<void()>& change) {
+    frame_pixels same_as_fresh(const std::string& what, const std::function<void()>& change) {
         change();
-        const picture next = frame(false);
+        const frame_pixels next = game_frame(false);
         const size_t composed = world_backdrop().compositions();
-        const picture again = frame(false);
+        const frame_pixels again = game_frame(false);
         EXPECT_EQ(world_backdrop().compositions(), composed) << what << ": the copy was not put back";
-        const picture fresh = frame(true);
+        const frame_pixels fresh = game_frame(true);
         EXPECT_EQ(differences(next, fresh), "") << what << ": the first frame after the change";
         EXPECT_EQ(differences(again, fresh), "") << what << ": the copy put back";
         return fresh;
@@ -121,12 +80,12 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
     struct screen {
         const char* name;
         std::function<void()> show;
-        bool still_under_menu;
+        bool still;
     };
     const std::vector<screen> screens = {
         {"title", [] { game_state = HIDDEN, menu_state = MAIN; }, true},
         {"options from the title", [] { game_state = HIDDEN, menu_state = OPTIONS; }, true},
-        {"how to play", [] { presentation(), game_state = HIDDEN, menu_state = INSTRUCTIONS; }, false},
+        {"how to play", [] { presentation(), game_state = HIDDEN, menu_state = INSTRUCTIONS; }, true},
         {"difficulty", [] { restart(), players = SINGLE, game_state = PAUSED, menu_state = DIFF; }, true},
         {"match", [] { play_a_little(), menu_state = NONE; }, false},
         {"pause menu", [] { game_state = PAUSED, menu_state = MAIN; }, true},
@@ -137,12 +96,12 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
              game_state = ON;
              program_logic();
          },
-         false},
+         true},
     };
-    std::vector<picture> seen;
+    std::vector<frame_pixels> seen;
     for (const screen& s : screens) {
         seen.push_back(same_as_fresh(s.name, s.show));
-        EXPECT_EQ(under_menu().kept(), s.still_under_menu) << s.name;
+        EXPECT_EQ(still_screen().kept(), s.still) << s.name;
     }
     EXPECT_EQ(game_state, ENDED);
     // The screens differ from one another, so a stale copy would have shown.
@@ -153,11 +112,11 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
 TEST_F(Backdrop, ZoomedMatchPutBackAsDrawn) {
     play_a_little();
     menu_state = NONE;
-    picture last = same_as_fresh("no zoom", [] {});
+    frame_pixels last = same_as_fresh("no zoom", [] {});
     // In, further in, past the near limit (held at it), out, past the far limit, and back.
     int held = 0;
     for (int wheel : {3, 9, 14, 8, -2, -6, -11, 0}) {
-        const picture now =
+        const frame_pixels now =
             same_as_fresh("wheel at " + std::to_string(wheel), [&] { glfw2::set_mouse_wheel(wheel); });
         const int zoom = std::max(-6, std::min(9, wheel));
         if (zoom != held) {
@@ -171,7 +130,7 @@ TEST_F(Backdrop, ZoomedMatchPutBackAsDrawn) {
 TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
     play_a_little();
     menu_state = NONE;
-    picture before = same_as_fresh("a match", [] {});
+    frame_pixels before = same_as_fresh("a match", [] {});
     struct change {
         const char* name;
         std::function<void()> apply;
@@ -190,14 +149,16 @@ TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
          [] { load_texture("gfx/starfield.tga", static_cast<unsigned>(background.gfx.texture)); }},
     };
     for (const change& c : changes) {
-        const picture changed = same_as_fresh(c.name, c.apply);
+        const frame_pixels changed = same_as_fresh(c.name, c.apply);
         EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
-        const picture back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
+        const frame_pixels back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
         EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
     }
     // The sky hides the clear colour; made see-through it lets it show.
-    const picture see_through = same_as_fresh("a see-through sky", [] { background.gfx.colour[3] = 0.5f; });
-    const picture coloured = same_as_fresh("the clear colour", [] { glClearColor(0.2f, 0.1f, 0.4f, 1); });
+    const frame_pixels see_through =
+        same_as_fresh("a see-through sky", [] { background.gfx.colour[3] = 0.5f; });
+    const frame_pixels coloured =
+        same_as_fresh("the clear colour", [] { glClearColor(0.2f, 0.1f, 0.4f, 1); });
     EXPECT_NE(differences(coloured, see_through), "") << "the clear colour changed nothing on the screen";
     same_as_fresh("the sky and clear colour as they were", [] {
         background.gfx.colour[3] = 1;
@@ -205,9 +166,9 @@ TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
     });
 }
 
-// Over a paused board and on the title, whatever the picture under the menu is drawn from takes a new
-// copy: the board, the HUD's clocks, the window, the camera, the pictures.
-TEST_F(Backdrop, UnderTheMenuEverythingItDependsOnTakesANewCopy) {
+// On every still screen, whatever its picture is drawn from takes a new copy: the board, the HUD's
+// clocks, the window, the camera, the pictures, the menu and the settings the options screen shows.
+TEST_F(Backdrop, StillScreenEverythingItDependsOnTakesANewCopy) {
     play_a_little();
     game_state = PAUSED;
     menu_state = MAIN;
@@ -239,17 +200,37 @@ TEST_F(Backdrop, UnderTheMenuEverythingItDependsOnTakesANewCopy) {
         {"the logo's picture", [] { load_texture("gfx/clouds.tga", static_cast<unsigned>(logo.texture)); },
          [] { load_texture("gfx/logo.tga", static_cast<unsigned>(logo.texture)); }},
     };
-    for (const auto* changes : {&over_board, &on_title}) {
+    const int old_width = options.width;
+    const std::string first_key = options_menu->buttons[0]->title;
+    const std::vector<change> on_options = {
+        {"the resolution", [] { options.width = 1280; }, [&] { options.width = old_width; }},
+        {"the volume", [] { settings.volume -= 1; }, [] { settings.volume += 1; }},
+        {"a key shared by two actions",
+         [] { options_menu->buttons[0]->title = options_menu->buttons[1]->title; },
+         [&] { options_menu->buttons[0]->title = first_key; }},
+        {"a key button waiting for a key", [] { options_menu->buttons[2]->active = true; },
+         [] { options_menu->buttons[2]->active = false; }},
+        {"the highlighted button", [] { CHighlight::set(options_menu, 4); }, [] { CHighlight::clear(); }},
+    };
+    const std::vector<change> match_over = {
+        {"the zoom", [] { glfw2::set_mouse_wheel(4); }, [] { glfw2::set_mouse_wheel(0); }},
+        {"the winner", [] { station1->shields = 0; }, [] { station1->shields = 50; }},
+    };
+    for (const auto* changes : {&over_board, &on_title, &on_options, &match_over}) {
         if (changes == &on_title)
             restart(), game_state = HIDDEN, menu_state = MAIN;
-        const picture before = same_as_fresh("before", [] {});
-        ASSERT_TRUE(under_menu().kept());
+        if (changes == &on_options)
+            game_state = PAUSED, menu_state = OPTIONS;
+        if (changes == &match_over)
+            restart(), station1->shields = 50, station2->shields = 0, game_state = ENDED, menu_state = NONE;
+        const frame_pixels before = same_as_fresh("before", [] {});
+        ASSERT_TRUE(still_screen().kept());
         for (const change& c : *changes) {
-            const picture changed = same_as_fresh(c.name, c.apply);
+            const frame_pixels changed = same_as_fresh(c.name, c.apply);
             EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
-            const picture back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
+            const frame_pixels back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
             EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
-            EXPECT_TRUE(under_menu().kept()) << c.name;
+            EXPECT_TRUE(still_screen().kept()) << c.name;
         }
     }
 }

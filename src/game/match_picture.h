@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "graphics/backdrop.h"
+#include "graphics/window_copy.h"
+#include "graphics/window_rect.h"
+
+class CParticle;
+
+// During a match most of the picture stands still: the backdrop, the planets and their shadows, the HUD
+// panels. That picture, drawn without the moving parts (the stations and their aims, missiles, flares,
+// trail dots, explosions and labels, the HUD's pulsing picture), is kept as a copy of the window.
+// Each frame puts it back and draws again only the window rectangles the moving parts can touch: there
+// the backdrop is put back and every world body and HUD piece is drawn, clipped to them, in the usual
+// order, so each of their pixels comes out as a whole frame gives it, and outside them no moving part
+// leaves a mark. The still picture is drawn again when anything it is drawn from changes; with too much
+// moving, the whole frame is drawn as ever.
+class CMatchPicture {
+  public:
+    // In the world pass, with the world's matrices set: whether this frame is drawn as patches. If it
+    // is, the still picture is on the window (`draw_still` drew it when the kept one was out of date) and
+    // patches() are the rectangles to draw again.
+    bool patch(const std::vector<CBackdrop::layer>& backdrop, void (*draw_still)());
+    bool patching() const { return mode == PATCHING; }
+    const std::vector<window_rect>& patches() const { return dirty; }
+    // In the HUD pass, once the patches are drawn.
+    void end_frame() {
+        mode = IDLE;
+        dirty.clear();
+    }
+    // The next patched frame draws the still picture again.
+    void invalidate() { view.clear(); }
+
+    // Frames drawn as patches, and still pictures drawn, for tests and benchmarks.
+    std::size_t patched_frames() const { return patched; }
+    std::size_t still_pictures() const { return stills; }
+
+  private:
+    enum { IDLE, PATCHING } mode = IDLE;
+    CWindowCopy copy;
+    std::vector<float> view;  // what the kept still picture is drawn from; empty when none is kept
+    std::vector<window_rect> dirty;
+    std::size_t patched = 0;
+    std::size_t stills = 0;
+};
+
+CMatchPicture& match_picture();
+
+// The world's bodies that stand still in a match: the backdrop layers, the shadows and the planets.
+bool fixed_world_body(const CParticle* p);

@@ -1,0 +1,93 @@
+#include "game/still_screen.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/global.h"
+#include "game/options_extras.h"
+#include "game/screen_inputs.h"
+#include "game/settings.h"
+#include "game/state_hash.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "graphics/picture_inputs.h"
+
+namespace {
+
+using namespace global;
+
+// The menu the screen shows, if any.
+CWindow* shown_menu() {
+    switch (menu_state) {
+        case MAIN:
+            return game_state == HIDDEN ? main_menu : pause_menu;
+        case DIFF:
+            return game_state == HIDDEN ? nullptr : diff_menu;
+        case OPTIONS:
+            return options_menu;
+        case INSTRUCTIONS:
+            return howto_menu;
+        default:
+            return nullptr;
+    }
+}
+
+// What the options screen shows beyond its menu: the resolution, the volume and the pads.
+void describe_options(std::vector<float>& out) {
+    const float values[] = {static_cast<float>(options.width), static_cast<float>(options.height),
+                            static_cast<float>(settings.volume)};
+    append_inputs(out, values, 3);
+    for (const std::string& line : options_pad_lines())
+        append_text_inputs(out, line);
+}
+
+// Everything the still picture is drawn from, or nothing on a screen where something moves by itself.
+std::vector<float> still_screen_now() {
+    // The network screen's typed address has a blinking cursor; a match under way moves.
+    const bool title = game_state == HIDDEN && menu_state != NETWORK && menu_state != NONE;
+    const bool board_still =
+        menu_state != NETWORK && ((game_state == PAUSED && menu_state != NONE) || game_state == ENDED);
+    const bool over_board = board_still && station1 != nullptr && station2 != nullptr;
+    if (!title && !over_board)
+        return {};
+    std::vector<float> out;
+    append_screen_inputs(out, true);
+    if (CWindow* menu = shown_menu())
+        append_menu_inputs(out, *menu);
+    if (menu_state == OPTIONS)
+        describe_options(out);
+    // The how-to-play scene is a board of its own.
+    if (over_board || menu_state == INSTRUCTIONS) {
+        // The board itself: every particle, both stations and the clocks, in 16-bit pieces a float holds.
+        const std::uint64_t hash = state_hash();
+        for (int shift = 0; shift < 64; shift += 16)
+            out.push_back(static_cast<float>((hash >> shift) & 0xffff));
+        out.push_back(static_cast<float>(counter));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool CStillScreen::kept() const {
+    return !view.empty() && drawing_to_window() && view == still_screen_now();
+}
+
+bool CStillScreen::put_back() const {
+    if (!kept())
+        return false;
+    copy.put_back(0, 0, CDisplay::width(), CDisplay::height());
+    return true;
+}
+
+void CStillScreen::keep() {
+    view = still_screen_now();
+    if (view.empty() || !drawing_to_window() || !copy.take(0, 0, CDisplay::width(), CDisplay::height()))
+        view.clear();
+}
+
+CStillScreen& still_screen() {
+    static CStillScreen self;
+    return self;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+#include "graphics/window_copy.h"
+
+// On the title and the screens reached from it, the menus over a paused board and a finished match
+// nothing moves between frames but the frame rate drawn on top (and a menu's highlight when the pointer
+// moves): the whole picture under the frame rate is composed once, kept as a copy of the window, and put
+// back as one unblended quad for as long as nothing it is drawn from changes. On every other screen
+// nothing is kept.
+class CStillScreen {
+  public:
+    // Whether the copy holds the still picture as it would be drawn now: the world pass then draws
+    // nothing, and the HUD pass puts the copy back.
+    bool kept() const;
+    // Puts the copy back on the whole window if it is kept; returns whether it did.
+    bool put_back() const;
+    // Copies the window as it stands once the still picture is drawn, on a screen that keeps one.
+    void keep();
+    // The next frame draws the still picture again.
+    void invalidate() { view.clear(); }
+
+  private:
+    CWindowCopy copy;
+    std::vector<float> view;  // what the copy was drawn from; empty when nothing is kept
+};
+
+CStillScreen& still_screen();

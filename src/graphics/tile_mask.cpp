@@ -1,0 +1,59 @@
+#include "graphics/tile_mask.h"
+
+#include <algorithm>
+
+CTileMask::CTileMask(int width, int height, int tile)
+    : width(std::max(0, width)),
+      height(std::max(0, height)),
+      tile(std::max(1, tile)),
+      columns((this->width + this->tile - 1) / this->tile),
+      rows((this->height + this->tile - 1) / this->tile),
+      marked(static_cast<size_t>(columns) * rows, false) {}
+
+void CTileMask::mark(const window_rect& r) {
+    // Cut to the window first: the last tile column and row may be narrower than a tile.
+    const long left = std::max(0L, static_cast<long>(r.x));
+    const long bottom = std::max(0L, static_cast<long>(r.y));
+    const long right = std::min(static_cast<long>(width), static_cast<long>(r.x) + r.width);
+    const long top = std::min(static_cast<long>(height), static_cast<long>(r.y) + r.height);
+    if (left >= right || bottom >= top)
+        return;
+    for (long row = bottom / tile; row <= (top - 1) / tile; ++row)
+        for (long column = left / tile; column <= (right - 1) / tile; ++column)
+            marked[static_cast<size_t>(row * columns + column)] = true;
+}
+
+std::vector<window_rect> CTileMask::rects() const {
+    std::vector<window_rect> out;
+    // Runs of the row below, by their place in `out`, to be grown upwards by an equal run.
+    std::vector<size_t> below, here;
+    for (int row = 0; row < rows; ++row) {
+        here.clear();
+        for (int column = 0; column < columns;) {
+            if (!marked[static_cast<size_t>(row * columns + column)]) {
+                ++column;
+                continue;
+            }
+            int end = column;
+            while (end < columns && marked[static_cast<size_t>(row * columns + end)])
+                ++end;
+            const int x = column * tile;
+            const int run_width = std::min(width, end * tile) - x;
+            const int y = row * tile;
+            const int run_height = std::min(height, y + tile) - y;
+            size_t grown = out.size();
+            for (size_t b : below)
+                if (out[b].x == x && out[b].width == run_width)
+                    grown = b;
+            if (grown < out.size()) {
+                out[grown].height += run_height;
+            } else {
+                out.push_back({x, y, run_width, run_height});
+            }
+            here.push_back(grown);
+            column = end;
+        }
+        below.swap(here);
+    }
+    return out;
+}

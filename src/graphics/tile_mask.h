@@ -1,0 +1,23 @@
+#pragma once
+
+#include <vector>
+
+#include "graphics/window_rect.h"
+
+// The window cut into square tiles. Rectangles mark the tiles they touch; the marked tiles come back as
+// a few rectangles that do not overlap, each a run of tiles along a row, runs of the same span in
+// neighbouring rows joined.
+class CTileMask {
+  public:
+    CTileMask(int width, int height, int tile);
+
+    // Marks the tiles of the window that `r` touches; nothing for a rectangle outside the window.
+    void mark(const window_rect& r);
+    // The marked tiles as rectangles, cut to the window.
+    std::vector<window_rect> rects() const;
+
+  private:
+    int width, height, tile;
+    int columns, rows;
+    std::vector<bool> marked;  // row by row from the bottom
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+// A rectangle of window pixels, from its lower-left corner.
+struct window_rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Limits drawing to one rectangle of the window until stop_clipping.
+void clip_to(const window_rect& r);
+void stop_clipping();
+// Whether drawing inside `r` can reach the window: false while clipping to a rectangle it does not meet.
+bool reaches_clip(const window_rect& r);
