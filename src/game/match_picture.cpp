@@ -28,8 +28,10 @@ constexpr std::size_t MOST_PATCHES = 12;
 constexpr double MOST_PATCHED_SHARE = 0.5;
 // Patches are made of tiles of this many pixels a side.
 constexpr int TILE = 16;
-// The aim marker sits a unit from its station, its charge ring 0.4 units from the marker's centre.
-constexpr float AIM_REACH = 1.0f + 0.4f * 1.4143f;
+// The aim marker sits a unit from its station along the aim; its charge ring, the larger of its two
+// squares, reaches 0.4 units from the marker's centre.
+constexpr float AIM_DISTANCE = 1.0f;
+constexpr float AIM_REACH = 0.4f;
 // The "HIT" label is half a unit high and a unit and a half wide at most.
 constexpr float LABEL_REACH = 1.0f;
 
@@ -65,16 +67,24 @@ bool moving_parts(std::vector<window_rect>& out) {
     if (particles.size() > MOST_MOVING_BODIES + 7)
         return false;
     const CWindowProjection world;
+    const auto add_square = [&](float x, float y, float r) {
+        window_rect rect;
+        if (!world.rect_of(x - r, y - r, x + r, y + r, rect))
+            return false;
+        out.push_back(rect);
+        return true;
+    };
     for (const CParticle* p : particles) {
         if (fixed_world_body(p))
             continue;
-        float r = reach(*p);
-        if (p == station1->particle || p == station2->particle)
-            r = std::max(r, AIM_REACH);
-        window_rect rect;
-        if (!world.rect_of(p->pos.x - r, p->pos.y - r, p->pos.x + r, p->pos.y + r, rect))
+        if (!add_square(p->pos.x, p->pos.y, reach(*p)))
             return false;
-        out.push_back(rect);
+    }
+    for (const CStation* s : {station1, station2}) {
+        const CVector& at = s->particle->pos;
+        if (!add_square(at.x + AIM_DISTANCE * std::sin(s->aim), at.y - AIM_DISTANCE * std::cos(s->aim),
+                        AIM_REACH))
+            return false;
     }
     const window_rect r = pulse_area(CDisplay::height());
     out.push_back({r.x - 1, r.y - 1, r.width + 2, r.height + 2});
@@ -94,7 +104,7 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, void (*
     mode = IDLE;
     dirty.clear();
     std::vector<window_rect> moving;
-    if (!match_screen() || !drawing_to_window() || !moving_parts(moving))
+    if (!enabled || !match_screen() || !drawing_to_window() || !moving_parts(moving))
         return false;
     CTileMask mask(CDisplay::width(), CDisplay::height(), TILE);
     for (const window_rect& r : moving)
@@ -109,12 +119,25 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, void (*
         return false;
     }
     std::vector<float> now = still_inputs();
+    const int W = CDisplay::width(), H = CDisplay::height();
     if (view.empty() || view != now || !world_backdrop().current(backdrop)) {
         draw_still();
         ++stills;
-        view = copy.take(0, 0, CDisplay::width(), CDisplay::height()) ? now : std::vector<float>();
+        view = copy.take(0, 0, W, H) ? now : std::vector<float>();
+        kept_noise_frame = noise_frame();
     } else {
-        copy.put_back(0, 0, CDisplay::width(), CDisplay::height());
+        copy.put_back(0, 0, W, H);
+        // The noise panel shows a new frame every few steps: only its place is drawn again and kept.
+        if (noise_frame() != kept_noise_frame) {
+            const window_rect n = noise_panel_area(W, H);
+            const window_rect area = overlap({n.x - 1, n.y - 1, n.width + 2, n.height + 2}, {0, 0, W, H});
+            clip_to(area);
+            draw_still();
+            stop_clipping();
+            copy.refresh(area.x, area.y, area.width, area.height);
+            kept_noise_frame = noise_frame();
+            ++noise_frames;
+        }
     }
     mode = PATCHING;
     ++patched;

@@ -15,8 +15,9 @@ class CParticle;
 // Each frame puts it back and draws again only the window rectangles the moving parts can touch: there
 // the backdrop is put back and every world body and HUD piece is drawn, clipped to them, in the usual
 // order, so each of their pixels comes out as a whole frame gives it, and outside them no moving part
-// leaves a mark. The still picture is drawn again when anything it is drawn from changes; with too much
-// moving, the whole frame is drawn as ever.
+// leaves a mark. The still picture is drawn again when anything it is drawn from changes (only the noise
+// panel's place when that panel shows its next frame); with too much moving, the whole frame is drawn as
+// ever.
 class CMatchPicture {
   public:
     // In the world pass, with the world's matrices set: whether this frame is drawn as patches. If it
@@ -33,17 +34,25 @@ class CMatchPicture {
     // The next patched frame draws the still picture again.
     void invalidate() { view.clear(); }
 
-    // Frames drawn as patches, and still pictures drawn, for tests and benchmarks.
+    // With false, every frame is drawn whole, as it would be without a kept picture: for benchmarks.
+    void enable(bool on) { enabled = on; }
+
+    // Frames drawn as patches, still pictures drawn whole, and noise panel frames drawn into the kept
+    // one, for tests and benchmarks.
     std::size_t patched_frames() const { return patched; }
     std::size_t still_pictures() const { return stills; }
+    std::size_t noise_panel_frames() const { return noise_frames; }
 
   private:
     enum { IDLE, PATCHING } mode = IDLE;
+    bool enabled = true;
     CWindowCopy copy;
-    std::vector<float> view;  // what the kept still picture is drawn from; empty when none is kept
+    std::vector<float> view;   // what the kept still picture is drawn from; empty when none is kept
+    int kept_noise_frame = 0;  // the noise panel's frame in it
     std::vector<window_rect> dirty;
     std::size_t patched = 0;
     std::size_t stills = 0;
+    std::size_t noise_frames = 0;
 };
 
 CMatchPicture& match_picture();

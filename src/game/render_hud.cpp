@@ -46,7 +46,8 @@ void status_panels(int W, int H, bool pulse) {
         write(W - 74, H - 53, station2->rockets, 20, 20, RIGHT);
         write(W - 164, H - 78, "FLARES:", 20, 20, LEFT);
         write(W - 74, H - 78, station2->flares, 20, 20, RIGHT);
-        noise.display(W - 194, H - 105);
+        const window_rect panel = noise_panel_area(W, H);
+        noise.display(static_cast<float>(panel.x), static_cast<float>(panel.y));
         hud_right.display(W - 254, H - 240);
     }
 
@@ -134,6 +135,10 @@ void how_to_play(int W, int H) {
 }
 
 }  // namespace
+
+window_rect noise_panel_area(int W, int H) {
+    return {W - 194, H - 105, static_cast<int>(global::noise.w), static_cast<int>(global::noise.h)};
+}
 
 window_rect pulse_area(int H) {
     return {0, H - 148, static_cast<int>(global::left_two.w), static_cast<int>(global::left_two.h)};

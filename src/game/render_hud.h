@@ -9,7 +9,8 @@ void gui_render();
 // `pulse`.
 void draw_match_hud(bool pulse);
 
-// The HUD's pulse, which changes the picture of a match every step: the window rectangle of the pulsing
-// picture, and its strength now.
+// The HUD's clocks, which change the picture of a match by themselves: the window rectangles of the
+// noise panel and of the pulsing picture, and the pulse's strength now.
+window_rect noise_panel_area(int W, int H);
 window_rect pulse_area(int H);
 float hud_pulse();

@@ -54,7 +54,7 @@ void append_menu_inputs(std::vector<float>& out, CWindow& menu) {
     }
 }
 
-void append_screen_inputs(std::vector<float>& out, bool with_pulse) {
+void append_screen_inputs(std::vector<float>& out, bool with_clocks) {
     using namespace global;
     const float state[] = {static_cast<float>(game_state),
                            static_cast<float>(menu_state),
@@ -74,11 +74,16 @@ void append_screen_inputs(std::vector<float>& out, bool with_pulse) {
         append_body_inputs(out, *p);
     for (const CInterfaceElem* e : {&hud_right, &left_one, &left_three, &menu_planet1, &menu_planet2, &logo})
         append_image_inputs(out, *e);
-    // The noise panel by the frame it shows, which changes every few steps, not by its step counter.
+    // The noise panel by the frame it shows, not by its step counter.
     CInterfaceElem panel = noise, pulse = left_two;
-    panel.counter = noise.anim_speed > 0 ? noise.counter / noise.anim_speed : 0;
-    if (!with_pulse)
+    panel.counter = with_clocks ? noise_frame() : 0;
+    if (!with_clocks)
         pulse.colour[3] = 0;
     append_image_inputs(out, panel);
     append_image_inputs(out, pulse);
+}
+
+int noise_frame() {
+    const CInterfaceElem& n = global::noise;
+    return n.anim_speed > 0 ? n.counter / n.anim_speed : 0;
 }

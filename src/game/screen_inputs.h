@@ -14,6 +14,8 @@ void append_text_inputs(std::vector<float>& inputs, const std::string& text);
 void append_menu_inputs(std::vector<float>& inputs, CWindow& menu);
 
 // What every screen is drawn from: the game and menu state, the window, the view (camera and zoom), the
-// pictures loaded, the clear colour, the fixed bodies of the world and the HUD's pictures, the pulsing
-// one's strength only `with_pulse`.
-void append_screen_inputs(std::vector<float>& inputs, bool with_pulse);
+// pictures loaded, the clear colour, the fixed bodies of the world and the HUD's pictures; the two that
+// change by themselves during a match (the noise panel's frame, the pulse's strength) only `with_clocks`.
+void append_screen_inputs(std::vector<float>& inputs, bool with_clocks);
+// The frame the HUD's noise panel shows, which changes every few steps.
+int noise_frame();

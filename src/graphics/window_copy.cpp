@@ -48,6 +48,15 @@ bool CWindowCopy::take(int x, int y, int width, int height) {
     return true;
 }
 
+void CWindowCopy::refresh(int x, int y, int width, int height) {
+    if (texture == 0 || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > texture_width ||
+        y + height > texture_height)
+        return;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, x, y, x, y, width, height);
+    bind_no_texture();
+}
+
 void CWindowCopy::put_back(int x, int y, int width, int height) const {
     put_texels(texture, texture_width, texture_height, x, y, width, height);
 }

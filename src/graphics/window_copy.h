@@ -10,6 +10,9 @@ class CWindowCopy {
 
     // Copies the window rectangle at (x, y); false when the card cannot hold it as a texture.
     bool take(int x, int y, int width, int height);
+    // Copies one rectangle of the window over the same place of a copy taken at (0, 0), when the copy
+    // reaches that far.
+    void refresh(int x, int y, int width, int height);
     // Puts the copy back on the window rectangle at (x, y), whatever the matrices.
     void put_back(int x, int y, int width, int height) const;
 

@@ -23,12 +23,18 @@ void stop_clipping() {
     glDisable(GL_SCISSOR_TEST);
 }
 
+window_rect overlap(const window_rect& a, const window_rect& b) {
+    const long left = std::max(static_cast<long>(a.x), static_cast<long>(b.x));
+    const long right = std::min(static_cast<long>(a.x) + a.width, static_cast<long>(b.x) + b.width);
+    const long bottom = std::max(static_cast<long>(a.y), static_cast<long>(b.y));
+    const long top = std::min(static_cast<long>(a.y) + a.height, static_cast<long>(b.y) + b.height);
+    if (left >= right || bottom >= top)
+        return {};
+    return {static_cast<int>(left), static_cast<int>(bottom), static_cast<int>(right - left),
+            static_cast<int>(top - bottom)};
+}
+
 bool reaches_clip(const window_rect& r) {
-    if (!clipping)
-        return true;
-    const long left = std::max(static_cast<long>(r.x), static_cast<long>(clip.x));
-    const long right = std::min(static_cast<long>(r.x) + r.width, static_cast<long>(clip.x) + clip.width);
-    const long bottom = std::max(static_cast<long>(r.y), static_cast<long>(clip.y));
-    const long top = std::min(static_cast<long>(r.y) + r.height, static_cast<long>(clip.y) + clip.height);
-    return left < right && bottom < top;
+    const window_rect both = overlap(r, clip);
+    return !clipping || (both.width > 0 && both.height > 0);
 }

@@ -8,6 +8,9 @@ struct window_rect {
     int height = 0;
 };
 
+// The part of `a` inside `b`; empty (no width or height) when they do not meet.
+window_rect overlap(const window_rect& a, const window_rect& b);
+
 // Limits drawing to one rectangle of the window until stop_clipping.
 void clip_to(const window_rect& r);
 void stop_clipping();

@@ -78,6 +78,7 @@ TEST_F(MatchPicture, QuietMatchIsPatchedExactly) {
     // Both stations turning, the blue one charging: they, their aims and the HUD's clocks move.
     apply_station_command(BLUE_STATION, CMD_TURN_CW_ON);
     apply_station_command(RED_STATION, CMD_TURN_CCW_ON);
+    const std::size_t noise_frames = match_picture().noise_panel_frames();
     const std::size_t patched = play("turning", 240, 4, [](int i) {
         if (i == 30)
             apply_station_command(BLUE_STATION, CMD_CHARGE);
@@ -86,6 +87,8 @@ TEST_F(MatchPicture, QuietMatchIsPatchedExactly) {
     });
     // Every frame but the ones after a fresh frame is a patch.
     EXPECT_GE(patched, 150u);
+    // The noise panel's next frames went into the kept picture, not a whole new one.
+    EXPECT_GE(match_picture().noise_panel_frames() - noise_frames, 5u);
     EXPECT_EQ(particles.size(), 9u) << "nothing was fired";
 }
 
