@@ -60,9 +60,9 @@ float reach(const CParticle& p) {
     return p.type == SIGN ? std::max(r, LABEL_REACH) : r;
 }
 
-// The window pixels each moving part of a match's picture can touch; false when there are too many
-// to follow or one cannot be placed.
-bool moving_parts(std::vector<window_rect>& out) {
+// The window pixels each moving part of a match's world can touch; false when there are too many to
+// follow or one cannot be placed.
+bool moving_world_parts(std::vector<window_rect>& out) {
     out.clear();
     if (particles.size() > MOST_MOVING_BODIES + 7)
         return false;
@@ -86,9 +86,20 @@ bool moving_parts(std::vector<window_rect>& out) {
                         AIM_REACH))
             return false;
     }
-    const window_rect r = pulse_area(CDisplay::height());
-    out.push_back({r.x - 1, r.y - 1, r.width + 2, r.height + 2});
     return true;
+}
+
+bool meet(const window_rect& a, const window_rect& b) {
+    const window_rect both = overlap(a, b);
+    return both.width > 0 && both.height > 0;
+}
+
+// The tiles an area of the HUD covers, with a pixel to spare on each side, as one rectangle.
+window_rect in_tiles(const window_rect& area, int W, int H) {
+    CTileMask mask(W, H, TILE);
+    mask.mark({area.x - 1, area.y - 1, area.width + 2, area.height + 2});
+    const std::vector<window_rect> tiles = mask.rects();
+    return tiles.empty() ? window_rect{} : tiles.front();
 }
 
 }  // namespace
@@ -100,47 +111,80 @@ bool fixed_world_body(const CParticle* p) {
     return false;
 }
 
-bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, void (*draw_still)()) {
+bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const still_painters& paint) {
     mode = IDLE;
     dirty.clear();
+    pulse_apart = false;
     std::vector<window_rect> moving;
-    if (!enabled || !match_screen() || !drawing_to_window() || !moving_parts(moving))
+    if (!enabled || !match_screen() || !drawing_to_window() || !moving_world_parts(moving))
         return false;
-    CTileMask mask(CDisplay::width(), CDisplay::height(), TILE);
+    const int W = CDisplay::width(), H = CDisplay::height();
+    CTileMask mask(W, H, TILE);
     for (const window_rect& r : moving)
         mask.mark(r);
     dirty = mask.rects();
-    double area = 0;
+    // The copy under the pulse holds the still picture there: with anything else changing in its place,
+    // the pulse is drawn again as a patch.
+    const window_rect pulse = in_tiles(pulse_area(H), W, H);
+    const window_rect noise_place = in_tiles(noise_panel_area(W, H), W, H);
+    pulse_apart =
+        pulse.width > 0 && !meet(pulse, noise_place) &&
+        std::none_of(dirty.begin(), dirty.end(), [&](const window_rect& r) { return meet(r, pulse); });
+    if (!pulse_apart) {
+        mask.mark(pulse);
+        dirty = mask.rects();
+    }
+    double area = pulse_apart ? static_cast<double>(pulse.width) * pulse.height : 0;
     for (const window_rect& r : dirty)
         area += static_cast<double>(r.width) * r.height;
-    const double window = static_cast<double>(CDisplay::width()) * CDisplay::height();
-    if (dirty.size() > MOST_PATCHES || area > MOST_PATCHED_SHARE * window) {
+    if (dirty.size() > MOST_PATCHES || area > MOST_PATCHED_SHARE * W * H) {
         dirty.clear();
+        pulse_apart = false;
         return false;
     }
+
     std::vector<float> now = still_inputs();
-    const int W = CDisplay::width(), H = CDisplay::height();
     if (view.empty() || view != now || !world_backdrop().current(backdrop)) {
-        draw_still();
+        paint.whole();
         ++stills;
         view = copy.take(0, 0, W, H) ? now : std::vector<float>();
         kept_noise_frame = noise_frame();
+        pulse_place = {};
     } else {
         copy.put_back(0, 0, W, H);
         // The noise panel shows a new frame every few steps: only its place is drawn again and kept.
         if (noise_frame() != kept_noise_frame) {
-            const window_rect n = noise_panel_area(W, H);
-            const window_rect area = overlap({n.x - 1, n.y - 1, n.width + 2, n.height + 2}, {0, 0, W, H});
-            clip_to(area);
-            draw_still();
+            clip_to(noise_place);
+            paint.whole();
             stop_clipping();
-            copy.refresh(area.x, area.y, area.width, area.height);
+            copy.refresh(noise_place.x, noise_place.y, noise_place.width, noise_place.height);
             kept_noise_frame = noise_frame();
             ++noise_frames;
         }
     }
+    if (pulse_apart && (pulse_place.x != pulse.x || pulse_place.y != pulse.y ||
+                        pulse_place.width != pulse.width || pulse_place.height != pulse.height)) {
+        // The HUD pass puts the copy back over what this leaves there.
+        clip_to(pulse);
+        paint.under_pulse();
+        stop_clipping();
+        pulse_place = under_pulse.take(pulse.x, pulse.y, pulse.width, pulse.height) ? pulse : window_rect{};
+        if (pulse_place.width == 0) {
+            pulse_apart = false;
+            mask.mark(pulse);
+            dirty = mask.rects();
+        }
+    }
     mode = PATCHING;
     ++patched;
+    return true;
+}
+
+bool CMatchPicture::put_back_under_pulse() {
+    if (mode != PATCHING || !pulse_apart)
+        return false;
+    clip_to(pulse_place);
+    under_pulse.put_back(pulse_place.x, pulse_place.y, pulse_place.width, pulse_place.height);
     return true;
 }
 

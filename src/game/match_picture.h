@@ -20,19 +20,34 @@ class CParticle;
 // ever.
 class CMatchPicture {
   public:
+    // What stands still in a match, drawn from within the world pass: the whole still picture, and the
+    // still picture up to the HUD's pulsing picture.
+    struct still_painters {
+        void (*whole)();
+        void (*under_pulse)();
+    };
+
     // In the world pass, with the world's matrices set: whether this frame is drawn as patches. If it
-    // is, the still picture is on the window (`draw_still` drew it when the kept one was out of date) and
+    // is, the still picture is on the window (drawn again when the kept one was out of date) and
     // patches() are the rectangles to draw again.
-    bool patch(const std::vector<CBackdrop::layer>& backdrop, void (*draw_still)());
+    bool patch(const std::vector<CBackdrop::layer>& backdrop, const still_painters& paint);
     bool patching() const { return mode == PATCHING; }
     const std::vector<window_rect>& patches() const { return dirty; }
+    // In the HUD pass, after the patches: when nothing but the pulse changes the HUD's pulsing picture's
+    // place, it is drawn over a kept copy of what lies under it rather than as a patch. Then this puts
+    // the copy back, clips drawing to it and returns true: the pulse and what lies over it come next.
+    bool put_back_under_pulse();
     // In the HUD pass, once the patches are drawn.
     void end_frame() {
         mode = IDLE;
         dirty.clear();
+        pulse_apart = false;
     }
     // The next patched frame draws the still picture again.
-    void invalidate() { view.clear(); }
+    void invalidate() {
+        view.clear();
+        pulse_place = {};
+    }
 
     // With false, every frame is drawn whole, as it would be without a kept picture: for benchmarks.
     void enable(bool on) { enabled = on; }
@@ -49,6 +64,9 @@ class CMatchPicture {
     CWindowCopy copy;
     std::vector<float> view;   // what the kept still picture is drawn from; empty when none is kept
     int kept_noise_frame = 0;  // the noise panel's frame in it
+    CWindowCopy under_pulse;   // what lies under the pulsing picture, in `pulse_place`
+    window_rect pulse_place;   // empty when nothing is kept there
+    bool pulse_apart = false;  // this frame draws the pulse over that copy
     std::vector<window_rect> dirty;
     std::size_t patched = 0;
     std::size_t stills = 0;

@@ -35,8 +35,8 @@ bool panel_shows(const CInterfaceElem& largest, int x, int y) {
     return reaches_clip({x, y, static_cast<int>(largest.w), static_cast<int>(largest.h)});
 }
 
-// The status panels; without the pulsing picture unless `pulse`.
-void status_panels(int W, int H, bool pulse) {
+// The right-hand panel, and the left-hand one up to its pulsing picture: all that lies under it.
+void panels_under_pulse(int W, int H) {
     if (panel_shows(hud_right, W - 254, H - 240)) {
         draw_box(W - 194, H - 105, 165, 105, red_panel);
         text_colour(green);
@@ -61,11 +61,17 @@ void status_panels(int W, int H, bool pulse) {
         write(120, H - 78, station1->rockets, 20, 20, RIGHT);
         write(30, H - 98, "FLARES:", 20, 20, LEFT);
         write(120, H - 98, station1->flares, 20, 20, RIGHT);
-        const window_rect area = pulse_area(H);
-        if (pulse)
-            left_two.display(static_cast<float>(area.x), static_cast<float>(area.y));
-        left_three.display(-1, H - 239);
     }
+}
+
+// The left-hand panel's pulsing picture, if `pulse`, and the picture over it.
+void pulse_and_over(int H, bool pulse) {
+    if (!panel_shows(left_three, -1, H - 239))
+        return;
+    const window_rect area = pulse_area(H);
+    if (pulse)
+        left_two.display(static_cast<float>(area.x), static_cast<float>(area.y));
+    left_three.display(-1, H - 239);
 }
 
 void zoom_hint(int W, int H) {
@@ -146,7 +152,17 @@ window_rect pulse_area(int H) {
 
 void draw_match_hud(bool pulse) {
     const int W = CDisplay::width(), H = CDisplay::height();
-    status_panels(W, H, pulse);
+    panels_under_pulse(W, H);
+    draw_pulse_and_over(pulse);
+}
+
+void draw_under_pulse() {
+    panels_under_pulse(CDisplay::width(), CDisplay::height());
+}
+
+void draw_pulse_and_over(bool pulse) {
+    const int W = CDisplay::width(), H = CDisplay::height();
+    pulse_and_over(H, pulse);
     zoom_hint(W, H);
     network_screen::draw_note(W, H);
 }
@@ -171,12 +187,14 @@ void gui_render() {
             clip_to(r);
             draw_match_hud(true);
         }
+        if (match_picture().put_back_under_pulse())
+            draw_pulse_and_over(true);
         stop_clipping();
         match_picture().end_frame();
     } else if (ready && !still_screen().put_back()) {
         // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
         if (game_state != HIDDEN)
-            status_panels(W, H, true);
+            panels_under_pulse(W, H), pulse_and_over(H, true);
         if (game_state != HIDDEN && menu_state != NONE)
             draw_box(0, 0, W, H, dimming);
         if (menu_state == MAIN && game_state == HIDDEN)

@@ -8,6 +8,10 @@ void gui_render();
 // What a match under way shows over the world, frame rate aside; without the pulsing picture unless
 // `pulse`.
 void draw_match_hud(bool pulse);
+// The same in two parts: all that lies under the pulsing picture, then the pulsing picture (if `pulse`)
+// and all that is drawn over it.
+void draw_under_pulse();
+void draw_pulse_and_over(bool pulse);
 
 // The HUD's clocks, which change the picture of a match by themselves: the window rectangles of the
 // noise panel and of the pulsing picture, and the pulse's strength now.

@@ -67,11 +67,8 @@ void draw_bodies(bool moving) {
         station2->render_aim(set_texture("red_cross"), red_ring);
 }
 
-// What stands still in a match, drawn whole: the world without its moving parts, then the HUD without
-// its clocks, in window pixels.
-void draw_still_match() {
-    world_backdrop().draw(match_backdrop());
-    draw_bodies(false);
+// Draws `hud` in window pixels from within the world pass, and comes back to the world's matrices.
+void in_window_pixels(void (*hud)()) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -80,11 +77,25 @@ void draw_still_match() {
     glPushMatrix();
     glLoadIdentity();
     bind_no_texture();
-    draw_match_hud(false);
+    hud();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+}
+
+// What stands still in a match: the world without its moving parts, then the HUD without its pulse.
+void draw_still_match() {
+    world_backdrop().draw(match_backdrop());
+    draw_bodies(false);
+    in_window_pixels([] { draw_match_hud(false); });
+}
+
+// The same, up to the HUD's pulsing picture.
+void draw_match_under_pulse() {
+    world_backdrop().draw(match_backdrop());
+    draw_bodies(false);
+    in_window_pixels(draw_under_pulse);
 }
 
 }  // namespace
@@ -106,7 +117,7 @@ void world_render() {
         translate_zoom(zoom_mul, 9.0f, -6.0f);
 
     const std::vector<CBackdrop::layer>& layers = match_backdrop();
-    if (match_picture().patch(layers, draw_still_match)) {
+    if (match_picture().patch(layers, {draw_still_match, draw_match_under_pulse})) {
         for (const window_rect& r : match_picture().patches()) {
             clip_to(r);
             world_backdrop().draw(layers);

@@ -63,10 +63,13 @@ void CWindowCopy::put_back(int x, int y, int width, int height) const {
 
 void put_texels(unsigned int texture, int texture_width, int texture_height, int x, int y, int width,
                 int height) {
+    // Window pixels across the viewport, so that any rectangle lands on its own pixels.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(x, x + width, y, y + height, -1, 1);
+    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();

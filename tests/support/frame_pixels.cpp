@@ -16,9 +16,11 @@ frame_pixels game_frame(bool afresh) {
         world_backdrop().invalidate();
         still_screen().invalidate();
         match_picture().invalidate();
+        match_picture().enable(false);
     }
     draw_passes(world_render, gui_render, global::camera);
     glFinish();
+    match_picture().enable(true);
     frame_pixels p;
     p.width = CDisplay::width();
     p.height = CDisplay::height();

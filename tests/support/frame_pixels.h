@@ -11,7 +11,7 @@ struct frame_pixels {
 };
 
 // One frame through the real passes, read back before any swap. `afresh` throws every kept picture
-// away first, so everything is drawn piece by piece as it always was.
+// away first and draws the match whole, so everything is drawn piece by piece as it always was.
 frame_pixels game_frame(bool afresh);
 
 // Empty when equal, else how many pixels differ and where the first one is.
