@@ -104,7 +104,7 @@ void world_render() {
     using namespace global;
 
     // The HUD pass puts back the whole still picture.
-    if (still_screen().kept())
+    if (still_screen().begin_frame())
         return;
 
     // The menus show only the far backdrop; the how-to-play screen shows its frozen scene.

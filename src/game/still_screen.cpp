@@ -70,19 +70,35 @@ std::vector<float> still_screen_now() {
 
 }  // namespace
 
+bool CStillScreen::begin_frame() {
+    frame_view = still_screen_now();
+    frame_seen = true;
+    return !view.empty() && drawing_to_window() && view == frame_view;
+}
+
 bool CStillScreen::kept() const {
     return !view.empty() && drawing_to_window() && view == still_screen_now();
 }
 
-bool CStillScreen::put_back() const {
-    if (!kept())
+const std::vector<float>& CStillScreen::seen() {
+    if (!frame_seen) {
+        frame_view = still_screen_now();
+        frame_seen = true;
+    }
+    return frame_view;
+}
+
+bool CStillScreen::put_back() {
+    if (view.empty() || !drawing_to_window() || view != seen())
         return false;
+    frame_seen = false;
     copy.put_back(0, 0, CDisplay::width(), CDisplay::height());
     return true;
 }
 
 void CStillScreen::keep() {
-    view = still_screen_now();
+    view = seen();
+    frame_seen = false;
     if (view.empty() || !drawing_to_window() || !copy.take(0, 0, CDisplay::width(), CDisplay::height()))
         view.clear();
 }

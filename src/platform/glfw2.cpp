@@ -31,6 +31,21 @@ bool key_repeating = false;
 int wheel = 0;
 double wheel_fraction = 0.0;
 
+// The window's size in screen coordinates and in pixels, kept up to date by GLFW's callbacks: asking the
+// X server costs a round trip, and the pointer is placed several times a frame.
+int window_width = 0, window_height = 0;
+int pixels_width = 0, pixels_height = 0;
+
+void on_window_size(GLFWwindow*, int width, int height) {
+    window_width = width;
+    window_height = height;
+}
+
+void on_framebuffer_size(GLFWwindow*, int width, int height) {
+    pixels_width = width;
+    pixels_height = height;
+}
+
 double (*clock_now)() = nullptr;
 double clock_base = 0.0;
 
@@ -179,6 +194,10 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
     glfwSetCharCallback(window, on_char);
     glfwSetMouseButtonCallback(window, on_mouse_button);
     glfwSetScrollCallback(window, on_scroll);
+    glfwGetWindowSize(window, &window_width, &window_height);
+    glfwGetFramebufferSize(window, &pixels_width, &pixels_height);
+    glfwSetWindowSizeCallback(window, on_window_size);
+    glfwSetFramebufferSizeCallback(window, on_framebuffer_size);
     return 1;
 }
 
@@ -266,12 +285,9 @@ void get_mouse_pos(int* x, int* y) {
     if (window) {
         glfwGetCursorPos(window, &cx, &cy);
         // The cursor is in screen coordinates; the game works in framebuffer pixels.
-        int ww = 0, wh = 0, fw = 0, fh = 0;
-        glfwGetWindowSize(window, &ww, &wh);
-        glfwGetFramebufferSize(window, &fw, &fh);
-        if (ww > 0 && wh > 0) {
-            cx = cx * fw / ww;
-            cy = cy * fh / wh;
+        if (window_width > 0 && window_height > 0) {
+            cx = cx * pixels_width / window_width;
+            cy = cy * pixels_height / window_height;
         }
     }
     if (x)
