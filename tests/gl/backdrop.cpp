@@ -39,14 +39,7 @@ namespace {
 
 class Backdrop : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        started = start_game_in("backdrop", ZELVORANT_RUN_DIR);
-        if (!started)
-            return;
-        // Keep the pointer away from the buttons so that none lights up between frames.
-        std::system("xdotool mousemove 1270 1010");
-        fps = 60;
-    }
+    static void SetUpTestSuite() { started = start_still_game_in("backdrop", ZELVORANT_RUN_DIR); }
     void SetUp() override {
         NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
         ASSERT_TRUE(started) << "the game did not start";

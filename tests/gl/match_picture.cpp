@@ -25,14 +25,7 @@ namespace {
 
 class MatchPicture : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        started = start_game_in("match_picture", ZELVORANT_RUN_DIR);
-        if (!started)
-            return;
-        // Keep the pointer away from the buttons so that none lights up between frames.
-        std::system("xdotool mousemove 1270 1010");
-        fps = 60;
-    }
+    static void SetUpTestSuite() { started = start_still_game_in("match_picture", ZELVORANT_RUN_DIR); }
     void SetUp() override {
         NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
         ASSERT_TRUE(started) << "the game did not start";

@@ -7,3 +7,7 @@
 // the splash passes in a few frames, its progress lines swallowed. False when there is no display or the
 // start-up failed.
 bool start_game_in(const std::string& name, const std::string& run_dir);
+
+// The same for tests that compare whole frames: the pointer kept away from the buttons so that none
+// lights up between frames, and the frame rate shown fixed.
+bool start_still_game_in(const std::string& name, const std::string& run_dir);
