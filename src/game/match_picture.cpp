@@ -32,7 +32,7 @@ constexpr int TILE = 16;
 // squares, reaches 0.4 units from the marker's centre.
 constexpr float AIM_DISTANCE = 1.0f;
 constexpr float AIM_REACH = 0.4f;
-// The "HIT" label is half a unit high and a unit and a half wide at most.
+// The "HIT" label reaches half a unit to each side of its place and half a unit up.
 constexpr float LABEL_REACH = 1.0f;
 
 bool match_screen() {
