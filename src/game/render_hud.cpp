@@ -193,8 +193,10 @@ void gui_render() {
         match_picture().end_frame();
     } else if (ready && !still_screen().put_back()) {
         // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
-        if (game_state != HIDDEN)
-            panels_under_pulse(W, H), pulse_and_over(H, true);
+        if (game_state != HIDDEN) {
+            panels_under_pulse(W, H);
+            pulse_and_over(H, true);
+        }
         if (game_state != HIDDEN && menu_state != NONE)
             draw_box(0, 0, W, H, dimming);
         if (menu_state == MAIN && game_state == HIDDEN)

@@ -22,7 +22,7 @@ CBackdrop& world_backdrop() {
 namespace {
 
 // Far to near: the depth gives the backdrop its parallax.
-const std::vector<CBackdrop::layer>& match_backdrop() {
+const std::vector<CBackdrop::layer>& backdrop_layers() {
     using namespace global;
     static const std::vector<CBackdrop::layer> layers = {{&background, -140}, {&clouds, -50}, {&star, -20}};
     return layers;
@@ -86,14 +86,14 @@ void in_window_pixels(void (*hud)()) {
 
 // What stands still in a match: the world without its moving parts, then the HUD without its pulse.
 void draw_still_match() {
-    world_backdrop().draw(match_backdrop());
+    world_backdrop().draw(backdrop_layers());
     draw_bodies(false);
     in_window_pixels([] { draw_match_hud(false); });
 }
 
 // The same, up to the HUD's pulsing picture.
 void draw_match_under_pulse() {
-    world_backdrop().draw(match_backdrop());
+    world_backdrop().draw(backdrop_layers());
     draw_bodies(false);
     in_window_pixels(draw_under_pulse);
 }
@@ -116,7 +116,7 @@ void world_render() {
     if (zooming && game_state != HIDDEN)
         translate_zoom(zoom_mul, 9.0f, -6.0f);
 
-    const std::vector<CBackdrop::layer>& layers = match_backdrop();
+    const std::vector<CBackdrop::layer>& layers = backdrop_layers();
     if (match_picture().patch(layers, {draw_still_match, draw_match_under_pulse})) {
         for (const window_rect& r : match_picture().patches()) {
             clip_to(r);
