@@ -89,17 +89,9 @@ bool moving_world_parts(std::vector<window_rect>& out) {
     return true;
 }
 
-bool meet(const window_rect& a, const window_rect& b) {
-    const window_rect both = overlap(a, b);
-    return both.width > 0 && both.height > 0;
-}
-
-// The tiles an area of the HUD covers, with a pixel to spare on each side, as one rectangle.
-window_rect in_tiles(const window_rect& area, int W, int H) {
-    CTileMask mask(W, H, TILE);
-    mask.mark({area.x - 1, area.y - 1, area.width + 2, area.height + 2});
-    const std::vector<window_rect> tiles = mask.rects();
-    return tiles.empty() ? window_rect{} : tiles.front();
+// The tiles an area of the HUD covers, with a pixel to spare on each side.
+window_rect tiles_around(const CTileMask& mask, const window_rect& area) {
+    return mask.tiles_of({area.x - 1, area.y - 1, area.width + 2, area.height + 2});
 }
 
 }  // namespace
@@ -125,8 +117,8 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
     dirty = mask.rects();
     // The copy under the pulse holds the still picture there: with anything else changing in its place,
     // the pulse is drawn again as a patch.
-    const window_rect pulse = in_tiles(pulse_area(H), W, H);
-    const window_rect noise_place = in_tiles(noise_panel_area(W, H), W, H);
+    const window_rect pulse = tiles_around(mask, pulse_area(H));
+    const window_rect noise_place = tiles_around(mask, noise_panel_area(W, H));
     pulse_apart =
         pulse.width > 0 && !meet(pulse, noise_place) &&
         std::none_of(dirty.begin(), dirty.end(), [&](const window_rect& r) { return meet(r, pulse); });

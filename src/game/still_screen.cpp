@@ -70,14 +70,17 @@ std::vector<float> still_screen_now() {
 
 }  // namespace
 
+bool CStillScreen::holds(const std::vector<float>& now) const {
+    return !view.empty() && drawing_to_window() && view == now;
+}
+
 bool CStillScreen::begin_frame() {
-    frame_view = still_screen_now();
-    frame_seen = true;
-    return !view.empty() && drawing_to_window() && view == frame_view;
+    frame_seen = false;
+    return holds(seen());
 }
 
 bool CStillScreen::kept() const {
-    return !view.empty() && drawing_to_window() && view == still_screen_now();
+    return holds(still_screen_now());
 }
 
 const std::vector<float>& CStillScreen::seen() {
@@ -89,7 +92,7 @@ const std::vector<float>& CStillScreen::seen() {
 }
 
 bool CStillScreen::put_back() {
-    if (view.empty() || !drawing_to_window() || view != seen())
+    if (!holds(seen()))
         return false;
     frame_seen = false;
     copy.put_back(0, 0, CDisplay::width(), CDisplay::height());

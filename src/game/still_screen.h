@@ -33,6 +33,8 @@ class CStillScreen {
 
     // What the still picture is drawn from in this frame.
     const std::vector<float>& seen();
+    // Whether the copy holds the picture drawn from `now`.
+    bool holds(const std::vector<float>& now) const;
 };
 
 CStillScreen& still_screen();

@@ -10,16 +10,21 @@ CTileMask::CTileMask(int width, int height, int tile)
       rows((this->height + this->tile - 1) / this->tile),
       marked(static_cast<size_t>(columns) * rows, false) {}
 
-void CTileMask::mark(const window_rect& r) {
+window_rect CTileMask::tiles_of(const window_rect& r) const {
     // Cut to the window first: the last tile column and row may be narrower than a tile.
-    const long left = std::max(0L, static_cast<long>(r.x));
-    const long bottom = std::max(0L, static_cast<long>(r.y));
-    const long right = std::min(static_cast<long>(width), static_cast<long>(r.x) + r.width);
-    const long top = std::min(static_cast<long>(height), static_cast<long>(r.y) + r.height);
-    if (left >= right || bottom >= top)
-        return;
-    for (long row = bottom / tile; row <= (top - 1) / tile; ++row)
-        for (long column = left / tile; column <= (right - 1) / tile; ++column)
+    const window_rect inside = overlap(r, {0, 0, width, height});
+    if (inside.width <= 0 || inside.height <= 0)
+        return {};
+    const int left = inside.x / tile * tile, bottom = inside.y / tile * tile;
+    const int right = std::min(width, ((inside.x + inside.width - 1) / tile + 1) * tile);
+    const int top = std::min(height, ((inside.y + inside.height - 1) / tile + 1) * tile);
+    return {left, bottom, right - left, top - bottom};
+}
+
+void CTileMask::mark(const window_rect& r) {
+    const window_rect t = tiles_of(r);
+    for (int row = t.y / tile; row * tile < t.y + t.height; ++row)
+        for (int column = t.x / tile; column * tile < t.x + t.width; ++column)
             marked[static_cast<size_t>(row * columns + column)] = true;
 }
 

@@ -13,6 +13,8 @@ class CTileMask {
 
     // Marks the tiles of the window that `r` touches; nothing for a rectangle outside the window.
     void mark(const window_rect& r);
+    // The whole tiles `r` touches, cut to the window, as one rectangle; empty outside the window.
+    window_rect tiles_of(const window_rect& r) const;
     // The marked tiles as rectangles, cut to the window.
     std::vector<window_rect> rects() const;
 

@@ -4,22 +4,12 @@
 
 #include <algorithm>
 
-namespace {
-
-bool clipping = false;
-window_rect clip;
-
-}  // namespace
-
 void clip_to(const window_rect& r) {
-    clipping = true;
-    clip = r;
     glScissor(r.x, r.y, r.width, r.height);
     glEnable(GL_SCISSOR_TEST);
 }
 
 void stop_clipping() {
-    clipping = false;
     glDisable(GL_SCISSOR_TEST);
 }
 
@@ -34,7 +24,15 @@ window_rect overlap(const window_rect& a, const window_rect& b) {
             static_cast<int>(top - bottom)};
 }
 
+bool meet(const window_rect& a, const window_rect& b) {
+    const window_rect both = overlap(a, b);
+    return both.width > 0 && both.height > 0;
+}
+
 bool reaches_clip(const window_rect& r) {
-    const window_rect both = overlap(r, clip);
-    return !clipping || (both.width > 0 && both.height > 0);
+    if (!glIsEnabled(GL_SCISSOR_TEST))
+        return true;
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    return meet(r, {box[0], box[1], box[2], box[3]});
 }

@@ -10,6 +10,8 @@ struct window_rect {
 
 // The part of `a` inside `b`; empty (no width or height) when they do not meet.
 window_rect overlap(const window_rect& a, const window_rect& b);
+// Whether `a` and `b` share a pixel.
+bool meet(const window_rect& a, const window_rect& b);
 
 // Limits drawing to one rectangle of the window until stop_clipping.
 void clip_to(const window_rect& r);
