@@ -240,6 +240,14 @@ void BM_Floor(benchmark::State& state) {
 struct paired {
     double frames = 0;
     double floors = 0;
+    // One iteration: a floor frame, then `frame`, whose time is the iteration's.
+    template <class F>
+    void time(benchmark::State& state, const floor_frame& floor, F frame) {
+        floors += seconds([&] { floor.draw(); });
+        const double t = seconds(frame);
+        frames += t;
+        state.SetIterationTime(t);
+    }
     void report(benchmark::State& state) const {
         const double n = static_cast<double>(state.iterations());
         state.counters["floor_ms"] = floors / n * 1e3;
@@ -289,12 +297,8 @@ void BM_Screen(benchmark::State& state) {
     const std::size_t composed = world_backdrop().compositions();
     paired times;
     const auto frame = game_frame(world_render, gui_render);
-    for (auto _ : state) {
-        times.floors += seconds([&] { floor.draw(); });
-        const double t = seconds(frame);
-        times.frames += t;
-        state.SetIterationTime(t);
-    }
+    for (auto _ : state)
+        times.time(state, floor, frame);
     times.report(state);
     state.counters["compositions"] = static_cast<double>(world_backdrop().compositions() - composed);
     leave_screen();
@@ -322,12 +326,8 @@ void BM_MatchPart(benchmark::State& state) {
     paired times;
     // Drawn whole every time: this is where a whole frame's time goes.
     match_picture().enable(false);
-    for (auto _ : state) {
-        times.floors += seconds([&] { floor.draw(); });
-        const double t = seconds(frame);
-        times.frames += t;
-        state.SetIterationTime(t);
-    }
+    for (auto _ : state)
+        times.time(state, floor, frame);
     times.report(state);
     match_picture().enable(true);
     leave_screen();
@@ -358,10 +358,7 @@ void BM_PlayedMatch(benchmark::State& state) {
         if (steps % 200 == 150)
             apply_station_command(BLUE_STATION, CMD_DROP_CHARGE);
         program_logic();
-        times.floors += seconds([&] { floor.draw(); });
-        const double t = seconds(frame);
-        times.frames += t;
-        state.SetIterationTime(t);
+        times.time(state, floor, frame);
     }
     times.report(state);
     state.counters["patched"] = static_cast<double>(match_picture().patched_frames() - patched) /
