@@ -120,7 +120,7 @@ void world_render() {
     if (match_picture().patch(layers, {draw_still_match, draw_match_under_pulse})) {
         for (const window_rect& r : match_picture().patches()) {
             clip_to(r);
-            world_backdrop().draw(layers);
+            world_backdrop().draw_again(layers);
             draw_bodies(true);
         }
         stop_clipping();

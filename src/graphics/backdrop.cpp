@@ -7,6 +7,13 @@
 #include "graphics/picture_inputs.h"
 #include "graphics/textures.h"
 
+namespace {
+
+// Where the viewport sits in what describe writes: right after the two matrices.
+constexpr int VIEWPORT_AT = 32;
+
+}  // namespace
+
 std::vector<float> CBackdrop::describe(const std::vector<layer>& layers) {
     std::vector<float> out;
     float matrices[32];
@@ -37,9 +44,8 @@ void CBackdrop::draw(const std::vector<layer>& layers) {
     if (layers.empty())
         return;
     std::vector<float> now = describe(layers);
-    // The viewport sits right after the two matrices.
-    const int x = static_cast<int>(now[32]), y = static_cast<int>(now[33]);
-    const int width = static_cast<int>(now[34]), height = static_cast<int>(now[35]);
+    const int x = static_cast<int>(now[VIEWPORT_AT]), y = static_cast<int>(now[VIEWPORT_AT + 1]);
+    const int width = static_cast<int>(now[VIEWPORT_AT + 2]), height = static_cast<int>(now[VIEWPORT_AT + 3]);
     const bool to_window = drawing_to_window();
     if (to_window && now == view) {
         copy.put_back(x, y, width, height);
@@ -50,8 +56,22 @@ void CBackdrop::draw(const std::vector<layer>& layers) {
         // A window the card cannot hold as a texture is drawn layer by layer every frame.
         view = to_window && copy.take(x, y, width, height) ? now : std::vector<float>();
     }
+    leave_state_of(layers.back());
+}
+
+void CBackdrop::draw_again(const std::vector<layer>& layers) {
+    if (view.empty()) {
+        draw(layers);
+        return;
+    }
+    copy.put_back(static_cast<int>(view[VIEWPORT_AT]), static_cast<int>(view[VIEWPORT_AT + 1]),
+                  static_cast<int>(view[VIEWPORT_AT + 2]), static_cast<int>(view[VIEWPORT_AT + 3]));
+    leave_state_of(layers.back());
+}
+
+void CBackdrop::leave_state_of(const layer& last_layer) {
     // The state the last layer's own drawing leaves behind.
-    const graphical& last = layers.back().body->gfx;
+    const graphical& last = last_layer.body->gfx;
     if (last.blend == ALPHA)
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     else if (last.blend == ADD)

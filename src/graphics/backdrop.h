@@ -21,6 +21,10 @@ class CBackdrop {
     // Draws the layers far to near, or puts back their copy. Call it first in the frame, on the cleared
     // window, with the matrices the layers are drawn with. Leaves the GL state drawing them leaves.
     void draw(const std::vector<layer>& layers);
+    // As draw, within the same frame as a draw or a `current` that found the copy up to date (as when
+    // drawing the window again piece by piece): puts the copy back without looking again at what it
+    // depends on.
+    void draw_again(const std::vector<layer>& layers);
     // Whether draw would put the copy back rather than compose the layers again.
     bool current(const std::vector<layer>& layers) const;
     // The next draw composes the layers again.
@@ -35,4 +39,5 @@ class CBackdrop {
     std::size_t composed = 0;
 
     static std::vector<float> describe(const std::vector<layer>& layers);
+    static void leave_state_of(const layer& last_layer);
 };
