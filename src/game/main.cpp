@@ -6,7 +6,6 @@
 #include "game/command_line.h"
 #include "game/global.h"
 #include "game/input.h"
-#include "game/logic.h"
 #include "game/main_loop.h"
 #include "game/match_recorder.h"
 #include "game/netplay.h"

@@ -53,7 +53,6 @@ bool CNetSession::host(std::uint16_t port, int input_delay, std::string& error, 
     // Room for the player and a few more, so that others can be told the match is full.
     if (!link_.listen(port, 4, error, address))
         return false;
-    hosting_ = true;
     delay_ = input_delay;
     local_side_ = BLUE_STATION;
     phase_ = WAITING;
@@ -86,7 +85,7 @@ void CNetSession::poll(double now) {
         link_.disconnect(candidate_);
         candidate_ = -1;
     }
-    if (phase_ == WAITING && !hosting_ && now - started_ > CONNECT_LIMIT)
+    if (phase_ == WAITING && !hosting() && now - started_ > CONNECT_LIMIT)
         end("No answer from " + host_name_);
     if (phase_ == PLAYING && now - last_heard_ > SILENCE_LIMIT)
         end("Connection lost");
@@ -97,7 +96,7 @@ void CNetSession::poll(double now) {
 
 void CNetSession::on_event(const CNetLink::event& e) {
     if (e.kind == CNetLink::CONNECTED) {
-        if (!hosting_) {
+        if (!hosting()) {
             message hello;
             hello.type = HELLO;
             hello.program = me_.program;

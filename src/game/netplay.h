@@ -58,7 +58,7 @@ class CNetSession {
     int input_delay() const { return delay_; }
     std::uint16_t port() const { return link_.port(); }
     int match() const { return match_; }
-    bool hosting() const { return hosting_; }
+    bool hosting() const { return local_side_ == BLUE_STATION; }
     // What the joining side connects to, "host:port".
     const std::string& host_name() const { return host_name_; }
 
@@ -108,7 +108,6 @@ class CNetSession {
     CNetLink link_;
     phase phase_ = IDLE;
     std::string note_;
-    bool hosting_ = false;
     std::string host_name_;  // what the joining side connected to, for messages
     int candidate_ = -1;     // a connection whose greeting the host awaits
     double candidate_since_ = 0;

@@ -58,7 +58,8 @@ bool board_held() {
 
 // Both ends of a network match seed it alike: from the number of the match in the session.
 std::uint32_t match_seed() {
-    return session != nullptr ? static_cast<std::uint32_t>(session->match()) : match_clock::seed_from_clock();
+    // Installed only while a session exists.
+    return static_cast<std::uint32_t>(session->match());
 }
 
 // Local commands go to the session, to take effect a few steps later on both boards. Whatever

@@ -141,7 +141,7 @@ bool read_start(CReader& in, match_start& s) {
     s.difficulty = static_cast<int>(in.byte());
     s.seed = static_cast<std::uint32_t>(in.fixed(4));
     const std::uint64_t noise = in.varint();
-    s.noise_counter = static_cast<int>(noise < 1000 ? noise : 0);
+    s.noise_counter = static_cast<int>(noise);
     for (int i = 0; i < 2; ++i) {
         s.station_x[i] = in.real();
         s.station_y[i] = in.real();

@@ -9,10 +9,6 @@ CPlayback::CPlayback(const match_recording& r) : recording(r) {
     check_point();
 }
 
-std::uint64_t CPlayback::steps_run() const {
-    return match_clock::step();
-}
-
 void CPlayback::apply_due_commands() {
     const std::uint64_t now = match_clock::step();
     while (next_command < recording.commands.size() && recording.commands[next_command].step == now)

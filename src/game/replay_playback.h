@@ -15,7 +15,6 @@ class CPlayback {
     // recorded after the last one. Returns false when nothing was left to run.
     bool next();
     bool over() const { return done; }
-    std::uint64_t steps_run() const;
     // The step of the first checkpoint at which the board differed from the recording, or -1.
     long long first_divergence() const { return diverged; }
 

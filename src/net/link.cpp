@@ -9,6 +9,8 @@ namespace {
 
 // Reliable messages on channel 0, unreliable ones on channel 1.
 constexpr std::size_t CHANNELS = 2;
+// A connection that has heard nothing acknowledged for this long ends with DISCONNECTED.
+constexpr enet_uint32 TIMEOUT_MS = 5000;
 
 // ENet wants one initialisation per process user; every link holds one.
 int users = 0;
@@ -88,7 +90,7 @@ bool CNetLink::connect(const std::string& host, std::uint16_t port, std::string&
         error = "could not start a connection";
         return false;
     }
-    enet_peer_timeout(peer, 0, timeout_ms_, timeout_ms_);
+    enet_peer_timeout(peer, 0, TIMEOUT_MS, TIMEOUT_MS);
     return true;
 }
 
@@ -103,7 +105,7 @@ CNetLink::event CNetLink::service(int milliseconds) {
     switch (e.type) {
         case ENET_EVENT_TYPE_CONNECT:
             out.kind = CONNECTED;
-            enet_peer_timeout(e.peer, 0, timeout_ms_, timeout_ms_);
+            enet_peer_timeout(e.peer, 0, TIMEOUT_MS, TIMEOUT_MS);
             break;
         case ENET_EVENT_TYPE_RECEIVE:
             out.kind = RECEIVED;

@@ -33,9 +33,6 @@ class CNetLink {
     bool listen(std::uint16_t port, int max_peers, std::string& error, const char* address = nullptr);
     // Starts to connect; a CONNECTED or DISCONNECTED event says how it went.
     bool connect(const std::string& host, std::uint16_t port, std::string& error);
-    // A connection that has heard nothing acknowledged for this long ends with DISCONNECTED.
-    void set_timeout(int milliseconds) { timeout_ms_ = milliseconds; }
-
     // Sends and receives; returns the next event, waiting up to `milliseconds` for one.
     event service(int milliseconds);
     enum delivery { RELIABLE, UNRELIABLE };
@@ -47,7 +44,6 @@ class CNetLink {
     void shut_down(int milliseconds);
     void flush();
 
-    bool open() const { return host_ != nullptr; }
     // The bound port, once listening (useful when 0 was asked).
     std::uint16_t port() const;
     // The peer's address as text, "a.b.c.d:port".
@@ -57,5 +53,4 @@ class CNetLink {
 
   private:
     _ENetHost* host_ = nullptr;
-    int timeout_ms_ = 5000;
 };
