@@ -307,8 +307,7 @@ void BM_Screen(benchmark::State& state) {
 // Where the match frame's time goes: the backdrop put back alone, then the whole world pass, then the
 // whole frame with the HUD.
 void backdrop_only() {
-    using namespace global;
-    world_backdrop().draw({{&background, -140}, {&clouds, -50}, {&star, -20}});
+    world_backdrop().draw(backdrop_layers());
 }
 
 enum match_part { BACKDROP_ONLY, WORLD_PASS, WITH_HUD };

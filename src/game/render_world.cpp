@@ -19,14 +19,14 @@ CBackdrop& world_backdrop() {
     return backdrop;
 }
 
-namespace {
-
 // Far to near: the depth gives the backdrop its parallax.
 const std::vector<CBackdrop::layer>& backdrop_layers() {
     using namespace global;
     static const std::vector<CBackdrop::layer> layers = {{&background, -140}, {&clouds, -50}, {&star, -20}};
     return layers;
 }
+
+namespace {
 
 // Every body of the world in front of the backdrop, and the stations' aims; only those that stand
 // still in a match unless `moving`.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "needs.h"
 #include "program_run.h"
 // Last: Xlib defines macros (None, Bool, Status) that would break the headers above.
 #include "x_session.h"
@@ -102,10 +103,8 @@ double since(clock_type::time_point start) {
 class Sound : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (x_session::display() == nullptr)
-            GTEST_SKIP() << "no X display";
-        if (!x_session::has_xtest())
-            GTEST_SKIP() << "no XTest";
+        NEEDS(x_session::display() != nullptr, "an X display");
+        NEEDS(x_session::has_xtest(), "XTest");
     }
 };
 

@@ -13,6 +13,7 @@
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
+#include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
 
@@ -25,18 +26,6 @@ struct button_row {
     std::string text;
     float x, y, w, h;
 };
-
-void free_menus() {
-    for (CWindow** w : {&global::pause_menu, &global::diff_menu, &global::main_menu, &global::options_menu,
-                        &global::howto_menu, &global::network_menu}) {
-        if (*w == nullptr)
-            continue;
-        for (CButton* b : (*w)->buttons)
-            delete b;
-        delete *w;
-        *w = nullptr;
-    }
-}
 
 void expect_window(const CWindow* w, const std::string& title, float x, float y, float width, float height) {
     ASSERT_NE(w, nullptr);

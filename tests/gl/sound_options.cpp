@@ -13,6 +13,8 @@
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
+#include "scratch_folder.h"
+#include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
 
@@ -29,13 +31,12 @@ struct point {
 };
 constexpr point SOUND{240, 145}, VOLUME_DOWN{140, 100}, VOLUME_UP{340, 100}, SAVE{450, 55}, CANCEL{575, 55};
 
-class SoundOptions : public ::testing::Test {
+class SoundOptions : public ScratchFolderTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(gl_window::open(WIDTH, HEIGHT));
         ASSERT_TRUE(x_pointer::ready());
-        home_ = fs::current_path();
-        fs::current_path(scratch_dir(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        ScratchFolderTest::SetUp();
         if (textures.find("font") == textures.end()) {
             rgba_image sheet(16, 16);
             ASSERT_TRUE(write_file("font.tga", encode_tga(sheet)));
@@ -52,15 +53,7 @@ class SoundOptions : public ::testing::Test {
         global::events.clear();
     }
     void TearDown() override {
-        for (CWindow** w : {&global::pause_menu, &global::diff_menu, &global::main_menu,
-                            &global::options_menu, &global::howto_menu}) {
-            if (*w == nullptr)
-                continue;
-            for (CButton* b : (*w)->buttons)
-                delete b;
-            delete *w;
-            *w = nullptr;
-        }
+        free_menus();
         global::station1 = saved_.blue;
         global::station2 = saved_.red;
         global::menu_state = saved_.menu;
@@ -69,7 +62,7 @@ class SoundOptions : public ::testing::Test {
         global::events.clear();
         particles.remove(&blue_body_);
         particles.remove(&red_body_);
-        fs::current_path(home_);
+        ScratchFolderTest::TearDown();
     }
     static void click(point p) {
         x_pointer::move(p.x, p.y, HEIGHT);
@@ -81,7 +74,6 @@ class SoundOptions : public ::testing::Test {
     }
     static std::string sound_title() { return global::options_menu->buttons[SOUND_BUTTON]->title; }
 
-    fs::path home_;
     CParticle blue_body_{-12, 0, 0.4f}, red_body_{12, 0, 0.4f};
     global::CStation blue_{&blue_body_, &global::planet1}, red_{&red_body_, &global::planet2};
     struct {

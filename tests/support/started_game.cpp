@@ -12,6 +12,7 @@
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
+#include "interface/window.h"
 #include "platform/glfw2.h"
 
 bool start_game_in(const std::string& name, const std::string& run_dir) {
@@ -38,4 +39,16 @@ bool start_still_game_in(const std::string& name, const std::string& run_dir) {
     std::system("xdotool mousemove 1270 1010");
     global::fps = 60;
     return true;
+}
+
+void free_menus() {
+    for (CWindow** w : {&global::pause_menu, &global::diff_menu, &global::main_menu, &global::options_menu,
+                        &global::howto_menu, &global::network_menu}) {
+        if (*w == nullptr)
+            continue;
+        for (CButton* b : (*w)->buttons)
+            delete b;
+        delete *w;
+        *w = nullptr;
+    }
 }

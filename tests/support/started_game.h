@@ -11,3 +11,6 @@ bool start_game_in(const std::string& name, const std::string& run_dir);
 // The same for tests that compare whole frames: the pointer kept away from the buttons so that none
 // lights up between frames, and the frame rate shown fixed.
 bool start_still_game_in(const std::string& name, const std::string& run_dir);
+
+// Deletes the menus the game built and leaves their pointers empty, so a test can build them again.
+void free_menus();

@@ -6,11 +6,11 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "gl_window.h"
 #include "interface/window.h"
+#include "program_run.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -19,18 +19,6 @@ namespace {
 const char* const DEFAULT_FILE =
     "65 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n"
     "307 red_primary\n308 red_secondary\n1024 600\n0";
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void put(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
 
 COptions defaults() {
     COptions o;
@@ -87,29 +75,21 @@ std::vector<std::string> folder_entries() {
 }
 
 // Every test runs in a fresh folder of its own, since "conf" is opened by its relative name.
-class Options : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        home_ = fs::current_path();
-        fs::current_path(scratch_dir(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    }
-    void TearDown() override { fs::current_path(home_); }
-    fs::path home_;
-};
+class Options : public ScratchFolderTest {};
 
 }  // namespace
 
 TEST_F(Options, DefaultsAreWrittenByteForByte) {
     COptions o = defaults();
     o.write();
-    EXPECT_EQ(slurp("conf"), DEFAULT_FILE);
+    EXPECT_EQ(read_text("conf"), DEFAULT_FILE);
     EXPECT_EQ(folder_entries(), std::vector<std::string>{"conf"});
 }
 
 TEST_F(Options, SavedRecordReadsBackIncludingUnboundKeys) {
     COptions saved = custom();
     saved.write();
-    EXPECT_EQ(slurp("conf"),
+    EXPECT_EQ(read_text("conf"),
               "32 blue_cw\n96 blue_ccw\n-1 blue_primary\n283 blue_secondary\n318 red_cw\n302 red_ccw\n"
               "49 red_primary\n257 red_secondary\n1366 768\n1");
     COptions back = defaults();
@@ -120,7 +100,7 @@ TEST_F(Options, SavedRecordReadsBackIncludingUnboundKeys) {
 TEST_F(Options, SavingAgainReplacesTheWholeFile) {
     custom().write();
     defaults().write();
-    EXPECT_EQ(slurp("conf"), DEFAULT_FILE);
+    EXPECT_EQ(read_text("conf"), DEFAULT_FILE);
     EXPECT_EQ(folder_entries(), std::vector<std::string>{"conf"});
 }
 
@@ -146,7 +126,7 @@ TEST_F(Options, OtherSeparatorsReadTheSame) {
         "307 red_primary\n308 red_secondary\n1024\t600\n0\n",
     };
     for (const std::string& text : variants) {
-        put("conf", text);
+        write_text("conf", text);
         int result = -2;
         COptions o = read_conf(&result);
         EXPECT_EQ(result, 0);
@@ -156,7 +136,7 @@ TEST_F(Options, OtherSeparatorsReadTheSame) {
 
 TEST_F(Options, MissingLabelsShiftTheLaterValues) {
     // Every second number is taken as a label.
-    put("conf", "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 800 640 1");
+    write_text("conf", "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 800 640 1");
     COptions o = read_conf();
     EXPECT_EQ(o.blue_cw, 10);
     EXPECT_EQ(o.blue_ccw, 12);
@@ -172,7 +152,7 @@ TEST_F(Options, MissingLabelsShiftTheLaterValues) {
 }
 
 TEST_F(Options, ValuesAreStoredWithoutRangeChecks) {
-    put("conf", "99999 x\n-1 x\n0 x\n97 x\n1 x\n2 x\n3 x\n4 x\n5000 3\n1");
+    write_text("conf", "99999 x\n-1 x\n0 x\n97 x\n1 x\n2 x\n3 x\n4 x\n5000 3\n1");
     COptions o = read_conf();
     EXPECT_EQ(o.blue_cw, 99999);
     EXPECT_EQ(o.blue_ccw, -1);
@@ -207,7 +187,7 @@ TEST_F(Options, FilesThatDoNotParseCompletelyYieldTheDefaults) {
         std::string("\x00\xff\x7f garbage \x01", 13),
     };
     for (const std::string& text : bad) {
-        put("conf", text);
+        write_text("conf", text);
         int result = -2;
         COptions o = read_conf(&result);
         EXPECT_EQ(result, 0) << text;
@@ -219,7 +199,7 @@ TEST_F(Options, AbsurdlyLargeFileYieldsTheDefaults) {
     std::string text;
     for (int i = 0; i < 200000; ++i)
         text += "zzz ";
-    put("conf", text);
+    write_text("conf", text);
     expect_same(read_conf(), defaults());
 }
 
@@ -272,7 +252,7 @@ fs::perms permissions(const fs::path& path) {
 TEST_F(Options, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
     defaults().write();
     const std::string err = save_out_of_space(custom());
-    EXPECT_EQ(slurp("conf"), DEFAULT_FILE);
+    EXPECT_EQ(read_text("conf"), DEFAULT_FILE);
     EXPECT_EQ(folder_entries(), std::vector<std::string>{"conf"});
     ASSERT_FALSE(err.empty());
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
@@ -282,7 +262,7 @@ TEST_F(Options, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
 // what changes, and a failed save leaves that file as it was.
 TEST_F(Options, SaveWritesThroughALinkedConf) {
     fs::create_directories("dotfiles/games");
-    put("dotfiles/games/zelvorant", "old");
+    write_text("dotfiles/games/zelvorant", "old");
     fs::create_symlink("dotfiles/games/zelvorant", "second link");
     fs::create_symlink("second link", "conf");
 
@@ -297,7 +277,7 @@ TEST_F(Options, SaveWritesThroughALinkedConf) {
 
     const std::string err = save_out_of_space(defaults());
     EXPECT_TRUE(fs::is_symlink("conf"));
-    EXPECT_EQ(slurp("conf"), slurp("dotfiles/games/zelvorant"));
+    EXPECT_EQ(read_text("conf"), read_text("dotfiles/games/zelvorant"));
     back.read();
     expect_same(back, custom());
     EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles/games"), fs::directory_iterator()), 1);
@@ -310,7 +290,7 @@ TEST_F(Options, SaveThroughADanglingLinkCreatesItsTarget) {
     fs::create_symlink(fs::absolute("dotfiles/conf"), "conf");
     defaults().write();
     EXPECT_TRUE(fs::is_symlink("conf"));
-    EXPECT_EQ(slurp("dotfiles/conf"), DEFAULT_FILE);
+    EXPECT_EQ(read_text("dotfiles/conf"), DEFAULT_FILE);
 }
 
 // A player who keeps "conf" private (or shared) finds it so after a save, linked or not.
@@ -322,11 +302,11 @@ TEST_F(Options, SaveKeepsTheModeOfTheFileItReplaces) {
             const std::string file = linked ? "dotfiles/conf" : "conf";
             if (linked)
                 fs::create_symlink(file, "conf");
-            put(file, "old");
+            write_text(file, "old");
             fs::permissions(file, mode);
             custom().write();
             EXPECT_EQ(permissions(file), mode) << file;
-            EXPECT_EQ(slurp(file).substr(0, 3), "32 ") << file;
+            EXPECT_EQ(read_text(file).substr(0, 3), "32 ") << file;
             fs::remove("conf");
             fs::remove(file);
         }

@@ -4,31 +4,18 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "general/atomic_file.h"
 #include "gl_window.h"
 #include "program_run.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void put(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 // "settings" is opened by its relative name: every test runs in a fresh folder of its own.
-class SettingsFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        home_ = fs::current_path();
-        fs::current_path(scratch_dir(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    }
-    void TearDown() override { fs::current_path(home_); }
-    fs::path home_;
-};
+class SettingsFile : public ScratchFolderTest {};
 
 CSettings read_settings() {
     CSettings s;
@@ -50,7 +37,7 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndWritesNothing) {
 }
 
 TEST_F(SettingsFile, SavedValuesReadBackAndUnknownLinesSurvive) {
-    put("settings", "# kept\nfuture_option = 0.3\nvolume=2\n\nfuture thing = a = b\n");
+    write_text("settings", "# kept\nfuture_option = 0.3\nvolume=2\n\nfuture thing = a = b\n");
     CSettings s = read_settings();
     EXPECT_TRUE(s.sound);
     EXPECT_EQ(s.volume, 2);
@@ -69,7 +56,7 @@ TEST_F(SettingsFile, MalformedFilesGiveTheDefaultsWithOneLineOnStderr) {
     const char* bad[] = {"volume = 11\n", "volume = -1\n", "volume = 5x\n", "volume =\n",
                          "sound = yes\n", "just words\n",  "= 4\n",         "sound = on\nvolume 4\n"};
     for (const char* text : bad) {
-        put("settings", text);
+        write_text("settings", text);
         testing::internal::CaptureStderr();
         CSettings s = read_settings();
         std::string err = testing::internal::GetCapturedStderr();
@@ -81,7 +68,7 @@ TEST_F(SettingsFile, MalformedFilesGiveTheDefaultsWithOneLineOnStderr) {
 }
 
 TEST_F(SettingsFile, PadSettingsReadBackAndBadOnesGiveTheDefaults) {
-    put("settings", "pad_dead_zone = 0.5\npads_swapped = on\n");
+    write_text("settings", "pad_dead_zone = 0.5\npads_swapped = on\n");
     CSettings s = read_settings();
     EXPECT_FLOAT_EQ(s.pad_dead_zone, 0.5f);
     EXPECT_TRUE(s.pads_swapped);
@@ -93,13 +80,13 @@ TEST_F(SettingsFile, PadSettingsReadBackAndBadOnesGiveTheDefaults) {
     EXPECT_FALSE(back.pads_swapped);
 
     for (const char* text : {"pad_dead_zone = 0\n", "pad_dead_zone = 0.9\n"}) {
-        put("settings", text);
+        write_text("settings", text);
         EXPECT_NE(read_settings().pad_dead_zone, 0.25f) << text;
     }
     const char* bad[] = {"pad_dead_zone = 0.95\n", "pad_dead_zone = -0.1\n", "pad_dead_zone = nan\n",
                          "pad_dead_zone = 0.3x\n", "pad_dead_zone =\n",      "pads_swapped = 1\n"};
     for (const char* text : bad) {
-        put("settings", text);
+        write_text("settings", text);
         testing::internal::CaptureStderr();
         CSettings d = read_settings();
         std::string err = testing::internal::GetCapturedStderr();
@@ -130,7 +117,7 @@ TEST_F(SettingsFile, ASavedFileThatFailsReportsAndKeepsTheOldOne) {
 
 TEST_F(SettingsFile, SavingWritesThroughASymbolicLinkAndKeepsTheMode) {
     fs::create_directory("dotfiles");
-    put("dotfiles/zel", "volume = 1\n");
+    write_text("dotfiles/zel", "volume = 1\n");
     chmod("dotfiles/zel", 0600);
     fs::create_symlink("dotfiles/zel", "settings");
     CSettings s = read_settings();
@@ -175,7 +162,7 @@ TEST_F(SettingsFile, NetworkLinesAppearOnceUsedAndAreChecked) {
     EXPECT_EQ(back.network_port, 24816);
 
     for (const char* bad : {"input_delay = 0\n", "input_delay = 51\n", "network_port = 65536\n"}) {
-        put("settings", bad);
+        write_text("settings", bad);
         testing::internal::CaptureStderr();
         const CSettings d = read_settings();
         EXPECT_NE(testing::internal::GetCapturedStderr(), "") << bad;
