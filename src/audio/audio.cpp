@@ -91,6 +91,7 @@ bool CAudio::start(std::string& error) {
     }
     // Sounds are placed by panning alone: no fading with distance.
     alDistanceModel(AL_NONE);
+    volume_ = 1;
     voices_.clear();
     for (int i = 0; i < VOICES; ++i) {
         voice v;
@@ -219,8 +220,10 @@ void CAudio::stop(long handle) {
 
 void CAudio::stop_layer(int layer) {
     for (voice& v : voices_)
-        if (v.layer == layer && v.handle >= 0)
-            stop(v.handle);
+        if (v.layer == layer && v.handle >= 0) {
+            alSourceStop(v.source);
+            v.handle = -1;
+        }
 }
 
 bool CAudio::playing(long handle) {
@@ -233,6 +236,10 @@ bool CAudio::playing(long handle) {
 }
 
 void CAudio::set_volume(float volume) {
-    if (device_ != nullptr)
-        alListenerf(AL_GAIN, std::clamp(volume, 0.0f, 1.0f));
+    // Called every turn: the listener is told only of a change.
+    const float gain = std::clamp(volume, 0.0f, 1.0f);
+    if (device_ == nullptr || gain == volume_)
+        return;
+    alListenerf(AL_GAIN, gain);
+    volume_ = gain;
 }

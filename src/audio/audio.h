@@ -70,4 +70,5 @@ class CAudio {
     std::vector<unsigned> buffers_;
     std::vector<voice> voices_;
     long next_handle_ = 0;
+    float volume_ = 1;  // the listener's gain; a new context starts at 1
 };

@@ -26,7 +26,7 @@ constexpr int LINES = 6;
 constexpr size_t LINE_WIDTH = 32;
 
 void tint_shared_keys() {
-    const std::array<bool, 8> shared = shared_key_buttons(*options_menu);
+    const std::array<bool, KEY_BUTTON_COUNT> shared = shared_key_buttons(*options_menu);
     // The text drawn before left the font bound, and draw_box unbinds only after its fill.
     bind_no_texture();
     for (size_t i = 0; i < shared.size(); ++i) {
@@ -68,7 +68,7 @@ std::vector<std::string> options_pad_lines() {
 }
 
 void draw_options_extras() {
-    if (options_menu == nullptr || options_menu->buttons.size() < 8)
+    if (options_menu == nullptr || options_menu->buttons.size() < static_cast<size_t>(KEY_BUTTON_COUNT))
         return;
     tint_shared_keys();
     list_pads();

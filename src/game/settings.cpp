@@ -77,7 +77,8 @@ void CSettings::read() {
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
     take("network_port", [&](const std::string& v) { return parse_int(v, 1, 65535, parsed.network_port); });
-    take("input_delay", [&](const std::string& v) { return parse_int(v, 1, 50, parsed.input_delay); });
+    take("input_delay",
+         [&](const std::string& v) { return parse_int(v, 1, CNetSession::MAX_DELAY, parsed.input_delay); });
     take("last_join", [&](const std::string& v) {
         parsed.last_join = v;
         return v.size() <= 64;
@@ -99,9 +100,9 @@ void CSettings::write() {
     file.set("sound", sound ? "on" : "off");
     file.set("volume", std::to_string(volume));
     // The network lines appear once network play has been used, so other files stay as they were.
-    if (network_port != CSettings().network_port || file.find("network_port") != nullptr)
+    if (network_port != CNetSession::DEFAULT_PORT || file.find("network_port") != nullptr)
         file.set("network_port", std::to_string(network_port));
-    if (input_delay != CSettings().input_delay || file.find("input_delay") != nullptr)
+    if (input_delay != CNetSession::DEFAULT_DELAY || file.find("input_delay") != nullptr)
         file.set("input_delay", std::to_string(input_delay));
     if (!last_join.empty() || file.find("last_join") != nullptr)
         file.set("last_join", last_join);

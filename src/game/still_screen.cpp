@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/global.h"
+#include "game/input.h"
 #include "game/options_extras.h"
 #include "game/screen_inputs.h"
 #include "game/settings.h"
@@ -16,22 +17,6 @@
 namespace {
 
 using namespace global;
-
-// The menu the screen shows, if any.
-CWindow* shown_menu() {
-    switch (menu_state) {
-        case MAIN:
-            return game_state == HIDDEN ? main_menu : pause_menu;
-        case DIFF:
-            return game_state == HIDDEN ? nullptr : diff_menu;
-        case OPTIONS:
-            return options_menu;
-        case INSTRUCTIONS:
-            return howto_menu;
-        default:
-            return nullptr;
-    }
-}
 
 // What the options screen shows beyond its menu: the resolution, the volume and the pads.
 void describe_options(std::vector<float>& out) {
@@ -53,7 +38,7 @@ std::vector<float> still_screen_now() {
         return {};
     std::vector<float> out;
     append_screen_inputs(out, true);
-    if (CWindow* menu = shown_menu())
+    if (CWindow* menu = current_menu())
         append_menu_inputs(out, *menu);
     if (menu_state == OPTIONS)
         describe_options(out);
