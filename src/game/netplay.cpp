@@ -17,15 +17,6 @@ constexpr std::size_t MAX_HASHES = 16;
 // (paused, match over) keeps talking at that rate too, so that silence means trouble.
 constexpr double RESEND = 0.02;
 
-// A command in one byte: its target in the high half, its code in the low half.
-std::uint8_t command_byte(const board_command& c) {
-    return static_cast<std::uint8_t>(c.target << 4 | c.code);
-}
-
-board_command byte_command(std::uint8_t b) {
-    return {static_cast<command_target>(b >> 4), static_cast<std::uint8_t>(b & 0x0f)};
-}
-
 std::string refusal_text(std::uint8_t reason, const std::string& their_program, const std::string& ours) {
     switch (reason) {
         case MATCH_FULL:

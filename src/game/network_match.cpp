@@ -9,6 +9,7 @@
 #include "game/global.h"
 #include "game/match_clock.h"
 #include "game/match_recorder.h"
+#include "game/match_start.h"
 #include "game/netplay.h"
 #include "game/rules_hash.h"
 #include "game/settings.h"
@@ -86,14 +87,13 @@ void begin(std::unique_ptr<CNetSession> s) {
 
 // Both boards start alike: nothing left from an earlier local game may differ between them.
 void start_board() {
-    restart();
-    players = MULTI;
-    difficulty = MEDIUM;
-    noise.counter = 0;
-    station1->particle->pos = CVector(-9, -4);
-    station2->particle->pos = CVector(9, 4);
-    game_state = ON;
-    menu_state = NONE;
+    match_start start;
+    start.players = MULTI;
+    start.difficulty = MEDIUM;
+    start.seed = match_seed();
+    start.station_x[0] = -9, start.station_y[0] = -4;
+    start.station_x[1] = 9, start.station_y[1] = 4;
+    restore_match_start(start);
     end_checked = false;
     waiting_since = -1;
 }

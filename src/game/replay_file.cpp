@@ -127,7 +127,7 @@ void write_body(CWriter& w, const match_recording& r) {
     std::uint64_t last = 0;
     for (const recorded_command& c : r.commands) {
         w.varint(c.step - last);
-        w.byte(static_cast<unsigned>(c.command.target) << 4 | c.command.code);
+        w.byte(command_byte(c.command));
         last = c.step;
     }
     w.varint(r.checkpoints.size());
@@ -163,7 +163,7 @@ bool read_commands(CReader& in, match_recording& r) {
         if (in.bad || delta > r.steps - step)
             return false;
         step += delta;
-        const board_command c{static_cast<command_target>(code >> 4), static_cast<std::uint8_t>(code & 0x0f)};
+        const board_command c = byte_command(static_cast<std::uint8_t>(code));
         if (!valid_command(c))
             return false;
         r.commands.push_back({step, c});

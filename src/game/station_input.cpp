@@ -36,6 +36,14 @@ bool valid_command(const board_command& c) {
     return (c.target == TARGET_BLUE || c.target == TARGET_RED) && c.code < STATION_COMMANDS;
 }
 
+std::uint8_t command_byte(const board_command& c) {
+    return static_cast<std::uint8_t>(c.target << 4 | c.code);
+}
+
+board_command byte_command(std::uint8_t b) {
+    return {static_cast<command_target>(b >> 4), static_cast<std::uint8_t>(b & 0x0f)};
+}
+
 void submit_station_command(station_side side, station_command command) {
     submit({static_cast<command_target>(side), command});
 }

@@ -30,6 +30,10 @@ struct board_command {
 bool operator==(const board_command& a, const board_command& b);
 // False for a target or code out of range (a damaged recording, a bad network message).
 bool valid_command(const board_command& c);
+// A command in one byte, as recordings and network messages carry it: its target in the high half, its
+// code in the low half.
+std::uint8_t command_byte(const board_command& c);
+board_command byte_command(std::uint8_t b);
 
 // The one way a player's action reaches the board. It goes to the command route, which by default lets it
 // take effect at once.
