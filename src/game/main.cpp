@@ -96,11 +96,7 @@ bool read_network_request(const launch_request& request, network_request& out, s
     out.mode = request.mode;
     if (request.mode == LAUNCH_JOIN)
         return parse_address(request.value, out.host, out.port, problem);
-    if (!request.value.empty() && !parse_port(request.value, out.port)) {
-        problem = "not a port (1 to 65535): \"" + request.value + "\"";
-        return false;
-    }
-    return true;
+    return request.value.empty() || parse_port(request.value, out.port, problem);
 }
 
 int watch(const std::string& path) {

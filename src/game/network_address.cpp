@@ -10,6 +10,13 @@ bool parse_port(const std::string& text, std::uint16_t& port) {
     return true;
 }
 
+bool parse_port(const std::string& text, std::uint16_t& port, std::string& error) {
+    if (parse_port(text, port))
+        return true;
+    error = "not a port (1 to 65535): \"" + text + "\"";
+    return false;
+}
+
 bool parse_address(const std::string& text, std::string& host, std::uint16_t& port, std::string& error) {
     const std::size_t colon = text.find(':');
     const std::string name = text.substr(0, colon);
@@ -22,10 +29,8 @@ bool parse_address(const std::string& text, std::string& host, std::uint16_t& po
         return false;
     }
     std::uint16_t p = port;
-    if (colon != std::string::npos && !parse_port(text.substr(colon + 1), p)) {
-        error = "not a port (1 to 65535): \"" + text.substr(colon + 1) + "\"";
+    if (colon != std::string::npos && !parse_port(text.substr(colon + 1), p, error))
         return false;
-    }
     host = name;
     port = p;
     return true;
