@@ -1,7 +1,8 @@
 #include "audio/wav.h"
 
 #include <cstring>
-#include <fstream>
+
+#include "platform/file_bytes.h"
 
 namespace {
 
@@ -100,23 +101,23 @@ bool decode_wav(const uint8_t* data, size_t size, pcm_sound& out, std::string& e
 }
 
 bool read_wav_file(const std::string& path, pcm_sound& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot be opened";
-        return false;
-    }
-    std::vector<uint8_t> bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
-        if (bytes.size() > WAV_MAX_BYTES) {
+    std::string bytes, detail;
+    switch (read_file_bytes(path, WAV_MAX_BYTES, bytes, detail)) {
+        case FILE_READ:
+            return decode_wav(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error);
+        case FILE_MISSING:
+        case FILE_CANNOT_OPEN:
+            error = "cannot be opened";
+            return false;
+        case FILE_NOT_REGULAR:
+            error = "not a regular file";
+            return false;
+        case FILE_TOO_LARGE:
             error = "too large";
             return false;
-        }
+        case FILE_CANNOT_READ:
+            error = "cannot be read";
+            return false;
     }
-    if (in.bad()) {
-        error = "cannot be read";
-        return false;
-    }
-    return decode_wav(bytes.data(), bytes.size(), out, error);
+    return false;
 }

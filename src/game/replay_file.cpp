@@ -3,11 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "general/hash64.h"
+#include "platform/file_bytes.h"
 
 namespace {
 
@@ -257,19 +255,15 @@ recording_status decode_recording(const std::string& bytes, match_recording& out
 }
 
 recording_status read_recording(const std::string& path, match_recording& out) {
-    // Only plain files: a pipe or a device could keep the reader waiting for ever.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return RECORDING_UNREADABLE;
-    if (std::filesystem::file_size(path, error) > MAX_RECORDING_BYTES)
-        return RECORDING_TOO_LARGE;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return RECORDING_UNREADABLE;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return RECORDING_UNREADABLE;
-    return decode_recording(bytes, out);
+    std::string bytes, detail;
+    switch (read_file_bytes(path, MAX_RECORDING_BYTES, bytes, detail)) {
+        case FILE_READ:
+            return decode_recording(bytes, out);
+        case FILE_TOO_LARGE:
+            return RECORDING_TOO_LARGE;
+        default:
+            return RECORDING_UNREADABLE;
+    }
 }
 
 bool load_recording(const std::string& path, match_recording& out) {

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "general/atomic_file.h"
+#include "platform/file_bytes.h"
 
 namespace {
 
@@ -18,24 +18,26 @@ std::string trimmed(const std::string& s) {
 }
 
 // Files of a few lines; anything far larger is not one of ours.
-const std::streamoff MAX_SIZE = 1 << 20;
+constexpr std::size_t MAX_SIZE = 1 << 20;
 
 }  // namespace
 
 CKeyValueFile::read_result CKeyValueFile::read(const std::string& path, std::string& error) {
     lines.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        error = std::strerror(errno);
-        return MISSING;
+    std::string bytes;
+    switch (read_file_bytes(path, MAX_SIZE, bytes, error)) {
+        case FILE_READ:
+            break;
+        case FILE_MISSING:
+            error = std::strerror(ENOENT);
+            return MISSING;
+        case FILE_CANNOT_OPEN:
+            return MISSING;
+        default:
+            error = "unreadable or too large";
+            return MALFORMED;
     }
-    std::ostringstream whole;
-    whole << in.rdbuf();
-    if (in.bad() || whole.str().size() > static_cast<std::size_t>(MAX_SIZE)) {
-        error = "unreadable or too large";
-        return MALFORMED;
-    }
-    std::istringstream text(whole.str());
+    std::istringstream text(bytes);
     std::string line;
     int number = 0;
     std::vector<std::pair<std::string, std::string>> parsed;

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#include "platform/file_bytes.h"
 
 // A TGA reader of our own for the variants painters write: true colour (15, 16, 24, 32 bits), grey
 // (8 bits) and colour-mapped (8-bit indices), each plain or run-length encoded, either origin, either
@@ -194,28 +194,20 @@ bool decode_tga(const unsigned char* data, size_t size, picture& out, std::strin
 }
 
 bool read_picture_file(const std::string& path, picture& out, std::string* why) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found)
-        return refuse(why, "missing");
-    if (ec)
-        return refuse(why, ec.message());
-    if (status.type() != fs::file_type::regular)
-        return refuse(why, "not a regular file");
-    const auto length = fs::file_size(path, ec);
-    if (ec)
-        return refuse(why, ec.message());
-    if (length > MAX_FILE_SIZE)
-        return refuse(why, "too large a file: " + std::to_string(length) + " bytes");
-
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return refuse(why, std::strerror(errno));
-    std::vector<unsigned char> bytes(static_cast<size_t>(length));
-    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    if (got != bytes.size())
-        return refuse(why, "could not read all of it");
-    return decode_tga(bytes.data(), bytes.size(), out, why);
+    std::string bytes, detail;
+    switch (read_file_bytes(path, MAX_FILE_SIZE, bytes, detail)) {
+        case FILE_READ:
+            return decode_tga(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), out, why);
+        case FILE_MISSING:
+            return refuse(why, "missing");
+        case FILE_NOT_REGULAR:
+            return refuse(why, "not a regular file");
+        case FILE_TOO_LARGE:
+            return refuse(why, "too large a file: " + detail);
+        case FILE_CANNOT_OPEN:
+            return refuse(why, detail);
+        case FILE_CANNOT_READ:
+            return refuse(why, "could not read all of it");
+    }
+    return false;
 }

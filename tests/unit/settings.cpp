@@ -67,6 +67,21 @@ TEST_F(SettingsFile, MalformedFilesGiveTheDefaultsWithOneLineOnStderr) {
     }
 }
 
+// A pipe in the file's place would keep a reader waiting for a writer that never comes.
+TEST_F(SettingsFile, APipeOrAFolderInItsPlaceGivesTheDefaultsAtOnce) {
+    ASSERT_EQ(mkfifo("settings", 0600), 0);
+    for (int i = 0; i < 2; ++i) {
+        testing::internal::CaptureStderr();
+        CSettings s = read_settings();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(s.sound);
+        EXPECT_EQ(s.volume, 8);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        fs::remove("settings");
+        fs::create_directory("settings");
+    }
+}
+
 TEST_F(SettingsFile, PadSettingsReadBackAndBadOnesGiveTheDefaults) {
     write_text("settings", "pad_dead_zone = 0.5\npads_swapped = on\n");
     CSettings s = read_settings();
