@@ -92,6 +92,14 @@ bool game_ready() {
     return true;
 }
 
+// Whether the game is up for a benchmark; if not, the benchmark is skipped saying why.
+bool started(benchmark::State& state) {
+    if (game_ready())
+        return true;
+    state.SkipWithError("the game did not start (run under xvfb-run, after building the pictures)");
+    return false;
+}
+
 // A match in full swing: missiles circling in view, each with its 200 trail dots in the order the
 // logic step lays them, and an explosion now and then breaking the runs. `sprites` in all.
 std::vector<CParticle*> busy_board(int sprites) {
@@ -178,9 +186,6 @@ void bare_batch_only() {
 }
 void nothing() {}
 
-const char* const GAME_NOT_STARTED =
-    "the game did not start (run under xvfb-run, after building the pictures)";
-
 // The least work that puts a whole picture on the window: clear, one window-sized texture drawn as one
 // quad without blending, nearest texel for each pixel, swap: the way the backdrop is put back.
 class floor_frame {
@@ -225,10 +230,8 @@ auto game_frame(void (*world)(), void (*hud)()) {
 }
 
 void BM_Floor(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     const floor_frame floor;
     for (auto _ : state)
         state.SetIterationTime(seconds([&] { floor.draw(); }));
@@ -288,10 +291,8 @@ void leave_screen() {
 }
 
 void BM_Screen(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     const floor_frame floor;
     show(static_cast<int>(state.range(0)));
     const std::size_t composed = world_backdrop().compositions();
@@ -313,10 +314,8 @@ void backdrop_only() {
 enum match_part { BACKDROP_ONLY, WORLD_PASS, WITH_HUD };
 
 void BM_MatchPart(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     const floor_frame floor;
     show(MATCH);
     const int part = static_cast<int>(state.range(0));
@@ -337,10 +336,8 @@ void BM_MatchPart(benchmark::State& state) {
 // "patched" is the share of frames drawn as patches over the kept picture, "stills" the share that drew
 // the whole still picture again first.
 void BM_PlayedMatch(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     const floor_frame floor;
     show(MATCH);
     apply_station_command(BLUE_STATION, CMD_TURN_CW_ON);
@@ -371,10 +368,8 @@ void BM_PlayedMatch(benchmark::State& state) {
 // sprites alone on the window, and a clear and swap alone (so the bare batch's own cost is the difference).
 // "vs_bound" is the match frame against the floor plus 1.1 times the bare batch's own cost.
 void BM_BusyMatch(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     const floor_frame floor;
     std::vector<CParticle*> board = busy_board(static_cast<int>(state.range(0)));
     bare_batch bare;
@@ -422,10 +417,8 @@ double percentile(std::vector<double> times, double p) {
 // 1.1 times its sprites drawn alone as one bare batch (past a clear and swap alone); "bound_p99" and
 // "bound_median" are percentiles of each frame against its bound.
 void BM_Replay(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     match_recording recording;
     if (!load_recording(ZELVORANT_REPLAY_DIR "/two_players_busy.zvr", recording)) {
         state.SkipWithError("the busy two-player recording cannot be read");
@@ -478,10 +471,8 @@ void BM_Replay(benchmark::State& state) {
 }
 
 void BM_Presentation(benchmark::State& state) {
-    if (!game_ready()) {
-        state.SkipWithError(GAME_NOT_STARTED);
+    if (!started(state))
         return;
-    }
     for (auto _ : state)
         presentation();
     state.counters["particles"] = static_cast<double>(particles.size());

@@ -37,6 +37,13 @@ using namespace global;
 
 namespace {
 
+// A change to what a picture is drawn from, and how to undo it.
+struct change {
+    const char* name;
+    std::function<void()> apply;
+    std::function<void()> undo;
+};
+
 class Backdrop : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { started = start_still_game_in("backdrop", ZELVORANT_RUN_DIR); }
@@ -63,6 +70,20 @@ class Backdrop : public ::testing::Test {
         EXPECT_EQ(differences(next, fresh), "") << what << ": the first frame after the change";
         EXPECT_EQ(differences(again, fresh), "") << what << ": the copy put back";
         return fresh;
+    }
+
+    // Each change shows on the screen, and undone, gives back the picture `before`; on a still screen the
+    // picture stays kept throughout.
+    void shows_and_undoes(const std::vector<change>& changes, const frame_pixels& before, bool still) {
+        for (const change& c : changes) {
+            const frame_pixels changed = same_as_fresh(c.name, c.apply);
+            EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
+            const frame_pixels back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
+            EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
+            if (still) {
+                EXPECT_TRUE(still_screen().kept()) << c.name;
+            }
+        }
     }
 
     static bool started;
@@ -124,11 +145,6 @@ TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
     play_a_little();
     menu_state = NONE;
     frame_pixels before = same_as_fresh("a match", [] {});
-    struct change {
-        const char* name;
-        std::function<void()> apply;
-        std::function<void()> undo;
-    };
     float old_camera[3] = {camera[0], camera[1], camera[2]};
     const std::vector<change> changes = {
         {"a smaller window", [] { CDisplay::set_dim(800, 500); }, [] { CDisplay::set_dim(1024, 600); }},
@@ -141,12 +157,7 @@ TEST_F(Backdrop, EverythingTheLayersDependOnTakesANewCopy) {
          [] { load_texture("gfx/clouds.tga", static_cast<unsigned>(background.gfx.texture)); },
          [] { load_texture("gfx/starfield.tga", static_cast<unsigned>(background.gfx.texture)); }},
     };
-    for (const change& c : changes) {
-        const frame_pixels changed = same_as_fresh(c.name, c.apply);
-        EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
-        const frame_pixels back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
-        EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
-    }
+    shows_and_undoes(changes, before, false);
     // The sky hides the clear colour; made see-through it lets it show.
     const frame_pixels see_through =
         same_as_fresh("a see-through sky", [] { background.gfx.colour[3] = 0.5f; });
@@ -165,11 +176,6 @@ TEST_F(Backdrop, StillScreenEverythingItDependsOnTakesANewCopy) {
     play_a_little();
     game_state = PAUSED;
     menu_state = MAIN;
-    struct change {
-        const char* name;
-        std::function<void()> apply;
-        std::function<void()> undo;
-    };
     float old_camera[3] = {camera[0], camera[1], camera[2]};
     const std::vector<change> over_board = {
         {"a station's hull", [] { station1->shields -= 3; }, [] { station1->shields += 3; }},
@@ -218,13 +224,7 @@ TEST_F(Backdrop, StillScreenEverythingItDependsOnTakesANewCopy) {
             restart(), station1->shields = 50, station2->shields = 0, game_state = ENDED, menu_state = NONE;
         const frame_pixels before = same_as_fresh("before", [] {});
         ASSERT_TRUE(still_screen().kept());
-        for (const change& c : *changes) {
-            const frame_pixels changed = same_as_fresh(c.name, c.apply);
-            EXPECT_NE(differences(changed, before), "") << c.name << " changed nothing on the screen";
-            const frame_pixels back = same_as_fresh(std::string(c.name) + ", undone", c.undo);
-            EXPECT_EQ(differences(back, before), "") << c.name << ", undone";
-            EXPECT_TRUE(still_screen().kept()) << c.name;
-        }
+        shows_and_undoes(*changes, before, true);
     }
 }
 
