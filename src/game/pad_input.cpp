@@ -151,7 +151,7 @@ void poll_pads() {
         act(id, controls_of(state, settings.pad_dead_zone));
     }
     // A press that opened another menu carries the highlight there before the next frame.
-    pad_menu_follow();
+    pad_menu_carry();
 }
 
 const CPadRoster& pad_roster() {

@@ -70,6 +70,12 @@ void pad_menu_follow() {
         mouse_takes_over();
         return;
     }
+    pad_menu_carry();
+}
+
+void pad_menu_carry() {
+    if (!pad_leads)
+        return;
     CWindow* menu = menu_with_buttons();
     if (menu == nullptr)
         CHighlight::clear();

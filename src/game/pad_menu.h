@@ -12,5 +12,7 @@ void pad_menu_press();
 void pad_menu_back();
 // Once per poll: a moved mouse ends the highlight; a pad that leads carries it to the menu now shown.
 void pad_menu_follow();
+// After the pads have acted: a pad that leads carries the highlight to the menu a press opened.
+void pad_menu_carry();
 // The mouse-button callback for the window: a click drops the highlight so it acts under the pointer.
 void pointer_button(int button, int action);

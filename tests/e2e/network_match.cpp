@@ -141,21 +141,31 @@ verdict verify(const std::string& name, const fs::path& file) {
 }
 
 // Host and joining player in a match, the joining window below the host's.
-bool start_pair(CPlayer& host, CPlayer& joiner) {
+// Both programs started, the joining side's window below the host's; `settle` seconds later the
+// match is under way when both were started for one.
+bool start_pair(CPlayer& host, CPlayer& joiner, double settle = 1.5) {
     if (!host.begin(0) || !joiner.begin(host.window))
         return false;
     XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
     XSync(x_session::display(), False);
-    let_run(1.5);  // connected, and the match under way
+    let_run(settle);
     return true;
 }
 
+// Two programs on this display, talking over a free local port.
+class NetworkMatch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        NEEDS(x_session::display() != nullptr, "an X display");
+        NEEDS(x_session::has_xtest(), "XTest");
+        port = std::to_string(free_port());
+    }
+    std::string port;
+};
+
 }  // namespace
 
-TEST(NetworkMatch, KeysAtTheHostFireAMissileSeenInBothWindowsAndBothRecordingsAgree) {
-    NEEDS(x_session::display() != nullptr, "an X display");
-    NEEDS(x_session::has_xtest(), "XTest");
-    const std::string port = std::to_string(free_port());
+TEST_F(NetworkMatch, KeysAtTheHostFireAMissileSeenInBothWindowsAndBothRecordingsAgree) {
     CPlayer host("host", {"--host", port});
     CPlayer joiner("join", {"--join", "127.0.0.1:" + port});
     ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
@@ -200,10 +210,7 @@ TEST(NetworkMatch, KeysAtTheHostFireAMissileSeenInBothWindowsAndBothRecordingsAg
     EXPECT_EQ(a.out, b.out);
 }
 
-TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillRecorded) {
-    NEEDS(x_session::display() != nullptr, "an X display");
-    NEEDS(x_session::has_xtest(), "XTest");
-    const std::string port = std::to_string(free_port());
+TEST_F(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillRecorded) {
     CPlayer host("host_alone", {"--host", port});
     CPlayer joiner("join_killed", {"--join", "127.0.0.1:" + port});
     ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
@@ -219,19 +226,12 @@ TEST(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillReco
     EXPECT_EQ(host.wait_exit(), 0);
 }
 
-TEST(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
-    NEEDS(x_session::display() != nullptr, "an X display");
-    NEEDS(x_session::has_xtest(), "XTest");
-    const std::string port = std::to_string(free_port());
+TEST_F(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
     CPlayer host("host_for_title", {"--host", port});
     CPlayer joiner("join_from_title", {});
     // The address last joined is offered again; its last digit is typed anew below.
     std::ofstream(joiner.folder() + "/settings") << "last_join = 127.0.0.1:" << port << "\n";
-    ASSERT_TRUE(host.begin(0));
-    ASSERT_TRUE(joiner.begin(host.window));
-    XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
-    XSync(x_session::display(), False);
-    let_run(0.5);
+    ASSERT_TRUE(start_pair(host, joiner, 0.5)) << host.errors() << joiner.errors();
 
     focus(joiner.window);
     x_session::click(joiner.window, 150, 450, 0.5);  // "Network game", below Quit
@@ -270,10 +270,7 @@ bool board_moves(Window w) {
 
 }  // namespace
 
-TEST(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
-    NEEDS(x_session::display() != nullptr, "an X display");
-    NEEDS(x_session::has_xtest(), "XTest");
-    const std::string port = std::to_string(free_port());
+TEST_F(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
     CPlayer host("host_pausing", {"--host", port});
     CPlayer joiner("join_resuming", {"--join", "127.0.0.1:" + port});
     ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
