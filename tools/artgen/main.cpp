@@ -110,22 +110,11 @@ int contact_sheet(const std::vector<art::named_picture>& pictures, const std::st
         if (font)
             label(sheet, *font, l.x, l.y + l.h + 3, pictures[i].path.substr(4));
     }
-    std::string tga = out;
-    bool convert = out.size() < 4 || out.substr(out.size() - 4) != ".tga";
-    if (convert)
-        tga = out + ".tmp.tga";
-    if (!write_file(tga, encode_tga(sheet.image(), art_sheet_layout))) {
-        std::fprintf(stderr, "artgen: cannot write %s\n", tga.c_str());
+    if (out.size() < 4 || out.substr(out.size() - 4) != ".tga")
+        return write_converted(sheet.image(), art_sheet_layout, out, "", "artgen") ? 0 : 1;
+    if (!write_file(out, encode_tga(sheet.image(), art_sheet_layout))) {
+        std::fprintf(stderr, "artgen: cannot write %s\n", out.c_str());
         return 1;
-    }
-    if (convert) {
-        std::string cmd = "convert '" + tga + "' '" + out + "'";
-        int rc = std::system(cmd.c_str());
-        std::remove(tga.c_str());
-        if (rc != 0) {
-            std::fprintf(stderr, "artgen: ImageMagick could not write %s\n", out.c_str());
-            return 1;
-        }
     }
     return 0;
 }

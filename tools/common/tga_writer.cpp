@@ -1,6 +1,8 @@
 #include "tga_writer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 rgba_image::rgba_image(int w, int h) : width(w), height(h), pixels(static_cast<size_t>(w) * h * 4, 0) {}
@@ -21,7 +23,8 @@ void put_pixel(std::vector<uint8_t>& out, const uint8_t* p, int bytes) {
     out.push_back(p[2]);
     out.push_back(p[1]);
     out.push_back(p[0]);
-    if (bytes == 4) out.push_back(p[3]);
+    if (bytes == 4)
+        out.push_back(p[3]);
 }
 
 }  // namespace
@@ -36,14 +39,16 @@ std::vector<uint8_t> encode_tga(const rgba_image& image, tga_layout layout) {
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map
     out.push_back(static_cast<uint8_t>(type));
-    for (int i = 0; i < 5; ++i) out.push_back(0);  // no colour map: first entry, length, entry size
+    for (int i = 0; i < 5; ++i)
+        out.push_back(0);  // no colour map: first entry, length, entry size
     put16(out, 0);
     put16(out, 0);
     put16(out, image.width);
     put16(out, image.height);
     out.push_back(static_cast<uint8_t>(bytes * 8));
     uint8_t descriptor = bytes == 4 ? 8 : 0;
-    if (top_down) descriptor |= 0x20;
+    if (top_down)
+        descriptor |= 0x20;
     out.push_back(descriptor);
 
     auto row_pixels = [&](int file_row) {
@@ -54,7 +59,8 @@ std::vector<uint8_t> encode_tga(const rgba_image& image, tga_layout layout) {
     for (int r = 0; r < image.height; ++r) {
         const uint8_t* row = row_pixels(r);
         if (!rle) {
-            for (int x = 0; x < image.width; ++x) put_pixel(out, row + x * 4, bytes);
+            for (int x = 0; x < image.width; ++x)
+                put_pixel(out, row + x * 4, bytes);
             continue;
         }
         // Runs never cross a row, as the format recommends.
@@ -76,7 +82,8 @@ std::vector<uint8_t> encode_tga(const rgba_image& image, tga_layout layout) {
                      std::equal(row + (x + raw) * 4, row + (x + raw) * 4 + 4, row + (x + raw + 1) * 4)))
                 ++raw;
             out.push_back(static_cast<uint8_t>(raw - 1));
-            for (int i = 0; i < raw; ++i) put_pixel(out, row + (x + i) * 4, bytes);
+            for (int i = 0; i < raw; ++i)
+                put_pixel(out, row + (x + i) * 4, bytes);
             x += raw;
         }
     }
@@ -85,7 +92,25 @@ std::vector<uint8_t> encode_tga(const rgba_image& image, tga_layout layout) {
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
+    if (!file)
+        return false;
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file.flush());
+}
+
+bool write_converted(const rgba_image& image, tga_layout layout, const std::string& out,
+                     const std::string& options, const char* tool) {
+    const std::string tga = out + ".tmp.tga";
+    if (!write_file(tga, encode_tga(image, layout))) {
+        std::fprintf(stderr, "%s: cannot write %s\n", tool, tga.c_str());
+        return false;
+    }
+    const std::string cmd = "convert '" + tga + "' " + options + " '" + out + "'";
+    const int rc = std::system(cmd.c_str());
+    std::remove(tga.c_str());
+    if (rc != 0) {
+        std::fprintf(stderr, "%s: ImageMagick could not write %s\n", tool, out.c_str());
+        return false;
+    }
+    return true;
 }

@@ -27,3 +27,8 @@ enum class tga_layout {
 std::vector<uint8_t> encode_tga(const rgba_image& image, tga_layout layout = tga_layout::bgra_bottom_up);
 // Writes the bytes to path; false when the file cannot be written.
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes the picture in the format `out` names, through ImageMagick: a temporary TGA beside `out`, then
+// `convert` with `options` (shell words applied to the picture), the temporary removed. False, saying why on
+// standard error under the name `tool`, when either step fails.
+bool write_converted(const rgba_image& image, tga_layout layout, const std::string& out,
+                     const std::string& options, const char* tool);

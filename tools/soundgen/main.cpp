@@ -53,25 +53,15 @@ int waveform_picture(const std::vector<named_sound>& sounds, const std::string& 
             p[2] = std::max<uint8_t>(p[2], 90);
         }
     }
-    const std::string tga = out + ".tmp.tga";
-    if (!write_file(tga, encode_tga(image, tga_layout::bgra_top_down))) {
-        std::fprintf(stderr, "soundgen: cannot write %s\n", tga.c_str());
-        return 1;
-    }
     // ImageMagick labels the rows (names and a one-second scale) and writes the PNG.
-    std::string cmd = "convert '" + tga + "' -fill '#d8e0ff' -font DejaVu-Sans -pointsize 18";
+    std::string labels = "-fill '#d8e0ff' -font DejaVu-Sans -pointsize 18";
     for (size_t row = 0; row < sounds.size(); ++row)
-        cmd += " -annotate +12+" + std::to_string(GAP + static_cast<int>(row) * (ROW + GAP) + ROW / 2 + 6) +
-               " '" + sounds[row].name + "'";
-    cmd += " -annotate +" + std::to_string(MARGIN + PIXELS_PER_SECOND - 30) + "+" +
-           std::to_string(height - 4) + " '1 s' '" + out + "'";
-    const int rc = std::system(cmd.c_str());
-    std::remove(tga.c_str());
-    if (rc != 0) {
-        std::fprintf(stderr, "soundgen: ImageMagick could not write %s\n", out.c_str());
-        return 1;
-    }
-    return 0;
+        labels += " -annotate +12+" +
+                  std::to_string(GAP + static_cast<int>(row) * (ROW + GAP) + ROW / 2 + 6) + " '" +
+                  sounds[row].name + "'";
+    labels += " -annotate +" + std::to_string(MARGIN + PIXELS_PER_SECOND - 30) + "+" +
+              std::to_string(height - 4) + " '1 s'";
+    return write_converted(image, tga_layout::bgra_top_down, out, labels, "soundgen") ? 0 : 1;
 }
 
 int usage() {
