@@ -68,9 +68,7 @@ void focus(Window w) {
 class CPlayer : public CProgramRun {
   public:
     CPlayer(const std::string& name, std::vector<std::string> arguments)
-        : CProgramRun(scratch_dir("e2e_network_" + name)) {
-        for (const char* data : {"gfx", "sfx"})
-            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(folder()) / data);
+        : CProgramRun(game_folder("e2e_network_" + name, ZELVORANT_RUN_DIR)) {
         std::ofstream(folder() + "/conf", std::ios::binary) << SMALL_CONF;
         arguments_ = std::move(arguments);
     }
@@ -98,13 +96,7 @@ class CPlayer : public CProgramRun {
         x_session::key(key, false);
         let_run(0.15);
     }
-    std::vector<fs::path> recordings() const {
-        std::vector<fs::path> found;
-        if (fs::exists(folder() + "/replays"))
-            for (const auto& e : fs::directory_iterator(folder() + "/replays"))
-                found.push_back(e.path());
-        return found;
-    }
+    std::vector<fs::path> recordings() const { return recordings_in(folder()); }
     Window window = 0;
 
   private:
@@ -140,7 +132,6 @@ verdict verify(const std::string& name, const fs::path& file) {
     return {status, run.output()};
 }
 
-// Host and joining player in a match, the joining window below the host's.
 // Both programs started, the joining side's window below the host's; `settle` seconds later the
 // match is under way when both were started for one.
 bool start_pair(CPlayer& host, CPlayer& joiner, double settle = 1.5) {

@@ -48,18 +48,7 @@ class CRun : public CProgramRun {
 };
 
 std::string make_folder(const std::string& name) {
-    const std::string dir = scratch_dir("e2e_replays_" + name);
-    for (const char* data : {"gfx", "sfx"})
-        fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(dir) / data);
-    return dir;
-}
-
-std::vector<fs::path> recordings(const std::string& dir) {
-    std::vector<fs::path> found;
-    if (fs::exists(dir + "/replays"))
-        for (const auto& e : fs::directory_iterator(dir + "/replays"))
-            found.push_back(e.path());
-    return found;
+    return game_folder("e2e_replays_" + name, ZELVORANT_RUN_DIR);
 }
 
 struct verdict {
@@ -112,12 +101,12 @@ TEST(Replays, AMatchPlayedWithKeysIsRecordedVerifiedWatchedAndDamageIsRefused) {
         let_run(0.5);
         run.hold("Escape", 0.05);
         run.click(512, 187);  // "Main menu": leaving writes the match
-        ASSERT_TRUE(wait_for([&] { return recordings(dir).size() == 1; }, 10));
+        ASSERT_TRUE(wait_for([&] { return recordings_in(dir).size() == 1; }, 10));
         run.close();
         EXPECT_EQ(run.wait_exit(), 0);
         EXPECT_EQ(run.output(), LOADED) << "standard output as without recordings";
         EXPECT_EQ(run.errors(), "");
-        file = recordings(dir).at(0);
+        file = recordings_in(dir).at(0);
     }
     EXPECT_TRUE(shaped(file.filename().string(), "match-99999999-999999-999.zvr")) << file;
 
@@ -158,7 +147,7 @@ TEST(Replays, AMatchPlayedWithKeysIsRecordedVerifiedWatchedAndDamageIsRefused) {
     watch.hold("Escape", 0.05);
     EXPECT_EQ(watch.wait_exit(), 0);
     EXPECT_EQ(watch.errors(), "");
-    EXPECT_TRUE(recordings(watch_dir).empty());
+    EXPECT_TRUE(recordings_in(watch_dir).empty());
 }
 
 TEST(Replays, OptionsWithoutAWindow) {

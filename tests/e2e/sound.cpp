@@ -31,10 +31,9 @@ constexpr int RATE = 44100;
 // environment it is started with.
 class CSoundRun : public CProgramRun {
   public:
-    CSoundRun(const std::string& name, const char* drivers) : CProgramRun(scratch_dir("e2e_sound_" + name)) {
+    CSoundRun(const std::string& name, const char* drivers)
+        : CProgramRun(game_folder("e2e_sound_" + name, ZELVORANT_RUN_DIR)) {
         link(std::string(ZELVORANT_RUN_DIR) + "/zelvorant");
-        for (const char* data : {"gfx", "sfx"})
-            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(folder()) / data);
         std::ofstream(folder() + "/alsoft.conf")
             << "[general]\nchannels = stereo\nsample-type = int16\n"
             << "frequency = " << RATE << "\n[wave]\nfile = " << recording() << "\n";

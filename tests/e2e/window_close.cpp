@@ -21,9 +21,7 @@ class Program : public testing::Test {
     void SetUp() override {
         display = x_session::display();
         ASSERT_NE(display, nullptr) << "no X display";
-        run = scratch_dir("window_close");
-        for (const char* data : {"gfx", "sfx"})
-            fs::create_directory_symlink(fs::path(ZELVORANT_RUN_DIR) / data, fs::path(run) / data);
+        run = game_folder("window_close", ZELVORANT_RUN_DIR);
         program = std::make_unique<CProgramRun>(run);
     }
 

@@ -16,6 +16,8 @@
 #include <thread>
 #include <utility>
 
+#include "gl_window.h"
+
 namespace fs = std::filesystem;
 
 bool wait_for(const std::function<bool()>& done, double seconds) {
@@ -145,4 +147,20 @@ int CProgramRun::wait_exit(double seconds) {
     if (pid_ <= 0 || !wait_for([&] { return !running(); }, seconds))
         return -1000;
     return code_;
+}
+
+std::string game_folder(const std::string& name, const std::string& run_dir) {
+    namespace fs = std::filesystem;
+    const std::string dir = scratch_dir(name);
+    for (const char* data : {"gfx", "sfx"})
+        fs::create_directory_symlink(fs::path(run_dir) / data, fs::path(dir) / data);
+    return dir;
+}
+
+std::vector<std::filesystem::path> recordings_in(const std::string& folder) {
+    std::vector<std::filesystem::path> found;
+    if (std::filesystem::exists(folder + "/replays"))
+        for (const auto& e : std::filesystem::directory_iterator(folder + "/replays"))
+            found.push_back(e.path());
+    return found;
 }

@@ -4,6 +4,7 @@
 // tests that watch a real program from the outside.
 #include <sys/types.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
@@ -14,6 +15,10 @@ bool wait_for(const std::function<bool()>& done, double seconds = 20);
 // Lets a running program go on for a while.
 void let_run(double seconds);
 std::string read_text(const std::string& path);
+// A scratch folder named `name` with the game's pictures and sounds from `run_dir` linked in.
+std::string game_folder(const std::string& name, const std::string& run_dir);
+// The recordings a game has saved in `folder`.
+std::vector<std::filesystem::path> recordings_in(const std::string& folder);
 
 class CProgramRun {
   public:
