@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_pixels.h"
 #include "game/global.h"
 #include "game/logic.h"
 #include "game/main_loop.h"
@@ -34,26 +35,6 @@ using namespace global;
 void draw_frame() {
     draw_passes(world_render, gui_render, camera);
     glFinish();
-}
-
-rgba_image read_frame() {
-    const int W = CDisplay::width();
-    const int H = CDisplay::height();
-    std::vector<unsigned char> rows(static_cast<size_t>(W) * H * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-    rgba_image image(W, H);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const unsigned char* src = &rows[(static_cast<size_t>(H - 1 - y) * W + x) * 4];
-            uint8_t* dst = image.at(x, y);
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-            dst[3] = 255;
-        }
-    return image;
 }
 
 // Window pixel (from the top, as in rgba_image) of a point on the world plane, zoom at rest.
@@ -88,7 +69,7 @@ int visibility(const rgba_image& full, const std::vector<CParticle*>& bodies, CV
         p->gfx.texture = -1;
     }
     draw_frame();
-    const rgba_image without = read_frame();
+    const rgba_image without = window_image();
     for (size_t i = 0; i < bodies.size(); ++i)
         bodies[i]->gfx.texture = kept[i];
     return largest_change(full, without, centre, half);
@@ -185,7 +166,7 @@ TEST(MatchScreenshot, PlanetsStationsShadowsMissileTrailAndExplosionAllShow) {
 
     fps = 60;  // as the main loop would have counted by now
     draw_frame();
-    const rgba_image full = read_frame();
+    const rgba_image full = window_image();
     const fs::path tga = run / "match.tga";
     ASSERT_TRUE(write_file(tga.string(), encode_tga(full)));
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_pixels.h"
 #include "game/global.h"
 #include "game/input.h"
 #include "game/logic.h"
@@ -142,16 +143,7 @@ rgba_image hud_capture() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gui_render();
-    glFinish();
-    std::vector<unsigned char> rows(static_cast<size_t>(W) * H * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-    rgba_image image(W, H);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            for (int c = 0; c < 4; ++c)
-                image.at(x, H - 1 - y)[c] = c == 3 ? 255 : rows[(static_cast<size_t>(y) * W + x) * 4 + c];
-    return image;
+    return window_image();
 }
 
 // Pixels that differ clearly inside a rectangle given in drawing coordinates (origin lower left).

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_pixels.h"
 #include "game/global.h"
 #include "game/logic.h"
 #include "game/main_loop.h"
@@ -34,22 +35,7 @@ rgba_image capture;
 
 void hud_and_capture() {
     gui_render();
-    const int W = CDisplay::width(), H = CDisplay::height();
-    std::vector<unsigned char> rows(static_cast<size_t>(W) * H * 4);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-    capture = rgba_image(W, H);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const unsigned char* p = &rows[(static_cast<size_t>(H - 1 - y) * W + x) * 4];
-            uint8_t* q = capture.at(x, y);
-            q[0] = p[0];
-            q[1] = p[1];
-            q[2] = p[2];
-            q[3] = 255;
-        }
+    capture = window_image();
 }
 
 rgba_image draw(int game, int menu) {
