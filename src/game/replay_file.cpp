@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "general/byte_codec.h"
 #include "general/hash64.h"
 #include "platform/file_bytes.h"
 
@@ -23,93 +24,23 @@ std::uint64_t checksum(const std::string& bytes, std::size_t size) {
     return h.result();
 }
 
-class CWriter {
-  public:
-    std::string bytes;
+void write_real(CByteWriter& w, float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    w.fixed(bits, 4);
+}
 
-    void byte(unsigned v) { bytes.push_back(static_cast<char>(v & 0xff)); }
-    void fixed(std::uint64_t v, int size) {
-        for (int i = 0; i < size; ++i)
-            byte(static_cast<unsigned>(v >> (8 * i)));
-    }
-    // Seven bits a byte, low first; the high bit says another byte follows.
-    void varint(std::uint64_t v) {
-        while (v >= 0x80) {
-            byte(static_cast<unsigned>(v) | 0x80);
-            v >>= 7;
-        }
-        byte(static_cast<unsigned>(v));
-    }
-    void real(float f) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        fixed(bits, 4);
-    }
-};
+// A finite float; anything else sets the reader's `bad`.
+float read_real(CByteReader& in) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(in.fixed(4));
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    if (!std::isfinite(f))
+        in.bad = true;
+    return f;
+}
 
-// Reads within [pos, end); any read past the end or any malformed value sets `bad` and yields zero.
-class CReader {
-  public:
-    CReader(const std::string& b, std::size_t from, std::size_t to) : bytes(b), pos(from), end(to) {}
-
-    bool bad = false;
-
-    std::size_t left() const { return end - pos; }
-    unsigned byte() {
-        if (pos >= end) {
-            bad = true;
-            return 0;
-        }
-        return static_cast<unsigned char>(bytes[pos++]);
-    }
-    std::uint64_t fixed(int size) {
-        std::uint64_t v = 0;
-        for (int i = 0; i < size; ++i)
-            v |= static_cast<std::uint64_t>(byte()) << (8 * i);
-        return v;
-    }
-    std::uint64_t varint() {
-        std::uint64_t v = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            const unsigned b = byte();
-            // Only numbers as the writer writes them: no bits beyond 64, no zero byte ending a longer number.
-            if (shift == 63 && b > 1)
-                break;
-            v |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-            if (b & 0x80)
-                continue;
-            if (b == 0 && shift > 0)
-                break;
-            return v;
-        }
-        bad = true;
-        return 0;
-    }
-    float real() {
-        const std::uint32_t bits = static_cast<std::uint32_t>(fixed(4));
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        if (!std::isfinite(f))
-            bad = true;
-        return f;
-    }
-    std::string text(std::size_t size) {
-        if (size > left()) {
-            bad = true;
-            return std::string();
-        }
-        std::string t = bytes.substr(pos, size);
-        pos += size;
-        return t;
-    }
-
-  private:
-    const std::string& bytes;
-    std::size_t pos;
-    std::size_t end;
-};
-
-void write_body(CWriter& w, const match_recording& r) {
+void write_body(CByteWriter& w, const match_recording& r) {
     w.varint(r.program_version.size());
     w.bytes += r.program_version;
     w.byte(static_cast<unsigned>(r.start.players));
@@ -117,8 +48,8 @@ void write_body(CWriter& w, const match_recording& r) {
     w.fixed(r.start.seed, 4);
     w.varint(static_cast<std::uint64_t>(r.start.noise_counter));
     for (int i = 0; i < 2; ++i) {
-        w.real(r.start.station_x[i]);
-        w.real(r.start.station_y[i]);
+        write_real(w, r.start.station_x[i]);
+        write_real(w, r.start.station_y[i]);
     }
     w.varint(r.steps);
     w.varint(r.commands.size());
@@ -134,21 +65,21 @@ void write_body(CWriter& w, const match_recording& r) {
     w.fixed(r.final_hash, 8);
 }
 
-bool read_start(CReader& in, match_start& s) {
+bool read_start(CByteReader& in, match_start& s) {
     s.players = static_cast<int>(in.byte());
     s.difficulty = static_cast<int>(in.byte());
     s.seed = static_cast<std::uint32_t>(in.fixed(4));
     const std::uint64_t noise = in.varint();
     s.noise_counter = static_cast<int>(noise);
     for (int i = 0; i < 2; ++i) {
-        s.station_x[i] = in.real();
-        s.station_y[i] = in.real();
+        s.station_x[i] = read_real(in);
+        s.station_y[i] = read_real(in);
     }
     // Single or two players; difficulties from the menu (and 0, never firing); the noise period.
     return !in.bad && s.players <= 1 && s.difficulty <= 4 && noise < 1000;
 }
 
-bool read_commands(CReader& in, match_recording& r) {
+bool read_commands(CByteReader& in, match_recording& r) {
     const std::uint64_t count = in.varint();
     // Every command takes at least two bytes.
     if (in.bad || count > in.left() / 2)
@@ -169,7 +100,7 @@ bool read_commands(CReader& in, match_recording& r) {
     return true;
 }
 
-bool read_body(CReader& in, match_recording& r) {
+bool read_body(CByteReader& in, match_recording& r) {
     const std::uint64_t version_size = in.varint();
     if (in.bad || version_size > MAX_VERSION_TEXT)
         return false;
@@ -217,9 +148,9 @@ const char* describe(recording_status status) {
 }
 
 std::string encode_recording(const match_recording& recording) {
-    CWriter body;
+    CByteWriter body;
     write_body(body, recording);
-    CWriter w;
+    CByteWriter w;
     w.bytes.assign(MAGIC, sizeof MAGIC);
     w.fixed(FORMAT_VERSION, 2);
     w.fixed(body.bytes.size(), 4);
@@ -234,7 +165,7 @@ recording_status decode_recording(const std::string& bytes, match_recording& out
         return RECORDING_NOT_A_RECORDING;
     if (bytes.size() < HEADER_SIZE)
         return RECORDING_TRUNCATED;
-    CReader header(bytes, sizeof MAGIC, HEADER_SIZE);
+    CByteReader header(bytes.data(), sizeof MAGIC, HEADER_SIZE);
     if (header.fixed(2) != FORMAT_VERSION)
         return RECORDING_UNKNOWN_VERSION;
     const std::uint64_t body_size = header.fixed(4);
@@ -243,11 +174,11 @@ recording_status decode_recording(const std::string& bytes, match_recording& out
         return RECORDING_TRUNCATED;
     if (bytes.size() > whole)
         return RECORDING_CORRUPT;
-    CReader trailer(bytes, bytes.size() - CHECKSUM_SIZE, bytes.size());
+    CByteReader trailer(bytes.data(), bytes.size() - CHECKSUM_SIZE, bytes.size());
     if (trailer.fixed(8) != checksum(bytes, bytes.size() - CHECKSUM_SIZE))
         return RECORDING_BAD_CHECKSUM;
     match_recording r;
-    CReader body(bytes, HEADER_SIZE, bytes.size() - CHECKSUM_SIZE);
+    CByteReader body(bytes.data(), HEADER_SIZE, bytes.size() - CHECKSUM_SIZE);
     if (!read_body(body, r))
         return RECORDING_CORRUPT;
     out = std::move(r);

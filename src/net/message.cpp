@@ -1,71 +1,28 @@
 #include "net/message.h"
 
+#include "general/byte_codec.h"
+
 namespace netmsg {
 
 namespace {
 
-class writer {
-  public:
-    void u8(std::uint8_t v) { bytes.push_back(v); }
-    void u16(std::uint16_t v) { number(v, 2); }
-    void u32(std::uint32_t v) { number(v, 4); }
-    void u64(std::uint64_t v) { number(v, 8); }
-    void text(const std::string& s) {
-        const std::size_t n = s.size() < MAX_TEXT ? s.size() : MAX_TEXT;
-        u8(static_cast<std::uint8_t>(n));
-        bytes.insert(bytes.end(), s.begin(), s.begin() + static_cast<std::ptrdiff_t>(n));
-    }
-    std::vector<std::uint8_t> bytes;
+void write_text(CByteWriter& w, const std::string& s) {
+    const std::size_t n = s.size() < MAX_TEXT ? s.size() : MAX_TEXT;
+    w.byte(static_cast<unsigned>(n));
+    w.bytes.append(s, 0, n);
+}
 
-  private:
-    void number(std::uint64_t v, int size) {
-        for (int i = 0; i < size; ++i)
-            bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
-};
-
-// Every read checks the bounds; after the first failure everything reads as zero and ok() is false.
-class reader {
-  public:
-    reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t u8() { return static_cast<std::uint8_t>(number(1)); }
-    std::uint16_t u16() { return static_cast<std::uint16_t>(number(2)); }
-    std::uint32_t u32() { return static_cast<std::uint32_t>(number(4)); }
-    std::uint64_t u64() { return number(8); }
-    std::string text() {
-        const std::size_t n = u8();
-        if (n > MAX_TEXT || !has(n)) {
-            ok_ = false;
-            return "";
-        }
-        std::string s(reinterpret_cast<const char*>(data_ + at_), n);
-        at_ += n;
-        for (char c : s)
-            if (c < 0x20 || c > 0x7e)
-                ok_ = false;
-        return s;
-    }
-    bool ok() const { return ok_; }
-    bool finished() const { return ok_ && at_ == size_; }
-
-  private:
-    bool has(std::size_t n) const { return size_ - at_ >= n; }
-    std::uint64_t number(int size) {
-        if (!ok_ || !has(static_cast<std::size_t>(size))) {
-            ok_ = false;
-            return 0;
-        }
-        std::uint64_t v = 0;
-        for (int i = 0; i < size; ++i)
-            v |= static_cast<std::uint64_t>(data_[at_ + static_cast<std::size_t>(i)]) << (8 * i);
-        at_ += static_cast<std::size_t>(size);
-        return v;
-    }
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-    bool ok_ = true;
-};
+// Printable ASCII of at most MAX_TEXT characters, its length first.
+std::string read_text(CByteReader& r) {
+    const std::size_t n = r.byte();
+    if (n > MAX_TEXT)
+        r.bad = true;
+    const std::string s = r.text(n);
+    for (char c : s)
+        if (c < 0x20 || c > 0x7e)
+            r.bad = true;
+    return s;
+}
 
 bool known_type(std::uint8_t t) {
     return t >= HELLO && t <= LEAVE;
@@ -86,60 +43,60 @@ bool inputs_in_order(const message& m) {
 }  // namespace
 
 std::vector<std::uint8_t> encode(const message& m) {
-    writer w;
-    w.u8(MAGIC);
-    w.u8(PROTOCOL_VERSION);
-    w.u8(m.type);
+    CByteWriter w;
+    w.byte(MAGIC);
+    w.byte(PROTOCOL_VERSION);
+    w.byte(m.type);
     switch (m.type) {
         case HELLO:
         case WELCOME:
         case REFUSE:
-            w.text(m.program);
-            w.u64(m.rules);
+            write_text(w, m.program);
+            w.fixed(m.rules, 8);
             if (m.type == WELCOME)
-                w.u8(m.input_delay);
+                w.byte(m.input_delay);
             if (m.type == REFUSE)
-                w.u8(m.reason);
+                w.byte(m.reason);
             break;
         case INPUTS: {
-            w.u16(m.match);
-            w.u32(m.ack);
-            w.u32(m.from);
-            w.u32(m.until);
+            w.fixed(m.match, 2);
+            w.fixed(m.ack, 4);
+            w.fixed(m.from, 4);
+            w.fixed(m.until, 4);
             const std::size_t n = m.inputs.size() < MAX_INPUTS ? m.inputs.size() : MAX_INPUTS;
-            w.u8(static_cast<std::uint8_t>(n));
+            w.byte(static_cast<std::uint8_t>(n));
             for (std::size_t i = 0; i < n; ++i) {
-                w.u32(m.inputs[i].step);
-                w.u8(m.inputs[i].command);
+                w.fixed(m.inputs[i].step, 4);
+                w.byte(m.inputs[i].command);
             }
             break;
         }
         case STATE_HASH:
-            w.u16(m.match);
-            w.u32(m.step);
-            w.u64(m.hash);
+            w.fixed(m.match, 2);
+            w.fixed(m.step, 4);
+            w.fixed(m.hash, 8);
             break;
         case NEXT_MATCH:
-            w.u16(m.match);
+            w.fixed(m.match, 2);
             break;
         case LEAVE:
-            w.u16(m.match);
-            w.u32(m.step);
+            w.fixed(m.match, 2);
+            w.fixed(m.step, 4);
             break;
     }
-    return w.bytes;
+    return std::vector<std::uint8_t>(w.bytes.begin(), w.bytes.end());
 }
 
 decode_result decode(const std::uint8_t* data, std::size_t size, message& out, std::uint8_t& version) {
-    reader r(data, size);
-    if (r.u8() != MAGIC)
+    CByteReader r(data, 0, size);
+    if (static_cast<std::uint8_t>(r.byte()) != MAGIC)
         return MALFORMED;
-    version = r.u8();
-    if (!r.ok())
+    version = static_cast<std::uint8_t>(r.byte());
+    if (r.bad)
         return MALFORMED;
     if (version != PROTOCOL_VERSION)
         return OTHER_PROTOCOL;
-    const std::uint8_t type = r.u8();
+    const std::uint8_t type = static_cast<std::uint8_t>(r.byte());
     if (!known_type(type))
         return MALFORMED;
     message m;
@@ -148,25 +105,25 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
         case HELLO:
         case WELCOME:
         case REFUSE:
-            m.program = r.text();
-            m.rules = r.u64();
+            m.program = read_text(r);
+            m.rules = r.fixed(8);
             if (m.type == WELCOME)
-                m.input_delay = r.u8();
+                m.input_delay = static_cast<std::uint8_t>(r.byte());
             if (m.type == REFUSE)
-                m.reason = r.u8();
+                m.reason = static_cast<std::uint8_t>(r.byte());
             break;
         case INPUTS: {
-            m.match = r.u16();
-            m.ack = r.u32();
-            m.from = r.u32();
-            m.until = r.u32();
-            const std::size_t n = r.u8();
+            m.match = static_cast<std::uint16_t>(r.fixed(2));
+            m.ack = static_cast<std::uint32_t>(r.fixed(4));
+            m.from = static_cast<std::uint32_t>(r.fixed(4));
+            m.until = static_cast<std::uint32_t>(r.fixed(4));
+            const std::size_t n = static_cast<std::uint8_t>(r.byte());
             if (n > MAX_INPUTS)
                 return MALFORMED;
-            for (std::size_t i = 0; i < n && r.ok(); ++i) {
+            for (std::size_t i = 0; i < n && !r.bad; ++i) {
                 timed_input in;
-                in.step = r.u32();
-                in.command = r.u8();
+                in.step = static_cast<std::uint32_t>(r.fixed(4));
+                in.command = static_cast<std::uint8_t>(r.byte());
                 m.inputs.push_back(in);
             }
             if (!inputs_in_order(m))
@@ -174,19 +131,19 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
             break;
         }
         case STATE_HASH:
-            m.match = r.u16();
-            m.step = r.u32();
-            m.hash = r.u64();
+            m.match = static_cast<std::uint16_t>(r.fixed(2));
+            m.step = static_cast<std::uint32_t>(r.fixed(4));
+            m.hash = r.fixed(8);
             break;
         case NEXT_MATCH:
-            m.match = r.u16();
+            m.match = static_cast<std::uint16_t>(r.fixed(2));
             break;
         case LEAVE:
-            m.match = r.u16();
-            m.step = r.u32();
+            m.match = static_cast<std::uint16_t>(r.fixed(2));
+            m.step = static_cast<std::uint32_t>(r.fixed(4));
             break;
     }
-    if (!r.finished())
+    if (r.bad || r.left() != 0)
         return MALFORMED;
     out = m;
     return DECODED;
