@@ -180,13 +180,9 @@ void gui_render() {
                        diff_menu != nullptr && main_menu != nullptr && options_menu != nullptr &&
                        howto_menu != nullptr;
 
-    // A match drawn as patches over its still picture has its HUD drawn in them.
+    // A match drawn as patches over its still picture has had its HUD drawn in them by the world pass.
     const bool patched = match_picture().patching();
     if (patched) {
-        for (const window_rect& r : match_picture().patches()) {
-            clip_to(r);
-            draw_match_hud(true);
-        }
         if (match_picture().put_back_under_pulse())
             draw_pulse_and_over(true);
         stop_clipping();

@@ -122,6 +122,9 @@ void world_render() {
             clip_to(r);
             world_backdrop().draw_again(layers);
             draw_bodies(true);
+            // The HUD's pieces take some of their state from what was drawn before them: right after the
+            // patch's world they start as a whole frame's HUD does.
+            in_window_pixels([] { draw_match_hud(true); });
         }
         stop_clipping();
         return;

@@ -141,4 +141,14 @@ TEST_F(MatchPicture, StationsUnderTheHudAndChangesBeyondTheMovingParts) {
     shadow_1.gfx.colour[3] = 1;
 }
 
+TEST_F(MatchPicture, RightPanelInALaterPatch) {
+    // The red planet and its station under the right-hand panel, the blue station in a patch drawn
+    // before it: the panel's box must not take a picture the patch before it left bound.
+    camera[0] = 4, camera[1] = 1, camera[2] = -16;
+    game_frame(true);
+    apply_station_command(BLUE_STATION, CMD_TURN_CW_ON);
+    apply_station_command(RED_STATION, CMD_TURN_CW_ON);
+    EXPECT_GE(play("under the right panel", 300, 3, [](int) {}), 150u);
+}
+
 }  // namespace
