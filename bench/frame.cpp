@@ -34,6 +34,7 @@
 #include "graphics/draw.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
+#include "graphics/window_rect.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -204,11 +205,19 @@ class floor_frame {
     ~floor_frame() { glDeleteTextures(1, &texture); }
 
     void draw() const {
+        draw_with([] {});
+    }
+    // The floor frame with `extra` drawn over its picture before the swap.
+    template <class F>
+    void draw_with(F extra) const {
         glClear(GL_COLOR_BUFFER_BIT);
         put_texels(texture, W, H, 0, 0, W, H);
+        extra();
         glFlush();
         glfw2::swap_buffers();
     }
+    // Puts part of the floor's picture back, as a kept copy is.
+    void put_back(const window_rect& r) const { put_texels(texture, W, H, r.x, r.y, r.width, r.height); }
 
   private:
     int W, H;
@@ -331,10 +340,39 @@ void BM_MatchPart(benchmark::State& state) {
     leave_screen();
 }
 
+// The HUD's pulse drawn again over a floor frame, as every step changes it: what lies under it put back
+// from a copy, the pulsing picture and what lies over it, clipped to its place.
+void pulse_over(const floor_frame& floor) {
+    const int W = CDisplay::width(), H = CDisplay::height();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, W, 0, H, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const window_rect place = pulse_area(H);
+    clip_to(place);
+    floor.put_back(place);
+    draw_pulse_and_over(true);
+    stop_clipping();
+}
+
+// The least a played match frame can draw: a floor frame with the pulse drawn again over it.
+void BM_PulseFloor(benchmark::State& state) {
+    if (!started(state))
+        return;
+    const floor_frame floor;
+    show(MATCH);
+    paired times;
+    for (auto _ : state)
+        times.time(state, floor, [&] { floor.draw_with([&] { pulse_over(floor); }); });
+    times.report(state);
+    leave_screen();
+}
+
 // A match without missiles as it is played: both stations turning, the blue one charging now and then,
 // and a logic step before every frame (a game drawing more than 100 frames a second steps less often).
 // "patched" is the share of frames drawn as patches over the kept picture, "stills" the share that drew
-// the whole still picture again first.
+// the whole still picture again first. BM_PulseFloor is the least such a frame can draw.
 void BM_PlayedMatch(benchmark::State& state) {
     if (!started(state))
         return;
@@ -495,6 +533,7 @@ BENCHMARK(BM_MatchPart)
     ->UseManualTime()
     ->MinTime(1.0);
 BENCHMARK(BM_PlayedMatch)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1.0);
+BENCHMARK(BM_PulseFloor)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1.0);
 BENCHMARK(BM_BusyMatch)
     ->ArgName("sprites")
     ->Arg(1000)
