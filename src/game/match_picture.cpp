@@ -62,11 +62,10 @@ float reach(const CParticle& p) {
 
 // The window pixels each moving part of a match's world can touch; false when there are too many to
 // follow or one cannot be placed.
-bool moving_world_parts(std::vector<window_rect>& out) {
+bool moving_world_parts(const CWindowProjection& world, std::vector<window_rect>& out) {
     out.clear();
     if (particles.size() > MOST_MOVING_BODIES + 7)
         return false;
-    const CWindowProjection world;
     const auto add_square = [&](float x, float y, float r) {
         window_rect rect;
         if (!world.rect_of(x - r, y - r, x + r, y + r, rect))
@@ -107,8 +106,11 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
     mode = IDLE;
     dirty.clear();
     pulse_apart = false;
+    if (!enabled || !match_screen() || !drawing_to_window())
+        return false;
+    world.emplace();
     std::vector<window_rect> moving;
-    if (!enabled || !match_screen() || !drawing_to_window() || !moving_world_parts(moving))
+    if (!moving_world_parts(*world, moving))
         return false;
     const int W = CDisplay::width(), H = CDisplay::height();
     CTileMask mask(W, H, TILE);
@@ -170,6 +172,13 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
     mode = PATCHING;
     ++patched;
     return true;
+}
+
+bool CMatchPicture::reaches(const CParticle& p, const window_rect& r) const {
+    const float s = reach(p);
+    window_rect place;
+    return !world || !world->rect_of(p.pos.x - s, p.pos.y - s, p.pos.x + s, p.pos.y + s, place) ||
+           meet(place, r);
 }
 
 bool CMatchPicture::put_back_under_pulse() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "graphics/backdrop.h"
 #include "graphics/window_copy.h"
+#include "graphics/window_projection.h"
 #include "graphics/window_rect.h"
 
 class CParticle;
@@ -33,6 +35,8 @@ class CMatchPicture {
     bool patch(const std::vector<CBackdrop::layer>& backdrop, const still_painters& paint);
     bool patching() const { return mode == PATCHING; }
     const std::vector<window_rect>& patches() const { return dirty; }
+    // While a patch is drawn: whether world body `p` can leave a mark in window rectangle `r`.
+    bool reaches(const CParticle& p, const window_rect& r) const;
     // In the HUD pass, after the patches: when nothing but the pulse changes the HUD's pulsing picture's
     // place, it is drawn over a kept copy of what lies under it rather than as a patch. Then this puts
     // the copy back, clips drawing to it and returns true: the pulse and what lies over it come next.
@@ -68,6 +72,7 @@ class CMatchPicture {
     window_rect pulse_place;   // empty when nothing is kept there
     bool pulse_apart = false;  // this frame draws the pulse over that copy
     std::vector<window_rect> dirty;
+    std::optional<CWindowProjection> world;  // through the world's matrices of this frame's patches
     std::size_t patched = 0;
     std::size_t stills = 0;
     std::size_t noise_frames = 0;

@@ -76,7 +76,12 @@ void pulse_and_over(int H, bool pulse) {
 
 void zoom_hint(int W, int H) {
     text_colour(grey);
-    write(W / 2, H - 50, "Use mouse scroll to adjust zoom", 20, 20, CENTER);
+    const std::string hint = "Use mouse scroll to adjust zoom";
+    // Drawing a patch it cannot reach, it still leaves what its drawing would for what comes next.
+    if (reaches_clip(text_box(W / 2, H - 50, hint, 20, 20, CENTER)))
+        write(W / 2, H - 50, hint, 20, 20, CENTER);
+    else
+        leave_write_state(hint);
 }
 
 void title_backdrop(int W, int H) {

@@ -29,15 +29,19 @@ const std::vector<CBackdrop::layer>& backdrop_layers() {
 namespace {
 
 // Every body of the world in front of the backdrop, and the stations' aims; only those that stand
-// still in a match unless `moving`.
-void draw_bodies(bool moving) {
+// still in a match unless `moving`. Drawing a patch, the bodies that cannot reach it are left out.
+void draw_bodies(bool moving, const window_rect* patch = nullptr) {
     using namespace global;
+    const auto left_out = [&](const CParticle& p) {
+        return patch != nullptr && !match_picture().reaches(p, *patch);
+    };
     // Trails make thousands of small sprites: runs that share a picture go to the card as one batch,
     // in list order, so the picture is the one sprite-by-sprite drawing gives.
     static CSpriteBatch batch;
     for (CParticle* p : particles) {
-        // Backdrop layers and shadows have their own depths and order.
-        if (p->type == BACK || p->type == SHADOW || (!moving && !fixed_world_body(p)))
+        // Backdrop layers and shadows have their own depths and order. Whatever a body left out would
+        // leave behind, the next body's drawing or the shadows' sets again.
+        if (p->type == BACK || p->type == SHADOW || (!moving && !fixed_world_body(p)) || left_out(*p))
             continue;
         batch.add(p, 0);
         if (p->type == SIGN) {
@@ -52,9 +56,14 @@ void draw_bodies(bool moving) {
 
     batch.flush();
 
-    // After every particle, so they darken the planets and whatever stands in front of them.
-    shadow_1.display(0);
-    shadow_2.display(0);
+    // After every particle, so they darken the planets and whatever stands in front of them. The aims
+    // are drawn with the blend function the shadows leave.
+    for (CParticle* shadow : {&shadow_1, &shadow_2}) {
+        if (left_out(*shadow))
+            leave_display_state(*shadow);
+        else
+            shadow->display(0);
+    }
 
     if (!moving)
         return;
@@ -121,7 +130,7 @@ void world_render() {
         for (const window_rect& r : match_picture().patches()) {
             clip_to(r);
             world_backdrop().draw_again(layers);
-            draw_bodies(true);
+            draw_bodies(true, &r);
             // The HUD's pieces take some of their state from what was drawn before them: right after the
             // patch's world they start as a whole frame's HUD does.
             in_window_pixels([] { draw_match_hud(true); });

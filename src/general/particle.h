@@ -20,7 +20,7 @@ struct physical {
 
 // A point body: everything in the game world is one.
 class CParticle {
-public:
+  public:
     graphical gfx;
     physical props;
     CVector pos;
@@ -50,6 +50,10 @@ public:
     void display(float z);
     virtual void draw();
 };
+
+// The GL state p.display leaves behind (blend function, fill, colour, texturing, no picture bound), set
+// without drawing: for a particle left out of a clipped drawing it cannot reach.
+void leave_display_state(const CParticle& p);
 
 // The list of particles, its nodes from a pool of their own so that a walk reads memory in order.
 using CParticleList = std::list<CParticle*, CSlotAllocator<CParticle*>>;

@@ -56,7 +56,7 @@ void CBackdrop::draw(const std::vector<layer>& layers) {
         // A window the card cannot hold as a texture is drawn layer by layer every frame.
         view = to_window && copy.take(x, y, width, height) ? now : std::vector<float>();
     }
-    leave_state_of(layers.back());
+    leave_display_state(*layers.back().body);
 }
 
 void CBackdrop::draw_again(const std::vector<layer>& layers) {
@@ -66,15 +66,6 @@ void CBackdrop::draw_again(const std::vector<layer>& layers) {
     }
     copy.put_back(static_cast<int>(view[VIEWPORT_AT]), static_cast<int>(view[VIEWPORT_AT + 1]),
                   static_cast<int>(view[VIEWPORT_AT + 2]), static_cast<int>(view[VIEWPORT_AT + 3]));
-    leave_state_of(layers.back());
-}
-
-void CBackdrop::leave_state_of(const layer& last_layer) {
     // The state the last layer's own drawing leaves behind.
-    const graphical& last = last_layer.body->gfx;
-    if (last.blend == ALPHA)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    else if (last.blend == ADD)
-        glBlendFunc(GL_ONE, GL_ONE);
-    glColor4fv(last.colour);
+    leave_display_state(*layers.back().body);
 }

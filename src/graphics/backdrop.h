@@ -39,5 +39,4 @@ class CBackdrop {
     std::size_t composed = 0;
 
     static std::vector<float> describe(const std::vector<layer>& layers);
-    static void leave_state_of(const layer& last_layer);
 };

@@ -2,7 +2,7 @@
 
 // Window size and background colour; static members only.
 class CDisplay {
-public:
+  public:
     static int w;
     static int h;
     static float r;

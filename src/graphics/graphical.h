@@ -32,3 +32,7 @@ struct graphical {
     int anim_speed;
     int blend;
 };
+
+// Whether a sprite drawn from `g` puts a quad on the screen: it has a picture and four corners, and is a
+// still picture or an animation with a positive grid and speed.
+bool draws_quad(const graphical& g);

@@ -51,17 +51,24 @@ static void textured_quad(const std::vector<CVector>& g, float s0, float t0, flo
 void CParticle::draw() {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColor4fv(gfx.colour);
-    // A quad needs four corners; a particle that never had set_gfx has none.
-    bool drawable = gfx.texture != -1 && gfx.geometry.size() >= 4;
-    if (drawable && gfx.animation == 0) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(gfx.texture));
-        textured_quad(gfx.geometry, 0, 0, 1, 1);
-    } else if (drawable && gfx.animation == 1 && gfx.anim_speed > 0 && gfx.frames_h > 0 && gfx.frames_v > 0) {
-        const frame_rect f = animation_frame(counter, gfx.frames_h, gfx.frames_v, gfx.anim_speed);
+    // A particle that never had set_gfx has no corners, and draws nothing.
+    if (draws_quad(gfx)) {
+        frame_rect f{0, 0, 1, 1};
+        if (gfx.animation == 1)
+            f = animation_frame(counter, gfx.frames_h, gfx.frames_v, gfx.anim_speed);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(gfx.texture));
         textured_quad(gfx.geometry, f.s0, f.t0, f.s1, f.t1);
     }
+    bind_no_texture();
+}
+
+void leave_display_state(const CParticle& p) {
+    glMatrixMode(GL_MODELVIEW);
+    apply_blend(p.gfx.blend);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor4fv(p.gfx.colour);
+    if (draws_quad(p.gfx))
+        glEnable(GL_TEXTURE_2D);
     bind_no_texture();
 }

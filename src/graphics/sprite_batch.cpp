@@ -12,15 +12,6 @@ namespace {
 
 constexpr double PI = 3.14159265358979323846;
 
-// The same test CParticle::draw makes before it draws a quad.
-bool draws_quad(const graphical& g) {
-    if (g.texture == -1 || g.geometry.size() < 4)
-        return false;
-    if (g.animation == 0)
-        return true;
-    return g.animation == 1 && g.anim_speed > 0 && g.frames_h > 0 && g.frames_v > 0;
-}
-
 }  // namespace
 
 bool CSpriteBatch::one_by_one = false;

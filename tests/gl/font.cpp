@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <utility>
@@ -179,6 +180,63 @@ TEST_F(Font, NegativeNumbersCarryAMinusSignBeforeTheirDigits) {
     for (char ch : std::string("2147483648"))
         expected.push_back(cell_of(ch));
     EXPECT_EQ(line_cells(16, 58, 12), expected);
+}
+
+TEST_F(Font, TextBoxHoldsEveryPixelTheTextLights) {
+    struct Case {
+        std::string text;
+        int align;
+    };
+    for (const Case& c :
+         {Case{"AB", LEFT}, Case{"Use mouse", CENTER}, Case{"A\nBCD\n", RIGHT}, Case{"xy", 7}}) {
+        SCOPED_TRACE(c.text + ", align " + std::to_string(c.align));
+        gl_window::begin_pixel_frame();
+        glBindTexture(GL_TEXTURE_2D, cell_sheet());
+        write(150, 120, c.text, 16, 20, c.align);
+        const window_rect box = text_box(150, 120, c.text, 16, 20, c.align);
+        int low_x = 1000, low_y = 1000, high_x = -1, high_y = -1;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                if (cell_at(x, y) != NOTHING) {
+                    low_x = std::min(low_x, x), high_x = std::max(high_x, x);
+                    low_y = std::min(low_y, y), high_y = std::max(high_y, y);
+                }
+        ASSERT_GE(high_x, 0) << "nothing drawn";
+        // Every lit pixel inside, and no more than the pixel to spare (and a rounding one) outside them.
+        EXPECT_GE(low_x, box.x);
+        EXPECT_GE(low_y, box.y);
+        EXPECT_LT(high_x, box.x + box.width);
+        EXPECT_LT(high_y, box.y + box.height);
+        EXPECT_LE(low_x - box.x, 2);
+        EXPECT_LE(low_y - box.y, 2);
+        EXPECT_LE(box.x + box.width - 1 - high_x, 2);
+        EXPECT_LE(box.y + box.height - 1 - high_y, 2);
+    }
+    EXPECT_EQ(text_box(10, 10, "", 16, 16, LEFT).width, 0);
+    EXPECT_EQ(text_box(10, 10, "\n\n", 16, 16, CENTER).width, 0);
+}
+
+TEST_F(Font, ALeftOutTextLeavesTheStateItsDrawingWould) {
+    for (const std::string text : {"AB", "Q\n", "", "\n"}) {
+        SCOPED_TRACE("\"" + text + "\"");
+        const auto unlike = [] {
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            glTexCoord2f(0.3f, 0.7f);
+        };
+        float drawn[4], left_out[4];
+        GLint drawn_mode[2], left_out_mode[2];
+        unlike();
+        write(100, 50, text, 16, 16, LEFT);
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, drawn);
+        glGetIntegerv(GL_POLYGON_MODE, drawn_mode);
+        unlike();
+        leave_write_state(text);
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, left_out);
+        glGetIntegerv(GL_POLYGON_MODE, left_out_mode);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FLOAT_EQ(left_out[i], drawn[i]);
+        EXPECT_EQ(left_out_mode[0], drawn_mode[0]);
+    }
 }
 
 }  // namespace

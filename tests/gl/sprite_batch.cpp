@@ -195,6 +195,8 @@ std::vector<unsigned char> read_frame() {
 struct gl_state {
     float colour[4];
     int blend_src, blend_dst, texture;
+    int polygon_mode[2], matrix_mode;
+    bool texturing;
 };
 
 gl_state read_state() {
@@ -203,6 +205,9 @@ gl_state read_state() {
     glGetIntegerv(GL_BLEND_SRC, &s.blend_src);
     glGetIntegerv(GL_BLEND_DST, &s.blend_dst);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.texture);
+    glGetIntegerv(GL_POLYGON_MODE, s.polygon_mode);
+    glGetIntegerv(GL_MATRIX_MODE, &s.matrix_mode);
+    s.texturing = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
     return s;
 }
 
@@ -397,6 +402,45 @@ TEST_F(SpriteBatch, WorldPassOfAMatchLooksTheSameBatchedAndOneByOne) {
     EXPECT_GE(close * 1000, total * 999) << (total - close) << " pixels differ by more than 2";
     EXPECT_LE(worst, 8u) << traces << " trail dots, " << explosions << " explosions";
     restart();
+}
+
+TEST_F(SpriteBatch, ALeftOutParticleLeavesTheStateItsDrawingWould) {
+    const textures_used& t = pictures();
+    CParticle plain(0, 0, 1.0f), added(0, 0, 1.0f), nothing(0, 0, 1.0f);
+    float tint[4] = {0.2f, 0.4f, 0.6f, 0.8f};
+    plain.set_gfx(t.missile, tint, ALPHA);
+    added.set_gfx(t.boom, tint, ADD);
+    added.set_anim(1, 13, 7);
+    nothing.gfx.colour[0] = 0.5f;  // no picture: draws nothing, sets its colour and blend
+    nothing.gfx.blend = ADD;
+    // Before each: a state unlike any particle's.
+    const auto unlike = [&] {
+        glMatrixMode(GL_PROJECTION);
+        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        glColor4f(0.9f, 0.1f, 0.1f, 0.3f);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(t.dot));
+    };
+    for (CParticle* p : {&plain, &added, &nothing}) {
+        begin_world_frame();
+        unlike();
+        p->display(0);
+        const gl_state drawn = read_state();
+        unlike();
+        leave_display_state(*p);
+        const gl_state left_out = read_state();
+        for (int c = 0; c < 4; ++c)
+            EXPECT_FLOAT_EQ(left_out.colour[c], drawn.colour[c]);
+        EXPECT_EQ(left_out.blend_src, drawn.blend_src);
+        EXPECT_EQ(left_out.blend_dst, drawn.blend_dst);
+        EXPECT_EQ(static_cast<unsigned>(left_out.texture), static_cast<unsigned>(drawn.texture));
+        EXPECT_EQ(left_out.polygon_mode[0], drawn.polygon_mode[0]);
+        EXPECT_EQ(left_out.matrix_mode, drawn.matrix_mode);
+        EXPECT_EQ(left_out.texturing, drawn.texturing);
+    }
+    for (int i = 0; i < 3; ++i)
+        particles.pop_back();
 }
 
 }  // namespace
