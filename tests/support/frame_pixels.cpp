@@ -10,6 +10,7 @@
 #include "game/still_screen.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
+#include "window_image.h"
 
 frame_pixels game_frame(bool afresh) {
     if (afresh) {
@@ -49,21 +50,5 @@ std::string differences(const frame_pixels& a, const frame_pixels& b) {
 }
 
 rgba_image window_image() {
-    const int W = CDisplay::width(), H = CDisplay::height();
-    std::vector<unsigned char> rows(static_cast<size_t>(W) * H * 4);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-    rgba_image image(W, H);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const unsigned char* src = &rows[(static_cast<size_t>(H - 1 - y) * W + x) * 4];
-            uint8_t* dst = image.at(x, y);
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-            dst[3] = 255;
-        }
-    return image;
+    return read_window_image(CDisplay::width(), CDisplay::height());
 }

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "graphics/draw.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
+#include "window_image.h"
 
 namespace {
 
@@ -198,25 +198,10 @@ void draw_frame(std::vector<body>& bodies, std::vector<CFigure*>& arena, CFigure
 }
 
 bool write_screenshot(const std::string& path) {
-    int w = CDisplay::width(), h = CDisplay::height();
+    const int w = CDisplay::width(), h = CDisplay::height();
     if (w <= 0 || h <= 0)
         return false;
-    std::vector<unsigned char> rows(static_cast<size_t>(w) * h * 4);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-    rgba_image image(w, h);
-    for (int y = 0; y < h; ++y) {
-        // GL rows start at the bottom, the picture's at the top.
-        const unsigned char* src = &rows[static_cast<size_t>(h - 1 - y) * w * 4];
-        for (int x = 0; x < w; ++x) {
-            uint8_t* dst = image.at(x, y);
-            std::memcpy(dst, src + x * 4, 3);
-            dst[3] = 255;
-        }
-    }
-    return write_file(path, encode_tga(image));
+    return write_file(path, encode_tga(read_window_image(w, h)));
 }
 
 }  // namespace
