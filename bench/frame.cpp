@@ -18,17 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "game/global.h"
-#include "game/logic.h"
-#include "game/main_loop.h"
-#include "game/match_picture.h"
-#include "game/presentation.h"
-#include "game/render_hud.h"
-#include "game/render_world.h"
-#include "game/replay_file.h"
-#include "game/replay_playback.h"
-#include "game/startup.h"
-#include "game/station_input.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/app/main_loop.h"
+#include "game/render/match_picture.h"
+#include "game/sim/presentation.h"
+#include "game/render/render_hud.h"
+#include "game/render/render_world.h"
+#include "game/replay/replay_file.h"
+#include "game/replay/replay_playback.h"
+#include "game/app/startup.h"
+#include "game/sim/station_input.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
@@ -36,6 +36,8 @@
 #include "graphics/textures.h"
 #include "graphics/window_rect.h"
 #include "platform/glfw2.h"
+#include "game/config/options.h"
+#include "game/render/hud_images.h"
 
 namespace {
 

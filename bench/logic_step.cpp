@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "game/global.h"
-#include "game/logic.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"

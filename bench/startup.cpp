@@ -12,11 +12,11 @@
 #include <filesystem>
 #include <string>
 
-#include "game/global.h"
-#include "game/main_loop.h"
-#include "game/render_hud.h"
-#include "game/render_world.h"
-#include "game/startup.h"
+#include "game/sim/global.h"
+#include "game/app/main_loop.h"
+#include "game/render/render_hud.h"
+#include "game/render/render_world.h"
+#include "game/app/startup.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "platform/glfw2.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/options.h"
+#include "game/config/options.h"
 
 namespace {
 

@@ -9,8 +9,7 @@
 // - blending enabled, with whatever function the last drawing applied: a drawing that blends applies its
 //   own (apply_blend).
 
-// Texture name that the registry never hands out: binding it draws untextured.
-constexpr unsigned int NO_TEXTURE = 0xFFFFFFFFu;
+#include "general/texture_names.h"
 
 void init_gfx();
 // Opens the one window at CDisplay's size; 0 on success, -1 on failure.

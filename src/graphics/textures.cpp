@@ -10,7 +10,6 @@
 unsigned int tex2[TEXTURE_SLOTS];
 int last_tex = 0;
 int texture_loads = 0;
-std::map<std::string, unsigned int> textures;
 
 namespace {
 
@@ -50,12 +49,10 @@ void load_texture(std::string path, unsigned int id) {
 }
 
 int set_texture(std::string name) {
-    auto found = textures.find(name);
-    if (found == textures.end()) {
-        std::printf("dupa\n");
+    const int id = texture_id(name);
+    if (static_cast<unsigned int>(id) == NO_TEXTURE)
         bind_no_texture();
-        return static_cast<int>(NO_TEXTURE);
-    }
-    glBindTexture(GL_TEXTURE_2D, found->second);
-    return static_cast<int>(found->second);
+    else
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    return id;
 }

@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "frame_pixels.h"
-#include "game/global.h"
-#include "game/logic.h"
-#include "game/main_loop.h"
-#include "game/presentation.h"
-#include "game/render_hud.h"
-#include "game/render_world.h"
-#include "game/settings.h"
-#include "game/startup.h"
-#include "game/still_screen.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/app/main_loop.h"
+#include "game/sim/presentation.h"
+#include "game/render/render_hud.h"
+#include "game/render/render_world.h"
+#include "game/config/settings.h"
+#include "game/app/startup.h"
+#include "game/render/still_screen.h"
 #include "gl_window.h"
 #include "graphics/backdrop.h"
 #include "graphics/graphics.h"
@@ -31,6 +31,10 @@
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "started_game.h"
+#include "game/ui/menu_windows.h"
+#include "interface/window.h"
+#include "game/config/options.h"
+#include "game/render/hud_images.h"
 
 namespace fs = std::filesystem;
 using namespace global;

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "frame_pixels.h"
-#include "game/global.h"
-#include "game/logic.h"
-#include "game/match_picture.h"
-#include "game/rules.h"
-#include "game/station_input.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/render/match_picture.h"
+#include "game/sim/rules.h"
+#include "game/sim/station_input.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
 #include "needs.h"

@@ -14,15 +14,16 @@
 #include <vector>
 
 #include "frame_pixels.h"
-#include "game/global.h"
-#include "game/input.h"
-#include "game/logic.h"
-#include "game/pad_input.h"
-#include "game/pad_mappings.h"
-#include "game/pad_menu.h"
-#include "game/render_hud.h"
-#include "game/settings.h"
-#include "game/startup.h"
+#include "game/sim/global.h"
+#include "game/input/keyboard.h"
+#include "game/ui/screen_flow.h"
+#include "game/sim/logic.h"
+#include "game/input/pad_input.h"
+#include "game/input/pad_mappings.h"
+#include "game/input/pad_menu.h"
+#include "game/render/render_hud.h"
+#include "game/config/settings.h"
+#include "game/app/startup.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
 #include "interface/highlight.h"
@@ -32,6 +33,9 @@
 #include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
+#include "game/ui/menu_windows.h"
+#include "game/config/options.h"
+#include "interface/window.h"
 
 namespace fs = std::filesystem;
 using namespace global;

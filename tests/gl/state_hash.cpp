@@ -1,12 +1,13 @@
-#include "game/state_hash.h"
+#include "game/sim/state_hash.h"
 
 #include <cmath>
 #include <functional>
 #include <vector>
 
-#include "game/match_clock.h"
-#include "game/station_input.h"
+#include "game/sim/match_clock.h"
+#include "game/sim/station_input.h"
 #include "world_board.h"
+#include "game/run/run.h"
 
 using namespace world_board;
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "game/global.h"
-#include "game/logic.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
 #include "gl_window.h"
 #include "graphics/textures.h"
 #include "tga_writer.h"

@@ -15,13 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "game/global.h"
-#include "game/input.h"
-#include "game/logic.h"
-#include "game/main_loop.h"
-#include "game/render_hud.h"
-#include "game/render_world.h"
-#include "game/startup.h"
+#include "game/sim/global.h"
+#include "game/input/keyboard.h"
+#include "game/ui/screen_flow.h"
+#include "game/sim/logic.h"
+#include "game/app/main_loop.h"
+#include "game/render/render_hud.h"
+#include "game/render/render_world.h"
+#include "game/app/startup.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
@@ -29,6 +30,9 @@
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "x_pointer.h"
+#include "game/ui/menu_windows.h"
+#include "game/config/options.h"
+#include "interface/window.h"
 
 namespace {
 

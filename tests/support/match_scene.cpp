@@ -1,7 +1,7 @@
 #include "match_scene.h"
 
-#include "game/global.h"
-#include "game/logic.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
 #include "graphics/textures.h"
 
 void play_a_little() {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "audio/audio.h"
-#include "game/events.h"
-#include "game/global.h"
-#include "game/settings.h"
-#include "game/sounds.h"
+#include "game/sim/events.h"
+#include "game/sim/global.h"
+#include "game/config/settings.h"
+#include "game/sound/sounds.h"
 #include "gl_window.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "game/command_line.h"
+#include "game/config/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/main_loop.h"
+#include "game/app/main_loop.h"
 
 #include <gtest/gtest.h>
 

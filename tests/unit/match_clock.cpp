@@ -1,4 +1,4 @@
-#include "game/match_clock.h"
+#include "game/sim/match_clock.h"
 
 #include <gtest/gtest.h>
 

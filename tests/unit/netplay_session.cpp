@@ -1,6 +1,6 @@
 // Two lockstep sessions in one program, over 127.0.0.1, each driving a toy board: a running hash of
 // the commands it applied and when. Real ENet underneath; the lossy cases go through a relay.
-#include "game/netplay.h"
+#include "game/netplay/netplay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "game/network_address.h"
+#include "game/netplay/network_address.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "game/command_line.h"
+#include "game/config/command_line.h"
 
 namespace {
 

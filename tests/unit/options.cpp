@@ -1,4 +1,4 @@
-#include "game/options.h"
+#include "game/config/options.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "game/key_clashes.h"
-#include "game/pad_mappings.h"
-#include "game/pad_roster.h"
+#include "game/input/key_clashes.h"
+#include "game/input/pad_mappings.h"
+#include "game/input/pad_roster.h"
 #include "interface/window.h"
 #include "platform/pads.h"
 

@@ -2,9 +2,12 @@
 
 #include <cmath>
 
-#include "game/global.h"
+#include "game/sim/global.h"
 #include "general/particle.h"
 #include "physics/physics.h"
+#include "game/ui/menu_windows.h"
+#include "game/config/options.h"
+#include "game/render/hud_images.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/replay_file.h"
+#include "game/replay/replay_file.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "game/replay_file.h"
-#include "game/replay_playback.h"
-#include "game/replay_verify.h"
+#include "game/replay/replay_file.h"
+#include "game/replay/replay_playback.h"
+#include "game/sim/board.h"
 #include "gl_window.h"
 #include "replay_session.h"
 

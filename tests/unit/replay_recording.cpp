@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "game/global.h"
-#include "game/match_clock.h"
-#include "game/match_recorder.h"
-#include "game/replay_file.h"
-#include "game/replay_playback.h"
-#include "game/replay_verify.h"
-#include "game/state_hash.h"
+#include "game/sim/global.h"
+#include "game/sim/match_clock.h"
+#include "game/replay/match_recorder.h"
+#include "game/replay/replay_file.h"
+#include "game/replay/replay_playback.h"
+#include "game/sim/board.h"
+#include "game/sim/state_hash.h"
 #include "gl_window.h"
 #include "replay_session.h"
+#include "game/run/run.h"
 
 namespace fs = std::filesystem;
 
@@ -106,18 +107,18 @@ TEST_F(Recording, AChangedStepIsFoundAtTheNextCheckpoint) {
     FAIL() << "none of the " << tried << " commands moved changed the match";
 }
 
-TEST_F(Recording, EachMatchTakesItsSeedFromTheSeedSource) {
-    match_clock::set_seed_source([] { return std::uint32_t{4242}; });
+TEST_F(Recording, EachMatchTakesTheFixedSeedOrElseTheClock) {
+    match_clock::fix_seed(4242);
     CSession session(9);
     session.begin_match(global::SINGLE, global::MEDIUM);
     session.step();
     session.leave();
-    match_clock::set_seed_source(nullptr);
+    match_clock::seeds_from_clock();
     ASSERT_EQ(session.closed.size(), 1u);
     match_recording r;
     ASSERT_EQ(read_recording(session.closed[0].file, r), RECORDING_OK);
     EXPECT_EQ(r.start.seed, 4242u);
-    // Without a source, the clock: two matches a moment apart differ.
+    // Without a fixed seed, the clock: two matches a moment apart differ.
     session.begin_match(global::SINGLE, global::MEDIUM);
     session.step();
     session.begin_match(global::SINGLE, global::MEDIUM);
@@ -128,6 +129,24 @@ TEST_F(Recording, EachMatchTakesItsSeedFromTheSeedSource) {
     ASSERT_EQ(read_recording(session.closed[1].file, a), RECORDING_OK);
     ASSERT_EQ(read_recording(session.closed[2].file, b), RECORDING_OK);
     EXPECT_NE(a.start.seed, b.start.seed);
+    expect_all_verify(session.closed);
+}
+
+TEST_F(Recording, ACommandOnAFreshBoardIsRecordedBeforeItChangesTheBoard) {
+    CSession session(4);
+    session.begin_match(global::MULTI, global::MEDIUM);
+    // The release fires at once: a recorder that opened the match after it would start from a board
+    // that already holds the missile, and the recording would differ from its first checkpoint.
+    submit_station_command(BLUE_STATION, CMD_CHARGE);
+    submit_station_command(BLUE_STATION, CMD_RELEASE);
+    for (int i = 0; i < 50; ++i)
+        session.step();
+    session.leave();
+    ASSERT_EQ(session.closed.size(), 1u);
+    match_recording r;
+    ASSERT_EQ(read_recording(session.closed[0].file, r), RECORDING_OK);
+    ASSERT_EQ(r.commands.size(), 2u);
+    EXPECT_EQ(r.commands[1].step, 0u);
     expect_all_verify(session.closed);
 }
 

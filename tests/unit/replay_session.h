@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "game/global.h"
-#include "game/match_recorder.h"
-#include "game/state_hash.h"
-#include "game/station_input.h"
+#include "game/sim/global.h"
+#include "game/replay/match_recorder.h"
+#include "game/sim/state_hash.h"
+#include "game/sim/station_input.h"
+#include "game/run/run.h"
 
 // A written recording and the state hash the live board had when it was closed.
 struct closed_match {
@@ -35,11 +36,11 @@ class CSession {
     // Leaving resets the board, which writes the open match.
     void leave() {
         const std::uint64_t live = state_hash();
-        restart();
+        run::clear_board();
         note_written(live);
     }
     void step() {
-        match_recorder::step();
+        run::step();
         if (global::game_state == global::ENDED)
             note_written(state_hash());
     }

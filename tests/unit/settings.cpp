@@ -1,4 +1,4 @@
-#include "game/settings.h"
+#include "game/config/settings.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,0 +1,143 @@
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/config/command_line.h"
+#include "game/sim/global.h"
+#include "game/input/keyboard.h"
+#include "game/app/main_loop.h"
+#include "game/replay/match_recorder.h"
+#include "game/run/run.h"
+#include "game/netplay/netplay.h"
+#include "game/netplay/network_address.h"
+#include "game/input/pad_input.h"
+#include "game/input/pad_mappings.h"
+#include "game/input/pad_menu.h"
+#include "game/render/render_hud.h"
+#include "game/render/render_world.h"
+#include "game/replay/replay_verify.h"
+#include "game/app/replay_viewer.h"
+#include "game/sound/sounds.h"
+#include "game/app/startup.h"
+#include "game/config/version.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "platform/glfw2.h"
+#include "game/render/hud_images.h"
+
+namespace {
+
+// The pads are read after the swap, in which the keyboard and mouse callbacks ran; then the turn's
+// events are all in, and are heard.
+void frame() {
+    draw_frame(world_render, gui_render, global::camera);
+    poll_pads();
+    play_turn_sounds();
+}
+
+bool window_open() {
+    return glfw2::get_window_param(glfw2::OPENED) != 0;
+}
+
+// The window, the splash and the pictures; -1 when the program cannot go on.
+int start_up() {
+    init_gfx();
+    if (init() != 0)
+        return -1;
+    start_sounds();
+
+    std::srand(static_cast<unsigned>(static_cast<int>(glfw2::get_time())));
+    glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
+    glfw2::set_time(0.0);
+    glMatrixMode(GL_MODELVIEW);
+    return 0;
+}
+
+// A network match asked for on the command line.
+struct network_request {
+    launch_mode mode = LAUNCH_PLAY;  // LAUNCH_HOST, LAUNCH_JOIN, or LAUNCH_PLAY for none
+    std::string host;
+    std::uint16_t port = CNetSession::DEFAULT_PORT;
+};
+
+// The game, every match recorded under replays/ in the working folder.
+int play(const network_request& network = {}) {
+    if (start_up() != 0)
+        return -1;
+    glfw2::set_key_callback(keyboard_callback);
+    glfw2::set_mouse_button_callback(pointer_button);
+    glfw2::set_char_callback(character_callback);
+    load_pad_mappings("gamecontrollerdb.txt");
+
+    match_recorder::start("replays");
+    if (network.mode != LAUNCH_PLAY) {
+        std::string error;
+        const bool started = network.mode == LAUNCH_HOST ? run::host(network.port, error)
+                                                         : run::join(network.host, network.port, error);
+        if (!started) {
+            std::fprintf(stderr, "zelvorant: %s\n", error.c_str());
+            glfw2::terminate();
+            return 1;
+        }
+    }
+    loop_hooks hooks{run::step, frame, window_open, &global::LPS, &global::fps};
+    hooks.poll = run::poll;
+    hooks.ready = run::step_ready;
+    run_main_loop(hooks);
+    run::finish();
+    stop_sounds();
+    return 0;
+}
+
+// --host [PORT] or --join HOST[:PORT], checked before any window opens.
+bool read_network_request(const launch_request& request, network_request& out, std::string& problem) {
+    out.mode = request.mode;
+    if (request.mode == LAUNCH_JOIN)
+        return parse_address(request.value, out.host, out.port, problem);
+    return request.value.empty() || parse_port(request.value, out.port, problem);
+}
+
+int watch(const std::string& path) {
+    match_recording recording;
+    if (!load_recording(path, recording))
+        return 2;
+    if (start_up() != 0)
+        return -1;
+    const int status = watch_replay(recording);
+    stop_sounds();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const launch_request request = parse_command_line(argc, argv);
+    switch (request.mode) {
+        case LAUNCH_PLAY:
+            return play();
+        case LAUNCH_HELP:
+            std::fputs(usage_text().c_str(), stdout);
+            return 0;
+        case LAUNCH_VERSION:
+            std::printf("zelvorant %s\n", PROGRAM_VERSION);
+            return 0;
+        case LAUNCH_REPLAY:
+            return watch(request.value);
+        case LAUNCH_VERIFY_REPLAY:
+            return verify_replay(request.value);
+        case LAUNCH_HOST:
+        case LAUNCH_JOIN: {
+            network_request network;
+            std::string problem;
+            if (read_network_request(request, network, problem))
+                return play(network);
+            std::fprintf(stderr, "zelvorant: %s\n%s", problem.c_str(), usage_text().c_str());
+            return 2;
+        }
+        case LAUNCH_BAD_USAGE:
+            break;
+    }
+    std::fprintf(stderr, "zelvorant: %s\n%s", request.problem.c_str(), usage_text().c_str());
+    return 2;
+}

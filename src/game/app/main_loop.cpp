@@ -1,0 +1,95 @@
+#include "game/app/main_loop.h"
+
+#include <GL/gl.h>
+
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "graphics/graphical.h"
+#include "platform/glfw2.h"
+
+namespace {
+// Steps kept for later while the next one may not run; beyond that the waiting time is let go, so that
+// a long wait is not followed by a long burst.
+constexpr int MAX_KEPT_STEPS = 25;
+}  // namespace
+
+bool loop_turn(loop_state& state, const loop_hooks& hooks) {
+    if (hooks.poll != nullptr)
+        hooks.poll();
+    state.seconds = glfw2::get_time();
+    const double step = 1.0 / *hooks.lps;
+    // A clock read backwards or absurdly far ahead runs no step / a bounded burst instead of overflowing.
+    const double due = state.seconds / step;
+    const int whole = due > 0 ? static_cast<int>(due < 1e9 ? due : 1e9) : 0;
+    // The clock keeps only the part of a step this turn leaves, so no time is lost or counted twice.
+    glfw2::set_time(state.seconds - whole * step);
+
+    // Exactly the steps the clock was charged for: subtracting the step length again and again would
+    // drift below a whole step by rounding and drop one, losing that time for good.
+    for (int i = 0; i < whole; ++i) {
+        if (hooks.ready != nullptr && !hooks.ready()) {
+            const int kept = whole - i < MAX_KEPT_STEPS ? whole - i : MAX_KEPT_STEPS;
+            glfw2::set_time(glfw2::get_time() + kept * step);
+            break;
+        }
+        if (hooks.logic()) {
+            state.running = 0;
+            break;
+        }
+        state.seconds -= step;
+        ++state.tick_counter;
+    }
+
+    if (state.tick_counter >= *hooks.lps) {
+        state.tick_counter = 0;
+        *hooks.fps = state.fps_counter;
+        state.fps_counter = 0;
+    }
+
+    hooks.frame();
+    ++state.fps_counter;
+
+    if (state.running == 1)
+        state.running = hooks.window_open() ? 1 : 0;
+    return state.running != 0;
+}
+
+void draw_passes(void (*world)(), void (*hud)(), const float* camera) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    apply_blend(ALPHA);
+    glEnable(GL_BLEND);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float ratio = static_cast<float>(CDisplay::width()) / static_cast<float>(CDisplay::height());
+    glFrustum(-ratio, ratio, -1.0, 1.0, 1.5, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, CDisplay::width(), CDisplay::height());
+    glPushMatrix();
+    bind_no_texture();
+    glTranslatef(camera[0], camera[1], camera[2]);
+    world();
+    glPopMatrix();
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    bind_no_texture();
+    hud();
+    glPopMatrix();
+}
+
+void draw_frame(void (*world)(), void (*hud)(), const float* camera) {
+    draw_passes(world, hud, camera);
+    glFlush();
+    glfw2::swap_buffers();
+}
+
+void run_main_loop(const loop_hooks& hooks) {
+    loop_state state;
+    while (loop_turn(state, hooks)) {
+    }
+    glfw2::terminate();
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+// A two-player match between two programs in lockstep: both run the same board and only board
+// commands travel (station commands, pause and resume). A command made at step n is applied at step
+// n + delay on both sides, and a step runs only once both sides' commands for it are known; steps go
+// on while the match is paused, so that a resume reaches both boards at the same step too. The host
+// plays blue, the joining player red.
+// The session knows nothing of the board itself: the caller runs the steps, applies the commands the
+// session hands out, and gives it the board's hash when asked.
+// Commands travel unreliably but repeatedly: every message carries all of this side's commands the
+// other side has not acknowledged, so a lost datagram is made good by the next one (10 to 20 ms
+// later) instead of by a retransmission that holds up everything behind it. Control messages and
+// hashes go reliably, in order.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "game/config/network_defaults.h"
+#include "game/sim/station_input.h"
+#include "net/link.h"
+#include "net/message.h"
+
+// What the other side must share to play with us.
+struct net_identity {
+    std::string program;  // program version
+    std::uint64_t rules;  // hash of the game's rules
+};
+
+class CNetSession {
+  public:
+    static constexpr std::uint16_t DEFAULT_PORT = network_defaults::PORT;
+    static constexpr int DEFAULT_DELAY = network_defaults::INPUT_DELAY;
+    static constexpr int MAX_DELAY = network_defaults::MAX_INPUT_DELAY;
+    static constexpr int HASH_PERIOD = 100;     // steps between state hash checks
+    static constexpr double SILENCE_LIMIT = 5;  // seconds without a word: the connection is lost
+    static constexpr double CONNECT_LIMIT = 5;  // seconds for a host to accept us
+
+    enum phase { IDLE, WAITING, PLAYING, OVER };
+
+    explicit CNetSession(net_identity me);
+    ~CNetSession();
+    CNetSession(const CNetSession&) = delete;
+    CNetSession& operator=(const CNetSession&) = delete;
+
+    // Waits for one player on the port (0: any free one), on every local address or `address` only.
+    bool host(std::uint16_t port, int input_delay, std::string& error, const char* address = nullptr);
+    bool join(const std::string& host, std::uint16_t port, std::string& error);
+
+    // Handles what arrived and sends what is due. `now`: seconds on any steady clock.
+    void poll(double now);
+
+    phase state() const { return phase_; }
+    // Why the session is OVER ("" when left by this side); while the host waits, its last refusal.
+    const std::string& note() const { return note_; }
+    station_side local_side() const { return local_side_; }
+    int input_delay() const { return delay_; }
+    std::uint16_t port() const { return link_.port(); }
+    int match() const { return match_; }
+    bool hosting() const { return local_side_ == BLUE_STATION; }
+    // What the joining side connects to, "host:port".
+    const std::string& host_name() const { return host_name_; }
+
+    // --- lockstep -------------------------------------------------------------------------------
+    // A local command, to be applied at step next_step() + input_delay() on both sides. Station
+    // commands must be for local_side().
+    void submit(const board_command& command);
+    // Playing, and both sides' commands for the next step known.
+    bool step_ready() const;
+    // The commands of the next step: blue's before red's, each side's in the order given.
+    std::vector<board_command> step_inputs() const;
+    // The next step has been run; `board_hash` is read when a check is due.
+    void step_done(const std::function<std::uint64_t()>& board_hash);
+    // Compares the board now (a match's end) with the other side's.
+    void check_now(std::uint64_t board_hash);
+    std::uint32_t next_step() const { return next_; }
+
+    // --- match control --------------------------------------------------------------------------
+    void ready_for_next_match();
+    bool ready_here() const { return ready_here_; }
+    bool ready_there() const { return ready_there_; }
+    // True once when both sides are ready: the board starts the next match now.
+    bool take_new_match();
+    // Leaving a match: both boards stop at the same step, so that both recordings end alike. This
+    // side announces the step (a few ahead, where the other side may already be) and runs on to it,
+    // as the other side does once it hears; steps are not ready beyond it.
+    void announce_leave();
+    bool leave_step_reached() const { return next_ >= stop_at_; }
+    // Tells the other side (if not announced yet) and closes the connection, waiting briefly so that
+    // the word gets out.
+    void leave();
+
+  private:
+    void send(const netmsg::message& m, CNetLink::delivery how = CNetLink::RELIABLE);
+    void send_inputs(CNetLink::delivery how = CNetLink::UNRELIABLE);
+    void check_left();
+    void start_match();
+    void end(const std::string& why);
+    void compare_hashes(std::uint32_t step);
+    void on_event(const CNetLink::event& e);
+    void on_candidate_message(const CNetLink::event& e);
+    void on_player_message(const netmsg::message& m);
+    void on_inputs(const netmsg::message& m);
+    void refuse(int peer, netmsg::refusal why);
+
+    net_identity me_;
+    CNetLink link_;
+    phase phase_ = IDLE;
+    std::string note_;
+    std::string host_name_;  // what the joining side connected to, for messages
+    int candidate_ = -1;     // a connection whose greeting the host awaits
+    double candidate_since_ = 0;
+    int player_ = -1;  // the other side's connection
+    double now_ = 0;
+    double started_ = -1;  // when joining began
+    double last_heard_ = 0;
+    double last_sent_ = 0;  // the last commands message
+
+    station_side local_side_ = BLUE_STATION;
+    int delay_ = DEFAULT_DELAY;
+    int match_ = 0;
+    std::uint32_t next_ = 0;
+    std::uint32_t remote_until_ = 0;
+    std::deque<netmsg::timed_input> local_;    // scheduled, not yet applied
+    std::deque<netmsg::timed_input> unacked_;  // not yet known to have arrived
+    std::uint32_t acked_ = 0;                  // the other side knows our commands before this step
+    std::deque<netmsg::timed_input> remote_;
+    std::map<std::uint32_t, std::uint64_t> local_hashes_;
+    std::map<std::uint32_t, std::uint64_t> remote_hashes_;
+
+    bool ready_here_ = false;
+    bool ready_there_ = false;
+    bool new_match_ = false;
+    std::uint32_t stop_at_ = UINT32_MAX;  // the step a leave was announced for
+    bool announced_ = false;
+    bool left_there_ = false;
+};

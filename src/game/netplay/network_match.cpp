@@ -1,0 +1,253 @@
+#include "game/netplay/network_match.h"
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+#include "game/config/settings.h"
+#include "game/config/version.h"
+#include "game/sim/global.h"
+#include "game/sim/match_clock.h"
+#include "game/sim/rules_hash.h"
+#include "game/sim/state_hash.h"
+#include "game/netplay/netplay.h"
+#include "net/link.h"
+
+namespace network_match {
+
+namespace {
+
+using namespace global;
+
+constexpr double WAITING_NOTE_AFTER = 0.5;  // seconds of waiting for the other side before the HUD says so
+constexpr double LAST_WORD_SECONDS = 8;     // how long the title screen says why a network game ended
+
+std::unique_ptr<CNetSession> session;
+bool match_on = false;      // the session's match has begun on this board
+bool end_checked = false;   // the board at this match's end was compared with the other side's
+double waiting_since = -1;  // when a step first had to wait, -1 while steps run
+std::string addresses;      // this machine's, for the waiting host's screen
+
+request pending = request::NONE;
+std::string pending_host;
+std::uint16_t pending_port = 0;
+std::string last_word;  // why the last network game ended
+double last_word_at = 0;
+
+double now() {
+    static const auto start = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Both ends of a network match seed it alike: from the number of the match in the session.
+std::uint32_t match_seed() {
+    return static_cast<std::uint32_t>(session->match());
+}
+
+void begin(std::unique_ptr<CNetSession> s) {
+    session = std::move(s);
+    match_on = false;
+    last_word.clear();
+}
+
+// A new match on both boards: nothing left from an earlier local game may differ between them.
+change match_begins() {
+    end_checked = false;
+    waiting_since = -1;
+    match_clock::fix_seed(match_seed());
+    return change::MATCH_BEGINS;
+}
+
+}  // namespace
+
+bool host(std::uint16_t port, std::string& error) {
+    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    if (!s->host(port, settings.input_delay, error))
+        return false;
+    addresses.clear();
+    for (const std::string& a : CNetLink::local_addresses())
+        addresses += " " + a;
+    begin(std::move(s));
+    return true;
+}
+
+bool join(const std::string& host, std::uint16_t port, std::string& error) {
+    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    if (!s->join(host, port, error))
+        return false;
+    begin(std::move(s));
+    return true;
+}
+
+bool active() {
+    return session != nullptr;
+}
+
+void host_soon(std::uint16_t port) {
+    pending = request::HOST;
+    pending_port = port;
+}
+
+void join_soon(const std::string& host, std::uint16_t port) {
+    pending = request::JOIN;
+    pending_host = host;
+    pending_port = port;
+}
+
+void ready_for_next_match_soon() {
+    pending = request::NEXT_MATCH;
+}
+
+void leave_soon() {
+    pending = request::LEAVE;
+}
+
+request take_request(std::uint16_t& port, std::string& host) {
+    port = pending_port;
+    host = pending_host;
+    if (pending == request::NEXT_MATCH && playing())
+        session->ready_for_next_match();
+    return std::exchange(pending, request::NONE);
+}
+
+change poll() {
+    if (session == nullptr)
+        return change::NONE;
+    session->poll(now());
+    if (session->state() == CNetSession::OVER) {
+        // Copied first: the session that holds the note is about to go.
+        const std::string why = session->note();
+        close(why);
+        return change::OVER;
+    }
+    if (session->state() != CNetSession::PLAYING)
+        return change::NONE;
+    if (!match_on) {
+        match_on = true;
+        session->take_new_match();
+        return match_begins();
+    }
+    if (session->take_new_match())
+        return match_begins();
+    return change::NONE;
+}
+
+match_start starting_board() {
+    match_start start;
+    start.players = MULTI;
+    start.difficulty = MEDIUM;
+    start.seed = match_seed();
+    start.station_x[0] = -9, start.station_y[0] = -4;
+    start.station_x[1] = 9, start.station_y[1] = 4;
+    return start;
+}
+
+bool playing() {
+    return session != nullptr && session->state() == CNetSession::PLAYING && match_on;
+}
+
+bool board_held() {
+    return session != nullptr && match_on && session->state() != CNetSession::PLAYING;
+}
+
+bool step_ready() {
+    // What arrived since the turn began may be just what the step needs: a slow frame is longer
+    // than the input delay.
+    if (playing() && !session->step_ready())
+        session->poll(now());
+    if (board_held())
+        return false;
+    if (!playing() || session->step_ready()) {
+        waiting_since = -1;
+        return true;
+    }
+    if (waiting_since < 0)
+        waiting_since = now();
+    return false;
+}
+
+bool commands_ready() {
+    return playing() && session->step_ready();
+}
+
+void submit(const board_command& command) {
+    if (!playing())
+        return;
+    board_command mine = command;
+    if (command.target != TARGET_MATCH)
+        mine.target = static_cast<command_target>(session->local_side());
+    session->submit(mine);
+}
+
+std::vector<board_command> step_commands() {
+    return playing() ? session->step_inputs() : std::vector<board_command>{};
+}
+
+void step_done() {
+    if (!playing())
+        return;
+    session->step_done(state_hash);
+    if (game_state == ENDED && !end_checked) {
+        end_checked = true;
+        session->check_now(state_hash());
+    }
+}
+
+bool begin_leaving() {
+    if (!playing())
+        return false;
+    session->announce_leave();
+    return true;
+}
+
+bool leaving_done() {
+    if (session == nullptr || session->state() != CNetSession::PLAYING || session->leave_step_reached())
+        return true;
+    session->poll(now());
+    return false;
+}
+
+void close(const std::string& why) {
+    if (session == nullptr)
+        return;
+    if (session->state() != CNetSession::OVER)
+        session->leave();
+    match_clock::seeds_from_clock();
+    session.reset();
+    match_on = false;
+    set_last_word(why);
+}
+
+void set_last_word(const std::string& why) {
+    last_word = why;
+    last_word_at = now();
+}
+
+std::string note() {
+    if (session == nullptr)
+        return now() - last_word_at < LAST_WORD_SECONDS ? last_word : "";
+    if (session->state() == CNetSession::WAITING && session->hosting()) {
+        std::string text = "Waiting for a player on UDP port " + std::to_string(session->port());
+        if (!addresses.empty())
+            text += "\nThis machine's address:" + addresses;
+        if (!session->note().empty())
+            text += "\n" + session->note();
+        return text + "\nEscape: back";
+    }
+    if (session->state() == CNetSession::WAITING)
+        return "Connecting to " + session->host_name() + " ...\nEscape: back";
+    if (!playing())
+        return "";
+    if (waiting_since >= 0 && now() - waiting_since > WAITING_NOTE_AFTER)
+        return "Waiting for the other player ...";
+    if (game_state == PAUSED && menu_state == NONE)
+        return "Paused by the other player (Escape: menu)";
+    if (game_state == ENDED && session->ready_here())
+        return "Waiting for the other player to press Enter";
+    if (game_state == ENDED && session->ready_there())
+        return "The other player is ready: press Enter";
+    return "";
+}
+
+}  // namespace network_match

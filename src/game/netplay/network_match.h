@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/sim/match_start.h"
+#include "game/sim/station_input.h"
+
+// The game's side of one network session: hosting or joining, the lockstep commands of each step, the
+// checks after it, and what the session reports turned into notes for the screen. It never touches the
+// board or the screens: the run (run/run.h) does, in the order its step reads.
+namespace network_match {
+
+// Start a session; the other side is awaited. False, with `error`, when the link cannot be set up.
+bool host(std::uint16_t port, std::string& error);
+bool join(const std::string& host, std::uint16_t port, std::string& error);
+// From host() or join() until the session is closed.
+bool active();
+
+// What the input callbacks ask for, done by the run's next poll, since callbacks do no network work.
+enum class request { NONE, HOST, JOIN, NEXT_MATCH, LEAVE };
+void host_soon(std::uint16_t port);
+void join_soon(const std::string& host, std::uint16_t port);
+// Enter after a match: the next one starts once the other side wants it too.
+void ready_for_next_match_soon();
+// Escape while waiting, or Main menu: this side goes.
+void leave_soon();
+// The request since the last call, with its port and host for HOST and JOIN.
+request take_request(std::uint16_t& port, std::string& host);
+
+// What the traffic since the last poll means for the board.
+enum class change {
+    NONE,
+    MATCH_BEGINS,  // both sides are there, or both asked for the next match: start the board below
+    OVER,          // the session ended (why: last_word()); it is closed
+};
+change poll();
+// The board both sides start each match from.
+match_start starting_board();
+
+// The session's match is being played on this board.
+bool playing();
+// A session that ended holds the board as it stopped until the run's poll takes it back: another step
+// would run on one side only and change its recording.
+bool board_held();
+// Whether the next step may run now: no session's match holds it, or the other side's commands for it
+// are known.
+bool step_ready();
+// A match is played and the other side's commands for the next step are known.
+bool commands_ready();
+// A local command for the session: it takes effect a few steps later on both boards, on this side's
+// own station whatever station it names. Dropped while no match is played.
+void submit(const board_command& command);
+// The commands of the next step, blue's before red's.
+std::vector<board_command> step_commands();
+// The step has run: hashes exchanged when due, and the board compared once at a match's end.
+void step_done();
+
+// Leaving: both boards stop at one announced step so that both recordings end alike. begin_leaving()
+// announces it when a match is played and says whether to run on to it; leaving_done() tells when
+// that step is reached or the session is gone; close() says goodbye and ends the session.
+bool begin_leaving();
+bool leaving_done();
+void close(const std::string& why);
+
+// What the screen should say about the network now, "" for nothing: while waiting, during a match,
+// and for a while on the title screen after a network game ended.
+std::string note();
+// Why the last network game ended, or why it could not start.
+void set_last_word(const std::string& why);
+
+}  // namespace network_match

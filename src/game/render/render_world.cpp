@@ -1,0 +1,144 @@
+#include "game/render/render_world.h"
+
+#include <GL/gl.h>
+
+#include "game/sim/global.h"
+#include "game/render/match_picture.h"
+#include "game/render/render_hud.h"
+#include "game/render/still_screen.h"
+#include "graphics/backdrop.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "graphics/font.h"
+#include "graphics/sprite_batch.h"
+#include "graphics/textures.h"
+#include "graphics/zoom.h"
+#include "game/render/hud_images.h"
+
+CBackdrop& world_backdrop() {
+    static CBackdrop backdrop;
+    return backdrop;
+}
+
+// Far to near: the depth gives the backdrop its parallax.
+const std::vector<CBackdrop::layer>& backdrop_layers() {
+    using namespace global;
+    static const std::vector<CBackdrop::layer> layers = {{&background, -140}, {&clouds, -50}, {&star, -20}};
+    return layers;
+}
+
+namespace {
+
+// Every body of the world in front of the backdrop, and the stations' aims; only those that stand
+// still in a match unless `moving`. Drawing a patch, the bodies that cannot reach it are left out.
+void draw_bodies(bool moving, const window_rect* patch = nullptr) {
+    using namespace global;
+    const auto left_out = [&](const CParticle& p) {
+        return patch != nullptr && !match_picture().reaches(p, *patch);
+    };
+    // Trails make thousands of small sprites: runs that share a picture go to the card as one batch,
+    // in list order, so the picture is the one sprite-by-sprite drawing gives.
+    static CSpriteBatch batch;
+    for (CParticle* p : particles) {
+        // Backdrop layers and shadows have their own depths and order. Whatever a body left out would
+        // leave behind, the next body's drawing or the shadows' sets again.
+        if (p->type == BACK || p->type == SHADOW || (!moving && !fixed_world_body(p)) || left_out(*p))
+            continue;
+        batch.add(p, 0);
+        if (p->type == SIGN) {
+            batch.flush();
+            const float fade = 1.0f - static_cast<float>(p->counter) / 200.0f;
+            set_color(1, 1, 1, fade);
+            set_texture("font");
+            write(p->pos.x, p->pos.y, "HIT", 0.5f, 0.5f, CENTER);
+            bind_no_texture();
+        }
+    }
+
+    batch.flush();
+
+    // After every particle, so they darken the planets and whatever stands in front of them. The aims
+    // are drawn with the blend function the shadows leave.
+    for (CParticle* shadow : {&shadow_1, &shadow_2}) {
+        if (left_out(*shadow))
+            leave_display_state(*shadow);
+        else
+            shadow->display(0);
+    }
+
+    if (!moving)
+        return;
+    static float blue_ring[4] = {0, 0.7f, 1, 1};
+    static float red_ring[4] = {1, 0.5f, 0.2f, 1};
+    if (station1)
+        station1->render_aim(set_texture("blue_cross"), blue_ring);
+    // The computer's station keeps its aim to itself.
+    if (players == MULTI && station2)
+        station2->render_aim(set_texture("red_cross"), red_ring);
+}
+
+// Draws `hud` in window pixels from within the world pass, and comes back to the world's matrices.
+void in_window_pixels(void (*hud)()) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    bind_no_texture();
+    hud();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+// What stands still in a match: the world without its moving parts, then the HUD without its pulse.
+void draw_still_match() {
+    world_backdrop().draw(backdrop_layers());
+    draw_bodies(false);
+    in_window_pixels([] { draw_match_hud(false); });
+}
+
+// The same, up to the HUD's pulsing picture.
+void draw_match_under_pulse() {
+    world_backdrop().draw(backdrop_layers());
+    draw_bodies(false);
+    in_window_pixels(draw_under_pulse);
+}
+
+}  // namespace
+
+void world_render() {
+    using namespace global;
+
+    // The HUD pass puts back the whole still picture.
+    if (still_screen().begin_frame())
+        return;
+
+    // The menus show only the far backdrop; the how-to-play screen shows its frozen scene.
+    if (game_state == HIDDEN && menu_state != INSTRUCTIONS) {
+        world_backdrop().draw({{&background, -130}});
+        return;
+    }
+
+    if (zooming && game_state != HIDDEN)
+        translate_zoom(zoom_mul, 9.0f, -6.0f);
+
+    const std::vector<CBackdrop::layer>& layers = backdrop_layers();
+    if (match_picture().patch(layers, {draw_still_match, draw_match_under_pulse})) {
+        for (const window_rect& r : match_picture().patches()) {
+            clip_to(r);
+            world_backdrop().draw_again(layers);
+            draw_bodies(true, &r);
+            // The HUD's pieces take some of their state from what was drawn before them: right after the
+            // patch's world they start as a whole frame's HUD does.
+            in_window_pixels([] { draw_match_hud(true); });
+        }
+        stop_clipping();
+        return;
+    }
+    world_backdrop().draw(layers);
+    draw_bodies(true);
+}

@@ -1,0 +1,205 @@
+#include "game/replay/replay_file.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "general/byte_codec.h"
+#include "general/hash64.h"
+#include "platform/file_bytes.h"
+
+namespace {
+
+const char MAGIC[4] = {'Z', 'V', 'R', 'C'};
+constexpr unsigned FORMAT_VERSION = 1;
+constexpr std::size_t HEADER_SIZE = 4 + 2 + 4;  // magic, version, body length
+constexpr std::size_t CHECKSUM_SIZE = 8;
+constexpr std::size_t MAX_VERSION_TEXT = 64;
+// Far more than a day of the busiest play needs.
+constexpr std::uintmax_t MAX_RECORDING_BYTES = 64u << 20;
+
+std::uint64_t checksum(const std::string& bytes, std::size_t size) {
+    CHash64 h;
+    h.bytes(bytes.data(), size);
+    return h.result();
+}
+
+void write_real(CByteWriter& w, float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    w.fixed(bits, 4);
+}
+
+// A finite float; anything else sets the reader's `bad`.
+float read_real(CByteReader& in) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(in.fixed(4));
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    if (!std::isfinite(f))
+        in.bad = true;
+    return f;
+}
+
+void write_body(CByteWriter& w, const match_recording& r) {
+    w.varint(r.program_version.size());
+    w.bytes += r.program_version;
+    w.byte(static_cast<unsigned>(r.start.players));
+    w.byte(static_cast<unsigned>(r.start.difficulty));
+    w.fixed(r.start.seed, 4);
+    w.varint(static_cast<std::uint64_t>(r.start.noise_counter));
+    for (int i = 0; i < 2; ++i) {
+        write_real(w, r.start.station_x[i]);
+        write_real(w, r.start.station_y[i]);
+    }
+    w.varint(r.steps);
+    w.varint(r.commands.size());
+    std::uint64_t last = 0;
+    for (const recorded_command& c : r.commands) {
+        w.varint(c.step - last);
+        w.byte(command_byte(c.command));
+        last = c.step;
+    }
+    w.varint(r.checkpoints.size());
+    for (std::uint64_t h : r.checkpoints)
+        w.fixed(h, 8);
+    w.fixed(r.final_hash, 8);
+}
+
+bool read_start(CByteReader& in, match_start& s) {
+    s.players = static_cast<int>(in.byte());
+    s.difficulty = static_cast<int>(in.byte());
+    s.seed = static_cast<std::uint32_t>(in.fixed(4));
+    const std::uint64_t noise = in.varint();
+    s.noise_counter = static_cast<int>(noise);
+    for (int i = 0; i < 2; ++i) {
+        s.station_x[i] = read_real(in);
+        s.station_y[i] = read_real(in);
+    }
+    // Single or two players; difficulties from the menu (and 0, never firing); the noise period.
+    return !in.bad && s.players <= 1 && s.difficulty <= 4 && noise < 1000;
+}
+
+bool read_commands(CByteReader& in, match_recording& r) {
+    const std::uint64_t count = in.varint();
+    // Every command takes at least two bytes.
+    if (in.bad || count > in.left() / 2)
+        return false;
+    r.commands.reserve(static_cast<std::size_t>(count));
+    std::uint64_t step = 0;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint64_t delta = in.varint();
+        const unsigned code = in.byte();
+        if (in.bad || delta > r.steps - step)
+            return false;
+        step += delta;
+        const board_command c = byte_command(static_cast<std::uint8_t>(code));
+        if (!valid_command(c))
+            return false;
+        r.commands.push_back({step, c});
+    }
+    return true;
+}
+
+bool read_body(CByteReader& in, match_recording& r) {
+    const std::uint64_t version_size = in.varint();
+    if (in.bad || version_size > MAX_VERSION_TEXT)
+        return false;
+    r.program_version = in.text(static_cast<std::size_t>(version_size));
+    if (!read_start(in, r.start))
+        return false;
+    r.steps = in.varint();
+    if (in.bad || r.steps > MAX_RECORDED_STEPS || !read_commands(in, r))
+        return false;
+    const std::uint64_t checkpoints = in.varint();
+    if (in.bad || checkpoints != checkpoint_count(r.steps) || checkpoints > in.left() / 8)
+        return false;
+    for (std::uint64_t i = 0; i < checkpoints; ++i)
+        r.checkpoints.push_back(in.fixed(8));
+    r.final_hash = in.fixed(8);
+    return !in.bad && in.left() == 0;
+}
+
+}  // namespace
+
+std::uint64_t checkpoint_count(std::uint64_t steps) {
+    return steps / CHECKPOINT_INTERVAL + 1;
+}
+
+const char* describe(recording_status status) {
+    switch (status) {
+        case RECORDING_OK:
+            return "fine";
+        case RECORDING_UNREADABLE:
+            return "cannot be read";
+        case RECORDING_NOT_A_RECORDING:
+            return "not a recording";
+        case RECORDING_TRUNCATED:
+            return "truncated";
+        case RECORDING_BAD_CHECKSUM:
+            return "bad checksum";
+        case RECORDING_UNKNOWN_VERSION:
+            return "unknown format version";
+        case RECORDING_CORRUPT:
+            return "corrupt contents";
+        case RECORDING_TOO_LARGE:
+            return "too large";
+    }
+    return "unknown problem";
+}
+
+std::string encode_recording(const match_recording& recording) {
+    CByteWriter body;
+    write_body(body, recording);
+    CByteWriter w;
+    w.bytes.assign(MAGIC, sizeof MAGIC);
+    w.fixed(FORMAT_VERSION, 2);
+    w.fixed(body.bytes.size(), 4);
+    w.bytes += body.bytes;
+    w.fixed(checksum(w.bytes, w.bytes.size()), 8);
+    return w.bytes;
+}
+
+recording_status decode_recording(const std::string& bytes, match_recording& out) {
+    const std::size_t magic_seen = bytes.size() < sizeof MAGIC ? bytes.size() : sizeof MAGIC;
+    if (bytes.compare(0, magic_seen, MAGIC, magic_seen) != 0)
+        return RECORDING_NOT_A_RECORDING;
+    if (bytes.size() < HEADER_SIZE)
+        return RECORDING_TRUNCATED;
+    CByteReader header(bytes.data(), sizeof MAGIC, HEADER_SIZE);
+    if (header.fixed(2) != FORMAT_VERSION)
+        return RECORDING_UNKNOWN_VERSION;
+    const std::uint64_t body_size = header.fixed(4);
+    const std::uint64_t whole = HEADER_SIZE + body_size + CHECKSUM_SIZE;
+    if (bytes.size() < whole)
+        return RECORDING_TRUNCATED;
+    if (bytes.size() > whole)
+        return RECORDING_CORRUPT;
+    CByteReader trailer(bytes.data(), bytes.size() - CHECKSUM_SIZE, bytes.size());
+    if (trailer.fixed(8) != checksum(bytes, bytes.size() - CHECKSUM_SIZE))
+        return RECORDING_BAD_CHECKSUM;
+    match_recording r;
+    CByteReader body(bytes.data(), HEADER_SIZE, bytes.size() - CHECKSUM_SIZE);
+    if (!read_body(body, r))
+        return RECORDING_CORRUPT;
+    out = std::move(r);
+    return RECORDING_OK;
+}
+
+recording_status read_recording(const std::string& path, match_recording& out) {
+    std::string bytes, detail;
+    switch (read_file_bytes(path, MAX_RECORDING_BYTES, bytes, detail)) {
+        case FILE_READ:
+            return decode_recording(bytes, out);
+        case FILE_TOO_LARGE:
+            return RECORDING_TOO_LARGE;
+        default:
+            return RECORDING_UNREADABLE;
+    }
+}
+
+bool load_recording(const std::string& path, match_recording& out) {
+    const recording_status status = read_recording(path, out);
+    if (status != RECORDING_OK)
+        std::fprintf(stderr, "zelvorant: %s: %s\n", path.c_str(), describe(status));
+    return status == RECORDING_OK;
+}

@@ -1,0 +1,47 @@
+#include "game/replay/replay_playback.h"
+
+#include "game/sim/logic.h"
+#include "game/sim/match_clock.h"
+#include "game/sim/state_hash.h"
+
+CPlayback::CPlayback(const match_recording& r) : recording(r) {
+    restore_match_start(recording.start);
+    check_point();
+}
+
+void CPlayback::apply_due_commands() {
+    const std::uint64_t now = match_clock::step();
+    while (next_command < recording.commands.size() && recording.commands[next_command].step == now)
+        apply_command(recording.commands[next_command++].command);
+}
+
+void CPlayback::check_point() {
+    const std::uint64_t now = match_clock::step();
+    if (diverged >= 0 || now % CHECKPOINT_INTERVAL != 0)
+        return;
+    const std::uint64_t index = now / CHECKPOINT_INTERVAL;
+    if (index < recording.checkpoints.size() && recording.checkpoints[index] != state_hash())
+        diverged = static_cast<long long>(now);
+}
+
+bool CPlayback::next() {
+    if (done)
+        return false;
+    apply_due_commands();
+    if (match_clock::step() >= recording.steps) {
+        done = true;
+        return false;
+    }
+    program_logic();
+    match_clock::count_step();
+    check_point();
+    return true;
+}
+
+playback_result play_to_end(const match_recording& recording) {
+    CPlayback playback(recording);
+    while (playback.next()) {
+    }
+    const std::uint64_t hash = state_hash();
+    return {hash, hash == recording.final_hash, playback.first_divergence()};
+}

@@ -1,5 +1,0 @@
-#include "game/rules_hash.h"
-
-std::uint64_t rules_hash() {
-    return ZELVORANT_RULES_HASH;
-}

@@ -1,0 +1,179 @@
+#include "game/run/run.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "game/netplay/network_match.h"
+#include "game/replay/match_recorder.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/sim/match_start.h"
+
+namespace run {
+
+namespace {
+
+using namespace global;
+
+constexpr auto LEAVE_TIME = std::chrono::seconds(1);  // at most this long to run on to the step both stop at
+
+// A command taking effect now: the recorder sees it before the board changes.
+void take(const board_command& command) {
+    match_recorder::record(command);
+    apply_command(command);
+}
+
+void to_title() {
+    clear_board();
+    game_state = HIDDEN;
+    menu_state = MAIN;
+}
+
+// A session has begun: the board waits behind the network screen for the other side.
+void network_session_began() {
+    clear_board();
+    game_state = HIDDEN;
+    menu_state = NETWORK;
+}
+
+void network_match_begins() {
+    clear_board();
+    restore_match_start(network_match::starting_board());
+}
+
+void start_network(bool hosting, std::uint16_t port, const std::string& host) {
+    std::string error;
+    if (hosting ? run::host(port, error) : run::join(host, port, error))
+        return;
+    std::fprintf(stderr, "Network game: %s\n", error.c_str());
+    network_match::set_last_word(error);
+}
+
+}  // namespace
+
+void submit(const board_command& command) {
+    if (network_match::active())
+        network_match::submit(command);
+    else
+        take(command);
+}
+
+void poll() {
+    std::uint16_t port = 0;
+    std::string host;
+    switch (network_match::take_request(port, host)) {
+        case network_match::request::HOST:
+            start_network(true, port, host);
+            break;
+        case network_match::request::JOIN:
+            start_network(false, port, host);
+            break;
+        case network_match::request::LEAVE:
+            leave_network();
+            break;
+        case network_match::request::NEXT_MATCH:
+        case network_match::request::NONE:
+            break;
+    }
+    switch (network_match::poll()) {
+        case network_match::change::MATCH_BEGINS:
+            network_match_begins();
+            break;
+        case network_match::change::OVER:
+            to_title();
+            break;
+        case network_match::change::NONE:
+            break;
+    }
+}
+
+bool step_ready() {
+    return network_match::step_ready();
+}
+
+bool step() {
+    if (network_match::board_held())
+        return false;
+    for (const board_command& c : network_match::step_commands()) {
+        take(c);
+        // Resumed from the other side: the pause menu open here closes.
+        if (c.target == TARGET_MATCH && c.code == MATCH_RESUME && menu_state == MAIN)
+            menu_state = NONE;
+    }
+    match_recorder::before_step();
+    const bool closing = program_logic();
+    match_recorder::after_step();
+    network_match::step_done();
+    return closing;
+}
+
+void clear_board() {
+    match_recorder::board_reset();
+    restart();
+}
+
+void new_local_match(int players) {
+    clear_board();
+    global::players = players;
+    if (players == SINGLE) {
+        game_state = PAUSED;
+        menu_state = DIFF;
+    } else {
+        game_state = ON;
+        menu_state = NONE;
+    }
+}
+
+void play_again() {
+    if (network_match::active()) {
+        network_match::ready_for_next_match_soon();
+        return;
+    }
+    clear_board();
+    game_state = ON;
+}
+
+bool host(std::uint16_t port, std::string& error) {
+    if (!network_match::host(port, error))
+        return false;
+    network_session_began();
+    return true;
+}
+
+bool join(const std::string& host, std::uint16_t port, std::string& error) {
+    if (!network_match::join(host, port, error))
+        return false;
+    network_session_began();
+    return true;
+}
+
+void leave_network() {
+    if (!network_match::active())
+        return;
+    if (network_match::begin_leaving()) {
+        const auto give_up = std::chrono::steady_clock::now() + LEAVE_TIME;
+        while (!network_match::leaving_done() && std::chrono::steady_clock::now() < give_up) {
+            while (network_match::commands_ready())
+                step();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    network_match::close("");
+    to_title();
+}
+
+void finish() {
+    leave_network();
+    match_recorder::finish();
+}
+
+}  // namespace run
+
+void submit_station_command(station_side side, station_command command) {
+    run::submit({static_cast<command_target>(side), command});
+}
+
+void submit_match_command(match_command command) {
+    run::submit({TARGET_MATCH, command});
+}

@@ -1,0 +1,10 @@
+#include "game/sim/events.h"
+
+namespace global {
+std::vector<game_event> events;
+}
+
+void record_event(event_kind kind, CVector where, float strength) {
+    if (global::events.size() < MAX_EVENTS)
+        global::events.push_back({kind, where, strength});
+}

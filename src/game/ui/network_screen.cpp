@@ -1,0 +1,135 @@
+#include "game/ui/network_screen.h"
+
+#include <string>
+#include <vector>
+
+#include "game/sim/global.h"
+#include "game/netplay/network_address.h"
+#include "game/netplay/network_match.h"
+#include "game/config/settings.h"
+#include "graphics/graphics.h"
+#include "platform/glfw2.h"
+#include "game/ui/menu_windows.h"
+#include "interface/window.h"
+
+namespace network_screen {
+
+namespace {
+
+using namespace global;
+
+constexpr std::size_t MAX_TYPED = 64;
+enum button { HOST = 0, JOIN = 1, BACK = 2 };
+
+float grey[4] = {0.8f, 0.8f, 0.8f, 1};
+float field[4] = {0, 0, 0, 0.6f};
+float note_shade[4] = {0, 0, 0, 0.6f};
+
+std::string typed;    // the address to join
+std::string problem;  // what was wrong with the last attempt, shown under the field
+
+void start(bool hosting) {
+    std::string host;
+    std::uint16_t port = static_cast<std::uint16_t>(settings.network_port);
+    if (hosting) {
+        network_match::host_soon(port);
+    } else if (parse_address(typed, host, port, problem)) {
+        network_match::join_soon(host, port);
+        if (typed != settings.last_join) {
+            settings.last_join = typed;
+            settings.write();
+        }
+    } else {
+        return;  // `problem` says why, under the field
+    }
+    problem.clear();
+}
+
+void back() {
+    if (network_match::active())
+        network_match::leave_soon();
+    menu_state = MAIN;
+}
+
+}  // namespace
+
+void open() {
+    typed = settings.last_join;
+    problem.clear();
+    menu_state = NETWORK;
+}
+
+void key(int key, int action) {
+    if (action != glfw2::PRESS)
+        return;
+    if (key == glfw2::KEY_ESC) {
+        back();
+    } else if (network_match::active()) {
+        return;
+    } else if (key == glfw2::KEY_BACKSPACE && !typed.empty()) {
+        typed.pop_back();
+    } else if (key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER) {
+        start(false);
+    }
+}
+
+void character(int c) {
+    if (network_match::active() || c < 0x21 || c > 0x7e || typed.size() >= MAX_TYPED)
+        return;
+    typed += static_cast<char>(c);
+}
+
+void click(int button) {
+    switch (button) {
+        case HOST:
+            if (!network_match::active())
+                start(true);
+            break;
+        case JOIN:
+            if (!network_match::active())
+                start(false);
+            break;
+        case BACK:
+            back();
+            break;
+        default:
+            break;
+    }
+}
+
+void draw(int, int) {
+    if (network_match::active() || network_menu == nullptr)
+        return;
+    network_menu->draw();
+    const float ox = network_menu->x;
+    const float oy = network_menu->y;
+    draw_box(ox + 20, oy + 255, 260, 30, field);
+    set_texture("font");
+    set_color(grey);
+    write(ox + 25, oy + 295, "Address to join:", 16, 16, LEFT);
+    write(ox + 25, oy + 262, typed + "_", 16, 16, LEFT);
+    if (!problem.empty())
+        write(ox + 150, oy + 235, problem, 12, 12, CENTER);
+}
+
+void draw_note(int W, int H) {
+    const std::string note = network_match::note();
+    if (note.empty())
+        return;
+    std::vector<std::string> lines(1);
+    for (char c : note) {
+        if (c == '\n')
+            lines.emplace_back();
+        else
+            lines.back() += c;
+    }
+    const int top = H / 2 - 120;
+    draw_box(0, static_cast<float>(top - 22 * static_cast<int>(lines.size()) - 8), static_cast<float>(W),
+             static_cast<float>(22 * lines.size() + 20), note_shade);
+    set_texture("font");
+    set_color(grey);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        write(W / 2.0f, static_cast<float>(top - 22 * static_cast<int>(i + 1)), lines[i], 16, 16, CENTER);
+}
+
+}  // namespace network_screen
