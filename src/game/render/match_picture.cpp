@@ -5,7 +5,7 @@
 #include <string>
 
 #include "game/sim/global.h"
-#include "game/netplay/network_match.h"
+#include "game/ui/network_screen.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/render/screen_inputs.h"
@@ -48,7 +48,7 @@ std::vector<float> still_inputs() {
                                 static_cast<float>(s->flares)};
         append_inputs(out, values, 3);
     }
-    append_text_inputs(out, network_match::note());
+    append_text_inputs(out, network_screen::note());
     return out;
 }
 

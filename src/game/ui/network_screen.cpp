@@ -112,8 +112,12 @@ void draw(int, int) {
         write(ox + 150, oy + 235, problem, 12, 12, CENTER);
 }
 
+std::string note() {
+    return network_match::note();
+}
+
 void draw_note(int W, int H) {
-    const std::string note = network_match::note();
+    const std::string note = network_screen::note();
     if (note.empty())
         return;
     std::vector<std::string> lines(1);
