@@ -18,16 +18,18 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
-#include "game/sim/logic.h"
 #include "game/app/main_loop.h"
+#include "game/app/startup.h"
+#include "game/config/options.h"
+#include "game/render/hud_images.h"
 #include "game/render/match_picture.h"
-#include "game/sim/presentation.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
-#include "game/app/startup.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/sim/presentation.h"
 #include "game/sim/station_input.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
@@ -36,8 +38,6 @@
 #include "graphics/textures.h"
 #include "graphics/window_rect.h"
 #include "platform/glfw2.h"
-#include "game/config/options.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

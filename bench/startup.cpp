@@ -12,11 +12,11 @@
 #include <filesystem>
 #include <string>
 
-#include "game/sim/global.h"
 #include "game/app/main_loop.h"
+#include "game/app/startup.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
-#include "game/app/startup.h"
+#include "game/sim/global.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "platform/glfw2.h"

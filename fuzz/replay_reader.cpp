@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/sim/global.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
 #include "game/sim/board.h"
+#include "game/sim/global.h"
 #include "general/hash64.h"
 
 namespace {

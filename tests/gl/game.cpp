@@ -13,21 +13,21 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
-#include "game/input/keyboard.h"
-#include "game/ui/screen_flow.h"
-#include "game/sim/presentation.h"
-#include "game/render/render_hud.h"
 #include "game/app/startup.h"
+#include "game/config/options.h"
+#include "game/input/keyboard.h"
+#include "game/render/hud_images.h"
+#include "game/render/render_hud.h"
+#include "game/sim/global.h"
+#include "game/sim/presentation.h"
+#include "game/ui/menu_windows.h"
+#include "game/ui/screen_flow.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
+#include "interface/window.h"
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
-#include "game/ui/menu_windows.h"
-#include "game/config/options.h"
-#include "game/render/hud_images.h"
-#include "interface/window.h"
 
 using namespace global;
 

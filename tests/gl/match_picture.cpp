@@ -8,9 +8,9 @@
 #include <string>
 
 #include "frame_pixels.h"
+#include "game/render/match_picture.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
-#include "game/render/match_picture.h"
 #include "game/sim/rules.h"
 #include "game/sim/station_input.h"
 #include "graphics/display.h"

@@ -13,19 +13,19 @@
 #include <vector>
 
 #include "frame_pixels.h"
-#include "game/sim/global.h"
-#include "game/sim/logic.h"
 #include "game/app/main_loop.h"
+#include "game/app/startup.h"
+#include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
-#include "game/app/startup.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

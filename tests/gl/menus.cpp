@@ -6,20 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
-#include "game/input/keyboard.h"
-#include "game/ui/screen_flow.h"
-#include "game/ui/menus.h"
+#include "game/config/options.h"
 #include "game/config/settings.h"
+#include "game/input/keyboard.h"
+#include "game/sim/global.h"
+#include "game/ui/menu_windows.h"
+#include "game/ui/menus.h"
+#include "game/ui/screen_flow.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
+#include "interface/window.h"
 #include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
-#include "game/ui/menu_windows.h"
-#include "game/config/options.h"
-#include "interface/window.h"
 
 namespace {
 

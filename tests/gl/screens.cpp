@@ -12,21 +12,21 @@
 #include <vector>
 
 #include "frame_pixels.h"
-#include "game/sim/global.h"
-#include "game/sim/logic.h"
 #include "game/app/main_loop.h"
-#include "game/sim/presentation.h"
+#include "game/app/startup.h"
+#include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
-#include "game/app/startup.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/sim/presentation.h"
+#include "game/ui/menu_windows.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
 #include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
-#include "game/ui/menu_windows.h"
-#include "game/render/hud_images.h"
 
 namespace fs = std::filesystem;
 using namespace global;

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "game/render/hud_images.h"
+#include "game/render/render_world.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
-#include "game/render/render_world.h"
 #include "general/particle.h"
 #include "gl_window.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
 #include "tga_writer.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
 #include "game/app/main_loop.h"
+#include "game/render/hud_images.h"
 #include "game/render/render_world.h"
+#include "game/sim/global.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
 #include "platform/glfw2.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

@@ -15,24 +15,24 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
-#include "game/input/keyboard.h"
-#include "game/ui/screen_flow.h"
-#include "game/sim/logic.h"
 #include "game/app/main_loop.h"
+#include "game/app/startup.h"
+#include "game/config/options.h"
+#include "game/input/keyboard.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
-#include "game/app/startup.h"
+#include "game/sim/global.h"
+#include "game/sim/logic.h"
+#include "game/ui/menu_windows.h"
+#include "game/ui/screen_flow.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphics.h"
+#include "interface/window.h"
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "x_pointer.h"
-#include "game/ui/menu_windows.h"
-#include "game/config/options.h"
-#include "interface/window.h"
 
 namespace {
 

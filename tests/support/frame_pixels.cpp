@@ -2,12 +2,12 @@
 
 #include <GL/gl.h>
 
-#include "game/sim/global.h"
 #include "game/app/main_loop.h"
 #include "game/render/match_picture.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/render/still_screen.h"
+#include "game/sim/global.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "window_image.h"

@@ -7,15 +7,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "game/sim/global.h"
 #include "game/app/startup.h"
+#include "game/render/hud_images.h"
+#include "game/sim/global.h"
+#include "game/ui/menu_windows.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
-#include "game/ui/menu_windows.h"
-#include "game/render/hud_images.h"
 
 bool start_game_in(const std::string& name, const std::string& run_dir) {
     namespace fs = std::filesystem;

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "game/config/settings.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
-#include "game/config/settings.h"
 #include "game/sound/sounds.h"
 #include "gl_window.h"
 

@@ -2,12 +2,12 @@
 // arrives that early changes nothing and must not touch what does not exist yet.
 #include <gtest/gtest.h>
 
-#include "game/sim/global.h"
 #include "game/input/keyboard.h"
-#include "game/ui/screen_flow.h"
+#include "game/sim/global.h"
 #include "game/sim/presentation.h"
-#include "platform/glfw2.h"
 #include "game/ui/menu_windows.h"
+#include "game/ui/screen_flow.h"
+#include "platform/glfw2.h"
 
 using namespace global;
 

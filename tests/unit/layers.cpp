@@ -21,11 +21,8 @@ namespace {
 
 // Outside libraries by the CMake target that brings them and the start of their headers' names.
 const std::map<std::string, std::string> OUTSIDE_HEADERS = {
-    {"OpenGL::GL", "GL/"},
-    {"PkgConfig::GLFW3", "GLFW/"},
-    {"PkgConfig::OPENAL", "AL/"},
-    {"PkgConfig::ENET", "enet/"},
-    {"/usr/include/stb", "stb_"},
+    {"OpenGL::GL", "GL/"},        {"PkgConfig::GLFW3", "GLFW/"}, {"PkgConfig::OPENAL", "AL/"},
+    {"PkgConfig::ENET", "enet/"}, {"/usr/include/stb", "stb_"},
 };
 
 // A particle and a figure hold their drawing record; widgets and interface images are drawn by the
@@ -139,17 +136,19 @@ std::vector<std::string> forbidden_includes(const fs::path& src) {
             std::string to;
             if (m[1] == "\"") {
                 to = folder_of(header, rules);
-                ok = to.empty() || to == from || allowed.folders.count(to) != 0 || is_back_arrow(file, header);
+                ok =
+                    to.empty() || to == from || allowed.folders.count(to) != 0 || is_back_arrow(file, header);
             } else {
-                const bool outside = std::any_of(OUTSIDE_HEADERS.begin(), OUTSIDE_HEADERS.end(),
-                                                 [&](const auto& o) { return header.rfind(o.second, 0) == 0; });
+                const bool outside =
+                    std::any_of(OUTSIDE_HEADERS.begin(), OUTSIDE_HEADERS.end(),
+                                [&](const auto& o) { return header.rfind(o.second, 0) == 0; });
                 to = "outside library";
                 ok = !outside || std::any_of(allowed.outside.begin(), allowed.outside.end(),
                                              [&](const std::string& p) { return header.rfind(p, 0) == 0; });
             }
             if (!ok)
-                problems.push_back(file + ":" + std::to_string(number) + ": includes " + header + " (" + from +
-                                   " -> " + to + ")");
+                problems.push_back(file + ":" + std::to_string(number) + ": includes " + header + " (" +
+                                   from + " -> " + to + ")");
         }
     }
     return problems;
@@ -189,8 +188,8 @@ TEST(Layers, EveryIncludeUnderSrcFollowsAnArrowOfTheBuild) {
     const auto rules = read_rules(src);
     // The folders the design names, each with its library.
     for (const char* folder : {"platform", "general", "physics", "graphics", "interface", "audio", "net",
-                               "game/sim", "game/replay", "game/netplay", "game/config", "game/input", "game/ui",
-                               "game/render", "game/sound", "game/app"})
+                               "game/sim", "game/replay", "game/netplay", "game/config", "game/input",
+                               "game/ui", "game/render", "game/sound", "game/app"})
         EXPECT_EQ(rules.count(folder), 1u) << folder;
     EXPECT_EQ(joined(forbidden_includes(src)), "");
     EXPECT_EQ(joined(folders_in_cycles(src)), "");
@@ -251,13 +250,15 @@ TEST_F(LayerCheck, NamesTheFileAndLineOfAForbiddenInclude) {
     EXPECT_NE(all.find("low/a.cpp:3: includes high/b.h (low -> high)"), std::string::npos) << all;
     EXPECT_NE(all.find("low/gl.cpp:1: includes GL/gl.h"), std::string::npos) << all;
     // The back arrow holds for the particle's header alone.
-    EXPECT_NE(all.find("general/figure_sound.cpp:1: includes graphics/graphical.h"), std::string::npos) << all;
+    EXPECT_NE(all.find("general/figure_sound.cpp:1: includes graphics/graphical.h"), std::string::npos)
+        << all;
     EXPECT_NE(all.find("loose.cpp: lies in no folder"), std::string::npos) << all;
 }
 
 TEST_F(LayerCheck, FindsACycleBetweenFolders) {
     write_text("src/low/CMakeLists.txt",
-               "add_library(zelvorant_low STATIC a.cpp)\ntarget_link_libraries(zelvorant_low PUBLIC zelvorant_high)\n");
+               "add_library(zelvorant_low STATIC a.cpp)\ntarget_link_libraries(zelvorant_low PUBLIC "
+               "zelvorant_high)\n");
     const auto cyclic = folders_in_cycles("src");
     EXPECT_EQ(joined(cyclic), "high\nlow\n");
 }

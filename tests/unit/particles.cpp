@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "game/sim/global.h"
-#include "general/particle.h"
-#include "physics/physics.h"
-#include "game/ui/menu_windows.h"
 #include "game/config/options.h"
 #include "game/render/hud_images.h"
+#include "game/sim/global.h"
+#include "game/ui/menu_windows.h"
+#include "general/particle.h"
+#include "physics/physics.h"
 
 namespace {
 

@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
-#include "game/sim/match_clock.h"
 #include "game/replay/match_recorder.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
+#include "game/run/run.h"
 #include "game/sim/board.h"
+#include "game/sim/global.h"
+#include "game/sim/match_clock.h"
 #include "game/sim/state_hash.h"
 #include "gl_window.h"
 #include "replay_session.h"
-#include "game/run/run.h"
 
 namespace fs = std::filesystem;
 

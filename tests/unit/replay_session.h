@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
 #include "game/replay/match_recorder.h"
+#include "game/run/run.h"
+#include "game/sim/global.h"
 #include "game/sim/state_hash.h"
 #include "game/sim/station_input.h"
-#include "game/run/run.h"
 
 // A written recording and the state hash the live board had when it was closed.
 struct closed_match {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "game/sim/global.h"
 #include "game/run/run.h"
+#include "game/sim/global.h"
 
 namespace {
 

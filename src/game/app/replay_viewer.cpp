@@ -2,15 +2,15 @@
 
 #include <string>
 
-#include "game/sim/global.h"
 #include "game/app/main_loop.h"
+#include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/replay/replay_playback.h"
+#include "game/sim/global.h"
 #include "game/sound/sounds.h"
 #include "graphics/graphics.h"
 #include "platform/glfw2.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

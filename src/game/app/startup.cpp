@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include "game/config/data_path.h"
+#include "game/config/options.h"
+#include "game/config/settings.h"
+#include "game/render/hud_images.h"
 #include "game/sim/board.h"
 #include "game/sim/global.h"
 #include "game/ui/menus.h"
-#include "game/config/settings.h"
 #include "graphics/graphics.h"
-#include "game/config/options.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

@@ -4,7 +4,7 @@ class CWindow;
 
 // What the player configures, stored in the file "conf" in the working directory.
 class COptions {
-public:
+  public:
     int blue_cw;
     int blue_ccw;
     int blue_primary;

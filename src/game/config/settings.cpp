@@ -77,8 +77,9 @@ void CSettings::read() {
     take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
     take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
     take("network_port", [&](const std::string& v) { return parse_int(v, 1, 65535, parsed.network_port); });
-    take("input_delay",
-         [&](const std::string& v) { return parse_int(v, 1, network_defaults::MAX_INPUT_DELAY, parsed.input_delay); });
+    take("input_delay", [&](const std::string& v) {
+        return parse_int(v, 1, network_defaults::MAX_INPUT_DELAY, parsed.input_delay);
+    });
     take("last_join", [&](const std::string& v) {
         parsed.last_join = v;
         return v.size() <= 64;

@@ -1,8 +1,8 @@
 #include "game/input/key_clashes.h"
 
+#include "game/ui/menu_windows.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
-#include "game/ui/menu_windows.h"
 
 std::array<bool, KEY_BUTTON_COUNT> shared_key_buttons(const CWindow& options_menu) {
     std::array<int, KEY_BUTTON_COUNT> keys;

@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "game/sim/global.h"
-#include "game/ui/screen_flow.h"
-#include "game/input/pad_menu.h"
 #include "game/config/settings.h"
-#include "game/sim/station_input.h"
-#include "platform/pads.h"
+#include "game/input/pad_menu.h"
 #include "game/run/run.h"
+#include "game/sim/global.h"
+#include "game/sim/station_input.h"
+#include "game/ui/screen_flow.h"
+#include "platform/pads.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 
 #include "game/config/settings.h"
 #include "game/config/version.h"
+#include "game/netplay/netplay.h"
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/rules_hash.h"
 #include "game/sim/state_hash.h"
-#include "game/netplay/netplay.h"
 #include "net/link.h"
 
 namespace network_match {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <string>
 
-#include "game/sim/global.h"
-#include "game/ui/network_screen.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/render/screen_inputs.h"
+#include "game/sim/global.h"
+#include "game/ui/network_screen.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/picture_inputs.h"

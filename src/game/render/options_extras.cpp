@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
+#include "game/config/settings.h"
 #include "game/input/key_clashes.h"
 #include "game/input/pad_input.h"
-#include "game/config/settings.h"
-#include "graphics/graphics.h"
+#include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
+#include "graphics/graphics.h"
 #include "interface/window.h"
 
 namespace {

@@ -3,18 +3,18 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/sim/global.h"
-#include "game/render/match_picture.h"
-#include "game/ui/network_screen.h"
-#include "game/render/options_extras.h"
+#include "game/config/options.h"
 #include "game/config/settings.h"
+#include "game/render/hud_images.h"
+#include "game/render/match_picture.h"
+#include "game/render/options_extras.h"
 #include "game/render/still_screen.h"
-#include "graphics/graphics.h"
+#include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
+#include "game/ui/network_screen.h"
+#include "graphics/graphics.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
-#include "game/config/options.h"
-#include "game/render/hud_images.h"
 
 namespace {
 

@@ -2,10 +2,11 @@
 
 #include <GL/gl.h>
 
-#include "game/sim/global.h"
+#include "game/render/hud_images.h"
 #include "game/render/match_picture.h"
 #include "game/render/render_hud.h"
 #include "game/render/still_screen.h"
+#include "game/sim/global.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
@@ -13,7 +14,6 @@
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
 #include "graphics/zoom.h"
-#include "game/render/hud_images.h"
 
 CBackdrop& world_backdrop() {
     static CBackdrop backdrop;

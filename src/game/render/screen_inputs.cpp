@@ -2,13 +2,13 @@
 
 #include <GL/gl.h>
 
+#include "game/render/hud_images.h"
 #include "game/sim/global.h"
 #include "graphics/display.h"
 #include "graphics/picture_inputs.h"
 #include "graphics/textures.h"
-#include "platform/glfw2.h"
-#include "game/render/hud_images.h"
 #include "interface/window.h"
+#include "platform/glfw2.h"
 
 namespace {
 

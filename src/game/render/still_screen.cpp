@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
-#include "game/ui/screen_flow.h"
+#include "game/config/options.h"
+#include "game/config/settings.h"
 #include "game/render/options_extras.h"
 #include "game/render/screen_inputs.h"
-#include "game/config/settings.h"
+#include "game/sim/global.h"
 #include "game/sim/state_hash.h"
+#include "game/ui/screen_flow.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/picture_inputs.h"
-#include "game/config/options.h"
 
 namespace {
 

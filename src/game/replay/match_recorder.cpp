@@ -8,11 +8,11 @@
 #include <system_error>
 #include <vector>
 
+#include "game/config/version.h"
+#include "game/replay/replay_file.h"
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
-#include "game/replay/replay_file.h"
 #include "game/sim/state_hash.h"
-#include "game/config/version.h"
 #include "general/atomic_file.h"
 
 namespace fs = std::filesystem;

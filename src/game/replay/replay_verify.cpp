@@ -3,10 +3,10 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "game/sim/global.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
 #include "game/sim/board.h"
+#include "game/sim/global.h"
 
 int verify_replay(const std::string& path) {
     match_recording recording;

@@ -10,7 +10,17 @@
 // ui/menu_windows.h, config/options.h), in this same namespace.
 namespace global {
 
-enum particle_type { DEFAULT = 0, ROCKET = 1, FLARE = 2, MINE = 3, TRACE = 4, EXP = 5, SIGN = 6, BACK = 7, SHADOW = 8 };
+enum particle_type {
+    DEFAULT = 0,
+    ROCKET = 1,
+    FLARE = 2,
+    MINE = 3,
+    TRACE = 4,
+    EXP = 5,
+    SIGN = 6,
+    BACK = 7,
+    SHADOW = 8
+};
 enum game_states { ON = 0, PAUSED = 1, HIDDEN = 2, ENDED = 3, CLOSING = 4 };
 enum menu_states { NONE = 0, MAIN = 1, OPTIONS = 2, INSTRUCTIONS = 3, DIFF = 4, NETWORK = 5 };
 enum player_states { SINGLE = 0, MULTI = 1 };
@@ -18,7 +28,7 @@ enum difficulty_level { ZERO = 0, HARD = 1, MEDIUM = 2, THREE = 3, EASY = 4 };
 
 // One player's gun station riding its planet.
 class CStation {
-public:
+  public:
     CParticle* particle;
     CParticle* planet;
     float aim;

@@ -6,9 +6,9 @@
 
 #include "audio/audio.h"
 #include "game/config/data_path.h"
+#include "game/config/settings.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
-#include "game/config/settings.h"
 
 namespace {
 

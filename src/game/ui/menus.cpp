@@ -1,13 +1,13 @@
 #include "game/ui/menus.h"
 
-#include "game/sim/global.h"
+#include "game/config/options.h"
 #include "game/config/settings.h"
+#include "game/sim/global.h"
+#include "game/ui/menu_windows.h"
 #include "graphics/display.h"
 #include "graphics/textures.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
-#include "game/ui/menu_windows.h"
-#include "game/config/options.h"
 
 namespace {
 

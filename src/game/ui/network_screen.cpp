@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "game/sim/global.h"
+#include "game/config/settings.h"
 #include "game/netplay/network_address.h"
 #include "game/netplay/network_match.h"
-#include "game/config/settings.h"
-#include "graphics/graphics.h"
-#include "platform/glfw2.h"
+#include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
+#include "graphics/graphics.h"
 #include "interface/window.h"
+#include "platform/glfw2.h"
 
 namespace network_screen {
 

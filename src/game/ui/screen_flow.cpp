@@ -258,4 +258,3 @@ void enter_pressed() {
     if (station1 != nullptr && station2 != nullptr && game_state != ON && game_state != HIDDEN)
         screen_key(glfw2::KEY_ENTER);
 }
-

@@ -4,12 +4,11 @@
 #include <functional>
 #include <vector>
 
+#include "board.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/station_input.h"
-#include "world_board.h"
-#include "game/run/run.h"
 
-using namespace world_board;
+using namespace sim_board;
 
 namespace {
 
@@ -27,13 +26,13 @@ class StateHash : public Board {
         std::vector<std::uint64_t> hashes;
         for (int i = 0; i < 1500; ++i) {
             if (i % 97 == 0)
-                submit_station_command(BLUE_STATION, CMD_CHARGE);
+                apply_station_command(BLUE_STATION, CMD_CHARGE);
             if (i % 97 == 40)
-                submit_station_command(BLUE_STATION, CMD_RELEASE);
+                apply_station_command(BLUE_STATION, CMD_RELEASE);
             if (i % 131 == 7)
-                submit_station_command(BLUE_STATION, CMD_FLARE);
+                apply_station_command(BLUE_STATION, CMD_FLARE);
             if (i % 300 == 0)
-                submit_station_command(BLUE_STATION, i % 600 ? CMD_TURN_CW_OFF : CMD_TURN_CW_ON);
+                apply_station_command(BLUE_STATION, i % 600 ? CMD_TURN_CW_OFF : CMD_TURN_CW_ON);
             program_logic();
             match_clock::count_step();
             hashes.push_back(state_hash());

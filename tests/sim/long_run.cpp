@@ -1,9 +1,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "world_board.h"
+#include "board.h"
 
-using namespace world_board;
+using namespace sim_board;
 
 namespace {
 
@@ -37,12 +37,12 @@ end_state play(unsigned seed, int n_steps) {
         if (phase % 97 == 0)
             blue->loading = true;
         if (phase % 97 == 60 && blue->loading) {
-            blue->shoot_rocket(set_texture("missile"));
+            blue->shoot_rocket(texture_id("missile"));
             blue->loading = false;
             blue->loaded = 0;
         }
         if (phase == 250 && blue->flares > 0)
-            blue->shoot_flare(set_texture("missile"));
+            blue->shoot_flare(texture_id("missile"));
         if (step % 5000 == 2500) {
             global::game_state = global::PAUSED;
         } else if (step % 5000 == 2600) {

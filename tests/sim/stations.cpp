@@ -1,10 +1,8 @@
-#include <GL/gl.h>
-
 #include <cmath>
 
-#include "world_board.h"
+#include "board.h"
 
-using namespace world_board;
+using namespace sim_board;
 using global::CStation;
 
 namespace {
@@ -172,51 +170,6 @@ TEST_F(Stations, RestartClearsTheBoardAndResetsBothSides) {
 
     particles.pop_back();
     delete keep;
-}
-
-// The marker stands one unit from the body in the aim direction; the ring shows one frame of 16.
-TEST_F(Stations, AimMarkerAndChargeRing) {
-    CStation* s = global::station1;
-    static float ring_col[4] = {1, 1, 1, 1};
-    int cross = set_texture("red_cross");
-    auto draw_at = [&](float loaded) {
-        gl_window::begin_pixel_frame();
-        glTranslatef(160, 160, 0);
-        glScalef(100, 100, 1);
-        s->particle->pos = CVector(0, 0);
-        s->aim = 0;
-        s->loaded = loaded;
-        s->render_aim(cross, ring_col);
-        glLoadIdentity();
-    };
-    draw_at(0.15f);
-    EXPECT_TRUE(near_colour(gl_window::pixel(160, 60), {255, 255, 255, 255}, 8))
-        << describe(gl_window::pixel(160, 60));
-    EXPECT_TRUE(near_colour(gl_window::pixel(130, 60), {0, 0, 0, 255}))
-        << describe(gl_window::pixel(130, 60));
-    EXPECT_TRUE(near_colour(gl_window::pixel(160, 120), {0, 0, 0, 255}));
-
-    draw_at(0.16f);
-    EXPECT_TRUE(near_colour(gl_window::pixel(130, 60), {255, 0, 0, 255}, 8))
-        << describe(gl_window::pixel(130, 60));
-    // The ring is drawn over the marker.
-    EXPECT_TRUE(near_colour(gl_window::pixel(160, 60), {255, 0, 0, 255}, 8));
-    EXPECT_TRUE(near_colour(gl_window::pixel(115, 60), {0, 0, 0, 255}));
-
-    draw_at(2.45f);
-    EXPECT_TRUE(near_colour(gl_window::pixel(130, 60), {0, 255, 0, 255}, 8))
-        << describe(gl_window::pixel(130, 60));
-
-    s->aim = 3.1415926f / 2;
-    gl_window::begin_pixel_frame();
-    glTranslatef(160, 160, 0);
-    glScalef(100, 100, 1);
-    s->loaded = 0;
-    s->render_aim(cross, ring_col);
-    glLoadIdentity();
-    // Aim a quarter turn counter-clockwise from straight down points right.
-    EXPECT_TRUE(near_colour(gl_window::pixel(260, 160), {255, 255, 255, 255}, 8));
-    EXPECT_TRUE(near_colour(gl_window::pixel(160, 60), {0, 0, 0, 255}));
 }
 
 }  // namespace

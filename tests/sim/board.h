@@ -1,7 +1,7 @@
 #pragma once
 
-// A real board for simulation tests: a GL context (the logic step binds textures), the pictures the step
-// names, two stations built as start-up builds them, and a fresh match for every test.
+// A real board for simulation tests, without a window: the pictures the step names registered under ids of
+// their own, two stations built as start-up builds them, and a fresh match for every test.
 
 #include <gtest/gtest.h>
 
@@ -9,38 +9,15 @@
 
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
-#include "gl_window.h"
-#include "graphics/textures.h"
-#include "tga_writer.h"
+#include "general/texture_names.h"
 
-namespace world_board {
+namespace sim_board {
 
+// Distinct ids, so that a test can tell which picture a body was given.
 inline void register_pictures() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    rgba_image picture(4, 4);
-    for (auto& v : picture.pixels)
-        v = 255;
-    std::string dir = scratch_dir("world_board");
-    std::string path = dir + "/white.tga";
-    write_file(path, encode_tga(picture));
-    for (const char* name : {"missile", "particle", "explosion", "red_cross"})
-        load_texture(path, name);
-    // The charge ring: 16 frames side by side; frame 1 red, frame 15 green, the rest blue.
-    rgba_image ring(64, 4);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 64; ++x) {
-            int frame = x / 4 + 1;
-            uint8_t* px = ring.at(x, y);
-            px[0] = frame == 1 ? 255 : 0;
-            px[1] = frame == 15 ? 255 : 0;
-            px[2] = frame != 1 && frame != 15 ? 255 : 0;
-            px[3] = 255;
-        }
-    write_file(dir + "/ring.tga", encode_tga(ring));
-    load_texture(dir + "/ring.tga", "blue_circle");
+    unsigned int id = 1;
+    for (const char* name : {"missile", "particle", "explosion"})
+        textures.insert({name, id++});
 }
 
 inline void build_stations() {
@@ -107,7 +84,6 @@ inline void steps(int n) {
 class Board : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(gl_window::open());
         register_pictures();
         build_stations();
         global::station1->particle->ang_vel = 0.0022f;
@@ -123,4 +99,4 @@ class Board : public ::testing::Test {
     }
 };
 
-}  // namespace world_board
+}  // namespace sim_board

@@ -2,9 +2,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "world_board.h"
+#include "board.h"
 
-using namespace world_board;
+using namespace sim_board;
 
 namespace {
 
