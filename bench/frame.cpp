@@ -34,9 +34,9 @@
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
+#include "graphics/pixel_rect.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
-#include "graphics/window_rect.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -219,7 +219,7 @@ class floor_frame {
         glfw2::swap_buffers();
     }
     // Puts part of the floor's picture back, as a kept copy is.
-    void put_back(const window_rect& r) const { put_texels(texture, W, H, r.x, r.y, r.width, r.height); }
+    void put_back(const pixel_rect& r) const { put_texels(texture, W, H, r.x, r.y, r.width, r.height); }
 
   private:
     int W, H;
@@ -351,7 +351,7 @@ void pulse_over(const floor_frame& floor) {
     glOrtho(0, W, 0, H, 0, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const window_rect place = pulse_area(H);
+    const pixel_rect place = pulse_area(H);
     clip_to(place);
     floor.put_back(place);
     draw_pulse_and_over(true);

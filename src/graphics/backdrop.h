@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "graphics/window_copy.h"
+#include "graphics/framebuffer_copy.h"
 
 class CParticle;
 
@@ -35,7 +35,7 @@ class CBackdrop {
 
   private:
     std::vector<float> view;  // everything the copy depends on, as it was when it was taken
-    CWindowCopy copy;
+    CFramebufferCopy copy;
     std::size_t composed = 0;
 
     static std::vector<float> describe(const std::vector<layer>& layers);

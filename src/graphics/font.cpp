@@ -75,7 +75,7 @@ void write(float x, float y, int number, float width, float height, int align) {
     write(x, y, digits, width, height, align);
 }
 
-window_rect text_box(float x, float y, const std::string& text, float width, float height, int align) {
+pixel_rect text_box(float x, float y, const std::string& text, float width, float height, int align) {
     const float left = x + first_glyph_offset(text.size(), width, align);
     // Glyphs step half a width to the right; a new line starts again at x, a line lower.
     std::size_t longest = 0, line = 0, row = 0, last_row = 0;

@@ -10,9 +10,9 @@ CTileMask::CTileMask(int width, int height, int tile)
       rows((this->height + this->tile - 1) / this->tile),
       marked(static_cast<size_t>(columns) * rows, false) {}
 
-window_rect CTileMask::tiles_of(const window_rect& r) const {
+pixel_rect CTileMask::tiles_of(const pixel_rect& r) const {
     // Cut to the window first: the last tile column and row may be narrower than a tile.
-    const window_rect inside = overlap(r, {0, 0, width, height});
+    const pixel_rect inside = overlap(r, {0, 0, width, height});
     if (inside.width <= 0 || inside.height <= 0)
         return {};
     const int left = inside.x / tile * tile, bottom = inside.y / tile * tile;
@@ -21,15 +21,15 @@ window_rect CTileMask::tiles_of(const window_rect& r) const {
     return {left, bottom, right - left, top - bottom};
 }
 
-void CTileMask::mark(const window_rect& r) {
-    const window_rect t = tiles_of(r);
+void CTileMask::mark(const pixel_rect& r) {
+    const pixel_rect t = tiles_of(r);
     for (int row = t.y / tile; row * tile < t.y + t.height; ++row)
         for (int column = t.x / tile; column * tile < t.x + t.width; ++column)
             marked[static_cast<size_t>(row * columns + column)] = true;
 }
 
-std::vector<window_rect> CTileMask::rects() const {
-    std::vector<window_rect> out;
+std::vector<pixel_rect> CTileMask::rects() const {
+    std::vector<pixel_rect> out;
     // Runs of the row below, by their place in `out`, to be grown upwards by an equal run.
     std::vector<size_t> below, here;
     for (int row = 0; row < rows; ++row) {

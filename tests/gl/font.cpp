@@ -193,7 +193,7 @@ TEST_F(Font, TextBoxHoldsEveryPixelTheTextLights) {
         gl_window::begin_pixel_frame();
         glBindTexture(GL_TEXTURE_2D, cell_sheet());
         write(150, 120, c.text, 16, 20, c.align);
-        const window_rect box = text_box(150, 120, c.text, 16, 20, c.align);
+        const pixel_rect box = text_box(150, 120, c.text, 16, 20, c.align);
         int low_x = 1000, low_y = 1000, high_x = -1, high_y = -1;
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 320; ++x)

@@ -70,7 +70,7 @@ int visibility(const rgba_image& full, const std::vector<CParticle*>& bodies, CV
         p->gfx.texture = -1;
     }
     draw_frame();
-    const rgba_image without = window_image();
+    const rgba_image without = framebuffer_image();
     for (size_t i = 0; i < bodies.size(); ++i)
         bodies[i]->gfx.texture = kept[i];
     return largest_change(full, without, centre, half);
@@ -167,7 +167,7 @@ TEST(MatchScreenshot, PlanetsStationsShadowsMissileTrailAndExplosionAllShow) {
 
     fps = 60;  // as the main loop would have counted by now
     draw_frame();
-    const rgba_image full = window_image();
+    const rgba_image full = framebuffer_image();
     const fs::path tga = run / "match.tga";
     ASSERT_TRUE(write_file(tga.string(), encode_tga(full)));
 

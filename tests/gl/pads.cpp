@@ -147,7 +147,7 @@ rgba_image hud_capture() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gui_render();
-    return window_image();
+    return framebuffer_image();
 }
 
 // Pixels that differ clearly inside a rectangle given in drawing coordinates (origin lower left).

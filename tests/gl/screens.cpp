@@ -37,7 +37,7 @@ rgba_image capture;
 
 void hud_and_capture() {
     gui_render();
-    capture = window_image();
+    capture = framebuffer_image();
 }
 
 rgba_image draw(int game, int menu) {

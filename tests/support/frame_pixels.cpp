@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "framebuffer_image.h"
 #include "game/app/main_loop.h"
 #include "game/render/match_picture.h"
 #include "game/render/render_hud.h"
@@ -10,7 +11,6 @@
 #include "game/sim/global.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
-#include "window_image.h"
 
 frame_pixels game_frame(bool afresh) {
     if (afresh) {
@@ -49,6 +49,6 @@ std::string differences(const frame_pixels& a, const frame_pixels& b) {
            std::to_string(first / a.width) + ")";
 }
 
-rgba_image window_image() {
-    return read_window_image(CDisplay::width(), CDisplay::height());
+rgba_image framebuffer_image() {
+    return read_framebuffer_image(CDisplay::width(), CDisplay::height());
 }

@@ -17,7 +17,7 @@ struct frame_pixels {
 frame_pixels game_frame(bool afresh);
 
 // The window as drawn so far (the back buffer), rows from the top, opaque: as a screenshot shows it.
-rgba_image window_image();
+rgba_image framebuffer_image();
 
 // Empty when equal, else how many pixels differ and where the first one is.
 std::string differences(const frame_pixels& a, const frame_pixels& b);

@@ -16,9 +16,9 @@ struct coverage {
     std::vector<int> times;  // how many rectangles cover each pixel
 };
 
-coverage cover(int width, int height, const std::vector<window_rect>& rects) {
+coverage cover(int width, int height, const std::vector<pixel_rect>& rects) {
     coverage c{width, height, std::vector<int>(static_cast<size_t>(width) * height, 0)};
-    for (const window_rect& r : rects) {
+    for (const pixel_rect& r : rects) {
         for (int y = std::max(0, r.y); y < std::min(height, r.y + r.height); ++y)
             for (int x = std::max(0, r.x); x < std::min(width, r.x + r.width); ++x)
                 ++c.times[static_cast<size_t>(y) * width + x];
@@ -32,17 +32,17 @@ TEST(TileMask, CoversEveryMarkedPixelOnceAndStaysInTheWindow) {
         const int width = 50 + static_cast<int>(rng() % 150), height = 40 + static_cast<int>(rng() % 120);
         const int tile = 1 + static_cast<int>(rng() % 40);
         CTileMask mask(width, height, tile);
-        std::vector<window_rect> marked;
+        std::vector<pixel_rect> marked;
         for (int i = static_cast<int>(rng() % 6); i > 0; --i) {
             // Some reach past the window's edges, some lie wholly outside it, some are empty.
-            const window_rect r{static_cast<int>(rng() % (width + 60)) - 30,
-                                static_cast<int>(rng() % (height + 60)) - 30, static_cast<int>(rng() % 70),
-                                static_cast<int>(rng() % 70)};
+            const pixel_rect r{static_cast<int>(rng() % (width + 60)) - 30,
+                               static_cast<int>(rng() % (height + 60)) - 30, static_cast<int>(rng() % 70),
+                               static_cast<int>(rng() % 70)};
             marked.push_back(r);
             mask.mark(r);
         }
-        const std::vector<window_rect> rects = mask.rects();
-        for (const window_rect& r : rects) {
+        const std::vector<pixel_rect> rects = mask.rects();
+        for (const pixel_rect& r : rects) {
             ASSERT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.width <= width && r.y + r.height <= height &&
                         r.width > 0 && r.height > 0)
                 << "a rectangle outside the window or empty, round " << round;
@@ -61,7 +61,7 @@ TEST(TileMask, CoversEveryMarkedPixelOnceAndStaysInTheWindow) {
 TEST(TileMask, JoinsRunsOfTheSameSpanAndCutsTheLastTiles) {
     CTileMask mask(100, 70, 32);
     mask.mark({40, 5, 10, 50});  // the second tile column, rows 0 and 1
-    const std::vector<window_rect> one = mask.rects();
+    const std::vector<pixel_rect> one = mask.rects();
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].x, 32);
     EXPECT_EQ(one[0].y, 0);
@@ -69,7 +69,7 @@ TEST(TileMask, JoinsRunsOfTheSameSpanAndCutsTheLastTiles) {
     EXPECT_EQ(one[0].height, 64);
     // The last column and row are narrower than a tile.
     mask.mark({99, 69, 5, 5});
-    const std::vector<window_rect> two = mask.rects();
+    const std::vector<pixel_rect> two = mask.rects();
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[1].x, 96);
     EXPECT_EQ(two[1].y, 64);

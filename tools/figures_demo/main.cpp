@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "framebuffer_image.h"
 #include "general/figure.h"
 #include "graphics/camera.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "platform/glfw2.h"
 #include "tga_writer.h"
-#include "window_image.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ bool write_screenshot(const std::string& path) {
     const int w = CDisplay::width(), h = CDisplay::height();
     if (w <= 0 || h <= 0)
         return false;
-    return write_file(path, encode_tga(read_window_image(w, h)));
+    return write_file(path, encode_tga(read_framebuffer_image(w, h)));
 }
 
 }  // namespace

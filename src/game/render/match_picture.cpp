@@ -12,8 +12,8 @@
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/picture_inputs.h"
+#include "graphics/pixel_projection.h"
 #include "graphics/tile_mask.h"
-#include "graphics/window_projection.h"
 
 namespace {
 
@@ -62,12 +62,12 @@ float reach(const CParticle& p) {
 
 // The window pixels each moving part of a match's world can touch; false when there are too many to
 // follow or one cannot be placed.
-bool moving_world_parts(const CWindowProjection& world, std::vector<window_rect>& out) {
+bool moving_world_parts(const CPixelProjection& world, std::vector<pixel_rect>& out) {
     out.clear();
     if (particles.size() > MOST_MOVING_BODIES + 7)
         return false;
     const auto add_square = [&](float x, float y, float r) {
-        window_rect rect;
+        pixel_rect rect;
         if (!world.rect_of(x - r, y - r, x + r, y + r, rect))
             return false;
         out.push_back(rect);
@@ -89,7 +89,7 @@ bool moving_world_parts(const CWindowProjection& world, std::vector<window_rect>
 }
 
 // The tiles an area of the HUD covers, with a pixel to spare on each side.
-window_rect tiles_around(const CTileMask& mask, const window_rect& area) {
+pixel_rect tiles_around(const CTileMask& mask, const pixel_rect& area) {
     return mask.tiles_of({area.x - 1, area.y - 1, area.width + 2, area.height + 2});
 }
 
@@ -109,27 +109,27 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
     if (!enabled || !match_screen() || !drawing_to_window())
         return false;
     world.emplace();
-    std::vector<window_rect> moving;
+    std::vector<pixel_rect> moving;
     if (!moving_world_parts(*world, moving))
         return false;
     const int W = CDisplay::width(), H = CDisplay::height();
     CTileMask mask(W, H, TILE);
-    for (const window_rect& r : moving)
+    for (const pixel_rect& r : moving)
         mask.mark(r);
     dirty = mask.rects();
     // The copy under the pulse holds the still picture there: with anything else changing in its place,
     // the pulse is drawn again as a patch.
-    const window_rect pulse = tiles_around(mask, pulse_area(H));
-    const window_rect noise_place = tiles_around(mask, noise_panel_area(W, H));
+    const pixel_rect pulse = tiles_around(mask, pulse_area(H));
+    const pixel_rect noise_place = tiles_around(mask, noise_panel_area(W, H));
     pulse_apart =
         pulse.width > 0 && !meet(pulse, noise_place) &&
-        std::none_of(dirty.begin(), dirty.end(), [&](const window_rect& r) { return meet(r, pulse); });
+        std::none_of(dirty.begin(), dirty.end(), [&](const pixel_rect& r) { return meet(r, pulse); });
     if (!pulse_apart) {
         mask.mark(pulse);
         dirty = mask.rects();
     }
     double area = pulse_apart ? static_cast<double>(pulse.width) * pulse.height : 0;
-    for (const window_rect& r : dirty)
+    for (const pixel_rect& r : dirty)
         area += static_cast<double>(r.width) * r.height;
     if (dirty.size() > MOST_PATCHES || area > MOST_PATCHED_SHARE * W * H) {
         dirty.clear();
@@ -162,7 +162,7 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
         clip_to(pulse);
         paint.under_pulse();
         stop_clipping();
-        pulse_place = under_pulse.take(pulse.x, pulse.y, pulse.width, pulse.height) ? pulse : window_rect{};
+        pulse_place = under_pulse.take(pulse.x, pulse.y, pulse.width, pulse.height) ? pulse : pixel_rect{};
         if (pulse_place.width == 0) {
             pulse_apart = false;
             mask.mark(pulse);
@@ -174,9 +174,9 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
     return true;
 }
 
-bool CMatchPicture::reaches(const CParticle& p, const window_rect& r) const {
+bool CMatchPicture::reaches(const CParticle& p, const pixel_rect& r) const {
     const float s = reach(p);
-    window_rect place;
+    pixel_rect place;
     return !world || !world->rect_of(p.pos.x - s, p.pos.y - s, p.pos.x + s, p.pos.y + s, place) ||
            meet(place, r);
 }

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "graphics/backdrop.h"
-#include "graphics/window_copy.h"
-#include "graphics/window_projection.h"
-#include "graphics/window_rect.h"
+#include "graphics/framebuffer_copy.h"
+#include "graphics/pixel_projection.h"
+#include "graphics/pixel_rect.h"
 
 class CParticle;
 
@@ -34,9 +34,9 @@ class CMatchPicture {
     // patches() are the rectangles to draw again.
     bool patch(const std::vector<CBackdrop::layer>& backdrop, const still_painters& paint);
     bool patching() const { return mode == PATCHING; }
-    const std::vector<window_rect>& patches() const { return dirty; }
+    const std::vector<pixel_rect>& patches() const { return dirty; }
     // While a patch is drawn: whether world body `p` can leave a mark in window rectangle `r`.
-    bool reaches(const CParticle& p, const window_rect& r) const;
+    bool reaches(const CParticle& p, const pixel_rect& r) const;
     // In the HUD pass, after the patches: when nothing but the pulse changes the HUD's pulsing picture's
     // place, it is drawn over a kept copy of what lies under it rather than as a patch. Then this puts
     // the copy back, clips drawing to it and returns true: the pulse and what lies over it come next.
@@ -65,14 +65,14 @@ class CMatchPicture {
   private:
     enum { IDLE, PATCHING } mode = IDLE;
     bool enabled = true;
-    CWindowCopy copy;
-    std::vector<float> view;   // what the kept still picture is drawn from; empty when none is kept
-    int kept_noise_frame = 0;  // the noise panel's frame in it
-    CWindowCopy under_pulse;   // what lies under the pulsing picture, in `pulse_place`
-    window_rect pulse_place;   // empty when nothing is kept there
-    bool pulse_apart = false;  // this frame draws the pulse over that copy
-    std::vector<window_rect> dirty;
-    std::optional<CWindowProjection> world;  // through the world's matrices of this frame's patches
+    CFramebufferCopy copy;
+    std::vector<float> view;       // what the kept still picture is drawn from; empty when none is kept
+    int kept_noise_frame = 0;      // the noise panel's frame in it
+    CFramebufferCopy under_pulse;  // what lies under the pulsing picture, in `pulse_place`
+    pixel_rect pulse_place;        // empty when nothing is kept there
+    bool pulse_apart = false;      // this frame draws the pulse over that copy
+    std::vector<pixel_rect> dirty;
+    std::optional<CPixelProjection> world;  // through the world's matrices of this frame's patches
     std::size_t patched = 0;
     std::size_t stills = 0;
     std::size_t noise_frames = 0;

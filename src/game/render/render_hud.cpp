@@ -51,7 +51,7 @@ void panels_under_pulse(int W, int H) {
         write(W - 74, H - 53, station2->rockets, 20, 20, RIGHT);
         write(W - 164, H - 78, "FLARES:", 20, 20, LEFT);
         write(W - 74, H - 78, station2->flares, 20, 20, RIGHT);
-        const window_rect panel = noise_panel_area(W, H);
+        const pixel_rect panel = noise_panel_area(W, H);
         noise.display(static_cast<float>(panel.x), static_cast<float>(panel.y));
         hud_right.display(W - 254, H - 240);
     }
@@ -73,7 +73,7 @@ void panels_under_pulse(int W, int H) {
 void pulse_and_over(int H, bool pulse) {
     if (!panel_shows(left_three, -1, H - 239))
         return;
-    const window_rect area = pulse_area(H);
+    const pixel_rect area = pulse_area(H);
     if (pulse)
         left_two.display(static_cast<float>(area.x), static_cast<float>(area.y));
     left_three.display(-1, H - 239);
@@ -152,11 +152,11 @@ void how_to_play(int W, int H) {
 
 }  // namespace
 
-window_rect noise_panel_area(int W, int H) {
+pixel_rect noise_panel_area(int W, int H) {
     return {W - 194, H - 105, static_cast<int>(global::noise.w), static_cast<int>(global::noise.h)};
 }
 
-window_rect pulse_area(int H) {
+pixel_rect pulse_area(int H) {
     return {0, H - 148, static_cast<int>(global::left_two.w), static_cast<int>(global::left_two.h)};
 }
 

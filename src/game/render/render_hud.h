@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graphics/window_rect.h"
+#include "graphics/pixel_rect.h"
 
 // The HUD and menu pass, in window pixels.
 void gui_render();
@@ -15,6 +15,6 @@ void draw_pulse_and_over(bool pulse);
 
 // The HUD's clocks, which change the picture of a match by themselves: the window rectangles of the
 // noise panel and of the pulsing picture, and the pulse's strength now.
-window_rect noise_panel_area(int W, int H);
-window_rect pulse_area(int H);
+pixel_rect noise_panel_area(int W, int H);
+pixel_rect pulse_area(int H);
 float hud_pulse();

@@ -31,7 +31,7 @@ namespace {
 
 // Every body of the world in front of the backdrop, and the stations' aims; only those that stand
 // still in a match unless `moving`. Drawing a patch, the bodies that cannot reach it are left out.
-void draw_bodies(bool moving, const window_rect* patch = nullptr) {
+void draw_bodies(bool moving, const pixel_rect* patch = nullptr) {
     using namespace global;
     const auto left_out = [&](const CParticle& p) {
         return patch != nullptr && !match_picture().reaches(p, *patch);
@@ -128,7 +128,7 @@ void world_render() {
 
     const std::vector<CBackdrop::layer>& layers = backdrop_layers();
     if (match_picture().patch(layers, {draw_still_match, draw_match_under_pulse})) {
-        for (const window_rect& r : match_picture().patches()) {
+        for (const pixel_rect& r : match_picture().patches()) {
             clip_to(r);
             world_backdrop().draw_again(layers);
             draw_bodies(true, &r);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "graphics/window_copy.h"
+#include "graphics/framebuffer_copy.h"
 
 // On the title and the screens reached from it, the menus over a paused board and a finished match
 // nothing moves between frames but the frame rate drawn on top (and a menu's highlight when the pointer
@@ -25,7 +25,7 @@ class CStillScreen {
     void invalidate() { view.clear(); }
 
   private:
-    CWindowCopy copy;
+    CFramebufferCopy copy;
     std::vector<float> view;  // what the copy was drawn from; empty when nothing is kept
     // What begin_frame saw, until this frame's put_back or keep has used it.
     std::vector<float> frame_view;

@@ -12,7 +12,11 @@
 
 namespace {
 
-enum sound_effect { MISSILE, CHARGE, FLARE, EXPLOSION, HIT, REFILL, WIN, DRAW, CLICK, KEY, EFFECT_COUNT };
+enum class sound_effect { MISSILE, CHARGE, FLARE, EXPLOSION, HIT, REFILL, WIN, DRAW, CLICK, KEY };
+constexpr int EFFECT_COUNT = static_cast<int>(sound_effect::KEY) + 1;
+constexpr int index(sound_effect e) {
+    return static_cast<int>(e);
+}
 
 // The effects' folder and files, relative to the folder the game reads its data from.
 const char* const SOUND_FOLDER = "sfx";
@@ -21,7 +25,8 @@ const char* const SOUND_FILES[EFFECT_COUNT] = {
     "sfx/refill.wav",  "sfx/win.wav",    "sfx/draw.wav",  "sfx/click.wav",     "sfx/key.wav"};
 
 // The world's sounds stop when a match pauses or is left; the menus' and the result's ring on.
-enum layer { WORLD = 0, INTERFACE = 1 };
+constexpr int WORLD = 0;
+constexpr int INTERFACE = 1;
 
 // Half the board's width: a station at the far edge of its planet's orbit.
 constexpr float BOARD_HALF_WIDTH = 13.0f;
@@ -36,7 +41,7 @@ struct planned_voice {
     sound_effect effect;
     float gain;
     float pitch;
-    layer on;
+    int on;
 };
 
 // Small deterministic pitch changes keep repeated blasts from sounding machine-made.
@@ -46,27 +51,28 @@ planned_voice plan(const game_event& e, unsigned variation) {
     switch (e.kind) {
         case EVENT_MISSILE_FIRED:
             // A stronger charge gives a heavier, louder launch.
-            return {MISSILE, 0.4f + 0.1f * e.strength, 1.15f - 0.14f * e.strength, WORLD};
+            return {sound_effect::MISSILE, 0.4f + 0.1f * e.strength, 1.15f - 0.14f * e.strength, WORLD};
         case EVENT_FLARE_THROWN:
-            return {FLARE, 0.5f, 1.0f, WORLD};
+            return {sound_effect::FLARE, 0.5f, 1.0f, WORLD};
         case EVENT_EXPLOSION:
-            return {EXPLOSION, e.strength > 0 ? 0.75f : 0.5f, BLAST_PITCHES[variation % 5], WORLD};
+            return {sound_effect::EXPLOSION, e.strength > 0 ? 0.75f : 0.5f, BLAST_PITCHES[variation % 5],
+                    WORLD};
         case EVENT_STATION_HIT:
-            return {HIT, 0.45f, 1.0f, WORLD};
+            return {sound_effect::HIT, 0.45f, 1.0f, WORLD};
         case EVENT_MISSILE_REFILLED:
-            return {REFILL, 0.16f, 1.0f, WORLD};
+            return {sound_effect::REFILL, 0.16f, 1.0f, WORLD};
         case EVENT_FLARE_REFILLED:
-            return {REFILL, 0.16f, 1.26f, WORLD};
+            return {sound_effect::REFILL, 0.16f, 1.26f, WORLD};
         case EVENT_MATCH_WON:
-            return {WIN, 0.7f, 1.0f, INTERFACE};
+            return {sound_effect::WIN, 0.7f, 1.0f, INTERFACE};
         case EVENT_MATCH_DRAWN:
-            return {DRAW, 0.7f, 1.0f, INTERFACE};
+            return {sound_effect::DRAW, 0.7f, 1.0f, INTERFACE};
         case EVENT_MENU_BUTTON:
-            return {CLICK, 0.45f, 1.0f, INTERFACE};
+            return {sound_effect::CLICK, 0.45f, 1.0f, INTERFACE};
         case EVENT_KEY_CAPTURED:
-            return {KEY, 0.5f, 1.0f, INTERFACE};
+            return {sound_effect::KEY, 0.5f, 1.0f, INTERFACE};
     }
-    return {CLICK, 0, 1, INTERFACE};
+    return {sound_effect::CLICK, 0, 1, INTERFACE};
 }
 
 // Events of one effect on one side of the board in one turn are heard as one voice, a little louder
@@ -136,7 +142,7 @@ void CGameSounds::play_events() {
         const planned_voice v = plan(e, variation_);
         if (v.on == WORLD && !board_audible())
             continue;
-        if (v.effect == EXPLOSION)
+        if (v.effect == sound_effect::EXPLOSION)
             ++variation_;
         const bool left = e.where.x < 0;
         auto same = std::find_if(merged.begin(), merged.end(), [&](const merged_voice& m) {
@@ -156,7 +162,7 @@ void CGameSounds::play_events() {
         s.pan = m.pan_sum / static_cast<float>(m.count);
         s.pitch = m.voice.pitch;
         s.layer = m.voice.on;
-        audio_.play(sounds_[m.voice.effect], s);
+        audio_.play(sounds_[index(m.voice.effect)], s);
     }
 }
 
@@ -167,7 +173,8 @@ void CGameSounds::follow_charges() {
     for (int i = 0; i < 2; ++i) {
         const global::CStation* s = stations[i];
         const bool charging = s != nullptr && s->loading && global::game_state == global::ON &&
-                              global::settings.sound && !sounds_.empty() && sounds_[CHARGE] >= 0;
+                              global::settings.sound && !sounds_.empty() &&
+                              sounds_[index(sound_effect::CHARGE)] >= 0;
         if (!charging) {
             audio_.stop(hums_[i]);
             hums_[i] = -1;
@@ -182,7 +189,7 @@ void CGameSounds::follow_charges() {
             v.pan = pan;
             v.loop = true;
             v.layer = WORLD;
-            hums_[i] = audio_.play(sounds_[CHARGE], v);
+            hums_[i] = audio_.play(sounds_[index(sound_effect::CHARGE)], v);
         } else {
             audio_.change(hums_[i], gain, pitch, pan);
         }

@@ -19,7 +19,8 @@ namespace {
 using namespace global;
 
 constexpr std::size_t MAX_TYPED = 64;
-enum button { HOST = 0, JOIN = 1, BACK = 2 };
+// The network menu's buttons by index.
+enum class network_button { HOST = 0, JOIN = 1, BACK = 2 };
 
 float grey[4] = {0.8f, 0.8f, 0.8f, 1};
 float field[4] = {0, 0, 0, 0.6f};
@@ -80,16 +81,16 @@ void character(int c) {
 }
 
 void click(int button) {
-    switch (button) {
-        case HOST:
+    switch (static_cast<network_button>(button)) {
+        case network_button::HOST:
             if (!network_match::active())
                 start(true);
             break;
-        case JOIN:
+        case network_button::JOIN:
             if (!network_match::active())
                 start(false);
             break;
-        case BACK:
+        case network_button::BACK:
             back();
             break;
         default:

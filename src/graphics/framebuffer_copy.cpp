@@ -1,4 +1,4 @@
-#include "graphics/window_copy.h"
+#include "graphics/framebuffer_copy.h"
 
 #include <GL/gl.h>
 
@@ -15,7 +15,7 @@ int power_of_two_from(int n) {
 
 }  // namespace
 
-bool CWindowCopy::take(int x, int y, int width, int height) {
+bool CFramebufferCopy::take(int x, int y, int width, int height) {
     if (width <= 0 || height <= 0)
         return false;
     if (texture == 0)
@@ -48,7 +48,7 @@ bool CWindowCopy::take(int x, int y, int width, int height) {
     return true;
 }
 
-void CWindowCopy::refresh(int x, int y, int width, int height) {
+void CFramebufferCopy::refresh(int x, int y, int width, int height) {
     if (texture == 0 || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > texture_width ||
         y + height > texture_height)
         return;
@@ -57,7 +57,7 @@ void CWindowCopy::refresh(int x, int y, int width, int height) {
     bind_no_texture();
 }
 
-void CWindowCopy::put_back(int x, int y, int width, int height) const {
+void CFramebufferCopy::put_back(int x, int y, int width, int height) const {
     put_texels(texture, texture_width, texture_height, x, y, width, height);
 }
 

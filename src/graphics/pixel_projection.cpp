@@ -1,11 +1,11 @@
-#include "graphics/window_projection.h"
+#include "graphics/pixel_projection.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
-CWindowProjection::CWindowProjection() {
+CPixelProjection::CPixelProjection() {
     float projection[16], modelview[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
@@ -19,7 +19,7 @@ CWindowProjection::CWindowProjection() {
     glGetIntegerv(GL_VIEWPORT, viewport);
 }
 
-bool CWindowProjection::rect_of(float left, float bottom, float right, float top, window_rect& out) const {
+bool CPixelProjection::rect_of(float left, float bottom, float right, float top, pixel_rect& out) const {
     float low_x = 0, low_y = 0, high_x = 0, high_y = 0;
     const float corners[4][2] = {{left, bottom}, {right, bottom}, {right, top}, {left, top}};
     for (int i = 0; i < 4; ++i) {

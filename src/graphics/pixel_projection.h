@@ -1,16 +1,16 @@
 #pragma once
 
-#include "graphics/window_rect.h"
+#include "graphics/pixel_rect.h"
 
 // Where boxes of the world's plane z = 0 land on the window, through the matrices and the viewport that
 // are current when it is made.
-class CWindowProjection {
+class CPixelProjection {
   public:
-    CWindowProjection();
+    CPixelProjection();
 
     // The window pixels a box of the plane can touch, with a pixel to spare on each side (a triangle's
     // edge pixels depend on rounding); false when part of the box lies at or behind the eye.
-    bool rect_of(float left, float bottom, float right, float top, window_rect& out) const;
+    bool rect_of(float left, float bottom, float right, float top, pixel_rect& out) const;
 
   private:
     float to_clip[16];  // projection times modelview, column by column

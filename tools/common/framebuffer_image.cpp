@@ -1,11 +1,11 @@
-#include "window_image.h"
+#include "framebuffer_image.h"
 
 #include <GL/gl.h>
 
 #include <cstddef>
 #include <vector>
 
-rgba_image read_window_image(int width, int height) {
+rgba_image read_framebuffer_image(int width, int height) {
     std::vector<unsigned char> rows(static_cast<size_t>(width) * height * 4);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -1,10 +1,10 @@
-#include "graphics/window_rect.h"
+#include "graphics/pixel_rect.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 
-void clip_to(const window_rect& r) {
+void clip_to(const pixel_rect& r) {
     glScissor(r.x, r.y, r.width, r.height);
     glEnable(GL_SCISSOR_TEST);
 }
@@ -13,7 +13,7 @@ void stop_clipping() {
     glDisable(GL_SCISSOR_TEST);
 }
 
-window_rect overlap(const window_rect& a, const window_rect& b) {
+pixel_rect overlap(const pixel_rect& a, const pixel_rect& b) {
     const long left = std::max(static_cast<long>(a.x), static_cast<long>(b.x));
     const long right = std::min(static_cast<long>(a.x) + a.width, static_cast<long>(b.x) + b.width);
     const long bottom = std::max(static_cast<long>(a.y), static_cast<long>(b.y));
@@ -24,12 +24,12 @@ window_rect overlap(const window_rect& a, const window_rect& b) {
             static_cast<int>(top - bottom)};
 }
 
-bool meet(const window_rect& a, const window_rect& b) {
-    const window_rect both = overlap(a, b);
+bool meet(const pixel_rect& a, const pixel_rect& b) {
+    const pixel_rect both = overlap(a, b);
     return both.width > 0 && both.height > 0;
 }
 
-bool reaches_clip(const window_rect& r) {
+bool reaches_clip(const pixel_rect& r) {
     if (!glIsEnabled(GL_SCISSOR_TEST))
         return true;
     GLint box[4];

@@ -1,12 +1,12 @@
 #pragma once
 
-// A rectangle of the window kept in a texture and put back texel for pixel, unblended, so that the pixels
-// put back are exactly the pixels copied.
-class CWindowCopy {
+// A rectangle of the framebuffer kept in a texture and put back texel for pixel, unblended, so that the
+// pixels put back are exactly the pixels copied.
+class CFramebufferCopy {
   public:
-    CWindowCopy() = default;
-    CWindowCopy(const CWindowCopy&) = delete;
-    CWindowCopy& operator=(const CWindowCopy&) = delete;
+    CFramebufferCopy() = default;
+    CFramebufferCopy(const CFramebufferCopy&) = delete;
+    CFramebufferCopy& operator=(const CFramebufferCopy&) = delete;
 
     // Copies the window rectangle at (x, y); false when the card cannot hold it as a texture.
     bool take(int x, int y, int width, int height);
