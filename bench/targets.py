@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""The speed targets: one line per target from the results of one run of scripts/bench (its results
+folder is the argument): its name, "met" or "NOT met" and the figures compared."""
+import json, os, sys
+results = sys.argv[1]
+
+def load(name):
+    """Benchmarks by name: the median of the repetitions, or the single run."""
+    path = os.path.join(results, name + ".json")
+    if not os.path.exists(path):
+        return {}
+    out = {}
+    with open(path) as f:
+        for b in json.load(f)["benchmarks"]:
+            if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+                continue
+            out.setdefault(b["run_name"], b)
+            if b.get("run_type") == "aggregate":
+                out[b["run_name"]] = b
+    return out
+
+def ms(b, clock="real_time"):
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+    return b[clock] * scale
+
+def find(table, prefix):
+    for name, b in table.items():
+        if name.startswith(prefix):
+            return b
+    return None
+
+def line(name, met, numbers):
+    print("%-58s %-8s %s" % (name, "met" if met else "NOT met", numbers))
+
+print("\n== targets (this run, medians of three; every frame against a floor frame drawn just before it)")
+for size in ("1024x600", "1920x1080"):
+    frame = load("bench_frame-" + size)
+    floor = find(frame, "BM_Floor")
+    if floor is None:
+        print("%s: no frame figures" % size)
+        continue
+    print("%s: floor (clear, one window-sized texture unblended, swap) %.2f ms" % (size, ms(floor)))
+    screens = ["title screen", "options from the title", "how to play", "difficulty menu over a match",
+               "match without missiles, no step between frames", "pause menu over a match",
+               "options menu over a match", "match over"]
+    targets = {0, 3, 4, 5, 6}
+    for i, title in enumerate(screens):
+        b = find(frame, "BM_Screen/screen:%d/" % i)
+        if b is None:
+            continue
+        text = "%.2f ms = %.2f x its floor frames' %.2f ms (at most 1.3)" % (ms(b), b["vs_floor"], b["floor_ms"])
+        name = "%s %s" % (size, title)
+        if i in targets:
+            line(name, b["vs_floor"] <= 1.3, text)
+        else:
+            print("%-58s %-8s %s" % (name, "(info)", text))
+    played = find(frame, "BM_PlayedMatch")
+    if played is not None:
+        line("%s match without missiles, a step before each frame" % size, played["vs_floor"] <= 1.3,
+             "%.2f ms = %.2f x its floor frames' %.2f ms (at most 1.3); %.0f%% of frames patched"
+             % (ms(played), played["vs_floor"], played["floor_ms"], 100 * played["patched"]))
+    pulse = find(frame, "BM_PulseFloor")
+    if played is not None and pulse is not None:
+        print("%-58s %-8s floor frame with the HUD's pulse drawn again %.2f x floor; the played frame is %.2f x that"
+              % ("%s least a played match frame draws" % size, "(info)", pulse["vs_floor"],
+                 played["vs_floor"] / pulse["vs_floor"]))
+    parts = [find(frame, "BM_MatchPart/part:%d/" % i) for i in range(3)]
+    if None not in parts:
+        print("%-58s %-8s backdrop put back alone %.2f x floor, whole world pass %.2f x, with the HUD %.2f x"
+              % ("%s where a whole match frame's time goes" % size, "(info)",
+                 parts[0]["vs_floor"], parts[1]["vs_floor"], parts[2]["vs_floor"]))
+    for n in (1000, 10000, 40000):
+        b = find(frame, "BM_BusyMatch/sprites:%d/" % n)
+        if b is None:
+            continue
+        bound = b["floor_ms"] + 1.1 * b["bare_ms"]
+        text = ("%.2f ms against floor %.2f + 1.1 x bare batch alone %.2f = %.2f ms: %.2f x (at most 1)"
+                % (ms(b), b["floor_ms"], b["bare_ms"], bound, b["vs_bound"]))
+        name = "%s match with %d trail sprites" % (size, n)
+        if n == 10000:
+            line(name, b["vs_bound"] <= 1.0, text)
+        else:
+            print("%-58s %-8s %s" % (name, "(info)", text))
+
+logic = load("bench_logic_step")
+steps = sorted((b for n, b in logic.items() if n.startswith("BM_LogicStep")), key=lambda b: b["particles"])
+walks = sorted((b for n, b in logic.items() if n.startswith("BM_ListWalk")), key=lambda b: b["particles"])
+if len(walks) >= 2:
+    a, b = walks[0]["per_particle"] * 1e9, walks[-1]["per_particle"] * 1e9
+    print("%-58s %-8s %.1f ns vs %.1f ns = %.2f x; %.3f ms CPU at %d"
+          % ("logic step's floor: one bare walk over the list, %d vs %d" % (walks[-1]["particles"],
+             walks[0]["particles"]), "(info)", b, a, b / a, ms(walks[-1], "cpu_time"), walks[-1]["particles"]))
+if len(steps) >= 2:
+    small, large = steps[0], steps[-1]
+    a, b = small["per_particle"] * 1e9, large["per_particle"] * 1e9
+    line("logic step per particle at %d vs %d particles" % (large["particles"], small["particles"]),
+         b <= 1.5 * a, "%.1f ns vs %.1f ns = %.2f x (at most 1.5; CPU time)" % (b, a, b / a))
+    cpu, wall = ms(large, "cpu_time"), ms(large)
+    line("logic step at %d particles" % large["particles"], cpu <= 0.5,
+         "%.3f ms CPU (%.3f ms wall) = %.1f%% of the 10 ms step (at most 5%%)" % (cpu, wall, cpu * 10))
+replay = find(load("bench_frame-1024x600"), "BM_Replay")
+name = "1024x600 replay of a busy match, 99th-percentile frame"
+if replay is None:
+    line(name, False, "not measured")
+else:
+    line(name, replay["vs_floor"] <= 1.3,
+         "%.2f ms (median %.2f) over %d frames = %.2f x the mean floor frame's %.2f ms (at most 1.3; "
+         "logic steps included)" % (replay["p99_ms"], replay["median_ms"], replay["frames"], replay["vs_floor"],
+                                    replay["floor_ms"]))
+    print("%-58s %-8s each frame against its floor frame + its logic steps + 1.1 x its sprites as one bare "
+          "batch: 99th percentile %.2f x, median %.2f x"
+          % ("1024x600 replay: its floor", "(info)", replay["bound_p99"], replay["bound_median"]))
