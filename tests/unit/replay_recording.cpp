@@ -172,6 +172,40 @@ TEST_F(Recording, TheFolderKeepsTheNewestRecordingsAndNothingElseIsTouched) {
     EXPECT_EQ(left, expected);
 }
 
+// Names say nothing to trust: recordings named for 2099, or modified in 2099, must not push out the one
+// just written. What goes is the oldest by modification time, said on stderr when the program did not
+// write it.
+TEST_F(Recording, RecordingsDatedInTheFutureDoNotDeleteTheNewOne) {
+    match_recorder::start(folder, 3);
+    const auto now = fs::file_time_type::clock::now();
+    const char* future[] = {"match-20990101-000000-000.zvr", "match-20990101-000000-001.zvr",
+                            "match-20990101-000000-002.zvr", "match-20990101-000000-003.zvr"};
+    for (int i = 0; i < 4; ++i) {
+        std::ofstream(folder + "/" + future[i]) << "copied";
+        fs::last_write_time(folder + "/" + future[i], now - std::chrono::hours(4 - i));
+    }
+    // Modified "in the future" as well: the newest by time, yet it cannot push out the new one either.
+    fs::last_write_time(folder + "/" + future[0], now + std::chrono::hours(24 * 365 * 70));
+    CSession session(4);
+    testing::internal::CaptureStderr();
+    session.begin_match(global::MULTI, global::MEDIUM);
+    session.step();
+    session.leave();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(session.closed.size(), 1u);
+    EXPECT_TRUE(fs::exists(session.closed[0].file));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected = {fs::path(session.closed[0].file).filename().string(),
+                                               future[0], future[3]};
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+    EXPECT_NE(errors.find(future[1]), std::string::npos) << errors;
+    EXPECT_NE(errors.find(future[2]), std::string::npos) << errors;
+}
+
 TEST_F(Recording, AFolderThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {
     // A folder below a plain file cannot be made, not even by root.
     std::ofstream(folder + "/file") << "x";
