@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "general/atomic_file.h"
+#include "general/text_lines.h"
 #include "platform/file_bytes.h"
 
 namespace {
@@ -38,18 +40,12 @@ CKeyValueFile::read_result CKeyValueFile::read(const std::string& path, std::vec
             error = "unreadable or too large";
             return UNREADABLE;
     }
-    int number = 0;
-    for (std::size_t start = 0; start < bytes.size();) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        line l{"", "", bytes.substr(start, end - start)};
-        start = end + 1;
-        ++number;
-        const std::string t = trimmed(l.text);
+    for_each_line(bytes, [&](int number, const std::string& text) {
+        line l{"", "", text};
+        const std::string t = trimmed(text);
         if (!t.empty() && t[0] != '#') {
             const std::size_t eq = t.find('=');
-            if (eq != std::string::npos && l.text.find('\0') == std::string::npos) {
+            if (eq != std::string::npos && text.find('\0') == std::string::npos) {
                 l.name = trimmed(t.substr(0, eq));
                 l.value = trimmed(t.substr(eq + 1));
             }
@@ -57,7 +53,7 @@ CKeyValueFile::read_result CKeyValueFile::read(const std::string& path, std::vec
                 odd_lines.push_back(number);
         }
         lines.push_back(std::move(l));
-    }
+    });
     return READ;
 }
 
