@@ -35,6 +35,8 @@ struct recorder {
     bool fresh = true;      // nothing has happened on the board since it was last reset
     bool open = false;
     match_recording match;
+    std::uint64_t busy_step = 0;  // the step the last command was for, and how many it has had
+    std::size_t at_busy_step = 0;
     std::string last;
 };
 recorder self;
@@ -167,6 +169,7 @@ void open_if_play_begins() {
         return;
     const std::uint32_t seed = match_clock::next_seed();
     self.match = match_recording();
+    self.at_busy_step = 0;
     self.match.program_version = PROGRAM_VERSION;
     self.match.start = capture_match_start(seed);
     match_clock::begin(seed);
@@ -177,8 +180,22 @@ void open_if_play_begins() {
 
 void observe(const board_command& command) {
     open_if_play_begins();
-    if (self.open)
-        self.match.commands.push_back({match_clock::step(), command});
+    if (!self.open)
+        return;
+    const std::uint64_t step = match_clock::step();
+    self.at_busy_step = step == self.busy_step ? self.at_busy_step + 1 : 1;
+    self.busy_step = step;
+    // No player makes this many: the match is kept up to here, as the board stands before this command,
+    // rather than written into a file no reader would take.
+    if (self.at_busy_step > MAX_COMMANDS_AT_A_STEP) {
+        std::fprintf(
+            stderr,
+            "zelvorant: the match is recorded up to step %llu only: more than %zu commands at that step\n",
+            static_cast<unsigned long long>(step), MAX_COMMANDS_AT_A_STEP);
+        close_match();
+        return;
+    }
+    self.match.commands.add(step, command);
 }
 
 }  // namespace
