@@ -78,10 +78,7 @@ TEST_F(Recording, RandomPlayWithPausesAndRestartsVerifies) {
 TEST_F(Recording, AChangedStepIsFoundAtTheNextCheckpoint) {
     CSession session(7);
     session.begin_match(global::SINGLE, global::HARD);
-    for (int i = 0; i < 3500; ++i) {
-        session.random_inputs();
-        session.step();
-    }
+    session.play(3500);
     session.leave();
     ASSERT_EQ(session.closed.size(), 1u);
     match_recorder::stop();
@@ -215,10 +212,7 @@ TEST_F(Recording, RecordingsDatedInTheFutureDoNotDeleteTheNewOne) {
 TEST_F(Recording, AFloodOfCommandsAtOneStepEndsTheRecordingWhereItVerifies) {
     CSession session(11);
     session.begin_match(global::MULTI, global::MEDIUM);
-    for (int i = 0; i < 300; ++i) {
-        session.random_inputs();
-        session.step();
-    }
+    session.play(300);
     testing::internal::CaptureStderr();
     for (std::size_t i = 0; i < MAX_COMMANDS_AT_A_STEP + 50; ++i)
         submit_station_command(RED_STATION, i % 2 == 0 ? CMD_TURN_CW_ON : CMD_TURN_CW_OFF);
