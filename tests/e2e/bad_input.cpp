@@ -14,6 +14,7 @@
 #include "needs.h"
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include "scratch_folder.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;

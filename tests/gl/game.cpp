@@ -27,6 +27,7 @@
 #include "interface/window.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
 

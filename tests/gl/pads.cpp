@@ -33,6 +33,7 @@
 #include "needs.h"
 #include "platform/glfw2.h"
 #include "platform/pads.h"
+#include "scratch_folder.h"
 #include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"

@@ -26,6 +26,7 @@
 #include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 #include "x_session.h"
 

@@ -12,6 +12,7 @@
 #include "graphics/graphics.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 #include "x_pointer.h"
 #include "x_session.h"

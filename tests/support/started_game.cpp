@@ -16,6 +16,7 @@
 #include "graphics/draw.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "x_session.h"
 
 bool start_game_in(const std::string& name, const std::string& run_dir) {

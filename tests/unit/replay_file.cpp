@@ -8,6 +8,7 @@
 
 #include "command_lists.h"
 #include "gl_window.h"
+#include "scratch_folder.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "game/sim/state_hash.h"
 #include "gl_window.h"
 #include "replay_session.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
