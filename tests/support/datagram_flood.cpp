@@ -11,7 +11,10 @@ CDatagramFlood::CDatagramFlood(std::uint16_t port, int rate, double seconds) {
         using clock = std::chrono::steady_clock;
         CLoopbackSocket stranger;
         std::mt19937 random(8);
+        // Random once; each datagram differs from the last in its first bytes.
         std::vector<unsigned char> junk(9000);
+        for (unsigned char& b : junk)
+            b = static_cast<unsigned char>(random());
         const auto start = clock::now();
         const auto end =
             start + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
@@ -20,7 +23,7 @@ CDatagramFlood::CDatagramFlood(std::uint16_t port, int rate, double seconds) {
             const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
             while (sent_ < static_cast<long>(elapsed * rate)) {
                 const std::size_t n = sent_ % 8 == 7 ? 4097 + random() % 4000 : 1 + random() % 512;
-                for (std::size_t i = 0; i < n; ++i)
+                for (std::size_t i = 0; i < 8; ++i)
                     junk[i] = static_cast<unsigned char>(random());
                 stranger.send_to(port, junk.data(), n);
                 ++sent_;
