@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "datagram_flood.h"
-#include "game/netplay.h"
+#include "game/netplay/netplay.h"
 
 namespace {
 

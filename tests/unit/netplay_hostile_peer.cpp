@@ -12,7 +12,7 @@
 
 #include "connect_request.h"
 #include "flooded_match.h"
-#include "game/netplay.h"
+#include "game/netplay/netplay.h"
 #include "loopback_socket.h"
 #include "rogue_peer.h"
 
