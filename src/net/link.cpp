@@ -5,6 +5,8 @@
 #include <ifaddrs.h>
 #include <netinet/in.h>
 
+#include <cstdint>
+
 namespace {
 
 // Reliable messages on channel 0, unreliable ones on channel 1.
@@ -38,6 +40,50 @@ void stop_enet() {
 bool datagram_waiting(ENetHost* host) {
     enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
     return enet_socket_wait(host->socket, &condition, 0) == 0 && (condition & ENET_SOCKET_WAIT_RECEIVE) != 0;
+}
+
+// Whether a datagram asks for a new connection: sent from no peer yet, its first command a connect.
+bool asks_to_connect(const enet_uint8* data, std::size_t size) {
+    if (size < 2)
+        return false;
+    const enet_uint16 peer_id = static_cast<enet_uint16>(data[0] << 8 | data[1]);
+    if ((peer_id & ENET_PROTOCOL_MAXIMUM_PEER_ID) != ENET_PROTOCOL_MAXIMUM_PEER_ID)
+        return false;
+    const std::size_t header = (peer_id & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? 4 : 2;
+    return size > header && (data[header] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
+}
+
+// A place's time of asking, kept in the peer's own user field: ENet leaves it alone.
+void mark_asked(ENetPeer* p, enet_uint32 now) {
+    p->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(now));
+}
+
+enet_uint32 asked(const ENetPeer* p) {
+    return static_cast<enet_uint32>(reinterpret_cast<std::uintptr_t>(p->data));
+}
+
+// Before ENet reads a connect request: it takes the first free place, which is marked with the time
+// asked; with none free, the half-open connection asked for longest ago makes room. A stranger that
+// sends requests without ever completing them then has to outpace a real player's handshake.
+int make_room(ENetHost* host, ENetEvent*) {
+    if (!asks_to_connect(host->receivedData, host->receivedDataLength))
+        return 0;
+    ENetPeer* oldest = nullptr;
+    for (std::size_t i = 0; i < host->peerCount; ++i) {
+        ENetPeer* p = &host->peers[i];
+        if (p->state == ENET_PEER_STATE_DISCONNECTED) {
+            mark_asked(p, host->serviceTime);
+            return 0;
+        }
+        if (p->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT &&
+            (oldest == nullptr || static_cast<std::int32_t>(asked(p) - asked(oldest)) < 0))
+            oldest = p;
+    }
+    if (oldest != nullptr) {
+        enet_peer_reset(oldest);  // now the one free place, which ENet takes
+        mark_asked(oldest, host->serviceTime);
+    }
+    return 0;
 }
 
 ENetPeer* peer_at(ENetHost* host, int peer) {
@@ -76,6 +122,7 @@ bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, con
         return false;
     }
     host_->maximumPacketSize = MAX_MESSAGE;
+    host_->intercept = make_room;
     return true;
 }
 
