@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "net/connect_datagram.h"
+
 namespace {
 
 // Reliable messages on channel 0, unreliable ones on channel 1.
@@ -42,17 +44,6 @@ bool datagram_waiting(ENetHost* host) {
     return enet_socket_wait(host->socket, &condition, 0) == 0 && (condition & ENET_SOCKET_WAIT_RECEIVE) != 0;
 }
 
-// Whether a datagram asks for a new connection: sent from no peer yet, its first command a connect.
-bool asks_to_connect(const enet_uint8* data, std::size_t size) {
-    if (size < 2)
-        return false;
-    const enet_uint16 peer_id = static_cast<enet_uint16>(data[0] << 8 | data[1]);
-    if ((peer_id & ENET_PROTOCOL_MAXIMUM_PEER_ID) != ENET_PROTOCOL_MAXIMUM_PEER_ID)
-        return false;
-    const std::size_t header = (peer_id & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? 4 : 2;
-    return size > header && (data[header] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
-}
-
 // A place's time of asking, kept in the peer's own user field: ENet leaves it alone.
 void mark_asked(ENetPeer* p, enet_uint32 now) {
     p->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(now));
@@ -66,7 +57,7 @@ enet_uint32 asked(const ENetPeer* p) {
 // asked; with none free, the half-open connection asked for longest ago makes room. A stranger that
 // sends requests without ever completing them then has to outpace a real player's handshake.
 int make_room(ENetHost* host, ENetEvent*) {
-    if (!asks_to_connect(host->receivedData, host->receivedDataLength))
+    if (!is_connect_request(host->receivedData, host->receivedDataLength))
         return 0;
     ENetPeer* oldest = nullptr;
     for (std::size_t i = 0; i < host->peerCount; ++i) {
