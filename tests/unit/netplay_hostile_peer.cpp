@@ -264,6 +264,31 @@ TEST(NetplayHostilePeer, AWaitingHostStaysJoinableWhileStrangersSquatItsPlaces) 
     }
 }
 
+TEST(NetplayHostilePeer, ARequestNeverCompletedIsAnsweredOnlyBriefly) {
+    // Each answer is the host's offer of a connection sent again: to a forged sender address they
+    // are traffic the host makes for a stranger, and the place stays taken while they go.
+    stepping_host host;
+    std::string error;
+    ASSERT_TRUE(host.session.host(0, DELAY, error, "127.0.0.1")) << error;
+    CLoopbackSocket stranger;
+    const std::vector<std::uint8_t> request = connect_request(9);
+    stranger.send_to(host.session.port(), request.data(), request.size());
+    const double asked = seconds_now();
+    int answers = 0;
+    double last_answer = 0;
+    while (seconds_now() - asked < 6) {
+        host.run();
+        if (const int n = stranger.take_arrived(); n > 0) {
+            answers += n;
+            last_answer = seconds_now() - asked;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::printf("a request never completed: %d answers, the last after %.2f s\n", answers, last_answer);
+    EXPECT_GE(answers, 1);
+    EXPECT_LT(last_answer, 2.0);
+}
+
 TEST(NetplayHostilePeer, AStrangerLearnsOnlyThatTheMatchIsFull) {
     stepping_host host;
     CNetSession player(ME);
