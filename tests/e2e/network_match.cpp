@@ -218,6 +218,19 @@ TEST_F(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillRe
     EXPECT_EQ(host.wait_exit(), 0);
 }
 
+TEST_F(NetworkMatch, AHostThatDoesNotAnswerIsNamedOnTheTitleScreen) {
+    CLoopbackSocket nobody;
+    const std::string where = "127.0.0.1:" + std::to_string(nobody.port());
+    CPlayer joiner("join_nobody", {"--join", where});
+    ASSERT_TRUE(joiner.begin(0)) << joiner.errors();
+    const std::string said = "Network game: No answer from " + where + "\n";
+    ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
+    let_run(1);  // the title screen shows why, from the words kept after the session went
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    EXPECT_EQ(joiner.errors(), said);
+}
+
 TEST_F(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
     CPlayer host("host_for_title", {"--host", port});
     CPlayer joiner("join_from_title", {});
