@@ -10,6 +10,7 @@
 #include "game/network_screen.h"
 #include "game/presentation.h"
 #include "game/settings.h"
+#include "game/sim/opponent_kind.h"
 #include "game/station_input.h"
 #include "platform/glfw2.h"
 
@@ -215,9 +216,16 @@ void click_main_menu(int check) {
 
 void click_diff_menu(int check) {
     static const int levels[] = {EASY, MEDIUM, HARD};
-    if (check < 0 || check > 2)
+    if (check == OPPONENT_BUTTON) {
+        settings.opponent = (settings.opponent + 1) % OPPONENT_KINDS;
+        settings.to_difficulty_menu(diff_menu);
+        settings.save();
+        return;
+    }
+    if (check < EASY_BUTTON || check > HARD_BUTTON)
         return;
     difficulty = levels[check];
+    opponent = settings.opponent;
     game_state = ON;
     menu_state = NONE;
 }

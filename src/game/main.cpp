@@ -11,6 +11,7 @@
 #include "game/netplay.h"
 #include "game/network_address.h"
 #include "game/network_match.h"
+#include "game/opponent/opponent_turn.h"
 #include "game/pad_input.h"
 #include "game/pad_mappings.h"
 #include "game/pad_menu.h"
@@ -70,6 +71,7 @@ int play(const network_request& network = {}) {
     load_pad_mappings("gamecontrollerdb.txt");
 
     match_recorder::start("replays");
+    match_recorder::set_before_step(opponent_turn);
     if (network.mode != LAUNCH_PLAY) {
         std::string error;
         const bool started = network.mode == LAUNCH_HOST

@@ -36,6 +36,7 @@ struct recorder {
     std::string last;
 };
 recorder self;
+void (*before_step)() = nullptr;
 
 void report(const std::string& why) {
     if (self.reported)
@@ -153,8 +154,14 @@ void stop() {
     self = recorder();
 }
 
+void set_before_step(void (*hook)()) {
+    before_step = hook;
+}
+
 bool step() {
     open_if_play_begins();
+    if (before_step != nullptr)
+        before_step();
     const bool closing = program_logic();
     if (self.open) {
         match_clock::count_step();

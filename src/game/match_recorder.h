@@ -16,6 +16,9 @@ void stop();
 // The logic step of a recorded game: opens a match when play begins on a fresh board, runs the step,
 // counts it, and writes the match once it has ended. Returns what program_logic returns.
 bool step();
+// Runs in step() once the match is open and before the board moves: a computer player presses its keys
+// there, so that they are recorded with the step they precede. nullptr for none.
+void set_before_step(void (*hook)());
 // The board is about to be cleared: an open match that has run a step is written as it stands, and the
 // board is fresh for the next one.
 void board_reset();

@@ -2,11 +2,13 @@
 
 #include "game/global.h"
 #include "game/match_clock.h"
+#include "game/sim/opponent_kind.h"
 
 match_start capture_match_start(std::uint32_t seed) {
     match_start start;
     start.players = global::players;
     start.difficulty = global::difficulty;
+    start.opponent = global::opponent;
     start.seed = seed;
     start.noise_counter = global::noise.counter;
     const global::CStation* stations[2] = {global::station1, global::station2};
@@ -21,6 +23,7 @@ void restore_match_start(const match_start& start) {
     restart();
     global::players = start.players;
     global::difficulty = start.difficulty;
+    global::opponent = start.opponent;
     global::noise.counter = start.noise_counter;
     global::CStation* stations[2] = {global::station1, global::station2};
     for (int i = 0; i < 2; ++i)

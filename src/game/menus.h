@@ -17,3 +17,6 @@ enum options_button {
     VOLUME_DOWN_BUTTON,  // "-"
     VOLUME_UP_BUTTON,    // "+"
 };
+
+// The difficulty window's buttons: the three levels, then the choice of opponent in the space under them.
+enum difficulty_button { EASY_BUTTON, MEDIUM_BUTTON, HARD_BUTTON, OPPONENT_BUTTON };

@@ -8,11 +8,15 @@
 
 #include "game/menus.h"
 #include "game/netplay.h"
+#include "game/sim/opponent_kind.h"
 #include "interface/window.h"
 
 namespace {
 
 const char* const SETTINGS = "settings";
+// The names the "opponent" line takes, by global::opponent_kind.
+const char* const OPPONENT_NAMES[global::OPPONENT_KINDS] = {"classic", "gunner"};
+const char* const OPPONENT_TITLES[global::OPPONENT_KINDS] = {"Opponent: Classic", "Opponent: Gunner"};
 
 bool parse_int(const std::string& text, int low, int high, int& out) {
     char* end = nullptr;
@@ -33,6 +37,16 @@ bool parse_float(const std::string& text, float low, float high, float& out) {
         return false;
     out = v;
     return true;
+}
+
+bool parse_opponent(const std::string& text, int& out) {
+    for (int i = 0; i < global::OPPONENT_KINDS; ++i) {
+        if (text == OPPONENT_NAMES[i]) {
+            out = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool parse_on_off(const std::string& text, bool& out) {
@@ -56,6 +70,7 @@ void CSettings::restore() {
     last_join.clear();
     pad_dead_zone = 0.25f;
     pads_swapped = false;
+    opponent = global::CLASSIC_OPPONENT;
 }
 
 void CSettings::read() {
@@ -86,6 +101,7 @@ void CSettings::read() {
     take("pad_dead_zone",
          [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
     take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
+    take("opponent", [&](const std::string& v) { return parse_opponent(v, parsed.opponent); });
 
     if (!ok) {
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
@@ -110,6 +126,9 @@ void CSettings::write() {
     std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
     file.set("pad_dead_zone", dead_zone);
     file.set("pads_swapped", pads_swapped ? "on" : "off");
+    // Like the network lines: there once another opponent has been chosen.
+    if (opponent != global::CLASSIC_OPPONENT || file.find("opponent") != nullptr)
+        file.set("opponent", OPPONENT_NAMES[opponent]);
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());
@@ -118,7 +137,7 @@ void CSettings::write() {
 bool CSettings::is_default() const {
     const CSettings defaults;
     return sound == defaults.sound && volume == defaults.volume && pad_dead_zone == defaults.pad_dead_zone &&
-           pads_swapped == defaults.pads_swapped;
+           pads_swapped == defaults.pads_swapped && opponent == defaults.opponent;
 }
 
 void CSettings::save() {
@@ -126,6 +145,11 @@ void CSettings::save() {
     if (is_default() && !std::filesystem::exists(std::filesystem::symlink_status(SETTINGS, ignored)))
         return;
     write();
+}
+
+void CSettings::to_difficulty_menu(CWindow* menu) const {
+    if (menu != nullptr && OPPONENT_BUTTON < static_cast<int>(menu->buttons.size()))
+        menu->buttons[OPPONENT_BUTTON]->title = OPPONENT_TITLES[opponent];
 }
 
 void CSettings::to_menu(CWindow* menu) const {

@@ -1,5 +1,6 @@
 #include "game/global.h"
 #include "game/match_recorder.h"
+#include "game/sim/board_owned.h"
 
 namespace global {
 
@@ -49,11 +50,6 @@ COptions options{};
 
 }  // namespace global
 
-static bool is_transient(int type) {
-    return type == global::TRACE || type == global::ROCKET || type == global::FLARE || type == global::SIGN ||
-           type == global::EXP;
-}
-
 void restart() {
     using namespace global;
     match_recorder::board_reset();
@@ -71,7 +67,7 @@ void restart() {
         station2->reset();
     it = particles.begin();
     while (it != particles.end()) {
-        if (is_transient((*it)->type)) {
+        if (board_owned(**it)) {
             delete *it;
             it = particles.erase(it);
         } else {

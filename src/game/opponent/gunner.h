@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "game/opponent/gunner_level.h"
+#include "game/opponent/key_table.h"
+#include "game/sim/board_snapshot.h"
+#include "game/sim/match_dice.h"
+#include "game/station_input.h"
+
+// The computer opponent that aims: it tries shots on a trial copy of the board with the real logic step,
+// turns and charges toward the best one with the keys a player has, and throws flares at missiles its
+// trials show hitting it. Its choices come from the board and from dice seeded with the match's seed, so
+// a match plays the same every time; its keys are pressed through submit_station_command.
+class CGunner {
+  public:
+    CGunner(station_side side, int difficulty, std::uint32_t seed);
+
+    // Once before each logic step of a running match.
+    void think();
+
+    // The flight its last missile was predicted to fly by a trial just before the release: the missile's
+    // position after each step. Empty before the first release.
+    const std::vector<CVector>& predicted_flight() const { return flight; }
+    // The think() count at that release, or -1.
+    long long last_release() const { return released_at; }
+
+  private:
+    enum phase { IDLE, PLANNING, AIMING, DEFENDING };
+    struct shot {
+        bool clockwise;
+        int turns;         // steps the turn key is held
+        int charge_steps;  // steps the fire key is held
+        float miss;        // nearest approach in its trial; 0 for a hit
+    };
+
+    void start_plan();
+    void plan_within_budget();
+    bool try_shot(shot& s, int& spent);
+    void add_neighbours();
+    void finish_plan();
+    void aim_and_fire();
+    bool threatened();
+    void plan_defence();
+    void defend();
+    shot shot_towards(float aim, int charge_steps) const;
+    float spread(float width);
+    void press(station_command command);
+    void release_turn_keys();
+    void release_keys();
+
+    station_side side;
+    gunner_level level;
+    CMatchDice dice;
+    long long now = 0;  // think() calls so far
+    phase state = IDLE;
+    long long rest_until = 0;
+    long long next_threat_check = 0;
+    long long ignore_threats_until = 0;
+
+    // The shot being planned: the board at its release, with the station waiting, and what was tried.
+    long long plan_start = 0;
+    std::optional<CBoardSnapshot> release_board;
+    key_table keys{};
+    std::vector<shot> tried;
+    std::size_t next_try = 0;
+    int refine_left = 0;
+    std::optional<shot> best;
+
+    // The keys' timetable, in think() counts.
+    shot chosen{};
+    long long turn_from = 0;
+    long long charge_at = 0;
+    long long release_at = 0;
+    long long flare_at = 0;
+    bool held_cw = false;
+    bool held_ccw = false;
+    bool held_charge = false;
+
+    std::vector<CVector> flight;
+    long long released_at = -1;
+};

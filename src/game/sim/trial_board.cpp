@@ -1,0 +1,22 @@
+#include "game/sim/trial_board.h"
+
+#include "game/events.h"
+#include "game/global.h"
+#include "game/sim/board_owned.h"
+
+CTrialBoard::CTrialBoard()
+    : begun(CBoardSnapshot::take(CBoardSnapshot::WITHOUT_DECORATIONS)),
+      cursor(global::it),
+      events(global::events.size()) {
+    particles.swap(live);
+    begun.restore();
+}
+
+CTrialBoard::~CTrialBoard() {
+    delete_board_owned();
+    particles.clear();
+    particles.swap(live);
+    begun.restore_values();
+    global::it = cursor;
+    global::events.resize(events);
+}
