@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "game/global.h"
-#include "game/logic.h"
 #include "game/opponent/trial_flight.h"
 #include "game/rules.h"
 #include "game/sim/trial_board.h"
@@ -18,7 +17,7 @@ constexpr int MAX_CHARGE_STEPS = static_cast<int>(FULL_CHARGE / CHARGE_STEP) - 1
 constexpr int MAX_TURNS = static_cast<int>(PI / AIM_STEP) + 1;
 constexpr int FLIGHT_STEPS = 350;    // a trial missile that has not arrived by then has missed
 constexpr int THREAT_HORIZON = 200;  // how far ahead it looks for a missile hitting it
-constexpr int MAX_DEFENCE_TRIALS = 14;
+constexpr int MAX_FLARE_TRIES = 24;
 constexpr float FLARE_SPEED = 1.0f / FLARE_SPEED_DIVISOR;
 constexpr float SAFE_BLAST_DISTANCE = BLAST_REACH + 0.4f;  // a flare caught nearer would hit it too
 
@@ -98,11 +97,10 @@ void CGunner::release_turn_keys() {
         press(CMD_TURN_CCW_OFF);
 }
 
-void CGunner::release_keys() {
-    release_turn_keys();
-    // A player cannot take a charge back: the missile goes where the aim stands.
-    if (held_charge)
-        press(CMD_RELEASE);
+void CGunner::rest() {
+    state = IDLE;
+    // A person's pause between shots is never quite the same.
+    rest_until = now + level.rest + dice.next() % (level.rest / 2 + 10);
 }
 
 CGunner::shot CGunner::shot_towards(float aim, int charge_steps) const {
@@ -116,28 +114,153 @@ CGunner::shot CGunner::shot_towards(float aim, int charge_steps) const {
 }
 
 void CGunner::think() {
-    global::CStation* own = station_of(side);
-    if (level.threat_check > 0 && state != DEFENDING && now >= next_threat_check &&
-        now >= ignore_threats_until && own->flares > level.flare_reserve) {
-        next_threat_check = now + level.threat_check;
-        if (threatened()) {
-            if (static_cast<int>(dice.next() % 100) < level.defence_percent) {
-                release_keys();
-                plan_defence();
-            } else {
-                ignore_threats_until = now + THREAT_HORIZON / 2;
-            }
-        }
-    }
-    if (state == IDLE && now >= rest_until && own->rockets > 0)
+    spent = 0;
+    if (may_look_for_threats())
+        look_for_threats();
+    if (state == DEFENCE_PLANNING)
+        try_flares();
+    if (state == IDLE && now >= rest_until && station_of(side)->rockets > 0 &&
+        afford(level.lead + MAX_CHARGE_STEPS + 1))
         start_plan();
-    else if (state == PLANNING)
-        plan_within_budget();
+    if (state == PLANNING)
+        search();
     if (state == AIMING)
         aim_and_fire();
-    else if (state == DEFENDING)
+    if (state == DEFENDING)
         defend();
     ++now;
+}
+
+bool CGunner::may_look_for_threats() const {
+    // A charge under way is seen through: a player cannot take it back without firing it.
+    const bool free_hands = state == IDLE || state == PLANNING || (state == AIMING && !held_charge);
+    return level.threat_check > 0 && free_hands && now >= next_threat_check && now >= ignore_threats_until &&
+           station_of(side)->flares > level.flare_reserve && afford(THREAT_HORIZON) && missiles_on_board();
+}
+
+void CGunner::look_for_threats() {
+    next_threat_check = now + level.threat_check;
+    CTrialBoard trial;
+    global::CStation* own = station_of(side);
+    // The forecast holds no key: what the board does if the station only waits.
+    wait_on_board(own);
+    const CBoardSnapshot waiting = CBoardSnapshot::take();
+    const int shields = own->shields;
+    std::vector<CVector> station_at{own->particle->pos};
+    std::vector<std::vector<CVector>> missiles_at{{}};
+    int hit = -1;
+    for (int t = 1; t <= THREAT_HORIZON && global::game_state == global::ON; ++t) {
+        trial_step();
+        ++spent;
+        station_at.push_back(own->particle->pos);
+        missiles_at.emplace_back();
+        for (const CParticle* p : particles)
+            if (p->type == global::ROCKET)
+                missiles_at.back().push_back(p->pos);
+        if (own->shields < shields) {
+            hit = t;
+            break;
+        }
+    }
+    if (hit < 12)
+        return;
+    if (static_cast<int>(dice.next() % 100) >= level.defence_percent) {
+        ignore_threats_until = now + hit;
+        return;
+    }
+    // The incoming missile, followed back from the one nearest the station just before the blast.
+    std::vector<CVector> incoming(static_cast<std::size_t>(hit));
+    CVector follow = station_at[static_cast<std::size_t>(hit) - 1];
+    for (int t = hit - 1; t >= 1; --t) {
+        float nearest = 1e9f;
+        for (const CVector& m : missiles_at[static_cast<std::size_t>(t)]) {
+            if (distance(m, follow) < nearest) {
+                nearest = distance(m, follow);
+                incoming[static_cast<std::size_t>(t)] = m;
+            }
+        }
+        follow = incoming[static_cast<std::size_t>(t)];
+    }
+    waiting.restore();
+    keys = read_key_table(side, MAX_TURNS, 0);
+    threat_board = waiting;
+    threat_seen = now;
+    hit_step = hit;
+    release_turn_keys();
+    list_flare_tries(station_at, incoming);
+    state = DEFENCE_PLANNING;
+}
+
+void CGunner::list_flare_tries(const std::vector<CVector>& station_at, const std::vector<CVector>& incoming) {
+    flare_tries.clear();
+    next_flare = 0;
+    for (int d = 0; d + 10 < hit_step && static_cast<int>(flare_tries.size()) < MAX_FLARE_TRIES; ++d) {
+        // Thrown before step d, the flare leaves from where the station stands then and flies nearly
+        // straight: aim it where the missile will be when the flare can have got there.
+        const CVector from = station_at[static_cast<std::size_t>(d)];
+        int meet = -1;
+        float best_gap = 1e9f;
+        for (int t = d + 3; t < hit_step; ++t) {
+            const CVector at = incoming[static_cast<std::size_t>(t)];
+            const float gap = std::fabs(distance(at, from) - FLARE_SPEED * static_cast<float>(t - d));
+            if (gap < best_gap) {
+                best_gap = gap;
+                meet = t;
+            }
+        }
+        if (meet < 0 || distance(incoming[static_cast<std::size_t>(meet)],
+                                 station_at[static_cast<std::size_t>(meet)]) < SAFE_BLAST_DISTANCE)
+            continue;
+        const shot aim = shot_towards(aim_along(CVector(from, incoming[static_cast<std::size_t>(meet)])), 1);
+        for (int k : {aim.turns, aim.turns - 1, aim.turns + 1})
+            if (k >= 0 && k <= d)
+                flare_tries.push_back({d, aim.clockwise, k});
+    }
+}
+
+void CGunner::try_flares() {
+    CTrialBoard trial;
+    global::CStation* own = station_of(side);
+    while (next_flare < flare_tries.size()) {
+        const flare_try f = flare_tries[next_flare];
+        if (!afford(hit_step + 10))
+            return;
+        ++next_flare;
+        // Too late to turn that far before the throw.
+        if (now + f.turns > threat_seen + f.throw_step)
+            continue;
+        threat_board->restore();
+        const int shields = own->shields;
+        int t = 0;
+        for (; t < f.throw_step; ++t)
+            trial_step();
+        own->aim = keys.aim_after(f.clockwise, f.turns);
+        apply_station_command(side, CMD_FLARE);
+        for (; t < hit_step + 10 && global::game_state == global::ON; ++t)
+            trial_step();
+        spent += t;
+        if (own->shields == shields) {
+            chosen = {f.clockwise, f.turns, 1, 0};
+            turn_from = now;
+            flare_at = threat_seen + f.throw_step;
+            state = DEFENDING;
+            return;
+        }
+    }
+    ignore_threats_until = threat_seen + hit_step;
+    rest();
+}
+
+void CGunner::defend() {
+    if (chosen.turns > 0 && now == turn_from)
+        press(chosen.clockwise ? CMD_TURN_CW_ON : CMD_TURN_CCW_ON);
+    if (now == turn_from + chosen.turns)
+        release_turn_keys();
+    if (now < flare_at)
+        return;
+    press(CMD_FLARE);
+    state = IDLE;
+    rest_until = std::max(rest_until, now + 5);
 }
 
 void CGunner::start_plan() {
@@ -145,15 +268,17 @@ void CGunner::start_plan() {
     tried.clear();
     next_try = 0;
     best.reset();
+    best_flight.clear();
     refine_left = level.refine_rounds;
     CTrialBoard trial;
     keys = read_key_table(side, MAX_TURNS, MAX_CHARGE_STEPS);
     global::CStation* own = station_of(side);
     wait_on_board(own);
     for (int i = 0; i < level.lead + MAX_CHARGE_STEPS + 1; ++i) {
-        program_logic();
+        trial_step();
+        ++spent;
         if (global::game_state != global::ON) {
-            rest_until = now + level.rest;
+            rest();
             return;
         }
     }
@@ -171,7 +296,7 @@ void CGunner::start_plan() {
     state = PLANNING;
 }
 
-bool CGunner::try_shot(shot& s, int& spent) {
+void CGunner::try_shot(shot& s, std::vector<CVector>* path) {
     release_board->restore();
     global::CStation* own = station_of(side);
     own->aim = keys.aim_after(s.clockwise, s.turns);
@@ -179,10 +304,9 @@ bool CGunner::try_shot(shot& s, int& spent) {
     own->loading = true;
     own->cw = false;
     own->ccw = false;
-    const flight_outcome out = fly_trial_shot(side, FLIGHT_STEPS);
+    const flight_outcome out = fly_trial_shot(side, FLIGHT_STEPS, path);
     spent += out.steps + 1;
     s.miss = !out.fired || out.self_hit ? 1e9f : out.hit ? 0 : out.closest;
-    return s.miss == 0;
 }
 
 void CGunner::add_neighbours() {
@@ -202,37 +326,33 @@ void CGunner::add_neighbours() {
         add(shot_towards(aim, b.charge_steps + d));
 }
 
-void CGunner::plan_within_budget() {
-    bool done = false;
-    {
-        CTrialBoard trial;
-        int spent = 0;
-        while (spent < level.trial_budget) {
-            if (next_try == tried.size() && refine_left > 0 && best && best->miss > 0) {
-                --refine_left;
-                add_neighbours();
-            }
-            if (next_try == tried.size()) {
-                done = true;
-                break;
-            }
-            shot s = tried[next_try++];
-            const bool hit = try_shot(s, spent);
-            if (!best || s.miss < best->miss)
-                best = s;
-            if (hit) {
-                done = true;
-                break;
-            }
+void CGunner::search() {
+    CTrialBoard trial;
+    std::vector<CVector> path;
+    while (now < plan_start + level.lead) {
+        if (next_try == tried.size() && refine_left > 0 && best && best->miss > 0) {
+            --refine_left;
+            add_neighbours();
         }
+        if (next_try == tried.size())
+            break;
+        if (!afford(FLIGHT_STEPS + 1))
+            return;
+        shot s = tried[next_try++];
+        path.clear();
+        try_shot(s, &path);
+        if (!best || s.miss < best->miss) {
+            best = s;
+            best_flight.swap(path);
+        }
+        if (s.miss == 0)
+            break;
     }
-    if (done || now >= plan_start + level.lead)
-        finish_plan();
+    finish_plan();
 }
 
 void CGunner::finish_plan() {
-    state = IDLE;
-    rest_until = now + level.rest;
+    rest();
     if (!best || best->miss >= 1e9f)
         return;
     if (station_of(side)->rockets <= level.missile_reserve && best->miss > 0)
@@ -242,6 +362,10 @@ void CGunner::finish_plan() {
     const int charge =
         best->charge_steps + static_cast<int>(std::lround(spread(level.charge_error) / CHARGE_STEP));
     chosen = shot_towards(aim, charge);
+    flight_known = chosen.clockwise == best->clockwise && chosen.turns == best->turns &&
+                   chosen.charge_steps == best->charge_steps;
+    if (flight_known)
+        flight = best_flight;
     turn_from = now;
     release_at = plan_start + level.lead + MAX_CHARGE_STEPS + 1;
     charge_at = release_at - chosen.charge_steps;
@@ -255,124 +379,19 @@ void CGunner::aim_and_fire() {
         release_turn_keys();
     if (now == charge_at)
         press(CMD_CHARGE);
+    // The shot it will really fire, tried once on the release board when the budget has room.
+    if (!flight_known && now < release_at && afford(FLIGHT_STEPS + 1)) {
+        CTrialBoard trial;
+        flight.clear();
+        shot s = chosen;
+        try_shot(s, &flight);
+        flight_known = true;
+    }
     if (now < release_at)
         return;
-    flight.clear();
-    {
-        CTrialBoard trial;
-        fly_trial_shot(side, FLIGHT_STEPS, &flight);
-    }
+    if (!flight_known)
+        flight.clear();
     press(CMD_RELEASE);
     released_at = now;
-    state = IDLE;
-    rest_until = now + level.rest;
-}
-
-bool CGunner::threatened() {
-    if (!missiles_on_board())
-        return false;
-    CTrialBoard trial;
-    const global::CStation* own = station_of(side);
-    const int shields = own->shields;
-    for (int t = 0; t < THREAT_HORIZON && global::game_state == global::ON; ++t) {
-        program_logic();
-        if (own->shields < shields)
-            return true;
-    }
-    return false;
-}
-
-void CGunner::plan_defence() {
-    state = IDLE;
-    CTrialBoard trial;
-    keys = read_key_table(side, MAX_TURNS, 0);
-    global::CStation* own = station_of(side);
-    wait_on_board(own);
-    const int shields = own->shields;
-    // Where the station and every missile stand after each step, until a blast reaches the station.
-    std::vector<CVector> station_at{own->particle->pos};
-    std::vector<std::vector<CVector>> missiles_at{{}};
-    int hit_step = -1;
-    for (int t = 1; t <= THREAT_HORIZON && global::game_state == global::ON; ++t) {
-        program_logic();
-        station_at.push_back(own->particle->pos);
-        missiles_at.emplace_back();
-        for (const CParticle* p : particles)
-            if (p->type == global::ROCKET)
-                missiles_at.back().push_back(p->pos);
-        if (own->shields < shields) {
-            hit_step = t;
-            break;
-        }
-    }
-    if (hit_step < 2) {
-        ignore_threats_until = now + THREAT_HORIZON / 2;
-        return;
-    }
-    // The incoming missile, followed back from the one nearest the station just before the blast.
-    std::vector<CVector> incoming(static_cast<std::size_t>(hit_step));
-    CVector follow = station_at[static_cast<std::size_t>(hit_step) - 1];
-    for (int t = hit_step - 1; t >= 1; --t) {
-        float nearest = 1e9f;
-        for (const CVector& m : missiles_at[static_cast<std::size_t>(t)]) {
-            if (distance(m, follow) < nearest) {
-                nearest = distance(m, follow);
-                incoming[static_cast<std::size_t>(t)] = m;
-            }
-        }
-        follow = incoming[static_cast<std::size_t>(t)];
-    }
-    int trials = 0;
-    for (int d = 0; d + 10 < hit_step && trials < MAX_DEFENCE_TRIALS; ++d) {
-        // Thrown before step d, the flare leaves from where the station stands then.
-        const CVector from = station_at[static_cast<std::size_t>(d)];
-        int meet = -1;
-        float best_gap = 1e9f;
-        for (int t = d + 3; t < hit_step; ++t) {
-            const float gap = std::fabs(distance(incoming[static_cast<std::size_t>(t)], from) -
-                                        FLARE_SPEED * static_cast<float>(t - d));
-            if (gap < best_gap) {
-                best_gap = gap;
-                meet = t;
-            }
-        }
-        if (meet < 0 || distance(incoming[static_cast<std::size_t>(meet)],
-                                 station_at[static_cast<std::size_t>(meet)]) < SAFE_BLAST_DISTANCE)
-            continue;
-        const shot aim = shot_towards(aim_along(CVector(from, incoming[static_cast<std::size_t>(meet)])), 1);
-        for (int k : {aim.turns, aim.turns - 1, aim.turns + 1}) {
-            if (k < 0 || k > d || trials >= MAX_DEFENCE_TRIALS)
-                continue;
-            ++trials;
-            trial.start().restore();
-            wait_on_board(own);
-            for (int t = 0; t < d; ++t)
-                program_logic();
-            own->aim = keys.aim_after(aim.clockwise, k);
-            apply_station_command(side, CMD_FLARE);
-            for (int t = d; t < hit_step + 10 && global::game_state == global::ON; ++t)
-                program_logic();
-            if (own->shields == shields) {
-                chosen = aim;
-                chosen.turns = k;
-                turn_from = now;
-                flare_at = now + d;
-                state = DEFENDING;
-                return;
-            }
-        }
-    }
-    ignore_threats_until = now + hit_step;
-}
-
-void CGunner::defend() {
-    if (chosen.turns > 0 && now == turn_from)
-        press(chosen.clockwise ? CMD_TURN_CW_ON : CMD_TURN_CCW_ON);
-    if (now == turn_from + chosen.turns)
-        release_turn_keys();
-    if (now < flare_at)
-        return;
-    press(CMD_FLARE);
-    state = IDLE;
-    rest_until = std::max(rest_until, now + 5);
+    rest();
 }

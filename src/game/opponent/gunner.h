@@ -21,53 +21,72 @@ class CGunner {
     // Once before each logic step of a running match.
     void think();
 
-    // The flight its last missile was predicted to fly by a trial just before the release: the missile's
-    // position after each step. Empty before the first release.
+    // The flight its last missile was predicted to fly by its trial on the board of the release: the
+    // missile's position after each step. Empty before the first release, or when no trial of that very
+    // shot fitted in the budget before it left.
     const std::vector<CVector>& predicted_flight() const { return flight; }
     // The think() count at that release, or -1.
     long long last_release() const { return released_at; }
 
   private:
-    enum phase { IDLE, PLANNING, AIMING, DEFENDING };
+    enum phase { IDLE, PLANNING, AIMING, DEFENCE_PLANNING, DEFENDING };
     struct shot {
         bool clockwise;
         int turns;         // steps the turn key is held
         int charge_steps;  // steps the fire key is held
         float miss;        // nearest approach in its trial; 0 for a hit
     };
+    struct flare_try {
+        int throw_step;  // after the threat was seen
+        bool clockwise;
+        int turns;
+    };
 
+    // Whether `steps` more trial steps fit in this think's budget.
+    bool afford(int steps) const { return spent + steps <= level.trial_budget; }
+    bool may_look_for_threats() const;
+    void look_for_threats();
+    void list_flare_tries(const std::vector<CVector>& station_at, const std::vector<CVector>& incoming);
+    void try_flares();
+    void defend();
     void start_plan();
-    void plan_within_budget();
-    bool try_shot(shot& s, int& spent);
+    void search();
+    void try_shot(shot& s, std::vector<CVector>* path);
     void add_neighbours();
     void finish_plan();
     void aim_and_fire();
-    bool threatened();
-    void plan_defence();
-    void defend();
     shot shot_towards(float aim, int charge_steps) const;
     float spread(float width);
+    void rest();
     void press(station_command command);
     void release_turn_keys();
-    void release_keys();
 
     station_side side;
     gunner_level level;
     CMatchDice dice;
     long long now = 0;  // think() calls so far
+    int spent = 0;      // trial steps run in this think
     phase state = IDLE;
     long long rest_until = 0;
     long long next_threat_check = 0;
     long long ignore_threats_until = 0;
+    key_table keys{};
 
-    // The shot being planned: the board at its release, with the station waiting, and what was tried.
+    // The shot being planned: the board at its release with the station waiting, and what was tried.
     long long plan_start = 0;
     std::optional<CBoardSnapshot> release_board;
-    key_table keys{};
     std::vector<shot> tried;
     std::size_t next_try = 0;
     int refine_left = 0;
     std::optional<shot> best;
+    std::vector<CVector> best_flight;
+
+    // The threat being answered: the board when it was seen, the flares to try, the blast's step.
+    long long threat_seen = 0;
+    std::optional<CBoardSnapshot> threat_board;
+    std::vector<flare_try> flare_tries;
+    std::size_t next_flare = 0;
+    int hit_step = 0;
 
     // The keys' timetable, in think() counts.
     shot chosen{};
@@ -80,5 +99,6 @@ class CGunner {
     bool held_charge = false;
 
     std::vector<CVector> flight;
+    bool flight_known = false;
     long long released_at = -1;
 };

@@ -3,7 +3,8 @@
 // How well the gunner plays at one of the difficulty buttons: what a person's skill changes.
 struct gunner_level {
     int lead;             // steps from a plan's board to the first key it presses: reaction and thought
-    int trial_budget;     // trial steps it may run per logic step; a plan has `lead` steps to finish
+    int trial_budget;     // trial steps it may run per logic step, at least one whole trial flight (351)
+                          // and one look ahead to a release (lead + 125); a plan has `lead` steps to finish
     int aims;             // aims tried around the direct line to the target
     float aim_spread;     // radians either side of the direct line those aims cover
     int charges;          // charges tried with each aim, spread from light to nearly full

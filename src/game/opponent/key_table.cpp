@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "game/global.h"
-#include "game/logic.h"
 #include "game/rules.h"
 #include "game/sim/board_owned.h"
 #include "game/sim/board_snapshot.h"
+#include "game/sim/trial_board.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::vector<float> held(station_side side, bool cw, bool ccw, bool charge, int s
     s->loaded = 0;
     std::vector<float> values;
     for (int i = 0; i < steps; ++i) {
-        program_logic();
+        trial_step();
         values.push_back(read_charge ? s->loaded : s->aim);
     }
     return values;

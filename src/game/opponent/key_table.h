@@ -6,7 +6,7 @@
 
 // The exact aims and charges a station reaches by holding its keys, read off the real logic step: entry
 // k - 1 is the value after k steps held, starting from the aim it has now and from no charge. Called on a
-// trial board (see CTrialBoard), which it leaves as the trial began.
+// trial board (see CTrialBoard), which it leaves as it found it.
 struct key_table {
     float aim_now;
     std::vector<float> cw;

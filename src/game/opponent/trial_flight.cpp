@@ -1,7 +1,7 @@
 #include "game/opponent/trial_flight.h"
 
 #include "game/global.h"
-#include "game/logic.h"
+#include "game/sim/trial_board.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ flight_outcome fly_trial_shot(station_side side, int max_steps, std::vector<CVec
     const int own_shields = own->shields;
     const int other_shields = other->shields;
     while (out.steps < max_steps && global::game_state == global::ON) {
-        program_logic();
+        trial_step();
         ++out.steps;
         out.hit = out.hit || other->shields < other_shields;
         out.self_hit = out.self_hit || own->shields < own_shields;

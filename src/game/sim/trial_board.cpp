@@ -2,6 +2,7 @@
 
 #include "game/events.h"
 #include "game/global.h"
+#include "game/logic.h"
 #include "game/sim/board_owned.h"
 
 CTrialBoard::CTrialBoard()
@@ -19,4 +20,16 @@ CTrialBoard::~CTrialBoard() {
     begun.restore_values();
     global::it = cursor;
     global::events.resize(events);
+}
+
+void trial_step() {
+    program_logic();
+    for (auto i = particles.begin(); i != particles.end();) {
+        if ((*i)->type == global::TRACE || (*i)->type == global::SIGN) {
+            delete *i;
+            i = particles.erase(i);
+        } else {
+            ++i;
+        }
+    }
 }

@@ -5,6 +5,10 @@
 #include "game/sim/board_snapshot.h"
 #include "general/particle.h"
 
+// One logic step on a trial board, after which the trail dots and hit labels it laid are dropped: nothing
+// in the step reads them back, and a long trial would otherwise carry every dot it laid.
+void trial_step();
+
 // A board to try things on in place of the live one, for as long as the object lives. The live particles
 // are set aside untouched (the list is swapped out whole); the trial starts from the live board without
 // its decorations; when the scope ends, the fixed bodies, stations, globals, clock, the traversal cursor
