@@ -8,10 +8,13 @@
 #include "game/global.h"
 #include "game/logic.h"
 #include "game/match_clock.h"
+#include "game/opponent/trial_flight.h"
 #include "game/replay_verify.h"
+#include "game/rules.h"
 #include "game/sim/board_snapshot.h"
 #include "game/sim/classic_computer.h"
 #include "game/sim/opponent_kind.h"
+#include "game/sim/trial_board.h"
 #include "game/state_hash.h"
 
 namespace {
@@ -180,6 +183,41 @@ TEST(Gunner, ItsTrialFlightIsTheRealFlight) {
         }
     }
     EXPECT_GT(compared, 200);
+}
+
+}  // namespace
+
+namespace {
+
+// A trial shot is credited only with its own blast: another missile hitting the target while the trial
+// flies is not this shot's hit (a fault that once had the gunner fire shots that missed).
+TEST(TrialFlight, AHitByAnotherMissileIsNotTheShotsHit) {
+    build_board_without_window();
+    restart();
+    global::players = global::MULTI;
+    global::game_state = global::ON;
+    match_clock::begin(1);
+    program_logic();  // the stations take their places on their orbits
+    const CVector blue = global::station1->particle->pos;
+    CParticle* armed = new CParticle(blue.x + 0.3f, blue.y, 0.2f);
+    armed->type = global::ROCKET;
+    armed->counter = 20;
+    {
+        CTrialBoard trial;
+        // Straight down into its own planet, far from both stations.
+        global::station2->aim = 0;
+        global::station2->loaded = 0;
+        global::station2->loading = true;
+        const flight_outcome out = fly_trial_shot(RED_STATION, 350);
+        EXPECT_TRUE(out.fired);
+        EXPECT_LT(global::station1->shields, FULL_SHIELDS) << "the other missile did hit";
+        EXPECT_FALSE(out.hit);
+        EXPECT_FALSE(out.self_hit);
+        EXPECT_LT(out.steps, 350) << "it went off at its planet";
+    }
+    EXPECT_EQ(global::station1->shields, FULL_SHIELDS);
+    restart();
+    global::events.clear();
 }
 
 }  // namespace

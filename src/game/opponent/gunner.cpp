@@ -15,6 +15,10 @@ constexpr float PI = 3.14159265f;
 constexpr int MAX_CHARGE_STEPS = static_cast<int>(FULL_CHARGE / CHARGE_STEP) - 1;
 // Half a turn and a step: any aim is this many steps of one key away.
 constexpr int MAX_TURNS = static_cast<int>(PI / AIM_STEP) + 1;
+// Steps from the end of planning to the release of a full shot, and of a quick one: less turn and less
+// charge, fired sooner. Quick shots are tried first.
+constexpr int FULL_DELAY = MAX_CHARGE_STEPS + 1;
+constexpr int QUICK_DELAY = 61;
 constexpr int FLIGHT_STEPS = 350;    // a trial missile that has not arrived by then has missed
 constexpr int THREAT_HORIZON = 200;  // how far ahead it looks for a missile hitting it
 constexpr int MAX_FLARE_TRIES = 24;
@@ -103,12 +107,15 @@ void CGunner::rest() {
     rest_until = now + level.rest + dice.next() % (level.rest / 2 + 10);
 }
 
-CGunner::shot CGunner::shot_towards(float aim, int charge_steps) const {
+CGunner::shot CGunner::shot_towards(bool quick, float aim, int charge_steps) const {
     const float turn = wrap_half_turn(aim - keys.aim_now);
+    const int most = quick ? QUICK_DELAY - 1 : MAX_CHARGE_STEPS;
     shot s;
+    s.quick = quick;
     s.clockwise = turn < 0;
-    s.turns = std::min(MAX_TURNS, static_cast<int>(std::lround(std::fabs(turn) / AIM_STEP)));
-    s.charge_steps = std::clamp(charge_steps, 1, MAX_CHARGE_STEPS);
+    s.turns =
+        std::min(quick ? QUICK_DELAY : MAX_TURNS, static_cast<int>(std::lround(std::fabs(turn) / AIM_STEP)));
+    s.charge_steps = std::clamp(charge_steps, 1, most);
     s.miss = 1e9f;
     return s;
 }
@@ -117,25 +124,32 @@ void CGunner::think() {
     spent = 0;
     if (may_look_for_threats())
         look_for_threats();
-    if (state == DEFENCE_PLANNING)
+    if (answering)
         try_flares();
-    if (state == IDLE && now >= rest_until && station_of(side)->rockets > 0 &&
+    if (flare_at >= 0)
+        defend();
+    if (state == IDLE && !answering && flare_at < 0 && now >= rest_until && station_of(side)->rockets > 0 &&
         afford(level.lead + MAX_CHARGE_STEPS + 1))
         start_plan();
     if (state == PLANNING)
         search();
     if (state == AIMING)
         aim_and_fire();
-    if (state == DEFENDING)
-        defend();
     ++now;
 }
 
 bool CGunner::may_look_for_threats() const {
     // A charge under way is seen through: a player cannot take it back without firing it.
-    const bool free_hands = state == IDLE || state == PLANNING || (state == AIMING && !held_charge);
-    return level.threat_check > 0 && free_hands && now >= next_threat_check && now >= ignore_threats_until &&
-           station_of(side)->flares > level.flare_reserve && afford(THREAT_HORIZON) && missiles_on_board();
+    return level.threat_check > 0 && !answering && flare_at < 0 && !held_charge && now >= next_threat_check &&
+           now >= ignore_threats_until && station_of(side)->flares > level.flare_reserve &&
+           afford(THREAT_HORIZON) && missiles_on_board();
+}
+
+void CGunner::run_threat_trial(int from, int to) {
+    for (int t = from; t < to && global::game_state == global::ON; ++t) {
+        trial_step();
+        ++spent;
+    }
 }
 
 void CGunner::look_for_threats() {
@@ -149,18 +163,15 @@ void CGunner::look_for_threats() {
     std::vector<CVector> station_at{own->particle->pos};
     std::vector<std::vector<CVector>> missiles_at{{}};
     int hit = -1;
-    for (int t = 1; t <= THREAT_HORIZON && global::game_state == global::ON; ++t) {
-        trial_step();
-        ++spent;
+    for (int t = 0; t < THREAT_HORIZON && global::game_state == global::ON && hit < 0; ++t) {
+        run_threat_trial(t, t + 1);
         station_at.push_back(own->particle->pos);
         missiles_at.emplace_back();
         for (const CParticle* p : particles)
             if (p->type == global::ROCKET)
                 missiles_at.back().push_back(p->pos);
-        if (own->shields < shields) {
-            hit = t;
-            break;
-        }
+        if (own->shields < shields)
+            hit = t + 1;
     }
     if (hit < 12)
         return;
@@ -186,9 +197,11 @@ void CGunner::look_for_threats() {
     threat_board = waiting;
     threat_seen = now;
     hit_step = hit;
+    // A shot being aimed is given up for the flare.
     release_turn_keys();
+    state = IDLE;
     list_flare_tries(station_at, incoming);
-    state = DEFENCE_PLANNING;
+    answering = true;
 }
 
 void CGunner::list_flare_tries(const std::vector<CVector>& station_at, const std::vector<CVector>& incoming) {
@@ -211,7 +224,8 @@ void CGunner::list_flare_tries(const std::vector<CVector>& station_at, const std
         if (meet < 0 || distance(incoming[static_cast<std::size_t>(meet)],
                                  station_at[static_cast<std::size_t>(meet)]) < SAFE_BLAST_DISTANCE)
             continue;
-        const shot aim = shot_towards(aim_along(CVector(from, incoming[static_cast<std::size_t>(meet)])), 1);
+        const shot aim =
+            shot_towards(false, aim_along(CVector(from, incoming[static_cast<std::size_t>(meet)])), 1);
         for (int k : {aim.turns, aim.turns - 1, aim.turns + 1})
             if (k >= 0 && k <= d)
                 flare_tries.push_back({d, aim.clockwise, k});
@@ -231,35 +245,32 @@ void CGunner::try_flares() {
             continue;
         threat_board->restore();
         const int shields = own->shields;
-        int t = 0;
-        for (; t < f.throw_step; ++t)
-            trial_step();
+        run_threat_trial(0, f.throw_step);
         own->aim = keys.aim_after(f.clockwise, f.turns);
         apply_station_command(side, CMD_FLARE);
-        for (; t < hit_step + 10 && global::game_state == global::ON; ++t)
-            trial_step();
-        spent += t;
+        run_threat_trial(f.throw_step, hit_step + 10);
         if (own->shields == shields) {
-            chosen = {f.clockwise, f.turns, 1, 0};
-            turn_from = now;
+            defence = {false, f.clockwise, f.turns, 1, 0};
+            defence_from = now;
             flare_at = threat_seen + f.throw_step;
-            state = DEFENDING;
+            answering = false;
             return;
         }
     }
+    answering = false;
     ignore_threats_until = threat_seen + hit_step;
     rest();
 }
 
 void CGunner::defend() {
-    if (chosen.turns > 0 && now == turn_from)
-        press(chosen.clockwise ? CMD_TURN_CW_ON : CMD_TURN_CCW_ON);
-    if (now == turn_from + chosen.turns)
+    if (defence.turns > 0 && now == defence_from)
+        press(defence.clockwise ? CMD_TURN_CW_ON : CMD_TURN_CCW_ON);
+    if (defence.turns > 0 && now == defence_from + defence.turns)
         release_turn_keys();
     if (now < flare_at)
         return;
     press(CMD_FLARE);
-    state = IDLE;
+    flare_at = -1;
     rest_until = std::max(rest_until, now + 5);
 }
 
@@ -274,7 +285,9 @@ void CGunner::start_plan() {
     keys = read_key_table(side, MAX_TURNS, MAX_CHARGE_STEPS);
     global::CStation* own = station_of(side);
     wait_on_board(own);
-    for (int i = 0; i < level.lead + MAX_CHARGE_STEPS + 1; ++i) {
+    for (int i = 0; i < level.lead + FULL_DELAY; ++i) {
+        if (i == level.lead + QUICK_DELAY)
+            release_board[0] = CBoardSnapshot::take(CBoardSnapshot::WITHOUT_DECORATIONS);
         trial_step();
         ++spent;
         if (global::game_state != global::ON) {
@@ -282,22 +295,32 @@ void CGunner::start_plan() {
             return;
         }
     }
-    release_board = CBoardSnapshot::take(CBoardSnapshot::WITHOUT_DECORATIONS);
+    release_board[1] = CBoardSnapshot::take(CBoardSnapshot::WITHOUT_DECORATIONS);
     const global::CStation* other = station_of(side == BLUE_STATION ? RED_STATION : BLUE_STATION);
     const float direct = aim_along(CVector(own->particle->pos, other->particle->pos));
-    for (int i = 0; i < level.aims; ++i) {
-        const float offset = level.aims > 1 ? level.aim_spread * (2.0f * i / (level.aims - 1) - 1) : 0;
-        for (int j = 0; j < level.charges; ++j) {
-            const float charge = level.charges > 1 ? 0.6f + 1.86f * j / (level.charges - 1) : 1.5f;
-            tried.push_back(
-                shot_towards(direct + offset, static_cast<int>(std::lround(charge / CHARGE_STEP))));
+    for (bool quick : {true, false}) {
+        // A quick shot's charge reaches 1.2 at most; a full one's nearly 2.5.
+        const float lightest = 0.6f;
+        const float heaviest = quick ? (QUICK_DELAY - 1) * CHARGE_STEP : 2.46f;
+        for (int i = 0; i < level.aims; ++i) {
+            const float offset = level.aims > 1 ? level.aim_spread * (2.0f * i / (level.aims - 1) - 1) : 0;
+            for (int j = 0; j < level.charges; ++j) {
+                const float charge =
+                    level.charges > 1 ? lightest + (heaviest - lightest) * j / (level.charges - 1) : 1.5f;
+                const shot s =
+                    shot_towards(quick, direct + offset, static_cast<int>(std::lround(charge / CHARGE_STEP)));
+                // A quick shot that would need a longer turn is left to the full ones.
+                if (!quick ||
+                    std::fabs(wrap_half_turn(direct + offset - keys.aim_now)) <= QUICK_DELAY * AIM_STEP)
+                    tried.push_back(s);
+            }
         }
     }
     state = PLANNING;
 }
 
 void CGunner::try_shot(shot& s, std::vector<CVector>* path) {
-    release_board->restore();
+    release_board[s.quick ? 0 : 1]->restore();
     global::CStation* own = station_of(side);
     own->aim = keys.aim_after(s.clockwise, s.turns);
     own->loaded = keys.charge[static_cast<std::size_t>(s.charge_steps) - 1];
@@ -316,14 +339,15 @@ void CGunner::add_neighbours() {
     const float aim = keys.aim_after(b.clockwise, b.turns);
     auto add = [&](shot s) {
         for (const shot& t : tried)
-            if (t.clockwise == s.clockwise && t.turns == s.turns && t.charge_steps == s.charge_steps)
+            if (t.quick == s.quick && t.clockwise == s.clockwise && t.turns == s.turns &&
+                t.charge_steps == s.charge_steps)
                 return;
         tried.push_back(s);
     };
     for (int d : turn_steps)
-        add(shot_towards(aim + d * AIM_STEP, b.charge_steps));
+        add(shot_towards(b.quick, aim + d * AIM_STEP, b.charge_steps));
     for (int d : charge_steps)
-        add(shot_towards(aim, b.charge_steps + d));
+        add(shot_towards(b.quick, aim, b.charge_steps + d));
 }
 
 void CGunner::search() {
@@ -361,13 +385,13 @@ void CGunner::finish_plan() {
     const float aim = keys.aim_after(best->clockwise, best->turns) + spread(level.aim_error);
     const int charge =
         best->charge_steps + static_cast<int>(std::lround(spread(level.charge_error) / CHARGE_STEP));
-    chosen = shot_towards(aim, charge);
+    chosen = shot_towards(best->quick, aim, charge);
     flight_known = chosen.clockwise == best->clockwise && chosen.turns == best->turns &&
                    chosen.charge_steps == best->charge_steps;
     if (flight_known)
         flight = best_flight;
     turn_from = now;
-    release_at = plan_start + level.lead + MAX_CHARGE_STEPS + 1;
+    release_at = plan_start + level.lead + (chosen.quick ? QUICK_DELAY : FULL_DELAY);
     charge_at = release_at - chosen.charge_steps;
     state = AIMING;
 }

@@ -29,8 +29,9 @@ class CGunner {
     long long last_release() const { return released_at; }
 
   private:
-    enum phase { IDLE, PLANNING, AIMING, DEFENCE_PLANNING, DEFENDING };
+    enum phase { IDLE, PLANNING, AIMING };
     struct shot {
+        bool quick;  // released on the quick board, with at most QUICK_DELAY steps of turn and charge
         bool clockwise;
         int turns;         // steps the turn key is held
         int charge_steps;  // steps the fire key is held
@@ -47,6 +48,7 @@ class CGunner {
     bool may_look_for_threats() const;
     void look_for_threats();
     void list_flare_tries(const std::vector<CVector>& station_at, const std::vector<CVector>& incoming);
+    void run_threat_trial(int from, int to);
     void try_flares();
     void defend();
     void start_plan();
@@ -55,7 +57,7 @@ class CGunner {
     void add_neighbours();
     void finish_plan();
     void aim_and_fire();
-    shot shot_towards(float aim, int charge_steps) const;
+    shot shot_towards(bool quick, float aim, int charge_steps) const;
     float spread(float width);
     void rest();
     void press(station_command command);
@@ -72,9 +74,10 @@ class CGunner {
     long long ignore_threats_until = 0;
     key_table keys{};
 
-    // The shot being planned: the board at its release with the station waiting, and what was tried.
+    // The shot being planned: the boards at its two release steps with the station waiting (quick and
+    // full), and what was tried.
     long long plan_start = 0;
-    std::optional<CBoardSnapshot> release_board;
+    std::optional<CBoardSnapshot> release_board[2];
     std::vector<shot> tried;
     std::size_t next_try = 0;
     int refine_left = 0;
@@ -82,6 +85,7 @@ class CGunner {
     std::vector<CVector> best_flight;
 
     // The threat being answered: the board when it was seen, the flares to try, the blast's step.
+    bool answering = false;
     long long threat_seen = 0;
     std::optional<CBoardSnapshot> threat_board;
     std::vector<flare_try> flare_tries;
@@ -93,7 +97,9 @@ class CGunner {
     long long turn_from = 0;
     long long charge_at = 0;
     long long release_at = 0;
-    long long flare_at = 0;
+    shot defence{};
+    long long defence_from = 0;
+    long long flare_at = -1;  // when the planned flare is thrown, -1 for none
     bool held_cw = false;
     bool held_ccw = false;
     bool held_charge = false;

@@ -1,6 +1,7 @@
 #include "game/opponent/trial_flight.h"
 
 #include "game/global.h"
+#include "game/rules.h"
 #include "game/sim/trial_board.h"
 
 namespace {
@@ -28,19 +29,24 @@ flight_outcome fly_trial_shot(station_side side, int max_steps, std::vector<CVec
         return out;
     out.fired = true;
     const CParticle* missile = particles.back();
-    const int own_shields = own->shields;
-    const int other_shields = other->shields;
+    CVector last = missile->pos;
     while (out.steps < max_steps && global::game_state == global::ON) {
+        const int own_shields = own->shields;
+        const int other_shields = other->shields;
         trial_step();
         ++out.steps;
-        out.hit = out.hit || other->shields < other_shields;
-        out.self_hit = out.self_hit || own->shields < own_shields;
-        if (!still_on_board(missile))
+        if (!still_on_board(missile)) {
+            // Its own blast, where it went off: a station losing shields elsewhere on that step was hit by
+            // something else.
+            const float reach = STATION_REACH + BLAST_REACH;
+            out.hit = other->shields < other_shields && distance(last, other->particle->pos) < reach;
+            out.self_hit = own->shields < own_shields && distance(last, own->particle->pos) < reach;
             break;
-        const CVector at = static_cast<const CParticle*>(missile)->pos;
+        }
+        last = missile->pos;
         if (path != nullptr)
-            path->push_back(at);
-        const float d = distance(at, other->particle->pos);
+            path->push_back(last);
+        const float d = distance(last, other->particle->pos);
         if (d < out.closest)
             out.closest = d;
     }
