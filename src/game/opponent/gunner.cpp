@@ -21,7 +21,7 @@ constexpr int FULL_DELAY = MAX_CHARGE_STEPS + 1;
 constexpr int QUICK_DELAY = 61;
 constexpr int FLIGHT_STEPS = 350;    // a trial missile that has not arrived by then has missed
 constexpr int THREAT_HORIZON = 200;  // how far ahead it looks for a missile hitting it
-constexpr int MAX_FLARE_TRIES = 24;
+constexpr int MAX_FLARE_TRIES = 40;
 constexpr float FLARE_SPEED = 1.0f / FLARE_SPEED_DIVISOR;
 constexpr float SAFE_BLAST_DISTANCE = BLAST_REACH + 0.4f;  // a flare caught nearer would hit it too
 

@@ -13,8 +13,8 @@ CBoardSnapshot CBoardSnapshot::take(contents what) {
             continue;
         s.bodies.push_back({owned ? nullptr : p, *p});
     }
-    s.stations[0] = fields_of(station1);
-    s.stations[1] = fields_of(station2);
+    if (station1 != nullptr && station2 != nullptr)
+        s.stations = {*station1, *station2};
     s.counter = global::counter;
     s.noise_counter = noise.counter;
     s.game_state = global::game_state;
@@ -45,8 +45,10 @@ void CBoardSnapshot::restore_values() const {
     for (const body& b : bodies)
         if (b.fixed != nullptr)
             *b.fixed = b.value;
-    put_back(station1, stations[0]);
-    put_back(station2, stations[1]);
+    if (stations.size() == 2) {
+        *station1 = stations[0];
+        *station2 = stations[1];
+    }
     global::counter = counter;
     noise.counter = noise_counter;
     global::game_state = game_state;
@@ -54,23 +56,4 @@ void CBoardSnapshot::restore_values() const {
     global::difficulty = difficulty;
     global::opponent = opponent;
     match_clock::restore(clock);
-}
-
-CBoardSnapshot::station_fields CBoardSnapshot::fields_of(const global::CStation* s) {
-    if (s == nullptr)
-        return {};
-    return {s->aim, s->loading, s->loaded, s->cw, s->ccw, s->shields, s->rockets, s->flares};
-}
-
-void CBoardSnapshot::put_back(global::CStation* s, const station_fields& f) {
-    if (s == nullptr)
-        return;
-    s->aim = f.aim;
-    s->loading = f.loading;
-    s->loaded = f.loaded;
-    s->cw = f.cw;
-    s->ccw = f.ccw;
-    s->shields = f.shields;
-    s->rockets = f.rockets;
-    s->flares = f.flares;
 }

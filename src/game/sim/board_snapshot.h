@@ -26,27 +26,16 @@ class CBoardSnapshot {
     std::size_t particle_count() const { return bodies.size(); }
 
   private:
-    struct station_fields {
-        float aim;
-        bool loading;
-        float loaded;
-        bool cw;
-        bool ccw;
-        int shields;
-        int rockets;
-        int flares;
-    };
     struct body {
         CParticle* fixed;  // the fixed body this is, or nullptr for one the board owns
         CParticle value;
     };
 
     CBoardSnapshot() = default;
-    static station_fields fields_of(const global::CStation* s);
-    static void put_back(global::CStation* s, const station_fields& f);
 
     std::vector<body> bodies;
-    station_fields stations[2] = {};
+    // Copies of the two stations, riding the same bodies and planets; none before start-up made them.
+    std::vector<global::CStation> stations;
     int counter = 0;
     int noise_counter = 0;
     int game_state = 0;
