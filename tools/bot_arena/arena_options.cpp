@@ -69,6 +69,11 @@ bool parse_arena_options(int argc, char** argv, arena_options& out, std::string&
             out.help = true;
             continue;
         }
+        if (arg != "--blue" && arg != "--red" && arg != "--matches" && arg != "--seed" &&
+            arg != "--max-steps") {
+            problem = "unknown argument " + arg;
+            return false;
+        }
         if (i + 1 >= argc) {
             problem = "missing value after " + arg;
             return false;
@@ -86,12 +91,9 @@ bool parse_arena_options(int argc, char** argv, arena_options& out, std::string&
         } else if (arg == "--seed") {
             ok = parse_count(value, 0, 4294967295L, n);
             out.seed = static_cast<std::uint32_t>(n);
-        } else if (arg == "--max-steps") {
+        } else {
             ok = parse_count(value, 1, 100000000, n);
             out.max_steps = static_cast<int>(n);
-        } else {
-            problem = "unknown argument " + arg;
-            return false;
         }
         if (!ok) {
             problem = "bad value for " + arg + ": \"" + value + "\"";
