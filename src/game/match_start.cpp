@@ -8,7 +8,8 @@ match_start capture_match_start(std::uint32_t seed) {
     match_start start;
     start.players = global::players;
     start.difficulty = global::difficulty;
-    start.opponent = global::opponent;
+    // Only single-player play has an opponent: two-player matches are written as they always were.
+    start.opponent = global::players == global::SINGLE ? global::opponent : global::CLASSIC_OPPONENT;
     start.seed = seed;
     start.noise_counter = global::noise.counter;
     const global::CStation* stations[2] = {global::station1, global::station2};
