@@ -110,3 +110,12 @@ else:
     print("%-58s %-8s each frame against its floor frame + its logic steps + 1.1 x its sprites as one bare "
           "batch: 99th percentile %.2f x, median %.2f x"
           % ("1024x600 replay: its floor", "(info)", replay["bound_p99"], replay["bound_median"]))
+opponent = load("bench_opponent")
+for level, title in ((4, "easy"), (2, "medium"), (1, "hard")):
+    b = find(opponent, "BM_GunnerThinks/level:%d/" % level)
+    if b is None:
+        continue
+    line("gunner %s thinking per step at the busiest recorded board" % title,
+         b["mean_ms"] <= 1.0 and b["worst_ms"] <= 4.0,
+         "mean %.3f ms, worst %.2f ms CPU (at most 1 and 4) from %d particles"
+         % (b["mean_ms"], b["worst_ms"], b["particles"]))

@@ -7,7 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "command_lists.h"
+#include "game/replay/replay_file.h"
+#include "game/sim/global.h"
+#include "game/sim/opponent_kind.h"
 #include "gl_window.h"
 #include "needs.h"
 #include "program_run.h"
@@ -374,3 +379,45 @@ TEST_F(EndToEnd, StartsWithoutPicturesAndSaysSoOncePerPicture) {
 }
 
 }  // namespace
+
+// The gunner chosen by clicks in the difficulty window: the choice is saved in "settings", the match
+// starts against it, and the recording the program writes holds the red station's own turn keys.
+TEST_F(EndToEnd, TheGunnerIsChosenByClicksAndTurnsItsAim) {
+    game g("gunner");
+    g.skip_splash();
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    g.click(150, 525);  // "Singleplayer"
+    ASSERT_TRUE(wait_screen(g, difficulty_menu));
+    const screenshot classic = g.shot();
+    g.click(512, 175);  // "Opponent: Classic", under the three levels
+    ASSERT_TRUE(wait_for([&] { return fs::exists(g.folder() + "/settings"); }, 10));
+    EXPECT_NE(read_text(g.folder() + "/settings").find("opponent = gunner"), std::string::npos);
+    g.point(700, 20);
+    let_run(0.3);
+    const screenshot gunner = g.shot();
+    save_ppm(gunner, g.folder() + "/difficulty.ppm");
+    // Only the opponent button's title changed: the levels' buttons are where they were.
+    EXPECT_GT(changed(classic, gunner, 372, 600 - 192, 652, 600 - 158), 50);
+    EXPECT_TRUE(difficulty_menu(gunner));
+    g.click(512, 225);  // "Hard"
+    ASSERT_TRUE(wait_screen(g, status_panel));
+    let_run(6.0);
+    save_ppm(g.shot(), g.folder() + "/match.ppm");
+    g.close();
+    EXPECT_EQ(g.wait_exit(), 0);
+    EXPECT_EQ(g.output(), BOTH_LINES);
+
+    std::vector<fs::path> written;
+    for (const auto& e : fs::directory_iterator(g.folder() + "/replays"))
+        written.push_back(e.path());
+    ASSERT_EQ(written.size(), 1u);
+    match_recording r;
+    ASSERT_EQ(read_recording(written[0].string(), r), RECORDING_OK);
+    EXPECT_EQ(r.start.opponent, global::GUNNER_OPPONENT);
+    EXPECT_EQ(r.start.difficulty, global::HARD);
+    int turns = 0;
+    for (const recorded_command& c : commands_of(r.commands))
+        turns += c.command.target == TARGET_RED &&
+                 (c.command.code == CMD_TURN_CW_ON || c.command.code == CMD_TURN_CCW_ON);
+    EXPECT_GT(turns, 0) << "the gunner never turned its aim";
+}

@@ -20,6 +20,7 @@
 #include "game/render/render_world.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
+#include "game/sim/match_clock.h"
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
@@ -136,7 +137,7 @@ TEST(MatchScreenshot, PlanetsStationsShadowsMissileTrailAndExplosionAllShow) {
     ASSERT_EQ(CDisplay::width(), 1024);
     ASSERT_EQ(CDisplay::height(), 600);
 
-    std::srand(7);
+    match_clock::begin(7);
     restart();
     game_state = ON;
     menu_state = NONE;

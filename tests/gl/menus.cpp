@@ -106,8 +106,11 @@ TEST_F(Menus, LayoutOnA1024By600Display) {
                                         {"New game", 50, 200, 200, 50},
                                         {"Options", 50, 125, 200, 50},
                                         {"Main menu", 50, 50, 200, 50}});
-    expect_buttons(global::diff_menu,
-                   {{"Easy", 50, 200, 200, 50}, {"Medium", 50, 125, 200, 50}, {"Hard", 50, 50, 200, 50}});
+    // The choice of opponent sits in the free space under the three levels.
+    expect_buttons(global::diff_menu, {{"Easy", 50, 200, 200, 50},
+                                       {"Medium", 50, 125, 200, 50},
+                                       {"Hard", 50, 50, 200, 50},
+                                       {"Opponent: Classic", 10, 8, 280, 34}});
     expect_buttons(global::main_menu, {{"Singleplayer", 50, 275, 200, 50},
                                        {"Multiplayer", 50, 200, 200, 50},
                                        {"Options", 50, 125, 200, 50},

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "board.h"
+#include "game/sim/match_clock.h"
 
 using namespace sim_board;
 
@@ -293,7 +294,7 @@ std::vector<shot> computer_shots(int n_steps, int stock) {
 TEST_F(LogicStep, ComputerFiresOncePerFiringPointOnHard) {
     global::players = global::SINGLE;
     global::difficulty = global::HARD;
-    std::srand(7);
+    match_clock::begin(7);
     std::vector<shot> shots = computer_shots(2 * 2860, 10);
     const float aims[16] = {-1.4f, -1.3f, -1.2f, -1.3f, -1.85f, -2.1f, -2.1f, -2.0f,
                             -1.6f, -1.6f, -1.0f, -1.2f, 0.0f,   -2.1f, -2.1f, -2.0f};
@@ -337,7 +338,7 @@ TEST_F(LogicStep, ComputerNeverFiresWithoutStockOrInTwoPlayerMode) {
 TEST_F(LogicStep, EasierLevelsSkipSomeFiringPoints) {
     global::players = global::SINGLE;
     global::difficulty = global::EASY;
-    std::srand(11);
+    match_clock::begin(11);
     std::vector<shot> shots = computer_shots(10 * 2860, 10);
     // 160 points passed; a quarter of them on average.
     EXPECT_GT(shots.size(), 20u);

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "board.h"
+#include "game/sim/match_clock.h"
 
 using namespace sim_board;
 
@@ -23,7 +24,7 @@ struct end_state {
 // The blue side is a scripted player pressing keys on a fixed rhythm; the red side is the computer.
 // Enter after a match ends starts the next one, as the input callbacks do.
 end_state play(unsigned seed, int n_steps) {
-    std::srand(seed);
+    match_clock::begin(seed);
     restart();
     global::game_state = global::ON;
     global::players = global::SINGLE;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "command_lists.h"
+#include "game/sim/opponent_kind.h"
+#include "general/hash64.h"
 #include "gl_window.h"
 #include "scratch_folder.h"
 
@@ -98,7 +100,7 @@ TEST(ReplayFile, EveryDamageIsNamedAndLeavesTheResultAlone) {
     EXPECT_EQ(untouched.final_hash, 42u);
 
     std::string newer = good;
-    newer[4] = 2;
+    newer[4] = 3;
     EXPECT_EQ(decode_recording(newer, untouched), RECORDING_UNKNOWN_VERSION);
     EXPECT_EQ(decode_recording("GIF89a", untouched), RECORDING_NOT_A_RECORDING);
     EXPECT_EQ(decode_recording(good + "x", untouched), RECORDING_CORRUPT);
@@ -136,6 +138,47 @@ TEST(ReplayFile, ContentsThatCannotBePlayedAreCorruptEvenWithAGoodChecksum) {
                   r.checkpoints.assign(checkpoint_count(r.steps), 0);
               }),
               RECORDING_CORRUPT);
+}
+
+// A match against the classic computer is written byte for byte as before the choice existed (format 1);
+// one against the gunner says so in one more byte (format 2).
+TEST(ReplayFile, TheOpponentIsKeptAndClassicMatchesAreWrittenAsBefore) {
+    match_recording classic = sample();
+    classic.start.players = 0;
+    const std::string old_format = encode_recording(classic);
+    EXPECT_EQ(old_format[4], 1);
+    match_recording gunner = classic;
+    gunner.start.opponent = global::GUNNER_OPPONENT;
+    const std::string bytes = encode_recording(gunner);
+    EXPECT_EQ(bytes[4], 2);
+    EXPECT_EQ(bytes.size(), old_format.size() + 1);
+    match_recording back;
+    ASSERT_EQ(decode_recording(bytes, back), RECORDING_OK);
+    expect_same(back, gunner);
+    EXPECT_EQ(back.start.opponent, global::GUNNER_OPPONENT);
+    ASSERT_EQ(decode_recording(old_format, back), RECORDING_OK);
+    EXPECT_EQ(back.start.opponent, global::CLASSIC_OPPONENT);
+
+    // An opponent that does not exist, or format 2 naming the classic one (which format 1 is for).
+    match_recording unknown = gunner;
+    unknown.start.opponent = global::OPPONENT_KINDS;
+    EXPECT_EQ(decode_recording(encode_recording(unknown), back), RECORDING_CORRUPT);
+    // Format 1 bytes made format 2 by hand, the opponent byte put in and the checksum made good again.
+    const auto as_format_2 = [&](char opponent) {
+        std::string f = old_format.substr(0, old_format.size() - 8);
+        f[4] = 2;
+        f[6] = static_cast<char>(f[6] + 1);     // the body's length, one byte longer
+        f.insert(10 + 1 + 3 + 2, 1, opponent);  // after the header, version text, players, difficulty
+        CHash64 h;
+        h.bytes(f.data(), f.size());
+        std::uint64_t sum = h.result();
+        for (int i = 0; i < 8; ++i, sum >>= 8)
+            f.push_back(static_cast<char>(sum & 0xff));
+        return f;
+    };
+    ASSERT_EQ(decode_recording(as_format_2(1), back), RECORDING_OK);
+    EXPECT_EQ(back.start.opponent, global::GUNNER_OPPONENT);
+    EXPECT_EQ(decode_recording(as_format_2(0), back), RECORDING_CORRUPT);
 }
 
 TEST(ReplayFile, TenMinutesOfBusyPlayStayWellUnder100KB) {

@@ -1,15 +1,19 @@
 // Committed recordings under tests/replays/ must still play to their recorded final state: a change to
 // the game's rules shows up here. A deliberate rule change writes them again, in the same commit:
 //   ZELVORANT_WRITE_FIXTURES=1 build/tests/unit_replay_fixtures
+// (or =NAME for one of them, as gunner_hard).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "command_lists.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
+#include "game/replay/replay_verify.h"
 #include "game/sim/board.h"
+#include "game/sim/opponent_kind.h"
 #include "gl_window.h"
 #include "replay_session.h"
 #include "scratch_folder.h"
@@ -26,18 +30,24 @@ struct fixture {
     int difficulty;
     int steps;
     unsigned inputs_seed;
+    int opponent;
 };
 const fixture fixtures[] = {
-    {"single_easy", global::SINGLE, global::EASY, 6000, 11},
-    {"single_medium", global::SINGLE, global::MEDIUM, 6000, 12},
-    {"single_hard", global::SINGLE, global::HARD, 6000, 13},
-    {"two_players_busy", global::MULTI, global::MEDIUM, 12000, 14},
+    {"single_easy", global::SINGLE, global::EASY, 6000, 11, global::CLASSIC_OPPONENT},
+    {"single_medium", global::SINGLE, global::MEDIUM, 6000, 12, global::CLASSIC_OPPONENT},
+    {"single_hard", global::SINGLE, global::HARD, 6000, 13, global::CLASSIC_OPPONENT},
+    {"two_players_busy", global::MULTI, global::MEDIUM, 12000, 14, global::CLASSIC_OPPONENT},
+    // The gunner's keys are in the recording: playing it back needs no gunner.
+    {"gunner_easy", global::SINGLE, global::EASY, 6000, 15, global::GUNNER_OPPONENT},
+    {"gunner_medium", global::SINGLE, global::MEDIUM, 6000, 16, global::GUNNER_OPPONENT},
+    {"gunner_hard", global::SINGLE, global::HARD, 6000, 17, global::GUNNER_OPPONENT},
 };
 
 // One match of random play through the real recorder, copied to the fixture's name.
 void write_fixture(const fixture& f) {
     const std::string folder = scratch_dir(std::string("fixture_") + f.name);
     match_recorder::start(folder);
+    global::opponent = f.opponent;
     CSession session(f.inputs_seed);
     session.begin_match(f.players, f.difficulty);
     for (int i = 0; i < f.steps && global::game_state != global::ENDED; ++i) {
@@ -46,6 +56,7 @@ void write_fixture(const fixture& f) {
     }
     session.leave();
     match_recorder::stop();
+    global::opponent = global::CLASSIC_OPPONENT;
     ASSERT_EQ(session.closed.size(), 1u);
     fs::create_directories(FIXTURES);
     fs::copy_file(session.closed[0].file, FIXTURES / (std::string(f.name) + ".zvr"),
@@ -56,13 +67,20 @@ TEST(ReplayFixtures, CommittedRecordingsPlayToTheirRecordedEnd) {
     build_board_without_window();
     const char* write = std::getenv("ZELVORANT_WRITE_FIXTURES");
     for (const fixture& f : fixtures) {
-        if (write != nullptr && std::string(write) == "1")
+        if (write != nullptr && (std::string(write) == "1" || std::string(write) == f.name))
             write_fixture(f);
         match_recording r;
         const fs::path file = FIXTURES / (std::string(f.name) + ".zvr");
         ASSERT_EQ(read_recording(file.string(), r), RECORDING_OK) << file;
         EXPECT_EQ(r.start.players, f.players) << f.name;
         EXPECT_EQ(r.start.difficulty, f.difficulty) << f.name;
+        EXPECT_EQ(r.start.opponent, f.opponent) << f.name;
+        if (f.opponent == global::GUNNER_OPPONENT) {
+            int red = 0;
+            for (const recorded_command& c : commands_of(r.commands))
+                red += c.command.target == TARGET_RED;
+            EXPECT_GT(red, 20) << f.name << ": the gunner's keys are recorded";
+        }
         EXPECT_GT(r.commands.size(), 100u) << f.name;
         const playback_result result = play_to_end(r);
         EXPECT_TRUE(result.matches) << f.name;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "game/sim/opponent_kind.h"
 #include "general/atomic_file.h"
 #include "general/line_faults.h"
 #include "gl_window.h"
@@ -233,4 +234,31 @@ TEST_F(SettingsFile, AFileOfJunkLinesSaysAFewAndACount) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), CLineFaults::SHOWN + 1) << err;
     EXPECT_NE(err.find("Skipping line 2 of \"settings\""), std::string::npos) << err;
     EXPECT_NE(err.find("4997 more lines of \"settings\" (5000 in all)"), std::string::npos) << err;
+}
+
+TEST_F(SettingsFile, TheOpponentLineAppearsOnceChosenAndIsChecked) {
+    CSettings s = read_settings();
+    EXPECT_EQ(s.opponent, global::CLASSIC_OPPONENT);
+    s.write();
+    EXPECT_EQ(read_text("settings").find("opponent"), std::string::npos);
+    EXPECT_TRUE(s.is_default());
+
+    s.opponent = global::GUNNER_OPPONENT;
+    EXPECT_FALSE(s.is_default());
+    s.write();
+    EXPECT_NE(read_text("settings").find("opponent = gunner\n"), std::string::npos);
+    EXPECT_EQ(read_settings().opponent, global::GUNNER_OPPONENT);
+    // Back to the classic computer, the line stays and says so.
+    s.opponent = global::CLASSIC_OPPONENT;
+    s.write();
+    EXPECT_NE(read_text("settings").find("opponent = classic\n"), std::string::npos);
+    EXPECT_EQ(read_settings().opponent, global::CLASSIC_OPPONENT);
+
+    for (const char* bad : {"opponent = Gunner\n", "opponent = 1\n", "opponent =\n"}) {
+        write_text("settings", bad);
+        testing::internal::CaptureStderr();
+        const CSettings d = read_settings();
+        EXPECT_NE(testing::internal::GetCapturedStderr(), "") << bad;
+        EXPECT_EQ(d.opponent, global::CLASSIC_OPPONENT) << bad;
+    }
 }

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "game/config/options_buttons.h"
+#include "game/config/menu_buttons.h"
 #include "general/atomic_file.h"
 #include "interface/key_names.h"
 #include "interface/window.h"

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "game/config/menu_buttons.h"
 #include "game/config/network_defaults.h"
-#include "game/config/options_buttons.h"
+#include "game/sim/opponent_kind.h"
 #include "general/line_faults.h"
 #include "interface/window.h"
 
@@ -46,6 +47,20 @@ bool parse_on_off(const std::string& text, bool& out) {
 
 std::string on_off(bool on) {
     return on ? "on" : "off";
+}
+
+// The names the "opponent" line takes, by global::opponent_kind, and the titles of its button.
+const char* const OPPONENT_NAMES[global::OPPONENT_KINDS] = {"classic", "gunner"};
+const char* const OPPONENT_TITLES[global::OPPONENT_KINDS] = {"Opponent: Classic", "Opponent: Gunner"};
+
+bool parse_opponent(const std::string& text, int& out) {
+    for (int i = 0; i < global::OPPONENT_KINDS; ++i) {
+        if (text == OPPONENT_NAMES[i]) {
+            out = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 // One setting as the file holds it: takes the value from its text (false when the text is not one),
@@ -86,6 +101,8 @@ const setting_line LINES[] = {
      }},
     {"pads_swapped", [](const std::string& v, CSettings& s) { return parse_on_off(v, s.pads_swapped); },
      [](const CSettings& s) { return on_off(s.pads_swapped); }},
+    {"opponent", [](const std::string& v, CSettings& s) { return parse_opponent(v, s.opponent); },
+     [](const CSettings& s) { return std::string(OPPONENT_NAMES[s.opponent]); }},
 };
 
 }  // namespace
@@ -102,6 +119,7 @@ void CSettings::restore() {
     last_join.clear();
     pad_dead_zone = 0.25f;
     pads_swapped = false;
+    opponent = global::CLASSIC_OPPONENT;
 }
 
 void CSettings::read() {
@@ -158,7 +176,7 @@ void CSettings::write() {
 bool CSettings::is_default() const {
     const CSettings defaults;
     return sound == defaults.sound && volume == defaults.volume && pad_dead_zone == defaults.pad_dead_zone &&
-           pads_swapped == defaults.pads_swapped;
+           pads_swapped == defaults.pads_swapped && opponent == defaults.opponent;
 }
 
 void CSettings::save() {
@@ -166,6 +184,11 @@ void CSettings::save() {
     if (is_default() && !std::filesystem::exists(std::filesystem::symlink_status(SETTINGS, ignored)))
         return;
     write();
+}
+
+void CSettings::to_difficulty_menu(CWindow* menu) const {
+    if (menu != nullptr && OPPONENT_BUTTON < static_cast<int>(menu->buttons.size()))
+        menu->buttons[OPPONENT_BUTTON]->title = OPPONENT_TITLES[opponent];
 }
 
 void CSettings::to_menu(CWindow* menu) const {

@@ -18,6 +18,7 @@ class CSettings {
     std::string last_join;  // the address last joined, offered again
     float pad_dead_zone;    // how far a stick must lean to count, 0 to 0.9
     bool pads_swapped;      // the first pad connected drives red and the second blue
+    int opponent;           // who plays red in single-player play, a global::opponent_kind
 
     CSettings() { restore(); }
     void restore();
@@ -34,6 +35,8 @@ class CSettings {
     bool is_default() const;
     // Titles the sound button after `sound`.
     void to_menu(CWindow* menu) const;
+    // Titles the difficulty window's opponent button after `opponent`.
+    void to_difficulty_menu(CWindow* menu) const;
 
   private:
     // The values the file gives, over those already held; with `say_what_is_bad`, a line on standard

@@ -7,6 +7,7 @@
 #include "game/render/render_hud.h"
 #include "game/render/still_screen.h"
 #include "game/sim/global.h"
+#include "game/sim/opponent_kind.h"
 #include "graphics/backdrop.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
@@ -73,7 +74,8 @@ void draw_bodies(bool moving, const pixel_rect* patch = nullptr) {
     if (station1)
         station1->render_aim(set_texture("blue_cross"), blue_ring);
     // The computer's station keeps its aim to itself.
-    if (players == MULTI && station2)
+    // The gunner aims and charges as a player does, and shows it as a player's station would.
+    if ((players == MULTI || opponent == GUNNER_OPPONENT) && station2)
         station2->render_aim(set_texture("red_cross"), red_ring);
 }
 

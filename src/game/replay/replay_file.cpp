@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "game/sim/opponent_kind.h"
 #include "general/byte_codec.h"
 #include "general/hash64.h"
 #include "platform/file_bytes.h"
@@ -12,7 +13,10 @@
 namespace {
 
 const char MAGIC[4] = {'Z', 'V', 'R', 'C'};
+// Version 2 adds who drove the red station; a match against the classic computer is still written as
+// version 1, byte for byte as before.
 constexpr unsigned FORMAT_VERSION = 1;
+constexpr unsigned OPPONENT_FORMAT_VERSION = 2;
 constexpr std::size_t HEADER_SIZE = 4 + 2 + 4;  // magic, version, body length
 constexpr std::size_t CHECKSUM_SIZE = 8;
 constexpr std::size_t MAX_VERSION_TEXT = 64;
@@ -46,6 +50,8 @@ void write_body(CByteWriter& w, const match_recording& r) {
     w.bytes += r.program_version;
     w.byte(static_cast<unsigned>(r.start.players));
     w.byte(static_cast<unsigned>(r.start.difficulty));
+    if (r.start.opponent != global::CLASSIC_OPPONENT)
+        w.byte(static_cast<unsigned>(r.start.opponent));
     w.fixed(r.start.seed, 4);
     w.varint(static_cast<std::uint64_t>(r.start.noise_counter));
     for (int i = 0; i < 2; ++i) {
@@ -61,9 +67,12 @@ void write_body(CByteWriter& w, const match_recording& r) {
     w.fixed(r.final_hash, 8);
 }
 
-bool read_start(CByteReader& in, match_start& s) {
+bool read_start(CByteReader& in, unsigned version, match_start& s) {
     s.players = static_cast<int>(in.byte());
     s.difficulty = static_cast<int>(in.byte());
+    s.opponent = version >= OPPONENT_FORMAT_VERSION ? static_cast<int>(in.byte()) : global::CLASSIC_OPPONENT;
+    if (version >= OPPONENT_FORMAT_VERSION && s.opponent == global::CLASSIC_OPPONENT)
+        return false;
     s.seed = static_cast<std::uint32_t>(in.fixed(4));
     const std::uint64_t noise = in.varint();
     s.noise_counter = static_cast<int>(noise);
@@ -72,7 +81,8 @@ bool read_start(CByteReader& in, match_start& s) {
         s.station_y[i] = read_real(in);
     }
     // Single or two players; difficulties from the menu (and 0, never firing); the noise period.
-    return !in.bad && s.players <= 1 && s.difficulty <= 4 && noise < 1000;
+    return !in.bad && s.players <= 1 && s.difficulty <= 4 && s.opponent < global::OPPONENT_KINDS &&
+           noise < 1000;
 }
 
 // Where the commands lie in the body, checked, for the recording to take over.
@@ -108,12 +118,13 @@ bool read_commands(CByteReader& in, std::size_t body_end, std::uint64_t steps, c
     return true;
 }
 
-bool read_body(CByteReader& in, std::size_t body_end, match_recording& r, command_span& commands) {
+bool read_body(CByteReader& in, unsigned version, std::size_t body_end, match_recording& r,
+               command_span& commands) {
     const std::uint64_t version_size = in.varint();
     if (in.bad || version_size > MAX_VERSION_TEXT)
         return false;
     r.program_version = in.text(static_cast<std::size_t>(version_size));
-    if (!read_start(in, r.start))
+    if (!read_start(in, version, r.start))
         return false;
     r.steps = in.varint();
     if (in.bad || r.steps > MAX_RECORDED_STEPS || !read_commands(in, body_end, r.steps, commands))
@@ -160,7 +171,8 @@ std::string encode_recording(const match_recording& recording) {
     write_body(body, recording);
     CByteWriter w;
     w.bytes.assign(MAGIC, sizeof MAGIC);
-    w.fixed(FORMAT_VERSION, 2);
+    w.fixed(recording.start.opponent != global::CLASSIC_OPPONENT ? OPPONENT_FORMAT_VERSION : FORMAT_VERSION,
+            2);
     w.fixed(body.bytes.size(), 4);
     w.bytes += body.bytes;
     w.fixed(checksum(w.bytes, w.bytes.size()), 8);
@@ -174,7 +186,8 @@ recording_status decode_recording(std::string bytes, match_recording& out) {
     if (bytes.size() < HEADER_SIZE)
         return RECORDING_TRUNCATED;
     CByteReader header(bytes.data(), sizeof MAGIC, HEADER_SIZE);
-    if (header.fixed(2) != FORMAT_VERSION)
+    const unsigned version = static_cast<unsigned>(header.fixed(2));
+    if (version != FORMAT_VERSION && version != OPPONENT_FORMAT_VERSION)
         return RECORDING_UNKNOWN_VERSION;
     const std::uint64_t body_size = header.fixed(4);
     const std::uint64_t whole = HEADER_SIZE + body_size + CHECKSUM_SIZE;
@@ -189,7 +202,7 @@ recording_status decode_recording(std::string bytes, match_recording& out) {
     command_span commands;
     const std::size_t body_end = bytes.size() - CHECKSUM_SIZE;
     CByteReader body(bytes.data(), HEADER_SIZE, body_end);
-    if (!read_body(body, body_end, r, commands))
+    if (!read_body(body, version, body_end, r, commands))
         return RECORDING_CORRUPT;
     r.commands.adopt(std::move(bytes), commands.from, commands.to, commands.count, commands.last_step);
     out = std::move(r);

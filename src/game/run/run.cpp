@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "game/netplay/network_match.h"
+#include "game/opponent/opponent_turn.h"
 #include "game/replay/match_recorder.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
@@ -102,6 +103,8 @@ bool step() {
             menu_state = NONE;
     }
     match_recorder::before_step();
+    // The computer presses its keys as a player would, recorded with the step they precede.
+    opponent_turn(submit_station_command);
     const bool closing = program_logic();
     match_recorder::after_step();
     network_match::step_done();

@@ -2,9 +2,10 @@
 
 #include <vector>
 
+#include "game/sim/classic_computer.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
-#include "game/sim/match_clock.h"
+#include "game/sim/opponent_kind.h"
 #include "game/sim/rules.h"
 #include "general/texture_names.h"
 
@@ -210,40 +211,6 @@ void lay_trails() {
     flying.clear();
 }
 
-struct firing_point {
-    double lower;
-    double upper;
-    float charge;
-    float aim;
-};
-
-// Windows centred on k * 3.1415 / 8, half as wide as one step of the station's turn.
-const firing_point firing_points[16] = {
-    {-0.0011, 0.0011, 1.0f, -1.4f},    {0.3915875, 0.3937875, 1.0f, -1.3f},
-    {0.784275, 0.786475, 1.0f, -1.2f}, {1.1769625, 1.1791625, 1.0f, -1.3f},
-    {1.56965, 1.57185, 1.0f, -1.85f},  {1.9623375, 1.9645375, 1.0f, -2.1f},
-    {2.355025, 2.357225, 1.0f, -2.1f}, {2.7477125, 2.7499125, 1.0f, -2.0f},
-    {3.1404, 3.1426, 1.0f, -1.6f},     {3.5330875, 3.5352875, 1.0f, -1.6f},
-    {3.925775, 3.927975, 0.7f, -1.0f}, {4.3184625, 4.3206625, 1.0f, -1.2f},
-    {4.71115, 4.71335, 0.3f, 0.0f},    {5.1038375, 5.1060375, 0.6f, -2.1f},
-    {5.496525, 5.498725, 0.6f, -2.1f}, {5.8892125, 5.8914125, 0.6f, -2.0f},
-};
-
-void computer_player() {
-    double phi = station2->particle->ang_pos;
-    for (const firing_point& fp : firing_points) {
-        if (!(fp.lower < phi && phi <= fp.upper))
-            continue;
-        // A difficulty that is not a positive divisor never fires (and never divides by zero).
-        if (difficulty > 0 && match_clock::roll() % difficulty == 0) {
-            station2->loaded = fp.charge;
-            station2->aim = fp.aim;
-            station2->shoot_rocket(texture_id("missile"));
-        }
-        return;
-    }
-}
-
 void refill(CStation* s) {
     if (counter % MISSILE_REFILL_PERIOD == 0 && s->rockets < FULL_MISSILES) {
         s->rockets += 1;
@@ -270,8 +237,8 @@ bool program_logic() {
         station2->update();
         step_particles();
         lay_trails();
-        if (players == SINGLE)
-            computer_player();
+        if (players == SINGLE && opponent == CLASSIC_OPPONENT)
+            classic_computer(station2, RED_STATION);
         counter = (counter + 1) % CLOCK_PERIOD;
         int noise_period = 3 * noise.anim_speed;
         noise.counter = noise_period > 0 ? (noise.counter + 1) % noise_period : 0;

@@ -1,7 +1,6 @@
 #include "game/sim/match_clock.h"
 
 #include <chrono>
-#include <cstdlib>
 
 namespace match_clock {
 
@@ -11,6 +10,7 @@ std::uint64_t steps = 0;
 std::uint64_t draws = 0;
 bool seed_fixed = false;
 std::uint32_t fixed_seed = 0;
+CMatchDice dice;
 }  // namespace
 
 std::uint32_t seed_from_clock() {
@@ -37,7 +37,7 @@ void begin(std::uint32_t seed) {
     current_seed = seed;
     steps = 0;
     draws = 0;
-    std::srand(seed);
+    dice.reseed(seed);
 }
 
 std::uint32_t seed() {
@@ -54,11 +54,22 @@ void count_step() {
 
 int roll() {
     ++draws;
-    return std::rand();
+    return dice.next();
 }
 
 std::uint64_t rolls() {
     return draws;
+}
+
+clock_state save() {
+    return {current_seed, steps, draws, dice};
+}
+
+void restore(const clock_state& state) {
+    current_seed = state.seed;
+    steps = state.steps;
+    draws = state.draws;
+    dice = state.dice;
 }
 
 }  // namespace match_clock

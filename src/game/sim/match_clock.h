@@ -2,9 +2,11 @@
 
 #include <cstdint>
 
-// The match's own clock and dice: the logic steps run since the match began, and the C library's
-// generator seeded at its start with a value that is kept, so that the match can be run again step for
-// step. Only the code that starts a match reads the wall clock; the logic step never does.
+#include "game/sim/match_dice.h"
+
+// The match's own clock and dice: the logic steps run since the match began, and a generator that draws
+// as the C library's rand() would, seeded at its start with a value that is kept, so that the match can be
+// run again step for step. Only the code that starts a match reads the wall clock; the logic step never does.
 namespace match_clock {
 
 // A seed for a new match, from the wall clock.
@@ -22,9 +24,19 @@ std::uint32_t seed();
 std::uint64_t step();
 void count_step();
 
-// The computer player's dice: rand() from the seeded generator, with the draws counted so that the state
+// The computer player's dice: the seeded generator's next draw, with the draws counted so that the state
 // hash covers the generator's position.
 int roll();
 std::uint64_t rolls();
+
+// Everything above as a value, for a board that is saved and put back.
+struct clock_state {
+    std::uint32_t seed;
+    std::uint64_t steps;
+    std::uint64_t draws;
+    CMatchDice dice;
+};
+clock_state save();
+void restore(const clock_state& state);
 
 }  // namespace match_clock

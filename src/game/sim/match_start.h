@@ -7,6 +7,7 @@
 struct match_start {
     int players = 0;
     int difficulty = 0;
+    int opponent = 0;  // a global::opponent_kind
     std::uint32_t seed = 0;
     int noise_counter = 0;  // the HUD's noise panel runs on through restarts
     // The stations' bodies stand where the last match left them until the first step moves them.

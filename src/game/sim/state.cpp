@@ -1,3 +1,4 @@
+#include "game/sim/board_owned.h"
 #include "game/sim/global.h"
 
 namespace global {
@@ -29,11 +30,6 @@ int difficulty = MEDIUM;
 
 }  // namespace global
 
-static bool is_transient(int type) {
-    return type == global::TRACE || type == global::ROCKET || type == global::FLARE || type == global::SIGN ||
-           type == global::EXP;
-}
-
 void restart() {
     using namespace global;
     camera[0] = 0;
@@ -50,7 +46,7 @@ void restart() {
         station2->reset();
     it = particles.begin();
     while (it != particles.end()) {
-        if (is_transient((*it)->type)) {
+        if (board_owned(**it)) {
             delete *it;
             it = particles.erase(it);
         } else {

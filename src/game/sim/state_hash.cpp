@@ -2,6 +2,7 @@
 
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
+#include "game/sim/opponent_kind.h"
 #include "general/hash64.h"
 
 namespace {
@@ -57,6 +58,10 @@ std::uint64_t state_hash() {
     h.add(global::game_state);
     h.add(global::players);
     h.add(global::difficulty);
+    // Only in single-player play against another than the classic computer, so that boards from before
+    // the choice keep their hashes and two-player boards never depend on it.
+    if (global::players == global::SINGLE && global::opponent != global::CLASSIC_OPPONENT)
+        h.add(global::opponent);
     h.add(match_clock::step());
     h.add(match_clock::seed());
     h.add(match_clock::rolls());

@@ -64,6 +64,8 @@ void build_menus() {
     global::diff_menu->add_button(50, 200, 200, 50, "Easy");
     global::diff_menu->add_button(50, 125, 200, 50, "Medium");
     global::diff_menu->add_button(50, 50, 200, 50, "Hard");
+    global::diff_menu->add_button(10, 8, 280, 34, "");
+    global::settings.to_difficulty_menu(global::diff_menu);
 
     global::main_menu = bare_window(0, static_cast<float>(H - 375), 300, 375, font);
     global::main_menu->active_gfx(-1, clear_panel, font, light_grey, FONT_SIZE, false, white);

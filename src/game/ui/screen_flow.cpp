@@ -8,6 +8,7 @@
 #include "game/run/run.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
+#include "game/sim/opponent_kind.h"
 #include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/menus.h"
@@ -119,9 +120,16 @@ void click_main_menu(int check) {
 
 void click_diff_menu(int check) {
     static const int levels[] = {EASY, MEDIUM, HARD};
-    if (check < 0 || check > 2)
+    if (check == OPPONENT_BUTTON) {
+        settings.opponent = (settings.opponent + 1) % OPPONENT_KINDS;
+        settings.to_difficulty_menu(diff_menu);
+        settings.save();
+        return;
+    }
+    if (check < EASY_BUTTON || check > HARD_BUTTON)
         return;
     difficulty = levels[check];
+    opponent = settings.opponent;
     game_state = ON;
     menu_state = NONE;
 }

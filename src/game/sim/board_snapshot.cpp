@@ -1,0 +1,59 @@
+#include "game/sim/board_snapshot.h"
+
+#include "game/sim/board_owned.h"
+#include "game/sim/opponent_kind.h"
+
+CBoardSnapshot CBoardSnapshot::take(contents what) {
+    using namespace global;
+    CBoardSnapshot s;
+    s.bodies.reserve(particles.size());
+    for (CParticle* p : particles) {
+        const bool owned = board_owned(*p);
+        if (what == WITHOUT_DECORATIONS && (p->type == TRACE || p->type == SIGN))
+            continue;
+        s.bodies.push_back({owned ? nullptr : p, *p});
+    }
+    if (station1 != nullptr && station2 != nullptr)
+        s.stations = {*station1, *station2};
+    s.counter = global::counter;
+    s.noise_counter = noise.counter;
+    s.game_state = global::game_state;
+    s.players = global::players;
+    s.difficulty = global::difficulty;
+    s.opponent = global::opponent;
+    s.clock = match_clock::save();
+    return s;
+}
+
+void CBoardSnapshot::restore() const {
+    delete_board_owned();
+    particles.clear();
+    for (const body& b : bodies) {
+        if (b.fixed != nullptr) {
+            particles.push_back(b.fixed);
+        } else {
+            // The constructor appends the new particle; the saved value then replaces every field.
+            CParticle* p = new CParticle(0, 0, 0);
+            *p = b.value;
+        }
+    }
+    restore_values();
+}
+
+void CBoardSnapshot::restore_values() const {
+    using namespace global;
+    for (const body& b : bodies)
+        if (b.fixed != nullptr)
+            *b.fixed = b.value;
+    if (stations.size() == 2) {
+        *station1 = stations[0];
+        *station2 = stations[1];
+    }
+    global::counter = counter;
+    noise.counter = noise_counter;
+    global::game_state = game_state;
+    global::players = players;
+    global::difficulty = difficulty;
+    global::opponent = opponent;
+    match_clock::restore(clock);
+}

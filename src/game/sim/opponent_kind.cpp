@@ -1,0 +1,5 @@
+#include "game/sim/opponent_kind.h"
+
+namespace global {
+int opponent = CLASSIC_OPPONENT;
+}

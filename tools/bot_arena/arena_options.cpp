@@ -1,0 +1,104 @@
+#include "arena_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/sim/global.h"
+#include "game/sim/opponent_kind.h"
+
+namespace {
+
+const char* const KINDS[global::OPPONENT_KINDS] = {"classic", "gunner"};
+const char* const LEVELS[] = {"", "hard", "medium", "", "easy"};
+
+bool parse_count(const char* text, long low, long high, long& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (*text == '\0' || errno != 0 || *end != '\0' || v < low || v > high)
+        return false;
+    out = v;
+    return true;
+}
+
+// KIND:LEVEL, as "gunner:hard".
+bool parse_player(const std::string& text, arena_player& out) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos)
+        return false;
+    const std::string kind = text.substr(0, colon);
+    const std::string level = text.substr(colon + 1);
+    int k = -1;
+    for (int i = 0; i < global::OPPONENT_KINDS; ++i)
+        if (kind == KINDS[i])
+            k = i;
+    int l = -1;
+    for (int d : {global::EASY, global::MEDIUM, global::HARD})
+        if (level == LEVELS[d])
+            l = d;
+    if (k < 0 || l < 0)
+        return false;
+    out = {k, l};
+    return true;
+}
+
+}  // namespace
+
+const char* arena_usage() {
+    return "Usage: bot-arena [--blue KIND:LEVEL] [--red KIND:LEVEL] [--matches N] [--seed S] [--max-steps "
+           "N]\n"
+           "Plays N matches (default 200) between two computer opponents, without a window, and prints for\n"
+           "each side its wins, draws, losses, shots, hit rate, flares, intercepts and the mean match "
+           "length.\n"
+           "  KIND   classic (the fixed firing table) or gunner (plans its shots by trial)\n"
+           "  LEVEL  easy, medium or hard\n"
+           "  --blue     default gunner:medium     --red        default classic:hard\n"
+           "  --seed S   match i is seeded S + i (default 1)\n"
+           "  --max-steps N  a match still running after N logic steps is a draw (default 60000)\n";
+}
+
+std::string describe(const arena_player& p) {
+    return std::string(KINDS[p.kind]) + " " + LEVELS[p.level];
+}
+
+bool parse_arena_options(int argc, char** argv, arena_options& out, std::string& problem) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            out.help = true;
+            continue;
+        }
+        if (arg != "--blue" && arg != "--red" && arg != "--matches" && arg != "--seed" &&
+            arg != "--max-steps") {
+            problem = "unknown argument " + arg;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            problem = "missing value after " + arg;
+            return false;
+        }
+        const char* value = argv[++i];
+        long n = 0;
+        bool ok = true;
+        if (arg == "--blue") {
+            ok = parse_player(value, out.blue);
+        } else if (arg == "--red") {
+            ok = parse_player(value, out.red);
+        } else if (arg == "--matches") {
+            ok = parse_count(value, 1, 1000000, n);
+            out.matches = static_cast<int>(n);
+        } else if (arg == "--seed") {
+            ok = parse_count(value, 0, 4294967295L, n);
+            out.seed = static_cast<std::uint32_t>(n);
+        } else {
+            ok = parse_count(value, 1, 100000000, n);
+            out.max_steps = static_cast<int>(n);
+        }
+        if (!ok) {
+            problem = "bad value for " + arg + ": \"" + value + "\"";
+            return false;
+        }
+    }
+    return true;
+}
