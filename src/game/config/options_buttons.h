@@ -13,4 +13,5 @@ enum options_button {
     SOUND_BUTTON,        // "Sound ON" / "Sound OFF"
     VOLUME_DOWN_BUTTON,  // "-"
     VOLUME_UP_BUTTON,    // "+"
+    FRAME_RATE_BUTTON,   // cycles through the frame-rate choices
 };

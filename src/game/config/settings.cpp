@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "game/config/frame_rate.h"
 #include "game/config/network_defaults.h"
 #include "game/config/options_buttons.h"
 #include "interface/window.h"
@@ -56,6 +57,7 @@ void CSettings::restore() {
     last_join.clear();
     pad_dead_zone = 0.25f;
     pads_swapped = false;
+    frame_rate = frame_rate::UNLIMITED;
 }
 
 void CSettings::read() {
@@ -87,6 +89,7 @@ void CSettings::read() {
     take("pad_dead_zone",
          [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
     take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
+    take("frame_rate", [&](const std::string& v) { return frame_rate::from_text(v, parsed.frame_rate); });
 
     if (!ok) {
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
@@ -111,6 +114,9 @@ void CSettings::write() {
     std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
     file.set("pad_dead_zone", dead_zone);
     file.set("pads_swapped", pads_swapped ? "on" : "off");
+    // Like the network lines: a file written before the choice existed keeps its lines.
+    if (frame_rate != frame_rate::UNLIMITED || file.find("frame_rate") != nullptr)
+        file.set("frame_rate", frame_rate::to_text(frame_rate));
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());
@@ -119,7 +125,7 @@ void CSettings::write() {
 bool CSettings::is_default() const {
     const CSettings defaults;
     return sound == defaults.sound && volume == defaults.volume && pad_dead_zone == defaults.pad_dead_zone &&
-           pads_swapped == defaults.pads_swapped;
+           pads_swapped == defaults.pads_swapped && frame_rate == defaults.frame_rate;
 }
 
 void CSettings::save() {
@@ -132,4 +138,6 @@ void CSettings::save() {
 void CSettings::to_menu(CWindow* menu) const {
     if (menu != nullptr && SOUND_BUTTON < static_cast<int>(menu->buttons.size()))
         menu->buttons[SOUND_BUTTON]->title = sound ? "Sound ON" : "Sound OFF";
+    if (menu != nullptr && FRAME_RATE_BUTTON < static_cast<int>(menu->buttons.size()))
+        menu->buttons[FRAME_RATE_BUTTON]->title = frame_rate::title(frame_rate);
 }
