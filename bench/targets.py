@@ -110,3 +110,39 @@ else:
     print("%-58s %-8s each frame against its floor frame + its logic steps + 1.1 x its sprites as one bare "
           "batch: 99th percentile %.2f x, median %.2f x"
           % ("1024x600 replay: its floor", "(info)", replay["bound_p99"], replay["bound_median"]))
+
+seek = load("bench_replay_seek")
+for times, minutes in ((1, 2), (5, 10)):
+    b = find(seek, "BM_SeekBack/%d/" % times)
+    if b is None:
+        continue
+    text = "%.0f ms to run %d steps again (%.0f%% of them in play)" % (ms(b), b["steps_run"], 100 * b["share_in_play"])
+    name = "replay: ten seconds back from the end of a %d-minute match" % minutes
+    if minutes == 10:
+        line(name, ms(b) <= 1000, text + " (at most 1000 ms)")
+    else:
+        print("%-58s %-8s %s" % (name, "(info)", text))
+
+# The real program's share of a core over 20 s, against what drawing its frames costs: the frames a
+# second Mesa counted times the frame's time in BM_Screen / BM_PlayedMatch (1024 x 600, its default window).
+cpu_path = os.path.join(results, "cpu_share.json")
+if os.path.exists(cpu_path):
+    frame = load("bench_frame-1024x600")
+    costs = {"title screen": find(frame, "BM_Screen/screen:0/"), "paused match": find(frame, "BM_Screen/screen:5/"),
+             "match in play": find(frame, "BM_PlayedMatch")}
+    print("\n== share of a core over 20 s (whole process, llvmpipe's threads included)")
+    for f in json.load(open(cpu_path)):
+        name = "%s, %s" % (f["screen"], f["choice"])
+        if f["share"] is None:
+            line(name, False, "not measured")
+            continue
+        cost = costs.get(f["screen"])
+        drawing = ""
+        if cost is not None and f["fps"]:
+            drawing = "; %.0f frames a second x %.2f ms = %.0f%% of a core drawing them" % (
+                f["fps"], ms(cost), f["fps"] * ms(cost) / 10)
+        text = "%.1f%% of a core%s" % (100 * f["share"], drawing)
+        if f["screen"] == "title screen" and f["choice"] == "60":
+            line(name, f["share"] < 0.2, text + " (under 20%)")
+        else:
+            print("%-58s %-8s %s" % (name, "(info)", text))
