@@ -116,7 +116,7 @@ int watch_replay(const match_recording& recording) {
     self.playback = &playback;
     change_speed(0);
     glfw2::set_key_callback(key);
-    set_result_prompt("The recording has ended: press Escape to leave");
+    set_result_prompt("End of the recording");
     loop_hooks hooks{step, frame, nullptr, &self.steps_per_second, &global::fps};
     use_window_hooks(hooks);
     hooks.unseen = unseen;
