@@ -111,17 +111,15 @@ else:
           "batch: 99th percentile %.2f x, median %.2f x"
           % ("1024x600 replay: its floor", "(info)", replay["bound_p99"], replay["bound_median"]))
 
-seek = load("bench_replay_seek")
-for times, minutes in ((1, 2), (5, 10)):
-    b = find(seek, "BM_SeekBack/%d/" % times)
-    if b is None:
-        continue
-    text = "%.0f ms to run %d steps again (%.0f%% of them in play)" % (ms(b), b["steps_run"], 100 * b["share_in_play"])
-    name = "replay: ten seconds back from the end of a %d-minute match" % minutes
-    if minutes == 10:
-        line(name, ms(b) <= 1000, text + " (at most 1000 ms)")
-    else:
-        print("%-58s %-8s %s" % (name, "(info)", text))
+seek = find(load("bench_replay_seek"), "BM_SeekBack")
+if seek is not None:
+    # A ten-minute match as busy throughout runs 59,000 steps again for the same jump.
+    per_step = ms(seek) / seek["steps_run"]
+    line("replay: ten seconds back from the end of a ten-minute match", per_step * 59000 <= 1000,
+         "%.0f ms (%.0f ms CPU) for the %d steps of the busy two-minute match, %.0f%% in play: %.0f ms "
+         "(%.0f ms CPU) for 59,000 such steps (at most 1000 ms)"
+         % (ms(seek), seek["cpu_ms"], seek["steps_run"], 100 * seek["share_in_play"], per_step * 59000,
+            seek["cpu_ms"] / seek["steps_run"] * 59000))
 
 # The real program's share of a core over 20 s, against what drawing its frames costs: the frames a
 # second Mesa counted times the frame's time in BM_Screen / BM_PlayedMatch (1024 x 600, its default window).
