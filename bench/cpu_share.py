@@ -23,7 +23,7 @@ def xdotool(*args):
     return subprocess.run(["xdotool"] + list(args), capture_output=True, text=True, timeout=30).stdout.strip()
 
 
-def wait(what, limit=30):
+def wait(what, limit=60):
     end = time.time() + limit
     while time.time() < end:
         if what():
