@@ -119,3 +119,37 @@ for level, title in ((4, "easy"), (2, "medium"), (1, "hard")):
          b["mean_ms"] <= 1.0 and b["worst_ms"] <= 4.0,
          "mean %.3f ms, worst %.2f ms CPU (at most 1 and 4) from %d particles"
          % (b["mean_ms"], b["worst_ms"], b["particles"]))
+
+seek = find(load("bench_replay_seek"), "BM_SeekBack")
+if seek is not None:
+    # A ten-minute match as busy throughout runs 59,000 steps again for the same jump.
+    per_step = ms(seek) / seek["steps_run"]
+    line("replay: ten seconds back from the end of a ten-minute match", per_step * 59000 <= 1000,
+         "%.0f ms (%.0f ms CPU) for the %d steps of the busy two-minute match, %.0f%% in play: %.0f ms "
+         "(%.0f ms CPU) for 59,000 such steps (at most 1000 ms)"
+         % (ms(seek), seek["cpu_ms"], seek["steps_run"], 100 * seek["share_in_play"], per_step * 59000,
+            seek["cpu_ms"] / seek["steps_run"] * 59000))
+
+# The real program's share of a core over 20 s, against what drawing its frames costs: the frames a
+# second Mesa counted times the frame's time in BM_Screen / BM_PlayedMatch (1024 x 600, its default window).
+cpu_path = os.path.join(results, "cpu_share.json")
+if os.path.exists(cpu_path):
+    frame = load("bench_frame-1024x600")
+    costs = {"title screen": find(frame, "BM_Screen/screen:0/"), "paused match": find(frame, "BM_Screen/screen:5/"),
+             "match in play": find(frame, "BM_PlayedMatch")}
+    print("\n== share of a core over 20 s (whole process, llvmpipe's threads included)")
+    for f in json.load(open(cpu_path)):
+        name = "%s, %s" % (f["screen"], f["choice"])
+        if f["share"] is None:
+            line(name, False, "not measured")
+            continue
+        cost = costs.get(f["screen"])
+        drawing = ""
+        if cost is not None and f["fps"]:
+            drawing = "; %.0f frames a second x %.2f ms = %.0f%% of a core drawing them" % (
+                f["fps"], ms(cost), f["fps"] * ms(cost) / 10)
+        text = "%.1f%% of a core%s" % (100 * f["share"], drawing)
+        if f["screen"] == "title screen" and f["choice"] == "60":
+            line(name, f["share"] < 0.2, text + " (under 20%)")
+        else:
+            print("%-58s %-8s %s" % (name, "(info)", text))

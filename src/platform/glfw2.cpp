@@ -244,6 +244,11 @@ void poll_events() {
 int get_window_param(int param) {
     if (param == OPENED)
         return window != nullptr && !glfwWindowShouldClose(window) ? 1 : 0;
+    if (param == ICONIFIED)
+        return window != nullptr && (glfwGetWindowAttrib(window, GLFW_ICONIFIED) ||
+                                     !glfwGetWindowAttrib(window, GLFW_VISIBLE))
+                   ? 1
+                   : 0;
     return 0;
 }
 

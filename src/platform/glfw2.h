@@ -14,6 +14,8 @@ constexpr int FULLSCREEN = 0x10002;
 
 // get_window_param and open_window_hint targets.
 constexpr int OPENED = 0x20001;
+// Minimised, or hidden from view by the window manager: nothing drawn there can be seen.
+constexpr int ICONIFIED = 0x20003;
 constexpr int WINDOW_NO_RESIZE = 0x20012;
 
 // enable / disable tokens.

@@ -207,3 +207,27 @@ TEST(Replays, TheLargestRecordingIsVerifiedInLittleMemory) {
 }
 
 }  // namespace
+
+TEST(Replays, EndAndHomeJumpThroughAWatchedRecording) {
+    // A 50-second single-player match that ends with a result, which shades the board.
+    const std::string file = ZELVORANT_SOURCE_DIR "/tests/replays/single_easy.zvr";
+    CRun watch(make_folder("jumps"), {"--replay", file});
+    ASSERT_TRUE(watch.skip_splash()) << watch.output() << watch.errors();
+    // A patch of the blue planet, clear of the result's text, that nothing but the shade darkens for long.
+    auto brightness = [&] {
+        const x_session::rgb m = x_session::grab(watch.window, 275, 255, 50, 40).mean();
+        return m.r + m.g + m.b;
+    };
+    let_run(0.5);
+    const int playing = brightness();
+    ASSERT_GT(playing, 100);
+    watch.hold("End", 0.05);
+    let_run(1.5);
+    EXPECT_LT(brightness(), playing * 3 / 4) << "End shows the result at once";
+    watch.hold("Home", 0.05);
+    let_run(1.0);
+    EXPECT_GT(brightness(), playing * 9 / 10) << "Home plays the match again from its start";
+    watch.hold("Escape", 0.05);
+    EXPECT_EQ(watch.wait_exit(), 0);
+    EXPECT_EQ(watch.errors(), "");
+}

@@ -164,3 +164,39 @@ TEST_F(Sound, WithoutAnAudioDeviceTheGamePlaysAndQuitsWithOneWarning) {
     EXPECT_EQ(run.errors(), "No sound: no audio device could be opened\n");
     EXPECT_FALSE(fs::exists(run.recording()));
 }
+
+TEST_F(Sound, ResumeInThePauseMenuTicksLikeEveryOtherButton) {
+    CSoundRun run("resume", "wave");
+    ASSERT_TRUE(run.skip_splash()) << run.output() << run.errors();
+    const auto opened = clock_type::now();
+    let_run(0.3);
+    run.click(150, 525);  // "Singleplayer"
+    let_run(0.4);
+    run.click(512, 375);  // "Easy"
+    let_run(0.6);
+    run.key("Escape", true);
+    run.key("Escape", false);
+    let_run(0.6);
+    const double options = since(opened);
+    run.click(512, 262);  // "Options" in the pause menu
+    let_run(0.6);
+    run.key("Escape", true);  // back into the match
+    run.key("Escape", false);
+    let_run(0.6);
+    run.key("Escape", true);
+    run.key("Escape", false);
+    let_run(0.6);
+    const double resumed = since(opened);
+    run.click(512, 412);  // "Resume"
+    let_run(0.8);
+    run.close();
+    ASSERT_EQ(run.wait_exit(), 0) << run.errors();
+
+    const std::vector<int16_t> samples = recorded_samples(run.recording());
+    ASSERT_GT(samples.size(), static_cast<size_t>(2 * RATE * (resumed + 0.5))) << "recording too short";
+    // An idle match is silent, so each tick stands out; the window between the two is quiet.
+    EXPECT_GT(measure(samples, options - 0.1, options + 0.3).peak, 300) << "no tick for Options";
+    EXPECT_LE(measure(samples, options + 0.4, resumed - 0.15).peak, 3);
+    EXPECT_GT(measure(samples, resumed - 0.1, resumed + 0.3).peak, 300)
+        << "no tick for Resume" << run.errors();
+}

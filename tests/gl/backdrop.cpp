@@ -24,6 +24,7 @@
 #include "game/render/still_screen.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
+#include "game/sim/match_clock.h"
 #include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
 #include "gl_window.h"
@@ -125,6 +126,20 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
     // The screens differ from one another, so a stale copy would have shown.
     for (size_t i = 1; i < seen.size(); ++i)
         EXPECT_NE(differences(seen[i - 1], seen[i]), "") << screens[i].name;
+}
+
+TEST_F(Backdrop, APausedMatchStaysKeptWhileItsRecordingCountsTheSteps) {
+    play_a_little();
+    game_state = PAUSED;
+    menu_state = MAIN;
+    const frame_pixels paused = same_as_fresh("pause menu", [] {});
+    ASSERT_TRUE(still_screen().kept());
+    // The recorder counts the steps of a paused match, which draw nothing new: the copy is put back.
+    for (int i = 0; i < 3; ++i) {
+        match_clock::count_step();
+        EXPECT_TRUE(still_screen().kept()) << "after a paused step " << i;
+        EXPECT_EQ(differences(game_frame(false), paused), "");
+    }
 }
 
 TEST_F(Backdrop, ZoomedMatchPutBackAsDrawn) {

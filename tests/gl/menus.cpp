@@ -134,7 +134,8 @@ TEST_F(Menus, LayoutOnA1024By600Display) {
                                           {"Fullscreen OFF", 25, 180, 230, 30},
                                           {"Sound ON", 25, 130, 230, 30},
                                           {"-", 25, 85, 30, 30},
-                                          {"+", 225, 85, 30, 30}});
+                                          {"+", 225, 85, 30, 30},
+                                          {"Unlimited FPS", 25, 40, 230, 30}});
     expect_buttons(global::howto_menu, {{"Main menu", 0, 0, 200, 50}});
 }
 
@@ -164,7 +165,7 @@ TEST_F(Menus, KeyButtonsAndToggleFollowTheOptionsAtStartUp) {
     build_menus();
     global::settings.restore();
     const std::vector<CButton*>& b = global::options_menu->buttons;
-    ASSERT_EQ(b.size(), 16u);
+    ASSERT_EQ(b.size(), 17u);
     EXPECT_EQ(b[0]->title, "SPACE");
     EXPECT_EQ(b[3]->title, "???");
     EXPECT_EQ(b[6]->title, "???");

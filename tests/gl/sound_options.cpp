@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "game/config/frame_rate.h"
 #include "game/config/options.h"
 #include "game/config/settings.h"
 #include "game/input/keyboard.h"
@@ -33,7 +34,8 @@ constexpr int HEIGHT = 600;
 struct point {
     int x, y;
 };
-constexpr point SOUND{240, 145}, VOLUME_DOWN{140, 100}, VOLUME_UP{340, 100}, SAVE{450, 55}, CANCEL{575, 55};
+constexpr point SOUND{240, 145}, VOLUME_DOWN{140, 100}, VOLUME_UP{340, 100}, SAVE{450, 55}, CANCEL{575, 55},
+    FRAME_RATE{240, 55};
 
 class SoundOptions : public ScratchFolderTest {
   protected:
@@ -159,4 +161,28 @@ TEST_F(SoundOptions, SavingUntouchedDefaultsLeavesConfAlone) {
     stored.read();
     EXPECT_EQ(stored.volume, 8);
     EXPECT_TRUE(fs::exists("settings"));
+}
+
+TEST_F(SoundOptions, TheFrameRateButtonCyclesTheChoicesAndSaveStoresIt) {
+    CButton* button = global::options_menu->buttons[FRAME_RATE_BUTTON];
+    EXPECT_EQ(button->title, "Unlimited FPS");
+    const char* titles[] = {"Vertical sync", "60 FPS cap", "120 FPS cap", "144 FPS cap", "Unlimited FPS"};
+    const int rates[] = {frame_rate::VSYNC, 60, 120, 144, frame_rate::UNLIMITED};
+    for (int i = 0; i < 5; ++i) {
+        click(FRAME_RATE);
+        EXPECT_EQ(button->title, titles[i]);
+        EXPECT_EQ(global::settings.frame_rate, rates[i]);
+    }
+    clicks(FRAME_RATE, 2);
+    click(SAVE);
+    CSettings stored;
+    stored.read();
+    EXPECT_EQ(stored.frame_rate, 60);
+
+    // Cancel brings back the stored choice, title and all.
+    global::menu_state = global::OPTIONS;
+    click(FRAME_RATE);
+    click(CANCEL);
+    EXPECT_EQ(global::settings.frame_rate, 60);
+    EXPECT_EQ(button->title, "60 FPS cap");
 }

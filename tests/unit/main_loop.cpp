@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "game/config/frame_rate.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -192,4 +195,101 @@ TEST_F(MainLoop, StepsThatMayNotRunYetKeepTheirTimeUpToABound) {
     ready_steps = 1000;
     EXPECT_TRUE(loop_turn(state, hooks));
     EXPECT_EQ(steps, 35);
+}
+
+namespace {
+int chosen_rate = 0;
+bool window_hidden = false;
+int unseen_turns = 0;
+std::vector<double> naps;
+int rate() {
+    return chosen_rate;
+}
+bool hidden() {
+    return window_hidden;
+}
+void unseen() {
+    ++unseen_turns;
+}
+// Sleeping lets the fake clock run on by as much.
+void nap(double seconds) {
+    naps.push_back(seconds);
+    fake_now += seconds;
+}
+}  // namespace
+
+class PacedLoop : public MainLoop {
+  protected:
+    void SetUp() override {
+        MainLoop::SetUp();
+        chosen_rate = 0;
+        window_hidden = false;
+        unseen_turns = 0;
+        naps.clear();
+        hooks.frame_rate = rate;
+        hooks.hidden = hidden;
+        hooks.unseen = unseen;
+        hooks.sleep = nap;
+    }
+    // Turns of `draw` seconds of drawing each until `seconds` have gone by on the fake clock.
+    int frames_in(double seconds, double draw) {
+        static double drawing = 0;
+        drawing = draw;
+        hooks.frame = [] {
+            ++frames;
+            fake_now += drawing;
+        };
+        const double end = fake_now + seconds;
+        const int before = frames;
+        while (fake_now < end)
+            loop_turn(state, hooks);
+        return frames - before;
+    }
+};
+
+TEST_F(PacedLoop, UnlimitedNeverSleeps) {
+    EXPECT_EQ(frames_in(1.0, 0.002), 500);
+    EXPECT_TRUE(naps.empty());
+}
+
+TEST_F(PacedLoop, ACapDrawsThatManyFramesASecondAndTheStepsKeepTheirPace) {
+    for (int cap : {60, 120, 144}) {
+        chosen_rate = cap;
+        frames_in(0.1, 0.001);  // settles on the new rate
+        const int before = steps;
+        EXPECT_NEAR(frames_in(1.0, 0.001), cap, 1) << cap;
+        EXPECT_NEAR(steps - before, 100, 1) << cap;
+    }
+}
+
+TEST_F(PacedLoop, FramesSlowerThanTheCapAreNotRushedAfterwards) {
+    chosen_rate = 60;
+    // A second of 30 ms frames, then quick ones: these come at the cap, not in a burst making up for it.
+    EXPECT_NEAR(frames_in(1.0, 0.03), 34, 1);
+    EXPECT_TRUE(naps.empty());
+    EXPECT_NEAR(frames_in(1.0, 0.001), 60, 1);
+}
+
+TEST_F(PacedLoop, VerticalSyncLeavesTheWaitToTheSwap) {
+    chosen_rate = frame_rate::VSYNC;
+    frames_in(0.5, 0.002);
+    EXPECT_EQ(state.swap_interval, 1);
+    EXPECT_TRUE(naps.empty());
+    chosen_rate = 60;
+    frames_in(0.5, 0.002);
+    EXPECT_EQ(state.swap_interval, 0);
+}
+
+TEST_F(PacedLoop, AHiddenWindowDrawsNothingSleepsAndKeepsTheSteps) {
+    window_hidden = true;
+    EXPECT_EQ(frames_in(1.0, 0.002), 0);
+    EXPECT_NEAR(steps, 100, 2);
+    EXPECT_GE(unseen_turns, 40);
+    EXPECT_LE(unseen_turns, 60);
+    ASSERT_FALSE(naps.empty());
+    for (double n : naps)
+        EXPECT_GE(n, 0.01);
+    // Shown again, it draws at once.
+    window_hidden = false;
+    EXPECT_GT(frames_in(0.1, 0.002), 0);
 }

@@ -5,6 +5,9 @@
 
 #include <filesystem>
 
+#include <vector>
+
+#include "game/config/frame_rate.h"
 #include "game/sim/opponent_kind.h"
 #include "general/atomic_file.h"
 #include "general/line_faults.h"
@@ -261,4 +264,48 @@ TEST_F(SettingsFile, TheOpponentLineAppearsOnceChosenAndIsChecked) {
         EXPECT_NE(testing::internal::GetCapturedStderr(), "") << bad;
         EXPECT_EQ(d.opponent, global::CLASSIC_OPPONENT) << bad;
     }
+}
+
+TEST_F(SettingsFile, TheFrameRateLineAppearsOnceChosenAndIsChecked) {
+    // Unlimited is the game as it always was: a file saved without a choice gains no line.
+    CSettings s = read_settings();
+    EXPECT_EQ(s.frame_rate, frame_rate::UNLIMITED);
+    s.write();
+    EXPECT_EQ(read_text("settings").find("frame_rate"), std::string::npos);
+    // A choice alone is worth a file.
+    s.frame_rate = 60;
+    EXPECT_FALSE(s.is_default());
+
+    for (int rate : {frame_rate::VSYNC, 144, 60, frame_rate::UNLIMITED, 75}) {
+        s.frame_rate = rate;
+        s.write();
+        EXPECT_EQ(read_settings().frame_rate, rate) << read_text("settings");
+    }
+    EXPECT_NE(read_text("settings").find("frame_rate = 75\n"), std::string::npos);
+
+    for (const char* bad :
+         {"frame_rate = 0\n", "frame_rate = 9\n", "frame_rate = 1001\n", "frame_rate = -1\n",
+          "frame_rate = +60\n", "frame_rate = 60 fps\n", "frame_rate = VSYNC\n", "frame_rate =\n"}) {
+        write_text("settings", bad);
+        testing::internal::CaptureStderr();
+        const CSettings d = read_settings();
+        EXPECT_NE(testing::internal::GetCapturedStderr(), "") << bad;
+        EXPECT_EQ(d.frame_rate, frame_rate::UNLIMITED) << bad;
+    }
+}
+
+TEST(FrameRate, TheOptionsCycleVisitsEachChoiceOnceAndTitlesFitTheButton) {
+    std::vector<int> seen;
+    int rate = frame_rate::UNLIMITED;
+    do {
+        seen.push_back(rate);
+        // The button is 230 pixels wide: at most 15 characters of the menu's font.
+        EXPECT_LE(frame_rate::title(rate).size(), 15u) << rate;
+        rate = frame_rate::next(rate);
+    } while (rate != frame_rate::UNLIMITED && seen.size() < 10);
+    EXPECT_EQ(seen, (std::vector<int>{frame_rate::UNLIMITED, frame_rate::VSYNC, 60, 120, 144}));
+    // A cap set by hand goes back to the start of the cycle.
+    EXPECT_EQ(frame_rate::next(75), frame_rate::UNLIMITED);
+    EXPECT_EQ(frame_rate::title(frame_rate::VSYNC), "Vertical sync");
+    EXPECT_EQ(frame_rate::title(60), "60 FPS cap");
 }

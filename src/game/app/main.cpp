@@ -6,6 +6,7 @@
 #include "game/app/main_loop.h"
 #include "game/app/replay_viewer.h"
 #include "game/app/startup.h"
+#include "game/app/window_hooks.h"
 #include "game/config/command_line.h"
 #include "game/config/version.h"
 #include "game/input/keyboard.h"
@@ -36,8 +37,11 @@ void frame() {
     play_turn_sounds();
 }
 
-bool window_open() {
-    return glfw2::get_window_param(glfw2::OPENED) != 0;
+// A hidden window's turn: the input and the pads are still read and the turn's events heard.
+void unseen() {
+    glfw2::poll_events();
+    poll_pads();
+    play_turn_sounds();
 }
 
 // The window, the splash and the pictures; -1 when the program cannot go on.
@@ -81,7 +85,9 @@ int play(const network_request& network = {}) {
             return 1;
         }
     }
-    loop_hooks hooks{run::step, frame, window_open, &global::LPS, &global::fps};
+    loop_hooks hooks{run::step, frame, nullptr, &global::LPS, &global::fps};
+    use_window_hooks(hooks);
+    hooks.unseen = unseen;
     hooks.poll = run::poll;
     hooks.ready = run::step_ready;
     run_main_loop(hooks);

@@ -2,6 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <chrono>
+#include <thread>
+
+#include "game/config/frame_rate.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphical.h"
@@ -11,6 +15,47 @@ namespace {
 // Steps kept for later while the next one may not run; beyond that the waiting time is let go, so that
 // a long wait is not followed by a long burst.
 constexpr int MAX_KEPT_STEPS = 25;
+// A hidden window's turns come this often: the steps keep their pace in short bursts, the network is
+// heard, and next to nothing is spent.
+constexpr double HIDDEN_NAP = 0.02;
+
+void real_sleep(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+void move_clock(loop_state& state, double to) {
+    state.moved += to - glfw2::get_time();
+    glfw2::set_time(to);
+}
+
+double steady_time(const loop_state& state) {
+    return glfw2::get_time() - state.moved;
+}
+
+void rest(const loop_hooks& hooks, double seconds) {
+    (hooks.sleep != nullptr ? hooks.sleep : real_sleep)(seconds);
+}
+
+// The retrace is waited for by the swap itself; a cap sleeps off what is left of the frame's share.
+void pace(loop_state& state, const loop_hooks& hooks) {
+    const int rate = hooks.frame_rate != nullptr ? hooks.frame_rate() : frame_rate::UNLIMITED;
+    const int interval = rate == frame_rate::VSYNC ? 1 : 0;
+    if (interval != state.swap_interval) {
+        glfw2::swap_interval(interval);
+        state.swap_interval = interval;
+    }
+    if (rate <= 0)
+        return;
+    const double period = 1.0 / rate;
+    const double now = steady_time(state);
+    // A frame that took longer than its share starts the count afresh rather than rushing to catch up.
+    if (state.next_frame < now - period)
+        state.next_frame = now;
+    else if (state.next_frame > now)
+        rest(hooks, state.next_frame - now);
+    state.next_frame += period;
+}
+
 }  // namespace
 
 bool loop_turn(loop_state& state, const loop_hooks& hooks) {
@@ -22,14 +67,14 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
     const double due = state.seconds / step;
     const int whole = due > 0 ? static_cast<int>(due < 1e9 ? due : 1e9) : 0;
     // The clock keeps only the part of a step this turn leaves, so no time is lost or counted twice.
-    glfw2::set_time(state.seconds - whole * step);
+    move_clock(state, state.seconds - whole * step);
 
     // Exactly the steps the clock was charged for: subtracting the step length again and again would
     // drift below a whole step by rounding and drop one, losing that time for good.
     for (int i = 0; i < whole; ++i) {
         if (hooks.ready != nullptr && !hooks.ready()) {
             const int kept = whole - i < MAX_KEPT_STEPS ? whole - i : MAX_KEPT_STEPS;
-            glfw2::set_time(glfw2::get_time() + kept * step);
+            move_clock(state, glfw2::get_time() + kept * step);
             break;
         }
         if (hooks.logic()) {
@@ -46,8 +91,15 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
         state.fps_counter = 0;
     }
 
-    hooks.frame();
-    ++state.fps_counter;
+    if (hooks.hidden != nullptr && hooks.hidden()) {
+        if (hooks.unseen != nullptr)
+            hooks.unseen();
+        rest(hooks, HIDDEN_NAP);
+    } else {
+        hooks.frame();
+        ++state.fps_counter;
+        pace(state, hooks);
+    }
 
     if (state.running == 1)
         state.running = hooks.window_open() ? 1 : 0;

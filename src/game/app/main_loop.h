@@ -13,6 +13,14 @@ struct loop_hooks {
     // now. A step that may not waits with its time kept, so that the steps catch up afterwards.
     void (*poll)() = nullptr;
     bool (*ready)() = nullptr;
+    // Optional: the frame_rate choice, read every turn (none: unlimited, as the game always was).
+    int (*frame_rate)() = nullptr;
+    // Optional: whether the window is minimised or hidden; such a turn runs `unseen` instead of `frame`
+    // (events, pads and sounds, no drawing) and then sleeps.
+    bool (*hidden)() = nullptr;
+    void (*unseen)() = nullptr;
+    // How the loop sleeps (replaceable for tests, with the clock).
+    void (*sleep)(double seconds) = nullptr;
 };
 
 struct loop_state {
@@ -20,6 +28,10 @@ struct loop_state {
     int fps_counter = 0;   // frames since fps was last written
     int tick_counter = 0;  // steps since fps was last written
     int running = 1;
+    // The clock moved by the loop's own set_time calls, so that clock minus moved runs on steadily.
+    double moved = 0.0;
+    double next_frame = 0.0;  // when a capped frame rate lets the next frame be drawn (steady clock)
+    int swap_interval = 0;    // as last set: 1 while waiting for the vertical retrace
 };
 
 // One turn of the loop; returns whether the loop goes on. The clock is glfw2's (injectable).

@@ -13,6 +13,7 @@ enum options_button {
     SOUND_BUTTON,        // "Sound ON" / "Sound OFF"
     VOLUME_DOWN_BUTTON,  // "-"
     VOLUME_UP_BUTTON,    // "+"
+    FRAME_RATE_BUTTON,   // cycles through the frame-rate choices
 };
 
 // The difficulty window's buttons: the three levels, then the choice of opponent in the space under them.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/config/frame_rate.h"
 #include "game/config/menu_buttons.h"
 #include "game/config/network_defaults.h"
 #include "game/sim/opponent_kind.h"
@@ -103,6 +104,8 @@ const setting_line LINES[] = {
      [](const CSettings& s) { return on_off(s.pads_swapped); }},
     {"opponent", [](const std::string& v, CSettings& s) { return parse_opponent(v, s.opponent); },
      [](const CSettings& s) { return std::string(OPPONENT_NAMES[s.opponent]); }},
+    {"frame_rate", [](const std::string& v, CSettings& s) { return frame_rate::from_text(v, s.frame_rate); },
+     [](const CSettings& s) { return frame_rate::to_text(s.frame_rate); }},
 };
 
 }  // namespace
@@ -120,6 +123,7 @@ void CSettings::restore() {
     pad_dead_zone = 0.25f;
     pads_swapped = false;
     opponent = global::CLASSIC_OPPONENT;
+    frame_rate = frame_rate::UNLIMITED;
 }
 
 void CSettings::read() {
@@ -176,7 +180,8 @@ void CSettings::write() {
 bool CSettings::is_default() const {
     const CSettings defaults;
     return sound == defaults.sound && volume == defaults.volume && pad_dead_zone == defaults.pad_dead_zone &&
-           pads_swapped == defaults.pads_swapped && opponent == defaults.opponent;
+           pads_swapped == defaults.pads_swapped && opponent == defaults.opponent &&
+           frame_rate == defaults.frame_rate;
 }
 
 void CSettings::save() {
@@ -194,4 +199,6 @@ void CSettings::to_difficulty_menu(CWindow* menu) const {
 void CSettings::to_menu(CWindow* menu) const {
     if (menu != nullptr && SOUND_BUTTON < static_cast<int>(menu->buttons.size()))
         menu->buttons[SOUND_BUTTON]->title = sound ? "Sound ON" : "Sound OFF";
+    if (menu != nullptr && FRAME_RATE_BUTTON < static_cast<int>(menu->buttons.size()))
+        menu->buttons[FRAME_RATE_BUTTON]->title = frame_rate::title(frame_rate);
 }

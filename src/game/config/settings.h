@@ -19,6 +19,7 @@ class CSettings {
     float pad_dead_zone;    // how far a stick must lean to count, 0 to 0.9
     bool pads_swapped;      // the first pad connected drives red and the second blue
     int opponent;           // who plays red in single-player play, a global::opponent_kind
+    int frame_rate;         // a frame_rate choice: UNLIMITED, VSYNC or a cap
 
     CSettings() { restore(); }
     void restore();
@@ -33,7 +34,7 @@ class CSettings {
     // the default, so that a player who never touched these settings keeps "conf" alone, as before.
     void save();
     bool is_default() const;
-    // Titles the sound button after `sound`.
+    // Titles the sound and frame-rate buttons after `sound` and `frame_rate`.
     void to_menu(CWindow* menu) const;
     // Titles the difficulty window's opponent button after `opponent`.
     void to_difficulty_menu(CWindow* menu) const;

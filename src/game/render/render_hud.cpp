@@ -28,6 +28,8 @@ float brown_tint[4] = {0.2f, 0.1f, 0, 0.3f};
 float result_shade[4] = {0, 0, 0, 0.4f};
 float howto_shade[4] = {0, 0, 0, 0.3f};
 
+std::string result_prompt = "Press enter to restart";
+
 // Images and windows leave the no-texture name bound, so the font is selected again before text.
 void text_colour(float* col) {
     set_texture("font");
@@ -110,7 +112,7 @@ void end_of_match(int W, int H) {
     }
     if (message != nullptr)
         write(W / 2, H / 2, message, 30, 30, CENTER);
-    write(W / 2, H / 2 - 30, "Press enter to restart", 30, 30, CENTER);
+    write(W / 2, H / 2 - 30, result_prompt, 30, 30, CENTER);
 }
 
 void options_screen() {
@@ -242,4 +244,8 @@ void gui_render() {
     text_colour(grey);
     write(20, 10, "FPS:", 16, 16, LEFT);
     write(40, 10, fps, 16, 16, LEFT);
+}
+
+void set_result_prompt(const std::string& prompt) {
+    result_prompt = prompt;
 }

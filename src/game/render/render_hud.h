@@ -1,9 +1,13 @@
 #pragma once
 
+#include <string>
+
 #include "graphics/pixel_rect.h"
 
 // The HUD and menu pass, in window pixels.
 void gui_render();
+// The line under a finished match's result: "Press enter to restart" unless set otherwise.
+void set_result_prompt(const std::string& prompt);
 
 // What a match under way shows over the world, frame rate aside; without the pulsing picture unless
 // `pulse`.

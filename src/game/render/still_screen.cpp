@@ -46,7 +46,7 @@ std::vector<float> still_screen_now() {
     // The how-to-play scene is a board of its own.
     if (over_board || menu_state == INSTRUCTIONS) {
         // The board itself: every particle, both stations and the clocks, in 16-bit pieces a float holds.
-        const std::uint64_t hash = state_hash();
+        const std::uint64_t hash = board_hash();
         for (int shift = 0; shift < 64; shift += 16)
             out.push_back(static_cast<float>((hash >> shift) & 0xffff));
         out.push_back(static_cast<float>(counter));

@@ -1,13 +1,32 @@
 #include "game/replay/replay_playback.h"
 
+#include "game/sim/events.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/state_hash.h"
 
 CPlayback::CPlayback(const match_recording& r) : recording(r), commands(r.commands) {
+    start();
+}
+
+void CPlayback::start() {
     restore_match_start(recording.start);
+    commands = CCommandLog::reader(recording.commands);
     command_waiting = commands.next(next_command);
+    done = false;
     check_point();
+}
+
+std::uint64_t CPlayback::position() const {
+    return match_clock::step();
+}
+
+void CPlayback::seek(std::uint64_t step) {
+    if (step < position())
+        start();
+    while (position() < step && next()) {
+    }
+    global::events.clear();
 }
 
 void CPlayback::apply_due_commands() {

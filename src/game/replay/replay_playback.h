@@ -15,10 +15,18 @@ class CPlayback {
     // recorded after the last one. Returns false when nothing was left to run.
     bool next();
     bool over() const { return done; }
+    // Steps run so far, and in the whole recording.
+    std::uint64_t position() const;
+    std::uint64_t length() const { return recording.steps; }
+    // Puts the board as it stood after `step` steps (at most the length): ahead by running on, back by
+    // running again from the start, since only the match's start is kept. The events of the steps run
+    // are dropped: a jump is not heard.
+    void seek(std::uint64_t step);
     // The step of the first checkpoint at which the board differed from the recording, or -1.
     long long first_divergence() const { return diverged; }
 
   private:
+    void start();
     void apply_due_commands();
     void check_point();
 

@@ -44,10 +44,7 @@ void add_station(CHash64& h, const global::CStation* s) {
     h.add(s->flares);
 }
 
-}  // namespace
-
-std::uint64_t state_hash() {
-    CHash64 h;
+void add_board(CHash64& h) {
     h.add(static_cast<std::uint64_t>(particles.size()));
     for (const CParticle* p : particles)
         add_particle(h, *p);
@@ -62,6 +59,19 @@ std::uint64_t state_hash() {
     // the choice keep their hashes and two-player boards never depend on it.
     if (global::players == global::SINGLE && global::opponent != global::CLASSIC_OPPONENT)
         h.add(global::opponent);
+}
+
+}  // namespace
+
+std::uint64_t board_hash() {
+    CHash64 h;
+    add_board(h);
+    return h.result();
+}
+
+std::uint64_t state_hash() {
+    CHash64 h;
+    add_board(h);
     h.add(match_clock::step());
     h.add(match_clock::seed());
     h.add(match_clock::rolls());

@@ -8,3 +8,6 @@
 // recordings and the network session compare it. Texture ids are left out: they depend on the window, not on
 // the game.
 std::uint64_t state_hash();
+// The same without the match clock's step count, seed and dice: the board as it is drawn. The step count
+// goes on while a recorded match is paused, and the picture of a paused match does not change with it.
+std::uint64_t board_hash();

@@ -96,6 +96,8 @@ void build_menus() {
     global::options_menu->add_button(25, 130, 230, 30, "");
     global::options_menu->add_button(25, 85, 30, 30, "-");
     global::options_menu->add_button(225, 85, 30, 30, "+");
+    // The frame-rate choice in the free space under the volume (FRAME_RATE_BUTTON).
+    global::options_menu->add_button(25, 40, 230, 30, "");
     global::settings.to_menu(global::options_menu);
 
     global::network_menu = panel_window("Network game", 375, font);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/config/frame_rate.h"
 #include "game/config/options.h"
 #include "game/config/settings.h"
 #include "game/netplay/network_match.h"
@@ -168,6 +169,10 @@ void click_options_menu(int check) {
         settings.volume = std::max(0, settings.volume - 1);
     } else if (check == VOLUME_UP_BUTTON) {
         settings.volume = std::min(10, settings.volume + 1);
+    } else if (check == FRAME_RATE_BUTTON) {
+        // Taken at once, as the sound is, so that the player sees what it does before saving.
+        settings.frame_rate = frame_rate::next(settings.frame_rate);
+        settings.to_menu(options_menu);
     }
 }
 
