@@ -94,6 +94,7 @@ void CSettings::read() {
         return;
     }
     parsed.file = file;
+    parsed.sound_device = sound_device;
     *this = parsed;
 }
 
@@ -131,5 +132,7 @@ void CSettings::save() {
 
 void CSettings::to_menu(CWindow* menu) const {
     if (menu != nullptr && SOUND_BUTTON < static_cast<int>(menu->buttons.size()))
-        menu->buttons[SOUND_BUTTON]->title = sound ? "Sound ON" : "Sound OFF";
+        menu->buttons[SOUND_BUTTON]->title = !sound_device ? "No sound device"
+                                             : sound       ? "Sound ON"
+                                                           : "Sound OFF";
 }

@@ -18,6 +18,8 @@ class CSettings {
     std::string last_join;  // the address last joined, offered again
     float pad_dead_zone;    // how far a stick must lean to count, 0 to 0.9
     bool pads_swapped;      // the first pad connected drives red and the second blue
+    // Whether a sound output opened: never saved, kept when the file is read again.
+    bool sound_device = true;
 
     CSettings() { restore(); }
     void restore();
@@ -30,7 +32,7 @@ class CSettings {
     // the default, so that a player who never touched these settings keeps "conf" alone, as before.
     void save();
     bool is_default() const;
-    // Titles the sound button after `sound`.
+    // Titles the sound button after `sound`, or says that there is no device to switch.
     void to_menu(CWindow* menu) const;
 
   private:

@@ -153,7 +153,7 @@ void click_options_menu(int check) {
         } else if (button->title == "Fullscreen ON") {
             button->title = "Fullscreen OFF";
         }
-    } else if (check == SOUND_BUTTON) {
+    } else if (check == SOUND_BUTTON && settings.sound_device) {
         settings.sound = !settings.sound;
         settings.to_menu(options_menu);
     } else if (check == VOLUME_DOWN_BUTTON) {
