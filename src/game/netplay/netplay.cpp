@@ -212,6 +212,12 @@ void CNetSession::on_player_message(const message& m) {
             if (ready_here_ && ready_there_)
                 start_match();
             break;
+        case DECLINE:
+            if (m.match == match_ + 1 && ready_here_) {
+                ready_here_ = false;
+                declined_ = true;
+            }
+            break;
         case LEAVE:
             left_there_ = true;
             if (m.match == match_ && m.step < stop_at_)
@@ -270,6 +276,7 @@ void CNetSession::start_match() {
     local_hashes_.clear();
     remote_hashes_.clear();
     ready_here_ = ready_there_ = false;
+    declined_ = false;
     last_heard_ = now_;
     send_inputs();
 }
@@ -394,6 +401,20 @@ void CNetSession::ready_for_next_match() {
     send(m);
     if (ready_there_)
         start_match();
+}
+
+void CNetSession::decline_next_match() {
+    if (phase_ != PLAYING || !ready_there_)
+        return;
+    ready_there_ = false;
+    message m;
+    m.type = DECLINE;
+    m.match = static_cast<std::uint16_t>(match_ + 1);
+    send(m);
+}
+
+bool CNetSession::take_declined() {
+    return std::exchange(declined_, false);
 }
 
 bool CNetSession::take_new_match() {

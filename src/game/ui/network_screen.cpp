@@ -26,8 +26,9 @@ float grey[4] = {0.8f, 0.8f, 0.8f, 1};
 float field[4] = {0, 0, 0, 0.6f};
 float note_shade[4] = {0, 0, 0, 0.6f};
 
-std::string typed;    // the address to join
-std::string problem;  // what was wrong with the last attempt, shown under the field
+std::string typed;          // the address to join
+std::string problem;        // what was wrong with the last attempt, shown under the field
+bool started_here = false;  // the session was started from this screen, not from the command line
 
 // Lines of at most `width` characters, broken between words where a word allows it.
 std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
@@ -61,9 +62,14 @@ void start(bool hosting) {
         return;  // `problem` says why, under the field
     }
     problem.clear();
+    started_here = true;
 }
 
 void back() {
+    if (network_match::active() && started_here) {
+        network_match::stop_waiting_soon();
+        return;
+    }
     if (network_match::active())
         network_match::leave_soon();
     menu_state = MAIN;
