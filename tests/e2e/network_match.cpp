@@ -144,6 +144,14 @@ bool start_pair(CPlayer& host, CPlayer& joiner, double settle = 1.5) {
     return true;
 }
 
+// The joining side's window closed first, then the host's: both programs end well.
+void close_both(CPlayer& host, CPlayer& joiner) {
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+}
+
 // Two programs on this display, talking over a free local port.
 class NetworkMatch : public ::testing::Test {
   protected:
@@ -279,10 +287,7 @@ TEST_F(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
     EXPECT_TRUE(board_moves(host.window));
     EXPECT_TRUE(board_moves(joiner.window));
 
-    x_session::close_window(joiner.window);
-    EXPECT_EQ(joiner.wait_exit(), 0);
-    x_session::close_window(host.window);
-    EXPECT_EQ(host.wait_exit(), 0);
+    close_both(host, joiner);
 }
 
 TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscapeOrAcceptsWithEnter) {
@@ -306,10 +311,7 @@ TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscap
     EXPECT_TRUE(board_moves(host.window));
     EXPECT_TRUE(board_moves(joiner.window));
 
-    x_session::close_window(joiner.window);
-    EXPECT_EQ(joiner.wait_exit(), 0);
-    x_session::close_window(host.window);
-    EXPECT_EQ(host.wait_exit(), 0);
+    close_both(host, joiner);
     // The match given up was written when the new one began, the new one when the program ended.
     EXPECT_EQ(host.recordings().size(), 2u);
     EXPECT_EQ(joiner.recordings().size(), 2u);

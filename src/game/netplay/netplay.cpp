@@ -395,10 +395,7 @@ void CNetSession::ready_for_next_match() {
     if (phase_ != PLAYING || ready_here_)
         return;
     ready_here_ = true;
-    message m;
-    m.type = NEXT_MATCH;
-    m.match = static_cast<std::uint16_t>(match_ + 1);
-    send(m);
+    send_about_next_match(NEXT_MATCH);
     if (ready_there_)
         start_match();
 }
@@ -407,8 +404,12 @@ void CNetSession::decline_next_match() {
     if (phase_ != PLAYING || !ready_there_)
         return;
     ready_there_ = false;
+    send_about_next_match(DECLINE);
+}
+
+void CNetSession::send_about_next_match(message_type type) {
     message m;
-    m.type = DECLINE;
+    m.type = type;
     m.match = static_cast<std::uint16_t>(match_ + 1);
     send(m);
 }

@@ -101,6 +101,7 @@ class CNetSession {
   private:
     void send(const netmsg::message& m, CNetLink::delivery how = CNetLink::RELIABLE);
     void send_inputs(CNetLink::delivery how = CNetLink::UNRELIABLE);
+    void send_about_next_match(netmsg::message_type type);
     void check_left();
     void start_match();
     void end(const std::string& why);
