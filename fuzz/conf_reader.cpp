@@ -1,29 +1,15 @@
 // Feeds arbitrary bytes to the options reader as the file "conf". Whatever it reads must survive
 // a save and a second read unchanged. The target changes its working folder on the first input:
 // give libFuzzer absolute paths (scripts/fuzz does).
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "game/config/options.h"
+#include "scratch_folder.h"
 
 namespace {
-
-bool in_scratch_folder() {
-    static bool done = [] {
-        // scripts/fuzz hands over a folder (in memory, and removed afterwards): saving syncs the file
-        // to disk, which is slow on a real disk.
-        if (const char* given = getenv("ZELVORANT_FUZZ_SCRATCH"))
-            return chdir(given) == 0;
-        char tmp[] = "/tmp/zelvorant-fuzz-conf-XXXXXX";
-        const char* dir = mkdtemp(tmp);
-        return dir != nullptr && chdir(dir) == 0;
-    }();
-    return done;
-}
 
 bool same(const COptions& a, const COptions& b) {
     return a.blue_cw == b.blue_cw && a.blue_ccw == b.blue_ccw && a.blue_primary == b.blue_primary &&
@@ -35,14 +21,7 @@ bool same(const COptions& a, const COptions& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!in_scratch_folder())
-        abort();
-    FILE* f = fopen("conf", "wb");
-    if (!f)
-        abort();
-    if (size > 0 && fwrite(data, 1, size, f) != size)
-        abort();
-    fclose(f);
+    write_input("conf", data, size);
 
     COptions first;
     first.restore();

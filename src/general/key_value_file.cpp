@@ -2,9 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
+#include <utility>
 
 #include "general/atomic_file.h"
+#include "general/text_lines.h"
 #include "platform/file_bytes.h"
 
 namespace {
@@ -22,8 +23,10 @@ constexpr std::size_t MAX_SIZE = 1 << 20;
 
 }  // namespace
 
-CKeyValueFile::read_result CKeyValueFile::read(const std::string& path, std::string& error) {
+CKeyValueFile::read_result CKeyValueFile::read(const std::string& path, std::vector<int>& odd_lines,
+                                               std::string& error) {
     lines.clear();
+    odd_lines.clear();
     std::string bytes;
     switch (read_file_bytes(path, MAX_SIZE, bytes, error)) {
         case FILE_READ:
@@ -35,35 +38,29 @@ CKeyValueFile::read_result CKeyValueFile::read(const std::string& path, std::str
             return MISSING;
         default:
             error = "unreadable or too large";
-            return MALFORMED;
+            return UNREADABLE;
     }
-    std::istringstream text(bytes);
-    std::string line;
-    int number = 0;
-    std::vector<std::pair<std::string, std::string>> parsed;
-    while (std::getline(text, line)) {
-        ++number;
-        std::string t = trimmed(line);
-        if (t.empty() || t[0] == '#') {
-            parsed.emplace_back("", t);
-            continue;
+    for_each_line(bytes, [&](int number, const std::string& text) {
+        line l{"", "", text};
+        const std::string t = trimmed(text);
+        if (!t.empty() && t[0] != '#') {
+            const std::size_t eq = t.find('=');
+            if (eq != std::string::npos && text.find('\0') == std::string::npos) {
+                l.name = trimmed(t.substr(0, eq));
+                l.value = trimmed(t.substr(eq + 1));
+            }
+            if (l.name.empty())
+                odd_lines.push_back(number);
         }
-        std::size_t eq = t.find('=');
-        std::string name = eq == std::string::npos ? "" : trimmed(t.substr(0, eq));
-        if (name.empty() || line.find('\0') != std::string::npos) {
-            error = "line " + std::to_string(number) + " is not \"name = value\"";
-            return MALFORMED;
-        }
-        parsed.emplace_back(name, trimmed(t.substr(eq + 1)));
-    }
-    lines = std::move(parsed);
+        lines.push_back(std::move(l));
+    });
     return READ;
 }
 
 std::string CKeyValueFile::text() const {
     std::string out;
-    for (const auto& [name, value] : lines)
-        out += name.empty() ? value + "\n" : name + " = " + value + "\n";
+    for (const line& l : lines)
+        out += l.text + "\n";
     return out;
 }
 
@@ -72,18 +69,20 @@ bool CKeyValueFile::write(const std::string& path, std::string& error) const {
 }
 
 const std::string* CKeyValueFile::find(const std::string& name) const {
-    for (const auto& line : lines)
-        if (!name.empty() && line.first == name)
-            return &line.second;
+    for (const line& l : lines)
+        if (!name.empty() && l.name == name)
+            return &l.value;
     return nullptr;
 }
 
 void CKeyValueFile::set(const std::string& name, const std::string& value) {
-    for (auto& line : lines) {
-        if (line.first == name) {
-            line.second = value;
+    const std::string text = name + " = " + value;
+    for (line& l : lines) {
+        if (l.name == name) {
+            l.value = value;
+            l.text = text;
             return;
         }
     }
-    lines.emplace_back(name, value);
+    lines.push_back({name, value, text});
 }

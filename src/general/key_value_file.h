@@ -1,19 +1,19 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
-// A text file of `name = value` lines. Blank lines and lines starting with '#' are allowed and kept;
-// names this program does not know are kept too, so that a newer or older version's entries survive a
-// save. A line that is neither makes the whole file malformed.
+// A text file of `name = value` lines. Every line is kept as it was written unless its value is set:
+// blank lines, comments ('#'), names this program does not know (a newer or older version's) and
+// lines that are none of these, so that a save changes only what was set.
 class CKeyValueFile {
   public:
-    enum read_result { READ = 0, MISSING = -1, MALFORMED = -2 };
+    enum read_result { READ = 0, MISSING = -1, UNREADABLE = -2 };
 
-    // On anything but READ the entries are left empty; `error` says what was wrong.
-    read_result read(const std::string& path, std::string& error);
-    // The entries in the file format; the file is replaced atomically (see write_file_atomically).
+    // On anything but READ the entries are left empty and `error` says what was wrong. A line that is
+    // not `name = value` does not stop the reading: its number goes to `odd_lines`.
+    read_result read(const std::string& path, std::vector<int>& odd_lines, std::string& error);
+    // The lines in the file format; the file is replaced atomically (see write_file_atomically).
     std::string text() const;
     bool write(const std::string& path, std::string& error) const;
 
@@ -22,6 +22,10 @@ class CKeyValueFile {
     void set(const std::string& name, const std::string& value);
 
   private:
-    // A name and its value, or a comment or blank line kept as it was (empty name).
-    std::vector<std::pair<std::string, std::string>> lines;
+    struct line {
+        std::string name;  // empty for a line that holds no value
+        std::string value;
+        std::string text;  // as read, or as set
+    };
+    std::vector<line> lines;
 };

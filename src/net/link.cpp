@@ -5,12 +5,22 @@
 #include <ifaddrs.h>
 #include <netinet/in.h>
 
+#include <cstdint>
+
+#include "net/connect_datagram.h"
+
 namespace {
 
 // Reliable messages on channel 0, unreliable ones on channel 1.
 constexpr std::size_t CHANNELS = 2;
 // A connection that has heard nothing acknowledged for this long ends with DISCONNECTED.
 constexpr enet_uint32 TIMEOUT_MS = 5000;
+// A connection asked for but never completed holds a place only this long (ENet's own: 30 s), and
+// one being ended waits this long for its last acknowledgement.
+constexpr enet_uint32 HALF_OPEN_MS = 1500;
+constexpr enet_uint32 ENDING_MS = 1000;
+// Each pass of ENet reads up to 256 datagrams; a flood gets this many passes a call, then waits.
+constexpr int MAX_PASSES = 64;
 
 // ENet wants one initialisation per process user; every link holds one.
 int users = 0;
@@ -27,6 +37,44 @@ bool start_enet(std::string& error) {
 void stop_enet() {
     if (--users == 0)
         enet_deinitialize();
+}
+
+bool datagram_waiting(ENetHost* host) {
+    enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
+    return enet_socket_wait(host->socket, &condition, 0) == 0 && (condition & ENET_SOCKET_WAIT_RECEIVE) != 0;
+}
+
+// A place's time of asking, kept in the peer's own user field: ENet leaves it alone.
+void mark_asked(ENetPeer* p, enet_uint32 now) {
+    p->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(now));
+}
+
+enet_uint32 asked(const ENetPeer* p) {
+    return static_cast<enet_uint32>(reinterpret_cast<std::uintptr_t>(p->data));
+}
+
+// Before ENet reads a connect request: it takes the first free place, which is marked with the time
+// asked; with none free, the half-open connection asked for longest ago makes room. A stranger that
+// sends requests without ever completing them then has to outpace a real player's handshake.
+int make_room(ENetHost* host, ENetEvent*) {
+    if (!is_connect_request(host->receivedData, host->receivedDataLength))
+        return 0;
+    ENetPeer* oldest = nullptr;
+    for (std::size_t i = 0; i < host->peerCount; ++i) {
+        ENetPeer* p = &host->peers[i];
+        if (p->state == ENET_PEER_STATE_DISCONNECTED) {
+            mark_asked(p, host->serviceTime);
+            return 0;
+        }
+        if (p->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT &&
+            (oldest == nullptr || static_cast<std::int32_t>(asked(p) - asked(oldest)) < 0))
+            oldest = p;
+    }
+    if (oldest != nullptr) {
+        enet_peer_reset(oldest);  // now the one free place, which ENet takes
+        mark_asked(oldest, host->serviceTime);
+    }
+    return 0;
 }
 
 ENetPeer* peer_at(ENetHost* host, int peer) {
@@ -65,6 +113,7 @@ bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, con
         return false;
     }
     host_->maximumPacketSize = MAX_MESSAGE;
+    host_->intercept = make_room;
     return true;
 }
 
@@ -99,7 +148,12 @@ CNetLink::event CNetLink::service(int milliseconds) {
     if (host_ == nullptr)
         return out;
     ENetEvent e;
-    if (enet_host_service(host_, &e, static_cast<enet_uint32>(milliseconds > 0 ? milliseconds : 0)) <= 0)
+    // ENet gives up a pass (-1) at a datagram larger than it reads, with the rest still waiting.
+    int got = enet_host_service(host_, &e, static_cast<enet_uint32>(milliseconds > 0 ? milliseconds : 0));
+    for (int pass = 0; got <= 0 && pass < MAX_PASSES && datagram_waiting(host_); ++pass)
+        got = enet_host_service(host_, &e, 0);
+    hurry_half_open();
+    if (got <= 0)
         return out;
     out.peer = static_cast<int>(e.peer - host_->peers);
     switch (e.type) {
@@ -138,9 +192,24 @@ bool CNetLink::send(int peer, const std::vector<std::uint8_t>& message, delivery
     return true;
 }
 
+void CNetLink::hurry_half_open() {
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        ENetPeer* p = &host_->peers[i];
+        if (p->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT && p->timeoutMaximum != HALF_OPEN_MS)
+            enet_peer_timeout(p, 0, HALF_OPEN_MS, HALF_OPEN_MS);
+    }
+}
+
 void CNetLink::disconnect(int peer) {
-    if (ENetPeer* p = peer_at(host_, peer))
+    if (ENetPeer* p = peer_at(host_, peer)) {
+        enet_peer_timeout(p, 0, ENDING_MS, ENDING_MS);
         enet_peer_disconnect_later(p, 0);
+    }
+}
+
+void CNetLink::drop(int peer) {
+    if (ENetPeer* p = peer_at(host_, peer))
+        enet_peer_disconnect_now(p, 0);
 }
 
 void CNetLink::shut_down(int milliseconds) {

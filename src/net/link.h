@@ -33,12 +33,16 @@ class CNetLink {
     bool listen(std::uint16_t port, int max_peers, std::string& error, const char* address = nullptr);
     // Starts to connect; a CONNECTED or DISCONNECTED event says how it went.
     bool connect(const std::string& host, std::uint16_t port, std::string& error);
-    // Sends and receives; returns the next event, waiting up to `milliseconds` for one.
+    // Sends and receives; returns the next event, waiting up to `milliseconds` for one. Datagrams
+    // that bring no event (junk, oversized ones) are read and skipped until none is left waiting.
     event service(int milliseconds);
     enum delivery { RELIABLE, UNRELIABLE };
     bool send(int peer, const std::vector<std::uint8_t>& message, delivery how = RELIABLE);
-    // Sends what is queued for the peer, then ends the connection; DISCONNECTED follows.
+    // Sends what is queued for the peer, then ends the connection; DISCONNECTED follows, within a
+    // second if the peer does not acknowledge.
     void disconnect(int peer);
+    // Ends the connection at once, with no DISCONNECTED: its place is free for another.
+    void drop(int peer);
     // Disconnects every peer and waits up to `milliseconds` for them to acknowledge, so that the last
     // messages get out before the program ends.
     void shut_down(int milliseconds);
@@ -52,5 +56,7 @@ class CNetLink {
     static std::vector<std::string> local_addresses();
 
   private:
+    void hurry_half_open();
+
     _ENetHost* host_ = nullptr;
 };

@@ -11,7 +11,9 @@
 namespace netmsg {
 
 constexpr std::uint8_t MAGIC = 0x5a;
-constexpr std::uint8_t PROTOCOL_VERSION = 1;
+// 2: an acknowledgement never reaches beyond the sender's own final commands, and every checkpoint
+// must be reported.
+constexpr std::uint8_t PROTOCOL_VERSION = 2;
 constexpr std::size_t MAX_TEXT = 32;     // program version strings
 constexpr std::size_t MAX_INPUTS = 200;  // inputs in one message
 

@@ -14,9 +14,6 @@ namespace glfw2 {
 
 namespace {
 
-// Largest window side opened, in pixels (also the usual GL viewport limit).
-constexpr int MAX_WINDOW_SIDE = 16384;
-
 GLFWwindow* window = nullptr;
 bool initialised = false;
 bool no_resize = false;

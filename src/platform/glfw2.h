@@ -4,6 +4,10 @@
 // built on GLFW 3. Only this layer includes the GLFW 3 header.
 namespace glfw2 {
 
+// The largest window side opened, in pixels: no monitor has more, and a window beyond it takes gigabytes
+// when drawn in software.
+constexpr int MAX_WINDOW_SIDE = 8192;
+
 // Window modes of open_window.
 constexpr int WINDOW = 0x10001;
 constexpr int FULLSCREEN = 0x10002;

@@ -3,6 +3,11 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <unordered_map>
 
 namespace glfw2 {
 
@@ -10,9 +15,47 @@ namespace {
 
 pad_reader replacement = nullptr;
 
+// Kept mappings by lower-case GUID, and for each pad the GUID whose mapping it was last offered.
+std::unordered_map<std::string, std::string> kept;
+std::array<std::string, MAX_PADS> offered;
+
+std::string lower_case(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Only errors raised by this call count, so the windowing layer's own error report is held back meanwhile.
+bool hand_to_glfw(const std::string& line, std::string& error) {
+    glfwGetError(nullptr);
+    GLFWerrorfun reporter = glfwSetErrorCallback(nullptr);
+    glfwUpdateGamepadMappings(line.c_str());
+    glfwSetErrorCallback(reporter);
+    const char* description = nullptr;
+    if (glfwGetError(&description) == GLFW_NO_ERROR)
+        return true;
+    error = description ? description : "refused";
+    return false;
+}
+
+void offer_kept_mapping(int id) {
+    const char* guid = glfwGetJoystickGUID(id);
+    if (kept.empty() || guid == nullptr || offered[id] == guid)
+        return;
+    offered[id] = guid;
+    const std::string* line = kept_pad_mapping(guid);
+    std::string error;
+    if (line != nullptr && !hand_to_glfw(*line, error)) {
+        const char* name = glfwGetJoystickName(id);
+        std::fprintf(stderr, "The pad mapping for \"%s\" was refused: %s\n", name ? name : guid,
+                     error.c_str());
+    }
+}
+
 bool read_glfw_pad(int id, pad_state& state) {
     if (id < 0 || id >= MAX_PADS || glfwJoystickPresent(id) != GLFW_TRUE)
         return false;
+    offer_kept_mapping(id);
     state = pad_state();
     GLFWgamepadstate gamepad;
     if (glfwJoystickIsGamepad(id) == GLFW_TRUE && glfwGetGamepadState(id, &gamepad) == GLFW_TRUE) {
@@ -65,18 +108,20 @@ void read_raw_layout(const unsigned char* buttons, int button_count, const float
     }
 }
 
-bool add_pad_mapping(const std::string& line, std::string& error) {
-    // Only errors raised by this call count, and the caller reports them with the line they came from,
-    // so the windowing layer's own error report is held back meanwhile.
-    glfwGetError(nullptr);
-    GLFWerrorfun reporter = glfwSetErrorCallback(nullptr);
-    glfwUpdateGamepadMappings(line.c_str());
-    glfwSetErrorCallback(reporter);
-    const char* description = nullptr;
-    if (glfwGetError(&description) == GLFW_NO_ERROR)
-        return true;
-    error = description ? description : "refused";
-    return false;
+void keep_pad_mapping(const std::string& line) {
+    const std::size_t comma = line.find(',');
+    const std::string guid = lower_case(line.substr(0, comma));
+    // GLFW compares GUIDs as they are written: the pad's own are lower case.
+    kept[guid] = guid + line.substr(guid.size());
+    // A pad already offered an older line for this GUID is offered the new one at its next reading.
+    for (std::string& o : offered)
+        if (lower_case(o) == guid)
+            o.clear();
+}
+
+const std::string* kept_pad_mapping(const std::string& guid) {
+    const auto found = kept.find(lower_case(guid));
+    return found == kept.end() ? nullptr : &found->second;
 }
 
 }  // namespace glfw2

@@ -55,7 +55,12 @@ void use_pad_reader(pad_reader reader);
 void read_raw_layout(const unsigned char* buttons, int button_count, const float* axes, int axis_count,
                      const unsigned char* hats, int hat_count, pad_state& state);
 
-// Adds one SDL_GameControllerDB line to GLFW's mappings; false, with GLFW's reason, when GLFW refuses it.
-bool add_pad_mapping(const std::string& line, std::string& error);
+// Keeps one SDL_GameControllerDB line for the pad whose GUID starts it, in place of an earlier one for
+// that pad. GLFW is given it when such a pad is first read, with one line on standard error should GLFW
+// refuse it: GLFW finds a mapping by walking through all it holds, so that handing it every line of a
+// large file would take time growing with the square of their number.
+void keep_pad_mapping(const std::string& line);
+// The line kept for the pad with this GUID (in either case), or nullptr.
+const std::string* kept_pad_mapping(const std::string& guid);
 
 }  // namespace glfw2

@@ -8,6 +8,7 @@
 #include "gl_window.h"
 #include "needs.h"
 #include "program_run.h"
+#include "scratch_folder.h"
 #include "x_session.h"
 
 namespace {

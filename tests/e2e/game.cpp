@@ -12,6 +12,7 @@
 #include "needs.h"
 #include "program_run.h"
 // Last: Xlib defines macros (None, Bool, Status) that would break the headers above.
+#include "scratch_folder.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;

@@ -18,6 +18,7 @@
 #include "needs.h"
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include "scratch_folder.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -224,6 +225,19 @@ TEST_F(NetworkMatch, ASideThatDiesIsNoticedWithinFiveSecondsAndTheMatchIsStillRe
     EXPECT_EQ(host.recordings().size(), 1u);
     x_session::close_window(host.window);
     EXPECT_EQ(host.wait_exit(), 0);
+}
+
+TEST_F(NetworkMatch, AHostThatDoesNotAnswerIsNamedOnTheTitleScreen) {
+    CLoopbackSocket nobody;
+    const std::string where = "127.0.0.1:" + std::to_string(nobody.port());
+    CPlayer joiner("join_nobody", {"--join", where});
+    ASSERT_TRUE(joiner.begin(0)) << joiner.errors();
+    const std::string said = "Network game: No answer from " + where + "\n";
+    ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
+    let_run(1);  // the title screen shows why, from the words kept after the session went
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    EXPECT_EQ(joiner.errors(), said);
 }
 
 TEST_F(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "scratch_folder.h"
 
 namespace {
 

@@ -27,7 +27,9 @@
 #include "interface/window.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
+#include "x_pointer.h"
 
 using namespace global;
 
@@ -68,8 +70,7 @@ const flat_picture pictures[] = {
 int startup_result = -2;
 std::string startup_output;
 bool have_display = false;
-int window_origin_x = 0;
-int window_origin_y = 0;
+bool pointer_ready = false;
 
 class StartedGame : public ::testing::Environment {
   public:
@@ -97,13 +98,7 @@ class StartedGame : public ::testing::Environment {
         startup_output = ::testing::internal::GetCapturedStdout();
         glfw2::use_clock(nullptr);
         // Where the window sits on the screen, to point at buttons with the real pointer.
-        if (std::system("xdotool mousemove 600 500") == 0) {
-            int mx = 0, my = 0;
-            glfw2::poll_events();
-            glfw2::get_mouse_pos(&mx, &my);
-            window_origin_x = 600 - mx;
-            window_origin_y = 500 - my;
-        }
+        pointer_ready = x_pointer::ready();
     }
 };
 
@@ -120,9 +115,8 @@ void click(CWindow* window, int index) {
     CButton* b = window->buttons.at(index);
     const int x = static_cast<int>(window->x + b->x + b->w / 2);
     const int y = CDisplay::height() - static_cast<int>(window->y + b->y + b->h / 2);
-    const std::string command = "xdotool mousemove " + std::to_string(window_origin_x + x) + " " +
-                                std::to_string(window_origin_y + y);
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(pointer_ready) << "no XTest pointer";
+    x_pointer::move_top_left(x, y);
     ASSERT_EQ(window->check(), index) << "pointer not over button " << index;
     mouse_callback(glfw2::MOUSE_BUTTON_LEFT, glfw2::PRESS);
 }

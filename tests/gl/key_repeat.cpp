@@ -5,8 +5,6 @@
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 // clang-format on
 
 #include <chrono>
@@ -39,18 +37,16 @@ class XInput : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(gl_window::open());
-        display = XOpenDisplay(nullptr);
+        display = x_session::display();
         ASSERT_NE(display, nullptr);
-        int event_base, error_base, major, minor;
-        ASSERT_TRUE(XTestQueryExtension(display, &event_base, &error_base, &major, &minor));
+        ASSERT_TRUE(x_session::has_xtest());
         glfw2::swap_buffers();
         window = x_session::find_window(display, "test");  // the title gl_window gives it
         ASSERT_NE(window, 0u);
         // Watch the raw events too, to know the server really sent what GLFW had to filter.
         XSelectInput(display, window, KeyPressMask | KeyReleaseMask);
         XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
-        XWarpPointer(display, None, window, 0, 0, 0, 0, 10, 20);
-        XSync(display, False);
+        x_session::point(window, 10, 20);
         pump([] { return false; }, 20);
         keys.clear();
         chars.clear();
@@ -64,8 +60,6 @@ class XInput : public testing::Test {
         glfw2::set_char_callback(nullptr);
         glfw2::set_mouse_button_callback(nullptr);
         glfw2::set_mouse_wheel(0);
-        if (display)
-            XCloseDisplay(display);
     }
 
     // Lets the layer process events until done() or the bound of rounds runs out; waits only for the
@@ -94,19 +88,16 @@ class XInput : public testing::Test {
 };
 
 TEST_F(XInput, HeldKeyIsOnePressAndOneRelease) {
-    const KeyCode a = XKeysymToKeycode(display, XK_a);
-    ASSERT_NE(a, 0);
     // The server's own auto-repeat, fast, so that holding the key briefly repeats it many times.
     unsigned delay = 0, interval = 0;
     ASSERT_TRUE(XkbGetAutoRepeatRate(display, XkbUseCoreKbd, &delay, &interval));
     XAutoRepeatOn(display);
     XkbSetAutoRepeatRate(display, XkbUseCoreKbd, 10, 5);
-    XTestFakeKeyEvent(display, a, True, 0);
-    XSync(display, False);
+    x_session::key("a", true);
     int seen = 0;
     pump([&] { return (seen += raw_presses()) >= 4; });
     EXPECT_EQ(glfw2::get_key('A'), glfw2::PRESS);
-    XTestFakeKeyEvent(display, a, False, 0);
+    x_session::key("a", false);
     XkbSetAutoRepeatRate(display, XkbUseCoreKbd, delay, interval);
     XSync(display, False);
     pump([] { return keys.size() >= 2 && keys.back().action == glfw2::RELEASE; });
@@ -124,15 +115,12 @@ TEST_F(XInput, HeldKeyIsOnePressAndOneRelease) {
 }
 
 TEST_F(XInput, SpecialKeysArriveInTheGlfw2Numbering) {
-    const KeySym syms[] = {XK_Escape, XK_KP_4, XK_Up, XK_F1};
+    const char* syms[] = {"Escape", "KP_4", "Up", "F1"};
     const int codes[] = {glfw2::KEY_ESC, glfw2::KEY_KP_0 + 4, glfw2::KEY_UP, glfw2::KEY_F1};
-    for (KeySym s : syms) {
-        const KeyCode k = XKeysymToKeycode(display, s);
-        ASSERT_NE(k, 0);
-        XTestFakeKeyEvent(display, k, True, 0);
-        XTestFakeKeyEvent(display, k, False, 0);
+    for (const char* s : syms) {
+        x_session::key(s, true);
+        x_session::key(s, false);
     }
-    XSync(display, False);
     pump([] { return keys.size() >= 8; });
     ASSERT_EQ(keys.size(), 8u);
     for (int i = 0; i < 4; ++i) {
@@ -144,16 +132,14 @@ TEST_F(XInput, SpecialKeysArriveInTheGlfw2Numbering) {
 
 TEST_F(XInput, WheelCountsNotchesFromWhereItWasSet) {
     glfw2::set_mouse_wheel(3);
-    XTestFakeButtonEvent(display, 4, True, 0);  // one notch up
-    XTestFakeButtonEvent(display, 4, False, 0);
-    XSync(display, False);
+    x_session::button(4, true);  // one notch up
+    x_session::button(4, false);
     pump([] { return glfw2::get_mouse_wheel() != 3; });
     EXPECT_EQ(glfw2::get_mouse_wheel(), 4);
     for (int i = 0; i < 3; ++i) {
-        XTestFakeButtonEvent(display, 5, True, 0);  // down
-        XTestFakeButtonEvent(display, 5, False, 0);
+        x_session::button(5, true);  // down
+        x_session::button(5, false);
     }
-    XSync(display, False);
     pump([] { return glfw2::get_mouse_wheel() == 1; });
     EXPECT_EQ(glfw2::get_mouse_wheel(), 1);
     // Wheel buttons are no mouse-button presses for the game.
@@ -161,11 +147,10 @@ TEST_F(XInput, WheelCountsNotchesFromWhereItWasSet) {
 }
 
 TEST_F(XInput, ButtonsAndPointerPositionFromTheTopLeft) {
-    XWarpPointer(display, None, window, 0, 0, 0, 0, 37, 52);
-    XTestFakeButtonEvent(display, 1, True, 0);
-    XTestFakeButtonEvent(display, 1, False, 0);
-    XTestFakeButtonEvent(display, 3, True, 0);
-    XSync(display, False);
+    x_session::point(window, 37, 52);
+    x_session::button(1, true);
+    x_session::button(1, false);
+    x_session::button(3, true);
     pump([] { return buttons.size() >= 3; });
     ASSERT_EQ(buttons.size(), 3u);
     EXPECT_EQ(buttons[0].code, glfw2::MOUSE_BUTTON_LEFT);
@@ -173,8 +158,7 @@ TEST_F(XInput, ButtonsAndPointerPositionFromTheTopLeft) {
     EXPECT_EQ(buttons[1].action, glfw2::RELEASE);
     EXPECT_EQ(buttons[2].code, glfw2::MOUSE_BUTTON_RIGHT);
     EXPECT_EQ(glfw2::get_mouse_button(glfw2::MOUSE_BUTTON_RIGHT), glfw2::PRESS);
-    XTestFakeButtonEvent(display, 3, False, 0);
-    XSync(display, False);
+    x_session::button(3, false);
     pump([] { return buttons.size() >= 4; });
     int x = -1, y = -1;
     glfw2::get_mouse_pos(&x, &y);

@@ -17,6 +17,7 @@
 #include "graphics/display.h"
 #include "graphics/textures.h"
 #include "interface/window.h"
+#include "scratch_folder.h"
 #include "started_game.h"
 #include "tga_writer.h"
 #include "x_pointer.h"

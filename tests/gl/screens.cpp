@@ -26,7 +26,9 @@
 #include "match_scene.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
+#include "x_session.h"
 
 namespace fs = std::filesystem;
 using namespace global;
@@ -117,7 +119,7 @@ TEST(Screens, EveryScreenAtTheDefaultSize) {
     ASSERT_EQ(CDisplay::height(), 600);
     glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());
     // Keep the pointer away from the buttons so that none is drawn highlighted.
-    std::system("xdotool mousemove 1270 1010");
+    x_session::point_on_screen(1270, 1010);
     fps = 60;
 
     std::vector<std::pair<std::string, rgba_image>> screens;

@@ -12,7 +12,10 @@
 #include "graphics/graphics.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
+#include "x_pointer.h"
+#include "x_session.h"
 
 namespace {
 
@@ -131,17 +134,15 @@ class EscapeHeld {
   public:
     EscapeHeld() {
         // Without a window manager the key goes to the window under the pointer.
-        int mx = 0, my = 0;
-        held_ = std::system("xdotool mousemove 600 500") == 0;
-        glfw2::poll_events();
-        glfw2::get_mouse_pos(&mx, &my);
-        const int x = 600 - mx + 160, y = 500 - my + 120;
-        held_ = held_ && std::system(("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) +
-                                      " keydown Escape")
-                                         .c_str()) == 0;
+        held_ = x_pointer::ready();
+        if (!held_)
+            return;
+        x_pointer::move_top_left(160, 120);
+        x_session::key("Escape", true);
     }
     ~EscapeHeld() {
-        std::system("xdotool keyup Escape");
+        if (held_)
+            x_session::key("Escape", false);
         glfw2::poll_events();
     }
     bool held() const { return held_; }
@@ -152,7 +153,7 @@ class EscapeHeld {
 
 TEST_F(Splash, EscapeEndsItAfterTheFirstFrame) {
     EscapeHeld escape;
-    NEEDS(escape.held(), "a key press through xdotool");
+    NEEDS(escape.held(), "a key press through XTest");
     // A clock this slow would keep the splash up for thousands of frames.
     EXPECT_EQ(run(arguments(100, 100, 100), 0.0001), 0);
     EXPECT_EQ(readings, 2);

@@ -20,6 +20,7 @@
 #include "gl_window.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 
 namespace {

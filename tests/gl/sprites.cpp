@@ -7,6 +7,7 @@
 #include "general/particle.h"
 #include "gl_window.h"
 #include "graphics/textures.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 
 namespace {

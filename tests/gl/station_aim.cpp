@@ -8,6 +8,7 @@
 #include "game/sim/global.h"
 #include "gl_window.h"
 #include "graphics/textures.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 
 using global::CStation;

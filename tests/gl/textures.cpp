@@ -10,6 +10,7 @@
 #include "graphics/draw.h"
 #include "graphics/textures.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "platform/glfw2.h"
 #include "platform/pads.h"
 #include "program_run.h"
+#include "scratch_folder.h"
 
 namespace {
 

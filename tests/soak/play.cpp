@@ -32,6 +32,7 @@
 #include "interface/window.h"
 #include "needs.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
 #include "x_pointer.h"
 
 namespace {

@@ -62,13 +62,6 @@ std::string describe(const std::array<int, 4>& c) {
            std::to_string(c[3]) + ")";
 }
 
-std::string scratch_dir(const std::string& name) {
-    std::filesystem::path dir = std::filesystem::current_path() / "scratch" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir.string();
-}
-
 double leaping_clock() {
     static double now = 0;
     now += 0.5;

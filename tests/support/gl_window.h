@@ -20,9 +20,6 @@ class gl_window {
 bool near_colour(const std::array<int, 4>& actual, const std::array<int, 4>& expected, int tolerance = 3);
 std::string describe(const std::array<int, 4>& colour);
 
-// A scratch folder under the test's working directory, emptied on creation.
-std::string scratch_dir(const std::string& name);
-
 // A clock for glfw2::use_clock that leaps half a second per reading, so the start-up splash runs its
 // three phases in a handful of frames.
 double leaping_clock();

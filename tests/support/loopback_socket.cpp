@@ -30,3 +30,11 @@ void CLoopbackSocket::send_to(std::uint16_t port, const void* data, std::size_t 
     const sockaddr_in to = loopback_address(port);
     sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
+
+int CLoopbackSocket::take_arrived() const {
+    char buffer[65536];
+    int n = 0;
+    while (recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT) >= 0)
+        ++n;
+    return n;
+}

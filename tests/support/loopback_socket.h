@@ -1,7 +1,7 @@
 #pragma once
 
 // A UDP socket on a free port of 127.0.0.1: a port where nobody answers while it lives, a port that
-// was free once it is gone, and a sender of datagrams from a stranger.
+// was free once it is gone, and a stranger that sends datagrams and counts the answers.
 #include <netinet/in.h>
 
 #include <cstddef>
@@ -20,6 +20,8 @@ class CLoopbackSocket {
     std::uint16_t port() const { return port_; }
     // One datagram from this socket to a port of 127.0.0.1.
     void send_to(std::uint16_t port, const void* data, std::size_t size) const;
+    // How many datagrams have arrived and not been counted yet; they are read and dropped.
+    int take_arrived() const;
 
   private:
     int fd_ = -1;

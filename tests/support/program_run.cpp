@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "gl_window.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 

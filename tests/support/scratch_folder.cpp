@@ -2,8 +2,6 @@
 
 #include <fstream>
 
-#include "gl_window.h"
-
 void ScratchFolderTest::SetUp() {
     home_ = std::filesystem::current_path();
     std::filesystem::current_path(
@@ -17,4 +15,11 @@ void ScratchFolderTest::TearDown() {
 void write_text(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
+}
+
+std::string scratch_dir(const std::string& name) {
+    std::filesystem::path dir = std::filesystem::current_path() / "scratch" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
 }

@@ -16,6 +16,8 @@
 #include "graphics/draw.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
+#include "scratch_folder.h"
+#include "x_session.h"
 
 bool start_game_in(const std::string& name, const std::string& run_dir) {
     namespace fs = std::filesystem;
@@ -38,7 +40,7 @@ bool start_game_in(const std::string& name, const std::string& run_dir) {
 bool start_still_game_in(const std::string& name, const std::string& run_dir) {
     if (!start_game_in(name, run_dir))
         return false;
-    std::system("xdotool mousemove 1270 1010");
+    x_session::point_on_screen(1270, 1010);
     global::fps = 60;
     return true;
 }

@@ -10,21 +10,15 @@ int origin_x = 0;
 int origin_y = 0;
 bool located = false;
 
-void warp_root(int x, int y) {
-    Display* d = x_session::display();
-    XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, x, y);
-    XSync(d, False);
-}
-
 }  // namespace
 
 bool x_pointer::ready() {
     if (located)
         return true;
-    if (!x_session::display())
+    if (!x_session::display() || !x_session::has_xtest())
         return false;
-    // Warp to a known screen point and ask the windowing layer where that is in the window.
-    warp_root(200, 200);
+    // Point at a known screen point and ask the windowing layer where that is in the window.
+    x_session::point_on_screen(200, 200);
     int x = 0, y = 0;
     glfw2::get_mouse_pos(&x, &y);
     origin_x = 200 - x;
@@ -34,7 +28,7 @@ bool x_pointer::ready() {
 }
 
 void x_pointer::move_top_left(int x, int y) {
-    warp_root(origin_x + x, origin_y + y);
+    x_session::point_on_screen(origin_x + x, origin_y + y);
 }
 
 void x_pointer::move(int x, int y, int window_height) {

@@ -6,7 +6,7 @@
 
 namespace x_pointer {
 
-// Connects to X and finds where the window's top-left corner is on the screen; false without X.
+// Connects to X (with XTest) and finds where the window's top-left corner is on the screen; false without X.
 bool ready();
 // Puts the pointer on window pixel (x, y) counted from the window's top-left corner.
 void move_top_left(int x, int y);

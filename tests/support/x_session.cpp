@@ -106,24 +106,31 @@ void size(Window w, int* width, int* height) {
 void point(Window w, int x, int y) {
     int rx = 0, ry = 0;
     to_root(w, x, y, &rx, &ry);
-    XTestFakeMotionEvent(display(), -1, rx, ry, CurrentTime);
+    point_on_screen(rx, ry);
+}
+
+void point_on_screen(int x, int y) {
+    XTestFakeMotionEvent(display(), -1, x, y, CurrentTime);
     XSync(display(), False);
 }
 
 void click(Window w, int x, int y, double settle) {
     point(w, x, y);
     let_run(0.1);
-    XTestFakeButtonEvent(display(), 1, True, CurrentTime);
-    XSync(display(), False);
+    button(1, true);
     let_run(0.05);
-    XTestFakeButtonEvent(display(), 1, False, CurrentTime);
-    XSync(display(), False);
+    button(1, false);
     let_run(settle);
 }
 
 void key(const char* keysym, bool down) {
     const KeyCode code = XKeysymToKeycode(display(), XStringToKeysym(keysym));
     XTestFakeKeyEvent(display(), code, down ? True : False, CurrentTime);
+    XSync(display(), False);
+}
+
+void button(int number, bool down) {
+    XTestFakeButtonEvent(display(), static_cast<unsigned>(number), down ? True : False, CurrentTime);
     XSync(display(), False);
 }
 

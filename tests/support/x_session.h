@@ -25,11 +25,14 @@ Window wait_window(const char* title, double seconds = 20);
 bool wait_viewable(Window w, double seconds = 20);
 void size(Window w, int* width, int* height);
 
-// Moves the real pointer to window pixel (x, y) from its top-left corner.
+// Moves the real pointer to window pixel (x, y) from its top-left corner, or to screen pixel (x, y).
 void point(Window w, int x, int y);
+void point_on_screen(int x, int y);
 // A left click at window pixel (x, y) from the top-left corner; `settle` lets the program react after.
 void click(Window w, int x, int y, double settle);
+// Presses or lets go of a key by its keysym name ("a", "Escape", "KP_4"), or of pointer button 1 to 5.
 void key(const char* keysym, bool down);
+void button(int number, bool down);
 // The polite close a window manager sends when the user closes the window.
 void close_window(Window w);
 

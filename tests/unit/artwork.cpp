@@ -12,6 +12,7 @@
 
 #include "gl_window.h"
 #include "platform/picture.h"
+#include "scratch_folder.h"
 
 namespace {
 

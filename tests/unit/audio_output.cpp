@@ -15,6 +15,7 @@
 #include "game/sim/global.h"
 #include "game/sound/sounds.h"
 #include "gl_window.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 

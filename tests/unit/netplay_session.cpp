@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "loopback_socket.h"
+#include "rogue_peer.h"
 #include "udp_relay.h"
 
 namespace {
@@ -426,28 +427,18 @@ TEST(NetplaySession, APlayerThatBreaksTheRulesEndsTheMatchWithAReason) {
         toy_player host(ME, 1);
         std::string error;
         ASSERT_TRUE(host.session.host(0, 6, error, "127.0.0.1"));
-        CNetLink rogue;
-        ASSERT_TRUE(rogue.connect("127.0.0.1", host.session.port(), error));
-        message hello;
-        hello.type = HELLO;
-        hello.program = ME.program;
-        hello.rules = ME.rules;
-        bool welcomed = false;
+        CRoguePeer rogue(host.session.port(), ME.program, ME.rules);
+        bool offended = false;
         const double end = seconds_now() + 5;
         while (seconds_now() < end && host.session.state() != CNetSession::OVER) {
             host.session.poll(seconds_now());
-            const CNetLink::event e = rogue.service(1);
-            message m;
-            std::uint8_t version = 0;
-            if (e.kind == CNetLink::CONNECTED)
-                rogue.send(e.peer, encode(hello));
-            if (e.kind == CNetLink::RECEIVED && !welcomed &&
-                decode(e.data.data(), e.data.size(), m, version) == DECODED && m.type == WELCOME) {
-                welcomed = true;
-                rogue.send(e.peer, offence);
+            rogue.service(1);
+            if (rogue.welcomed && !offended) {
+                rogue.send(offence);
+                offended = true;
             }
         }
-        EXPECT_TRUE(welcomed);
+        EXPECT_TRUE(rogue.welcomed);
         EXPECT_EQ(host.session.state(), CNetSession::OVER);
         EXPECT_EQ(host.session.note(), "The other side sent a message this program does not understand");
         EXPECT_EQ(host.session.next_step(), 0u);

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 
+#include "bounded_call.h"
 #include "gl_window.h"
 #include "interface/window.h"
 #include "program_run.h"
@@ -408,4 +410,57 @@ TEST(OptionsMenu, ShortOrMissingMenuIsLeftAlone) {
     EXPECT_EQ(small.buttons[0]->title, "B");
     EXPECT_EQ(small.buttons.size(), 1u);
     delete small.buttons[0];
+}
+
+// A pipe or a device in place of "conf" would keep start-up waiting for ever, or reading for ever.
+TEST_F(Options, APipeOrADeviceInPlaceOfConfGivesTheDefaultsAtOnce) {
+    ASSERT_EQ(mkfifo("conf", 0600), 0);
+    const auto read_defaults = [] {
+        COptions o = custom();
+        if (o.read() != 0)
+            o.restore();
+        return o.width == 1024 && o.height == 600 && o.blue_cw == 65 ? 0 : 1;
+    };
+    EXPECT_EQ(bounded_call(5, read_defaults), 0);
+    fs::remove("conf");
+    fs::create_symlink("/dev/zero", "conf");
+    EXPECT_EQ(bounded_call(5, read_defaults), 0);
+}
+
+// No monitor has a side beyond 8192 pixels, and a window that large takes gigabytes in software: the
+// keys are read, the window gets the default size, and "conf" stays as the player left it.
+TEST_F(Options, AWindowBeyond8192OnASideGetsTheDefaultSizeAndConfIsKept) {
+    const std::string huge =
+        "32 blue_cw\n96 blue_ccw\n68 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n"
+        "307 red_primary\n308 red_secondary\n16384 16384\n1";
+    write_text("conf", huge);
+    ::testing::internal::CaptureStderr();
+    COptions o = read_conf();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(o.width, 1024);
+    EXPECT_EQ(o.height, 600);
+    EXPECT_EQ(o.blue_cw, 32);
+    EXPECT_EQ(o.blue_ccw, 96);
+    EXPECT_TRUE(o.fullscreen);
+    EXPECT_EQ(read_text("conf"), huge);
+    EXPECT_EQ(err,
+              "\"conf\" asks for a window of 16384 x 16384 pixels, more than any monitor has (8192 on a "
+              "side): using 1024 x 600\n");
+
+    // One side too large is enough; 8192 on both is taken as it is, quietly.
+    for (const char* size : {"1024 8193", "8193 600"}) {
+        write_text("conf", std::string("1 a\n2 b\n3 c\n4 d\n5 e\n6 f\n7 g\n8 h\n") + size + "\n0");
+        ::testing::internal::CaptureStderr();
+        const COptions p = read_conf();
+        EXPECT_NE(::testing::internal::GetCapturedStderr(), "") << size;
+        EXPECT_EQ(p.width, 1024) << size;
+        EXPECT_EQ(p.height, 600) << size;
+        EXPECT_EQ(p.blue_cw, 1) << size;
+    }
+    write_text("conf", "1 a\n2 b\n3 c\n4 d\n5 e\n6 f\n7 g\n8 h\n8192 8192\n0");
+    ::testing::internal::CaptureStderr();
+    const COptions q = read_conf();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(q.width, 8192);
+    EXPECT_EQ(q.height, 8192);
 }

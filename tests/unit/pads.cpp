@@ -1,14 +1,23 @@
 // Pads without a pad: the seats pads take as they come and go, the raw layout of joysticks GLFW cannot
 // map, the mapping file's line check, and the shared-key marks of the options menu.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "bounded_call.h"
 #include "game/input/key_clashes.h"
 #include "game/input/pad_mappings.h"
 #include "game/input/pad_roster.h"
+#include "general/line_faults.h"
 #include "interface/window.h"
 #include "platform/pads.h"
+#include "program_run.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -168,4 +177,80 @@ TEST(SharedKeys, EveryButtonWhoseKeyAnotherShowsIsMarked) {
     for (CWindow* w : {&menu, &few})
         for (CButton* b : w->buttons)
             delete b;
+}
+
+namespace {
+
+// Mapping files are read from the test's own folder.
+class PadMappingFile : public ScratchFolderTest {};
+
+const std::string GUID = "03000000aabbccddeeff001122334455";
+
+// Loads "gamecontrollerdb.txt" in a child that may not take more than 512 MB (but for the address
+// sanitizer, which maps terabytes of its own) nor write more than a megabyte of messages; gives the
+// mappings added, or -1 when it did not end within five seconds.
+int load_bounded() {
+    return bounded_call(5, [] {
+#if !defined(__SANITIZE_ADDRESS__)
+        const rlimit memory{512u << 20, 512u << 20};
+        if (setrlimit(RLIMIT_AS, &memory) != 0)
+            return 255;
+#endif
+        const rlimit output{1u << 20, 1u << 20};
+        if (setrlimit(RLIMIT_FSIZE, &output) != 0 || std::freopen("stderr.txt", "w", stderr) == nullptr)
+            return 255;
+        return load_pad_mappings("gamecontrollerdb.txt");
+    });
+}
+
+std::size_t lines_in(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+}  // namespace
+
+// A pipe would keep start-up waiting, a device would feed the reader for ever.
+TEST_F(PadMappingFile, APipeOrADeviceInItsPlaceAddsNothingAtOnce) {
+    ASSERT_EQ(mkfifo("gamecontrollerdb.txt", 0600), 0);
+    EXPECT_EQ(load_bounded(), 0);
+    EXPECT_EQ(lines_in(read_text("stderr.txt")), 1u) << read_text("stderr.txt");
+    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
+        std::filesystem::remove("gamecontrollerdb.txt");
+        std::filesystem::create_symlink(device, "gamecontrollerdb.txt");
+        EXPECT_EQ(load_bounded(), 0) << device;
+        EXPECT_EQ(lines_in(read_text("stderr.txt")), 1u) << device << read_text("stderr.txt");
+    }
+}
+
+TEST_F(PadMappingFile, ManyBadLinesAreToldAFewAndACount) {
+    std::string text = GUID + ",Good pad,a:b0,b:b1,platform:Linux,\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "not a mapping " + std::to_string(i) + "\n";
+    text += "03000000aabbccddeeff001122334466,Second pad,a:b1,b:b0\n";
+    write_text("gamecontrollerdb.txt", text);
+    EXPECT_EQ(load_bounded(), 2);
+    const std::string err = read_text("stderr.txt");
+    EXPECT_EQ(lines_in(err), static_cast<std::size_t>(CLineFaults::SHOWN + 1)) << err.substr(0, 2000);
+    EXPECT_NE(err.find("Skipping line 2 of \"gamecontrollerdb.txt\": no name after the GUID"),
+              std::string::npos)
+        << err.substr(0, 2000);
+    EXPECT_NE(err.find("19997 more lines of \"gamecontrollerdb.txt\" (20000 in all)"), std::string::npos)
+        << err.substr(0, 2000);
+}
+
+// What a pad is given when it arrives: the last line for its GUID, whatever the letters' case, and
+// never a line for another platform, which GLFW would refuse in its place.
+TEST_F(PadMappingFile, ThePadGetsTheLastLineForItsGuidOnThisPlatform) {
+    const std::string upper = "03000000AABBCCDDEEFF001122334455";
+    write_text("gamecontrollerdb.txt",
+               GUID + ",First,a:b0,platform:Linux,\n" + upper + ",Second,a:b1,platform:Linux,\n" + GUID +
+                   ",Windows,a:b2,platform:Windows,\n" + GUID + ",Mac,a:b3,platform:Mac OS X,\n");
+    EXPECT_EQ(load_bounded(), 2);
+    EXPECT_EQ(read_text("stderr.txt"), "");
+    load_pad_mappings("gamecontrollerdb.txt");
+    const std::string* kept = glfw2::kept_pad_mapping(GUID);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(*kept, GUID + ",Second,a:b1,platform:Linux,");
+    ASSERT_NE(glfw2::kept_pad_mapping(upper), nullptr);
+    EXPECT_EQ(glfw2::kept_pad_mapping("03000000aabbccddeeff001122334499"), nullptr);
 }

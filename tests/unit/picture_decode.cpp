@@ -7,6 +7,7 @@
 
 #include "gl_window.h"
 #include "platform/picture.h"
+#include "scratch_folder.h"
 #include "tga_writer.h"
 
 namespace {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
+#include "command_lists.h"
 #include "gl_window.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -18,14 +22,22 @@ match_recording sample() {
     r.start.station_x[0] = -12.5f;
     r.start.station_y[1] = 0.1f;
     r.steps = 2500;
-    r.commands = {{0, {TARGET_BLUE, CMD_CHARGE}},
-                  {0, {TARGET_BLUE, CMD_RELEASE}},
-                  {300, {TARGET_MATCH, MATCH_PAUSE}},
-                  {1999, {TARGET_RED, CMD_DROP_CHARGE}},
-                  {2500, {TARGET_MATCH, MATCH_RESUME}}};
+    r.commands = log_of({{0, {TARGET_BLUE, CMD_CHARGE}},
+                         {0, {TARGET_BLUE, CMD_RELEASE}},
+                         {300, {TARGET_MATCH, MATCH_PAUSE}},
+                         {1999, {TARGET_RED, CMD_DROP_CHARGE}},
+                         {2500, {TARGET_MATCH, MATCH_RESUME}}});
     r.checkpoints = {1, 2, 0xffffffffffffffffull};
     r.final_hash = 0x0123456789abcdefull;
     return r;
+}
+
+// Changes the recording's commands as a list.
+template <class Change>
+void edit(match_recording& r, Change change) {
+    std::vector<recorded_command> list = commands_of(r.commands);
+    change(list);
+    r.commands = log_of(list);
 }
 
 void expect_same(const match_recording& a, const match_recording& b) {
@@ -38,10 +50,12 @@ void expect_same(const match_recording& a, const match_recording& b) {
         EXPECT_EQ(a.start.station_x[i], b.start.station_x[i]);
         EXPECT_EQ(a.start.station_y[i], b.start.station_y[i]);
     }
+    const std::vector<recorded_command> ac = commands_of(a.commands), bc = commands_of(b.commands);
     ASSERT_EQ(a.commands.size(), b.commands.size());
-    for (std::size_t i = 0; i < a.commands.size(); ++i) {
-        EXPECT_EQ(a.commands[i].step, b.commands[i].step);
-        EXPECT_TRUE(a.commands[i].command == b.commands[i].command);
+    ASSERT_EQ(ac.size(), bc.size());
+    for (std::size_t i = 0; i < ac.size(); ++i) {
+        EXPECT_EQ(ac[i].step, bc[i].step);
+        EXPECT_TRUE(ac[i].command == bc[i].command);
     }
     EXPECT_EQ(a.steps, b.steps);
     EXPECT_EQ(a.checkpoints, b.checkpoints);
@@ -102,12 +116,17 @@ TEST(ReplayFile, ContentsThatCannotBePlayedAreCorruptEvenWithAGoodChecksum) {
     };
     EXPECT_EQ(corrupt([](match_recording& r) { r.start.players = 2; }), RECORDING_CORRUPT);
     EXPECT_EQ(corrupt([](match_recording& r) { r.start.difficulty = 9; }), RECORDING_CORRUPT);
-    EXPECT_EQ(corrupt([](match_recording& r) { r.commands[2].command.code = 7; }), RECORDING_CORRUPT);
-    EXPECT_EQ(corrupt([](match_recording& r) { r.commands[0].command.target = command_target(3); }),
+    EXPECT_EQ(corrupt([](match_recording& r) { edit(r, [](auto& c) { c[2].command.code = 7; }); }),
+              RECORDING_CORRUPT);
+    EXPECT_EQ(corrupt([](match_recording& r) {
+                  edit(r, [](auto& c) { c[0].command.target = command_target(3); });
+              }),
               RECORDING_CORRUPT);
     // A command after the last step, or steps out of order.
-    EXPECT_EQ(corrupt([](match_recording& r) { r.commands.back().step = 2501; }), RECORDING_CORRUPT);
-    EXPECT_EQ(corrupt([](match_recording& r) { r.commands[1].step = 400; }), RECORDING_CORRUPT);
+    EXPECT_EQ(corrupt([](match_recording& r) { edit(r, [](auto& c) { c.back().step = 2501; }); }),
+              RECORDING_CORRUPT);
+    EXPECT_EQ(corrupt([](match_recording& r) { edit(r, [](auto& c) { c[1].step = 400; }); }),
+              RECORDING_CORRUPT);
     EXPECT_EQ(corrupt([](match_recording& r) { r.checkpoints.pop_back(); }), RECORDING_CORRUPT);
     EXPECT_EQ(corrupt([](match_recording& r) { r.start.station_x[0] = 1.0f / 0.0f; }), RECORDING_CORRUPT);
     EXPECT_EQ(corrupt([](match_recording& r) { r.program_version.assign(65, 'v'); }), RECORDING_CORRUPT);
@@ -123,10 +142,10 @@ TEST(ReplayFile, TenMinutesOfBusyPlayStayWellUnder100KB) {
     // Both players pressing and releasing a key every 5 steps (20 key events a second each) for 60,000 steps.
     match_recording r = sample();
     r.steps = 60000;
-    r.commands.clear();
+    r.commands = CCommandLog();
     for (std::uint64_t step = 0; step < r.steps; step += 5) {
-        r.commands.push_back({step, {TARGET_BLUE, CMD_CHARGE}});
-        r.commands.push_back({step, {TARGET_RED, CMD_TURN_CW_ON}});
+        r.commands.add(step, {TARGET_BLUE, CMD_CHARGE});
+        r.commands.add(step, {TARGET_RED, CMD_TURN_CW_ON});
     }
     r.checkpoints.assign(checkpoint_count(r.steps), 7);
     const std::size_t size = encode_recording(r).size();
@@ -134,3 +153,29 @@ TEST(ReplayFile, TenMinutesOfBusyPlayStayWellUnder100KB) {
 }
 
 }  // namespace
+
+// The recorder never writes more than MAX_COMMANDS_AT_A_STEP at one step; a file that holds more was not
+// made by play, and is refused before anything is spread out in memory.
+TEST(ReplayFile, MoreCommandsAtOneStepThanPlayMakesAreRefused) {
+    for (const std::size_t count : {MAX_COMMANDS_AT_A_STEP, MAX_COMMANDS_AT_A_STEP + 1}) {
+        // Exactly `count` at one step, one the match had a command at or a step of their own.
+        for (const std::uint64_t at : {std::uint64_t{300}, std::uint64_t{1500}}) {
+            match_recording r = sample();
+            std::vector<recorded_command> list = commands_of(r.commands);
+            if (at == 300)
+                list.erase(list.begin() + 2);
+            list.insert(list.end(), count, {at, {TARGET_RED, CMD_FLARE}});
+            // Spread over the steps before, any number is fine.
+            for (std::uint64_t s = 1000; s < 1000 + 2 * MAX_COMMANDS_AT_A_STEP; ++s)
+                list.push_back({s, {TARGET_BLUE, CMD_FLARE}});
+            std::stable_sort(
+                list.begin(), list.end(),
+                [](const recorded_command& a, const recorded_command& b) { return a.step < b.step; });
+            r.commands = log_of(list);
+            match_recording out;
+            EXPECT_EQ(decode_recording(encode_recording(r), out),
+                      count > MAX_COMMANDS_AT_A_STEP ? RECORDING_CORRUPT : RECORDING_OK)
+                << count << " at step " << at;
+        }
+    }
+}

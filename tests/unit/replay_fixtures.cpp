@@ -12,6 +12,7 @@
 #include "game/sim/board.h"
 #include "gl_window.h"
 #include "replay_session.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "command_lists.h"
 #include "game/replay/match_recorder.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
@@ -20,6 +21,7 @@
 #include "game/sim/state_hash.h"
 #include "gl_window.h"
 #include "replay_session.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -78,10 +80,7 @@ TEST_F(Recording, RandomPlayWithPausesAndRestartsVerifies) {
 TEST_F(Recording, AChangedStepIsFoundAtTheNextCheckpoint) {
     CSession session(7);
     session.begin_match(global::SINGLE, global::HARD);
-    for (int i = 0; i < 3500; ++i) {
-        session.random_inputs();
-        session.step();
-    }
+    session.play(3500);
     session.leave();
     ASSERT_EQ(session.closed.size(), 1u);
     match_recorder::stop();
@@ -91,12 +90,15 @@ TEST_F(Recording, AChangedStepIsFoundAtTheNextCheckpoint) {
     // A station command between steps 1000 and 2000 taken one step later. Some commands change nothing
     // where they stand (a turn switched off that was off), so try them in turn until one matters.
     int tried = 0;
-    for (std::size_t i = 0; i < recorded.commands.size(); ++i) {
-        const recorded_command& c = recorded.commands[i];
+    const std::vector<recorded_command> list = commands_of(recorded.commands);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const recorded_command& c = list[i];
         if (c.step <= 1000 || c.step >= 1999 || c.command.target == TARGET_MATCH)
             continue;
         match_recording r = recorded;
-        r.commands[i].step += 1;
+        std::vector<recorded_command> moved = list;
+        moved[i].step += 1;
+        r.commands = log_of(moved);
         ++tried;
         const playback_result result = play_to_end(r);
         if (result.matches)
@@ -146,7 +148,7 @@ TEST_F(Recording, ACommandOnAFreshBoardIsRecordedBeforeItChangesTheBoard) {
     match_recording r;
     ASSERT_EQ(read_recording(session.closed[0].file, r), RECORDING_OK);
     ASSERT_EQ(r.commands.size(), 2u);
-    EXPECT_EQ(r.commands[1].step, 0u);
+    EXPECT_EQ(commands_of(r.commands).at(1).step, 0u);
     expect_all_verify(session.closed);
 }
 
@@ -166,7 +168,7 @@ TEST_F(Recording, OnlyMatchesThatRanAStepAreWritten) {
     ASSERT_EQ(read_recording(session.closed[0].file, r), RECORDING_OK);
     EXPECT_EQ(r.steps, 1u);
     ASSERT_EQ(r.commands.size(), 1u);
-    EXPECT_TRUE(r.commands[0].command == (board_command{TARGET_MATCH, MATCH_PAUSE}));
+    EXPECT_TRUE(commands_of(r.commands)[0].command == (board_command{TARGET_MATCH, MATCH_PAUSE}));
     expect_all_verify(session.closed);
 }
 
@@ -189,6 +191,71 @@ TEST_F(Recording, TheFolderKeepsTheNewestRecordingsAndNothingElseIsTouched) {
     std::sort(left.begin(), left.end());
     const std::vector<std::string> expected = {written[2], written[3], written[4], folder + "/notes.txt"};
     EXPECT_EQ(left, expected);
+}
+
+// Names say nothing to trust: recordings named for 2099, or modified in 2099, must not push out the one
+// just written. What goes is the oldest by modification time, said on stderr when the program did not
+// write it.
+TEST_F(Recording, RecordingsDatedInTheFutureDoNotDeleteTheNewOne) {
+    match_recorder::start(folder, 3);
+    const auto now = fs::file_time_type::clock::now();
+    const char* future[] = {"match-20990101-000000-000.zvr", "match-20990101-000000-001.zvr",
+                            "match-20990101-000000-002.zvr", "match-20990101-000000-003.zvr"};
+    for (int i = 0; i < 4; ++i) {
+        std::ofstream(folder + "/" + future[i]) << "copied";
+        fs::last_write_time(folder + "/" + future[i], now - std::chrono::hours(4 - i));
+    }
+    // Modified "in the future" as well: the newest by time, yet it cannot push out the new one either.
+    fs::last_write_time(folder + "/" + future[0], now + std::chrono::hours(24 * 365 * 70));
+    CSession session(4);
+    testing::internal::CaptureStderr();
+    session.begin_match(global::MULTI, global::MEDIUM);
+    session.step();
+    session.leave();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(session.closed.size(), 1u);
+    EXPECT_TRUE(fs::exists(session.closed[0].file));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected = {fs::path(session.closed[0].file).filename().string(),
+                                               future[0], future[3]};
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+    EXPECT_NE(errors.find(future[1]), std::string::npos) << errors;
+    EXPECT_NE(errors.find(future[2]), std::string::npos) << errors;
+}
+
+// More commands at one step than any player makes: the match is written as it stood before the one too
+// many, a file that verifies, and nothing more of that match is recorded.
+TEST_F(Recording, AFloodOfCommandsAtOneStepEndsTheRecordingWhereItVerifies) {
+    CSession session(11);
+    session.begin_match(global::MULTI, global::MEDIUM);
+    session.play(300);
+    testing::internal::CaptureStderr();
+    for (std::size_t i = 0; i < MAX_COMMANDS_AT_A_STEP + 50; ++i)
+        submit_station_command(RED_STATION, i % 2 == 0 ? CMD_TURN_CW_ON : CMD_TURN_CW_OFF);
+    for (int i = 0; i < 100; ++i)
+        session.step();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string file = match_recorder::last_file();
+    session.leave();
+    EXPECT_EQ(match_recorder::last_file(), file) << "nothing more of the match is written";
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("up to step 300"), std::string::npos) << errors;
+
+    match_recording r;
+    ASSERT_EQ(read_recording(file, r), RECORDING_OK) << file;
+    EXPECT_EQ(r.steps, 300u);
+    const playback_result result = play_to_end(r);
+    EXPECT_TRUE(result.matches);
+    EXPECT_EQ(result.first_divergence, -1);
+    // It ends with every command up to the limit.
+    std::size_t at_the_end = 0;
+    for (const recorded_command& c : commands_of(r.commands))
+        at_the_end += c.step == 300;
+    EXPECT_EQ(at_the_end, MAX_COMMANDS_AT_A_STEP);
 }
 
 TEST_F(Recording, AFolderThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {

@@ -63,6 +63,13 @@ class CSession {
                 submit_station_command(side, static_cast<station_command>(pick(STATION_COMMANDS)));
         }
     }
+    // `steps` steps of random play.
+    void play(int steps) {
+        for (int i = 0; i < steps; ++i) {
+            random_inputs();
+            step();
+        }
+    }
     bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng) < p; }
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
 

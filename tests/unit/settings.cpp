@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "general/atomic_file.h"
+#include "general/line_faults.h"
 #include "gl_window.h"
 #include "program_run.h"
 #include "scratch_folder.h"
@@ -45,8 +46,7 @@ TEST_F(SettingsFile, SavedValuesReadBackAndUnknownLinesSurvive) {
     s.volume = 10;
     s.write();
     EXPECT_EQ(read_text("settings"),
-              "# kept\nfuture_option = 0.3\nvolume = 10\n\nfuture thing = a = b\nsound = off\n"
-              "pad_dead_zone = 0.25\npads_swapped = off\n");
+              "# kept\nfuture_option = 0.3\nvolume = 10\n\nfuture thing = a = b\nsound = off\n");
     CSettings back = read_settings();
     EXPECT_FALSE(back.sound);
     EXPECT_EQ(back.volume, 10);
@@ -140,8 +140,7 @@ TEST_F(SettingsFile, SavingWritesThroughASymbolicLinkAndKeepsTheMode) {
     s.volume = 4;
     s.write();
     EXPECT_TRUE(fs::is_symlink("settings"));
-    EXPECT_EQ(read_text("dotfiles/zel"),
-              "volume = 4\nsound = on\npad_dead_zone = 0.25\npads_swapped = off\n");
+    EXPECT_EQ(read_text("dotfiles/zel"), "volume = 4\n");
     EXPECT_EQ(fs::status("dotfiles/zel").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(std::distance(fs::directory_iterator("dotfiles"), fs::directory_iterator()), 1);
@@ -184,4 +183,54 @@ TEST_F(SettingsFile, NetworkLinesAppearOnceUsedAndAreChecked) {
         EXPECT_EQ(d.input_delay, 6) << bad;
         EXPECT_EQ(d.network_port, 24816) << bad;
     }
+}
+
+// A later version's file, with one value this version refuses: raising the volume and saving must
+// change that one line and keep the rest, the refused line included, as it was.
+TEST_F(SettingsFile, OneBadValueResetsItselfAloneAndSaveChangesOnlyWhatThePlayerChanged) {
+    const std::string before =
+        "# my settings\nnetwork_port = 4000\nlast_join=10.0.0.2:4000\nvolume = 5\n"
+        "shiny_new_option = 3\npad_dead_zone = 0.95\n";
+    write_text("settings", before);
+    testing::internal::CaptureStderr();
+    CSettings s = read_settings();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("pad_dead_zone"), std::string::npos) << err;
+    EXPECT_EQ(s.network_port, 4000);
+    EXPECT_EQ(s.last_join, "10.0.0.2:4000");
+    EXPECT_EQ(s.volume, 5);
+    EXPECT_FLOAT_EQ(s.pad_dead_zone, 0.25f);
+
+    s.volume += 1;
+    s.save();
+    EXPECT_EQ(read_text("settings"),
+              "# my settings\nnetwork_port = 4000\nlast_join=10.0.0.2:4000\nvolume = 6\n"
+              "shiny_new_option = 3\npad_dead_zone = 0.95\n");
+
+    // Changing a refused value writes it; a line that is not "name = value" stays as it was.
+    write_text("settings", "volume = 5\nnot a setting\r\npad_dead_zone = 0.95\n");
+    testing::internal::CaptureStderr();
+    CSettings t = read_settings();
+    const std::string err2 = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err2.begin(), err2.end(), '\n'), 2) << err2;
+    EXPECT_EQ(t.volume, 5);
+    t.pad_dead_zone = 0.5f;
+    t.save();
+    EXPECT_EQ(read_text("settings"), "volume = 5\nnot a setting\r\npad_dead_zone = 0.5\n");
+}
+
+// A file of junk says a few of its lines and how many more, not every one of them.
+TEST_F(SettingsFile, AFileOfJunkLinesSaysAFewAndACount) {
+    std::string text = "volume = 3\n";
+    for (int i = 0; i < 5000; ++i)
+        text += "junk\n";
+    write_text("settings", text);
+    testing::internal::CaptureStderr();
+    CSettings s = read_settings();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.volume, 3);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), CLineFaults::SHOWN + 1) << err;
+    EXPECT_NE(err.find("Skipping line 2 of \"settings\""), std::string::npos) << err;
+    EXPECT_NE(err.find("4997 more lines of \"settings\" (5000 in all)"), std::string::npos) << err;
 }

@@ -12,6 +12,7 @@
 
 #include "audio/wav.h"
 #include "gl_window.h"
+#include "scratch_folder.h"
 #include "wav_writer.h"
 
 namespace fs = std::filesystem;

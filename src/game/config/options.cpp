@@ -1,7 +1,6 @@
 #include "game/config/options.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -9,6 +8,8 @@
 #include "general/atomic_file.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
+#include "platform/file_bytes.h"
+#include "platform/glfw2.h"
 
 namespace global {
 COptions options{};
@@ -17,6 +18,8 @@ COptions options{};
 namespace {
 
 const char* const CONF = "conf";
+// Ten short lines; room for any spacing a player may give them.
+constexpr std::size_t MAX_CONF_BYTES = 1 << 20;
 const char* const KEY_LABELS[8] = {"blue_cw", "blue_ccw", "blue_primary", "blue_secondary",
                                    "red_cw",  "red_ccw",  "red_primary",  "red_secondary"};
 
@@ -51,9 +54,20 @@ void COptions::restore() {
 }
 
 int COptions::read() {
-    std::ifstream in(CONF);
-    if (!in.is_open())
-        return -1;
+    std::string bytes, detail;
+    switch (read_file_bytes(CONF, MAX_CONF_BYTES, bytes, detail)) {
+        case FILE_READ:
+            break;
+        case FILE_NOT_REGULAR:
+            std::fprintf(stderr, "Ignoring \"%s\": not a regular file\n", CONF);
+            return -1;
+        case FILE_TOO_LARGE:
+            std::fprintf(stderr, "Ignoring \"%s\": %s, too large for options\n", CONF, detail.c_str());
+            return -1;
+        default:
+            return -1;
+    }
+    std::istringstream in(bytes);
 
     COptions parsed;
     parsed.restore();
@@ -64,10 +78,22 @@ int COptions::read() {
 
     // A file that stops early or holds text where a number belongs, or a size no window can
     // have, would otherwise leave a mix of stale and zeroed fields: use the defaults instead.
-    if (in.fail() || parsed.width <= 0 || parsed.height <= 0)
+    if (in.fail() || parsed.width <= 0 || parsed.height <= 0) {
         restore();
-    else
-        *this = parsed;
+        return 0;
+    }
+    if (parsed.width > glfw2::MAX_WINDOW_SIDE || parsed.height > glfw2::MAX_WINDOW_SIDE) {
+        COptions defaults;
+        defaults.restore();
+        std::fprintf(stderr,
+                     "\"%s\" asks for a window of %d x %d pixels, more than any monitor has (%d on a side): "
+                     "using %d x %d\n",
+                     CONF, parsed.width, parsed.height, glfw2::MAX_WINDOW_SIDE, defaults.width,
+                     defaults.height);
+        parsed.width = defaults.width;
+        parsed.height = defaults.height;
+    }
+    *this = parsed;
     return 0;
 }
 

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "game/config/network_defaults.h"
 #include "game/config/options_buttons.h"
+#include "general/line_faults.h"
 #include "interface/window.h"
 
 namespace {
@@ -42,6 +44,50 @@ bool parse_on_off(const std::string& text, bool& out) {
     return true;
 }
 
+std::string on_off(bool on) {
+    return on ? "on" : "off";
+}
+
+// One setting as the file holds it: takes the value from its text (false when the text is not one),
+// and gives the text of the value held.
+struct setting_line {
+    const char* name;
+    bool (*parse)(const std::string& text, CSettings& s);
+    std::string (*format)(const CSettings& s);
+};
+
+const setting_line LINES[] = {
+    {"sound", [](const std::string& v, CSettings& s) { return parse_on_off(v, s.sound); },
+     [](const CSettings& s) { return on_off(s.sound); }},
+    {"volume", [](const std::string& v, CSettings& s) { return parse_int(v, 0, 10, s.volume); },
+     [](const CSettings& s) { return std::to_string(s.volume); }},
+    {"network_port",
+     [](const std::string& v, CSettings& s) { return parse_int(v, 1, 65535, s.network_port); },
+     [](const CSettings& s) { return std::to_string(s.network_port); }},
+    {"input_delay",
+     [](const std::string& v, CSettings& s) {
+         return parse_int(v, 1, network_defaults::MAX_INPUT_DELAY, s.input_delay);
+     },
+     [](const CSettings& s) { return std::to_string(s.input_delay); }},
+    {"last_join",
+     [](const std::string& v, CSettings& s) {
+         if (v.size() > 64)
+             return false;
+         s.last_join = v;
+         return true;
+     },
+     [](const CSettings& s) { return s.last_join; }},
+    {"pad_dead_zone",
+     [](const std::string& v, CSettings& s) { return parse_float(v, 0.0f, 0.9f, s.pad_dead_zone); },
+     [](const CSettings& s) {
+         char text[32];
+         std::snprintf(text, sizeof text, "%g", s.pad_dead_zone);
+         return std::string(text);
+     }},
+    {"pads_swapped", [](const std::string& v, CSettings& s) { return parse_on_off(v, s.pads_swapped); },
+     [](const CSettings& s) { return on_off(s.pads_swapped); }},
+};
+
 }  // namespace
 
 namespace global {
@@ -60,58 +106,50 @@ void CSettings::restore() {
 
 void CSettings::read() {
     restore();
+    readable = true;
     std::string error;
-    CKeyValueFile::read_result result = file.read(SETTINGS, error);
+    std::vector<int> odd_lines;
+    const CKeyValueFile::read_result result = file.read(SETTINGS, odd_lines, error);
     if (result == CKeyValueFile::MISSING)
         return;
-
-    CSettings parsed;
-    bool ok = result == CKeyValueFile::READ;
-    auto take = [&](const char* name, auto parse) {
-        const std::string* value = file.find(name);
-        if (ok && value != nullptr && !parse(*value)) {
-            ok = false;
-            error = std::string("bad value for ") + name + ": \"" + *value + "\"";
-        }
-    };
-    take("sound", [&](const std::string& v) { return parse_on_off(v, parsed.sound); });
-    take("volume", [&](const std::string& v) { return parse_int(v, 0, 10, parsed.volume); });
-    take("network_port", [&](const std::string& v) { return parse_int(v, 1, 65535, parsed.network_port); });
-    take("input_delay", [&](const std::string& v) {
-        return parse_int(v, 1, network_defaults::MAX_INPUT_DELAY, parsed.input_delay);
-    });
-    take("last_join", [&](const std::string& v) {
-        parsed.last_join = v;
-        return v.size() <= 64;
-    });
-    take("pad_dead_zone",
-         [&](const std::string& v) { return parse_float(v, 0.0f, 0.9f, parsed.pad_dead_zone); });
-    take("pads_swapped", [&](const std::string& v) { return parse_on_off(v, parsed.pads_swapped); });
-
-    if (!ok) {
+    if (result != CKeyValueFile::READ) {
+        readable = false;
         std::fprintf(stderr, "Ignoring \"%s\" (%s); using the default settings\n", SETTINGS, error.c_str());
-        file = CKeyValueFile();
         return;
     }
-    parsed.file = file;
-    parsed.sound_device = sound_device;
-    *this = parsed;
+    CLineFaults faults(SETTINGS);
+    for (int number : odd_lines)
+        faults.add(number, "not \"name = value\"");
+    faults.finish();
+    take_values(true);
+}
+
+void CSettings::take_values(bool say_what_is_bad) {
+    for (const setting_line& line : LINES) {
+        const std::string* value = file.find(line.name);
+        // A refused value leaves the field as it was.
+        if (value != nullptr && !line.parse(*value, *this) && say_what_is_bad)
+            std::fprintf(stderr, "Ignoring %s = \"%s\" in \"%s\"; using the default\n", line.name,
+                         value->c_str(), SETTINGS);
+    }
 }
 
 void CSettings::write() {
-    file.set("sound", sound ? "on" : "off");
-    file.set("volume", std::to_string(volume));
-    // The network lines appear once network play has been used, so other files stay as they were.
-    if (network_port != network_defaults::PORT || file.find("network_port") != nullptr)
-        file.set("network_port", std::to_string(network_port));
-    if (input_delay != network_defaults::INPUT_DELAY || file.find("input_delay") != nullptr)
-        file.set("input_delay", std::to_string(input_delay));
-    if (!last_join.empty() || file.find("last_join") != nullptr)
-        file.set("last_join", last_join);
-    char dead_zone[32];
-    std::snprintf(dead_zone, sizeof dead_zone, "%g", pad_dead_zone);
-    file.set("pad_dead_zone", dead_zone);
-    file.set("pads_swapped", pads_swapped ? "on" : "off");
+    if (!readable) {
+        std::fprintf(stderr, "Not saving the settings: \"%s\" could not be read, and is kept as it is\n",
+                     SETTINGS);
+        return;
+    }
+    // What the file gives as it stands: a value the player has not changed keeps its line as it was,
+    // even one this version refuses.
+    CSettings as_read;
+    as_read.file = file;
+    as_read.take_values(false);
+    for (const setting_line& line : LINES) {
+        const std::string now = line.format(*this);
+        if (now != line.format(as_read))
+            file.set(line.name, now);
+    }
     std::string error;
     if (!file.write(SETTINGS, error))
         std::fprintf(stderr, "Could not save the settings to \"%s\": %s\n", SETTINGS, error.c_str());

@@ -23,10 +23,12 @@ class CSettings {
 
     CSettings() { restore(); }
     void restore();
-    // A missing file gives the defaults quietly; an unreadable or malformed one gives the defaults
-    // with one line on standard error.
+    // A missing file gives the defaults quietly, an unreadable one the defaults with one line on
+    // standard error. In a file that reads, a bad value gives that setting its default and one line.
     void read();
-    // Keeps the names this version does not know; one line on standard error when it fails.
+    // Rewrites only the lines of values changed since the file was read, or appends them; every other
+    // line stays as it was. A file that could not be read is left alone. One line on standard error
+    // when it fails.
     void write();
     // What the options menu's "Save" does: writes the file, unless there is none and every value is
     // the default, so that a player who never touched these settings keeps "conf" alone, as before.
@@ -36,7 +38,12 @@ class CSettings {
     void to_menu(CWindow* menu) const;
 
   private:
+    // The values the file gives, over those already held; with `say_what_is_bad`, a line on standard
+    // error for each one refused.
+    void take_values(bool say_what_is_bad);
+
     CKeyValueFile file;
+    bool readable = true;  // false when a file is there but could not be read
 };
 
 namespace global {

@@ -1,19 +1,23 @@
 #include "game/input/pad_mappings.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "general/line_faults.h"
+#include "general/text_lines.h"
+#include "platform/file_bytes.h"
 #include "platform/pads.h"
 
 namespace {
 
 // GLFW copies a line into a buffer of this size and silently skips longer ones.
 constexpr size_t LONGEST_LINE = 1023;
+// GLFW refuses a line whose name does not fit its buffer of 128 bytes.
+constexpr size_t LONGEST_NAME = 127;
+// The community's file of every known pad is well under a megabyte.
+constexpr std::size_t MAX_FILE_BYTES = 16u << 20;
 
 // The fields GLFW reads a button, axis or hat from; others (platform, hints) it passes over.
 const char* const ELEMENT_FIELDS[] = {"a",
@@ -82,6 +86,13 @@ bool element_field(const std::string& name) {
     return false;
 }
 
+// GLFW passes over, without a word, a line for another platform; kept, it would take the place of this
+// platform's line for the same pad.
+bool for_this_platform(const std::string& line) {
+    const std::size_t field = line.find(",platform:");
+    return field == std::string::npos || line.compare(field + 10, 5, "Linux") == 0;
+}
+
 bool skipped(const std::string& line) {
     const size_t first = line.find_first_not_of(" \t");
     return first == std::string::npos || line[first] == '#';
@@ -100,6 +111,8 @@ std::string mapping_fault(const std::string& line) {
         return "the GUID is not 32 hexadecimal digits";
     if (fields[1].empty())
         return "no name after the GUID";
+    if (fields[1].size() > LONGEST_NAME)
+        return "the name is longer than " + std::to_string(LONGEST_NAME) + " characters";
     for (size_t i = 2; i < fields.size(); ++i) {
         const std::string& field = fields[i];
         if (field.empty())
@@ -118,29 +131,43 @@ std::string mapping_fault(const std::string& line) {
 }
 
 int load_pad_mappings(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        if (errno != ENOENT)
-            std::fprintf(stderr, "Could not read the pad mappings in \"%s\": %s\n", path,
-                         std::strerror(errno));
+    std::string bytes, detail;
+    switch (read_file_bytes(path, MAX_FILE_BYTES, bytes, detail)) {
+        case FILE_READ:
+            break;
+        case FILE_MISSING:
+            return 0;
+        case FILE_NOT_REGULAR:
+            detail = "not a regular file";
+            break;
+        case FILE_TOO_LARGE:
+            detail += ", more than a mapping file holds";
+            break;
+        case FILE_CANNOT_READ:
+            detail = "it could not be read to its end";
+            break;
+        case FILE_CANNOT_OPEN:
+            break;
+    }
+    if (!detail.empty()) {
+        std::fprintf(stderr, "Could not read the pad mappings in \"%s\": %s\n", path, detail.c_str());
         return 0;
     }
+    CLineFaults faults(path);
     int added = 0;
-    int number = 0;
-    std::string line;
-    while (std::getline(in, line)) {
-        ++number;
+    for_each_line(bytes, [&](int number, std::string line) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (skipped(line))
-            continue;
-        std::string fault = mapping_fault(line);
-        if (fault.empty() && glfw2::add_pad_mapping(line, fault))
+        if (skipped(line) || !for_this_platform(line))
+            return;
+        const std::string fault = mapping_fault(line);
+        if (fault.empty()) {
+            glfw2::keep_pad_mapping(line);
             ++added;
-        else
-            std::fprintf(stderr, "Skipping line %d of \"%s\": %s\n", number, path, fault.c_str());
-    }
-    if (in.bad())
-        std::fprintf(stderr, "Could not read all of the pad mappings in \"%s\"\n", path);
+        } else {
+            faults.add(number, fault);
+        }
+    });
+    faults.finish();
     return added;
 }

@@ -7,15 +7,11 @@ namespace {
 
 using namespace netmsg;
 
-// More commands than this at one step are dropped: no player makes them, and a message stays bounded.
-constexpr std::size_t MAX_COMMANDS_PER_STEP = 64;
-// Commands the other side may have announced ahead of the step being run.
-constexpr std::size_t MAX_PENDING = 4 * MAX_INPUTS;
-// Hash reports not yet matched with our own; the other side is never more than a few steps ahead.
-constexpr std::size_t MAX_HASHES = 16;
 // Commands not yet acknowledged are sent again this often while no step sends them; an idle side
 // (paused, match over) keeps talking at that rate too, so that silence means trouble.
 constexpr double RESEND = 0.02;
+
+const char* const BAD_MESSAGE = "The other side sent a message this program does not understand";
 
 std::string refusal_text(std::uint8_t reason, const std::string& their_program, const std::string& ours) {
     switch (reason) {
@@ -41,8 +37,9 @@ bool CNetSession::host(std::uint16_t port, int input_delay, std::string& error, 
         error = "the input delay must be 1 to " + std::to_string(MAX_DELAY) + " steps";
         return false;
     }
-    // Room for the player and a few more, so that others can be told the match is full.
-    if (!link_.listen(port, 4, error, address))
+    // Room for the player and strangers, so that a few connections that never become players cannot
+    // keep one out; others are told the match is full.
+    if (!link_.listen(port, HOST_SLOTS, error, address))
         return false;
     delay_ = input_delay;
     local_side_ = BLUE_STATION;
@@ -71,15 +68,20 @@ void CNetSession::poll(double now) {
             break;
         on_event(e);
     }
-    // A connection that never says who it is must not keep the place from real players.
-    if (candidate_ >= 0 && now - candidate_since_ > CONNECT_LIMIT) {
-        link_.disconnect(candidate_);
-        candidate_ = -1;
+    // A connection that never says who it is must not keep a place from real players: it goes at
+    // once, without waiting for it to acknowledge.
+    for (std::size_t i = candidates_.size(); i-- > 0;) {
+        if (now - candidates_[i].since > GREETING_LIMIT) {
+            link_.drop(candidates_[i].peer);
+            forget_candidate(candidates_[i].peer);
+        }
     }
     if (phase_ == WAITING && !hosting() && now - started_ > CONNECT_LIMIT)
         end("No answer from " + host_name_);
     if (phase_ == PLAYING && now - last_heard_ > SILENCE_LIMIT)
         end("Connection lost");
+    if (phase_ == PLAYING && hashes_.overdue(now))
+        end("The other side did not check its board with ours");
     if (phase_ == PLAYING && now - last_sent_ >= RESEND)
         send_inputs();
     link_.flush();
@@ -94,17 +96,15 @@ void CNetSession::on_event(const CNetLink::event& e) {
             hello.rules = me_.rules;
             player_ = e.peer;
             send(hello);
-        } else if (phase_ == WAITING && candidate_ < 0) {
-            candidate_ = e.peer;
-            candidate_since_ = now_;
+        } else if (phase_ == WAITING) {
+            candidates_.push_back({e.peer, now_});
         } else {
             refuse(e.peer, MATCH_FULL);
         }
         return;
     }
     if (e.kind == CNetLink::DISCONNECTED) {
-        if (e.peer == candidate_)
-            candidate_ = -1;
+        forget_candidate(e.peer);
         if (e.peer == player_ && phase_ == WAITING)
             end("No answer from " + host_name_);
         else if (e.peer == player_ && left_there_ && remote_until_ < stop_at_)
@@ -113,9 +113,11 @@ void CNetSession::on_event(const CNetLink::event& e) {
             end("Connection lost");
         return;
     }
-    if (e.peer == candidate_) {
-        on_candidate_message(e);
-        return;
+    for (const candidate& c : candidates_) {
+        if (c.peer == e.peer) {
+            on_candidate_message(e);
+            return;
+        }
     }
     if (e.peer != player_)
         return;
@@ -131,7 +133,7 @@ void CNetSession::on_event(const CNetLink::event& e) {
                 std::to_string(PROTOCOL_VERSION));
             break;
         case MALFORMED:
-            end("The other side sent a message this program does not understand");
+            end(BAD_MESSAGE);
             break;
     }
 }
@@ -151,13 +153,17 @@ void CNetSession::on_candidate_message(const CNetLink::event& e) {
         refuse(e.peer, PROTOCOL_DIFFERS);
     } else if (m.program != me_.program) {
         note_ = who + "version " + m.program + ", this is version " + me_.program;
-        refuse(e.peer, PROGRAM_DIFFERS);
+        refuse(e.peer, PROGRAM_DIFFERS, true);
     } else if (m.rules != me_.rules) {
         note_ = who + "different rules (another build of version " + m.program + ")";
-        refuse(e.peer, RULES_DIFFER);
+        refuse(e.peer, RULES_DIFFER, true);
     } else {
-        player_ = candidate_;
-        candidate_ = -1;
+        // The first to greet rightly plays; the others waiting are told the match is full.
+        player_ = e.peer;
+        for (const candidate& c : candidates_)
+            if (c.peer != player_)
+                refuse(c.peer, MATCH_FULL);
+        candidates_.clear();
         message welcome;
         welcome.type = WELCOME;
         welcome.program = me_.program;
@@ -169,17 +175,28 @@ void CNetSession::on_candidate_message(const CNetLink::event& e) {
         return;
     }
     std::fprintf(stderr, "%s\n", note_.c_str());
-    candidate_ = -1;
+    forget_candidate(e.peer);
 }
 
-void CNetSession::refuse(int peer, refusal why) {
+// Only a player of this game that greeted us learns our version, which its player is told; nobody
+// learns the rules hash, which no player reads.
+void CNetSession::refuse(int peer, refusal why, bool say_version) {
     message m;
     m.type = REFUSE;
-    m.program = me_.program;
-    m.rules = me_.rules;
+    if (say_version)
+        m.program = me_.program;
     m.reason = why;
     link_.send(peer, encode(m));
     link_.disconnect(peer);
+}
+
+void CNetSession::forget_candidate(int peer) {
+    for (std::size_t i = 0; i < candidates_.size(); ++i) {
+        if (candidates_[i].peer == peer) {
+            candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
 }
 
 void CNetSession::on_player_message(const message& m) {
@@ -190,7 +207,7 @@ void CNetSession::on_player_message(const message& m) {
         } else if (m.type == REFUSE) {
             end(refusal_text(m.reason, m.program, me_.program));
         } else {
-            end("The other side sent a message this program does not understand");
+            end(BAD_MESSAGE);
         }
         return;
     }
@@ -199,12 +216,9 @@ void CNetSession::on_player_message(const message& m) {
             on_inputs(m);
             break;
         case STATE_HASH:
-            if (m.match != match_)
-                break;
-            remote_hashes_[m.step] = m.hash;
-            if (remote_hashes_.size() > MAX_HASHES)
-                remote_hashes_.erase(remote_hashes_.begin());
-            compare_hashes(m.step);
+            // The other side runs a step only once it has our commands for it.
+            if (m.match == match_)
+                judge(hashes_.theirs(m.step, m.hash, next_ + static_cast<std::uint32_t>(delay_)));
             break;
         case NEXT_MATCH:
             if (m.match == match_ + 1)
@@ -227,7 +241,7 @@ void CNetSession::on_player_message(const message& m) {
             check_left();
             break;
         default:
-            end("The other side sent a message this program does not understand");
+            end(BAD_MESSAGE);
             break;
     }
 }
@@ -236,28 +250,49 @@ void CNetSession::on_inputs(const message& m) {
     if (m.match != match_)
         return;
     const std::uint32_t ours = next_ + static_cast<std::uint32_t>(delay_);
-    if (m.ack > acked_) {
-        acked_ = m.ack < ours ? m.ack : ours;
-        while (!unacked_.empty() && unacked_.front().step < acked_)
-            unacked_.pop_front();
-    }
-    // A message from before a gap (an older one overtaken, or a later one lost) adds nothing safe.
-    if (m.from > remote_until_ || m.until <= remote_until_)
+    // The other side runs steps only with our commands, so it is at most `ours` and its own commands
+    // reach at most a delay beyond.
+    if (m.until > ours + static_cast<std::uint32_t>(delay_)) {
+        end("The other side sent commands for steps it cannot have reached");
         return;
+    }
     const command_target theirs = local_side_ == BLUE_STATION ? TARGET_RED : TARGET_BLUE;
     for (const timed_input& in : m.inputs) {
         // The other side steers its own station and the match, never ours.
         const board_command c = byte_command(in.command);
         if (!valid_command(c) || (c.target != TARGET_MATCH && c.target != theirs)) {
-            end("The other side sent a message this program does not understand");
+            end(BAD_MESSAGE);
             return;
         }
-        if (in.step >= remote_until_)
-            remote_.push_back(in);
     }
-    if (remote_.size() > MAX_PENDING) {
-        end("The other side sent more commands than a player can make");
+    // A message from before a gap (an older one overtaken, or a later one lost) adds nothing safe.
+    const bool fresh = m.from <= remote_until_ && m.until > remote_until_;
+    std::uint32_t first_new = UINT32_MAX;
+    for (const timed_input& in : m.inputs) {
+        if (fresh && in.step >= remote_until_) {
+            first_new = in.step;
+            break;
+        }
+    }
+    if (!remote_acks_.admits(m.ack, m.until, first_new)) {
+        end("The other side made commands after it had seen ours for the same step");
         return;
+    }
+    if (m.ack > acked_) {
+        acked_ = m.ack < ours ? m.ack : ours;
+        while (!unacked_.empty() && unacked_.front().step < acked_)
+            unacked_.pop_front();
+    }
+    if (!fresh)
+        return;
+    for (const timed_input& in : m.inputs) {
+        if (in.step < remote_until_)
+            continue;
+        if (!remote_budget_.take(in.step)) {
+            end("The other side sent more commands than a player can make");
+            return;
+        }
+        remote_.push_back(in);
     }
     remote_until_ = m.until;
 }
@@ -273,8 +308,10 @@ void CNetSession::start_match() {
     unacked_.clear();
     acked_ = 0;
     remote_.clear();
-    local_hashes_.clear();
-    remote_hashes_.clear();
+    local_budget_ = CCommandBudget();
+    remote_budget_ = CCommandBudget();
+    remote_acks_ = CAckOrder();
+    hashes_ = CHashCheck();
     ready_here_ = ready_there_ = false;
     declined_ = false;
     last_heard_ = now_;
@@ -300,7 +337,6 @@ void CNetSession::send_inputs(CNetLink::delivery how) {
     message m;
     m.type = INPUTS;
     m.match = static_cast<std::uint16_t>(match_);
-    m.ack = remote_until_;
     m.from = acked_;
     m.until = next_ + static_cast<std::uint32_t>(delay_);
     // Commands made since the last step are for step `until` itself: they go once that step is final.
@@ -308,12 +344,13 @@ void CNetSession::send_inputs(CNetLink::delivery how) {
         if (in.step >= m.until)
             break;
         if (m.inputs.size() == MAX_INPUTS) {
-            // The rest next time; never more than MAX_COMMANDS_PER_STEP share a step, so some fit.
+            // The rest next time; never more than CCommandBudget::PER_STEP share a step, so some fit.
             m.until = in.step;
             break;
         }
         m.inputs.push_back(in);
     }
+    m.ack = CAckOrder::to_send(remote_until_, m.until);
     send(m, how);
     last_sent_ = now_;
 }
@@ -322,10 +359,8 @@ void CNetSession::submit(const board_command& command) {
     if (phase_ != PLAYING)
         return;
     const std::uint32_t at = next_ + static_cast<std::uint32_t>(delay_);
-    std::size_t same_step = 0;
-    for (auto i = local_.rbegin(); i != local_.rend() && i->step == at; ++i)
-        ++same_step;
-    if (same_step >= MAX_COMMANDS_PER_STEP)
+    // Beyond what a player makes, dropped here as the other side would refuse them.
+    if (!local_budget_.take(at))
         return;
     local_.push_back({at, command_byte(command)});
     unacked_.push_back({at, command_byte(command)});
@@ -357,6 +392,7 @@ void CNetSession::step_done(const std::function<std::uint64_t()>& board_hash) {
     while (!remote_.empty() && remote_.front().step <= next_)
         remote_.pop_front();
     ++next_;
+    hashes_.passed(next_);
     send_inputs();
     check_left();
     if (next_ % HASH_PERIOD == 0)
@@ -365,30 +401,23 @@ void CNetSession::step_done(const std::function<std::uint64_t()>& board_hash) {
 }
 
 void CNetSession::check_now(std::uint64_t board_hash) {
-    if (phase_ != PLAYING || local_hashes_.count(next_) != 0)
+    if (phase_ != PLAYING || hashes_.taken(next_))
         return;
-    local_hashes_[next_] = board_hash;
-    if (local_hashes_.size() > MAX_HASHES)
-        local_hashes_.erase(local_hashes_.begin());
+    const CHashCheck::verdict v = hashes_.ours(next_, board_hash, now_);
     message m;
     m.type = STATE_HASH;
     m.match = static_cast<std::uint16_t>(match_);
     m.step = next_;
     m.hash = board_hash;
     send(m);
-    compare_hashes(next_);
+    judge(v);
 }
 
-void CNetSession::compare_hashes(std::uint32_t step) {
-    auto here = local_hashes_.find(step);
-    auto there = remote_hashes_.find(step);
-    if (here == local_hashes_.end() || there == remote_hashes_.end())
-        return;
-    const bool same = here->second == there->second;
-    local_hashes_.erase(here);
-    remote_hashes_.erase(there);
-    if (!same)
+void CNetSession::judge(CHashCheck::verdict v) {
+    if (v == CHashCheck::DIFFERENT)
         end("Out of sync");
+    if (v == CHashCheck::NOT_REACHED)
+        end("The other side reported its board for a step it cannot have reached");
 }
 
 void CNetSession::ready_for_next_match() {

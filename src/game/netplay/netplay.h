@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "game/config/network_defaults.h"
+#include "game/netplay/ack_order.h"
+#include "game/netplay/command_budget.h"
+#include "game/netplay/hash_check.h"
 #include "game/sim/station_input.h"
 #include "net/link.h"
 #include "net/message.h"
@@ -34,9 +36,11 @@ class CNetSession {
     static constexpr std::uint16_t DEFAULT_PORT = network_defaults::PORT;
     static constexpr int DEFAULT_DELAY = network_defaults::INPUT_DELAY;
     static constexpr int MAX_DELAY = network_defaults::MAX_INPUT_DELAY;
-    static constexpr int HASH_PERIOD = 100;     // steps between state hash checks
-    static constexpr double SILENCE_LIMIT = 5;  // seconds without a word: the connection is lost
-    static constexpr double CONNECT_LIMIT = 5;  // seconds for a host to accept us
+    static constexpr int HASH_PERIOD = 100;      // steps between state hash checks
+    static constexpr double SILENCE_LIMIT = 5;   // seconds without a word: the connection is lost
+    static constexpr double CONNECT_LIMIT = 5;   // seconds for a host to accept us
+    static constexpr double GREETING_LIMIT = 2;  // seconds for a connection to the host to say who it is
+    static constexpr int HOST_SLOTS = 16;        // connections a host holds at once: the player and strangers
 
     enum phase { IDLE, WAITING, PLAYING, OVER };
 
@@ -105,21 +109,25 @@ class CNetSession {
     void check_left();
     void start_match();
     void end(const std::string& why);
-    void compare_hashes(std::uint32_t step);
+    void judge(CHashCheck::verdict v);
     void on_event(const CNetLink::event& e);
     void on_candidate_message(const CNetLink::event& e);
     void on_player_message(const netmsg::message& m);
     void on_inputs(const netmsg::message& m);
-    void refuse(int peer, netmsg::refusal why);
+    void refuse(int peer, netmsg::refusal why, bool say_version = false);
+    void forget_candidate(int peer);
 
     net_identity me_;
     CNetLink link_;
     phase phase_ = IDLE;
     std::string note_;
     std::string host_name_;  // what the joining side connected to, for messages
-    int candidate_ = -1;     // a connection whose greeting the host awaits
-    double candidate_since_ = 0;
-    int player_ = -1;  // the other side's connection
+    struct candidate {
+        int peer;
+        double since;
+    };
+    std::vector<candidate> candidates_;  // connections whose greeting the host awaits
+    int player_ = -1;                    // the other side's connection
     double now_ = 0;
     double started_ = -1;  // when joining began
     double last_heard_ = 0;
@@ -134,8 +142,10 @@ class CNetSession {
     std::deque<netmsg::timed_input> unacked_;  // not yet known to have arrived
     std::uint32_t acked_ = 0;                  // the other side knows our commands before this step
     std::deque<netmsg::timed_input> remote_;
-    std::map<std::uint32_t, std::uint64_t> local_hashes_;
-    std::map<std::uint32_t, std::uint64_t> remote_hashes_;
+    CCommandBudget local_budget_;
+    CCommandBudget remote_budget_;
+    CAckOrder remote_acks_;
+    CHashCheck hashes_;
 
     bool ready_here_ = false;
     bool ready_there_ = false;

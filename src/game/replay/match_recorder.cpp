@@ -1,5 +1,7 @@
 #include "game/replay/match_recorder.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -32,6 +34,8 @@ struct recorder {
     bool fresh = true;      // nothing has happened on the board since it was last reset
     bool open = false;
     match_recording match;
+    std::uint64_t busy_step = 0;  // the step the last command was for, and how many it has had
+    std::size_t at_busy_step = 0;
     std::string last;
 };
 recorder self;
@@ -76,16 +80,57 @@ bool is_recording_name(const std::string& name) {
            name.compare(name.size() - s, s, SUFFIX) == 0;
 }
 
-// Removes the oldest recordings beyond `keep`; other files in the folder are never touched.
-void prune() {
+struct kept_file {
+    std::string name;
+    struct timespec modified;
+};
+
+bool newer(const kept_file& a, const kept_file& b) {
+    if (a.modified.tv_sec != b.modified.tv_sec)
+        return a.modified.tv_sec > b.modified.tv_sec;
+    if (a.modified.tv_nsec != b.modified.tv_nsec)
+        return a.modified.tv_nsec > b.modified.tv_nsec;
+    return a.name > b.name;
+}
+
+// The recorder names a file for the time it writes it: a name whose time is far from the file's own
+// was given by someone else (a copy, a file from another machine, a made-up date).
+bool written_here(const kept_file& f) {
+    std::tm utc{};
+    int millis = 0;
+    if (std::sscanf(f.name.c_str(), "match-%4d%2d%2d-%2d%2d%2d-%3d", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
+                    &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &millis) != 7)
+        return false;
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    const long long named = static_cast<long long>(timegm(&utc));
+    const long long modified = static_cast<long long>(f.modified.tv_sec);
+    return named <= modified + 60 && modified <= named + 60;
+}
+
+// Removes the oldest recordings, by modification time, beyond `keep`, never the one just written;
+// other files in the folder are never touched.
+void prune(const std::string& just_written) {
     std::error_code error;
-    std::vector<std::string> names;
-    for (fs::directory_iterator i(self.folder, error), end; !error && i != end; i.increment(error))
-        if (is_recording_name(i->path().filename().string()))
-            names.push_back(i->path().filename().string());
-    std::sort(names.begin(), names.end());
-    for (std::size_t i = 0; i + self.keep < names.size(); ++i)
-        fs::remove(fs::path(self.folder) / names[i], error);
+    std::vector<kept_file> files;
+    for (fs::directory_iterator i(self.folder, error), end; !error && i != end; i.increment(error)) {
+        const std::string name = i->path().filename().string();
+        struct stat st;
+        if (!is_recording_name(name) || i->path().string() == just_written ||
+            lstat(i->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        files.push_back({name, st.st_mtim});
+    }
+    std::sort(files.begin(), files.end(), newer);
+    for (std::size_t i = static_cast<std::size_t>(std::max(self.keep - 1, 0)); i < files.size(); ++i) {
+        if (!fs::remove(fs::path(self.folder) / files[i].name, error) || error)
+            continue;
+        if (!written_here(files[i]))
+            std::fprintf(
+                stderr,
+                "zelvorant: removed %s/%s, which the game did not write, to keep the newest %d recordings\n",
+                self.folder.c_str(), files[i].name.c_str(), self.keep);
+    }
 }
 
 void write_match() {
@@ -102,7 +147,7 @@ void write_match() {
         return;
     }
     self.last = path;
-    prune();
+    prune(path);
 }
 
 void close_match() {
@@ -123,6 +168,7 @@ void open_if_play_begins() {
         return;
     const std::uint32_t seed = match_clock::next_seed();
     self.match = match_recording();
+    self.at_busy_step = 0;
     self.match.program_version = PROGRAM_VERSION;
     self.match.start = capture_match_start(seed);
     match_clock::begin(seed);
@@ -146,8 +192,22 @@ void stop() {
 
 void record(const board_command& command) {
     open_if_play_begins();
-    if (self.open)
-        self.match.commands.push_back({match_clock::step(), command});
+    if (!self.open)
+        return;
+    const std::uint64_t step = match_clock::step();
+    self.at_busy_step = step == self.busy_step ? self.at_busy_step + 1 : 1;
+    self.busy_step = step;
+    // No player makes this many: the match is kept up to here, as the board stands before this command,
+    // rather than written into a file no reader would take.
+    if (self.at_busy_step > MAX_COMMANDS_AT_A_STEP) {
+        std::fprintf(
+            stderr,
+            "zelvorant: the match is recorded up to step %llu only: more than %zu commands at that step\n",
+            static_cast<unsigned long long>(step), MAX_COMMANDS_AT_A_STEP);
+        close_match();
+        return;
+    }
+    self.match.commands.add(step, command);
 }
 
 void before_step() {

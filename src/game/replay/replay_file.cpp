@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "general/byte_codec.h"
 #include "general/hash64.h"
@@ -53,12 +54,7 @@ void write_body(CByteWriter& w, const match_recording& r) {
     }
     w.varint(r.steps);
     w.varint(r.commands.size());
-    std::uint64_t last = 0;
-    for (const recorded_command& c : r.commands) {
-        w.varint(c.step - last);
-        w.byte(command_byte(c.command));
-        last = c.step;
-    }
+    w.bytes.append(r.commands.data(), r.commands.byte_size());
     w.varint(r.checkpoints.size());
     for (std::uint64_t h : r.checkpoints)
         w.fixed(h, 8);
@@ -79,28 +75,40 @@ bool read_start(CByteReader& in, match_start& s) {
     return !in.bad && s.players <= 1 && s.difficulty <= 4 && noise < 1000;
 }
 
-bool read_commands(CByteReader& in, match_recording& r) {
+// Where the commands lie in the body, checked, for the recording to take over.
+struct command_span {
+    std::size_t from = 0, to = 0, count = 0;
+    std::uint64_t last_step = 0;
+};
+
+// Walks through the commands without spreading them out: each in order, within the steps, of a kind
+// the board knows, and no more at one step than play makes.
+bool read_commands(CByteReader& in, std::size_t body_end, std::uint64_t steps, command_span& span) {
     const std::uint64_t count = in.varint();
     // Every command takes at least two bytes.
     if (in.bad || count > in.left() / 2)
         return false;
-    r.commands.reserve(static_cast<std::size_t>(count));
+    span.from = body_end - in.left();
     std::uint64_t step = 0;
+    std::size_t at_this_step = 0;
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::uint64_t delta = in.varint();
         const unsigned code = in.byte();
-        if (in.bad || delta > r.steps - step)
+        if (in.bad || delta > steps - step)
             return false;
+        at_this_step = delta == 0 && i > 0 ? at_this_step + 1 : 1;
         step += delta;
-        const board_command c = byte_command(static_cast<std::uint8_t>(code));
-        if (!valid_command(c))
+        if (at_this_step > MAX_COMMANDS_AT_A_STEP ||
+            !valid_command(byte_command(static_cast<std::uint8_t>(code))))
             return false;
-        r.commands.push_back({step, c});
     }
+    span.to = body_end - in.left();
+    span.count = static_cast<std::size_t>(count);
+    span.last_step = step;
     return true;
 }
 
-bool read_body(CByteReader& in, match_recording& r) {
+bool read_body(CByteReader& in, std::size_t body_end, match_recording& r, command_span& commands) {
     const std::uint64_t version_size = in.varint();
     if (in.bad || version_size > MAX_VERSION_TEXT)
         return false;
@@ -108,7 +116,7 @@ bool read_body(CByteReader& in, match_recording& r) {
     if (!read_start(in, r.start))
         return false;
     r.steps = in.varint();
-    if (in.bad || r.steps > MAX_RECORDED_STEPS || !read_commands(in, r))
+    if (in.bad || r.steps > MAX_RECORDED_STEPS || !read_commands(in, body_end, r.steps, commands))
         return false;
     const std::uint64_t checkpoints = in.varint();
     if (in.bad || checkpoints != checkpoint_count(r.steps) || checkpoints > in.left() / 8)
@@ -159,7 +167,7 @@ std::string encode_recording(const match_recording& recording) {
     return w.bytes;
 }
 
-recording_status decode_recording(const std::string& bytes, match_recording& out) {
+recording_status decode_recording(std::string bytes, match_recording& out) {
     const std::size_t magic_seen = bytes.size() < sizeof MAGIC ? bytes.size() : sizeof MAGIC;
     if (bytes.compare(0, magic_seen, MAGIC, magic_seen) != 0)
         return RECORDING_NOT_A_RECORDING;
@@ -178,9 +186,12 @@ recording_status decode_recording(const std::string& bytes, match_recording& out
     if (trailer.fixed(8) != checksum(bytes, bytes.size() - CHECKSUM_SIZE))
         return RECORDING_BAD_CHECKSUM;
     match_recording r;
-    CByteReader body(bytes.data(), HEADER_SIZE, bytes.size() - CHECKSUM_SIZE);
-    if (!read_body(body, r))
+    command_span commands;
+    const std::size_t body_end = bytes.size() - CHECKSUM_SIZE;
+    CByteReader body(bytes.data(), HEADER_SIZE, body_end);
+    if (!read_body(body, body_end, r, commands))
         return RECORDING_CORRUPT;
+    r.commands.adopt(std::move(bytes), commands.from, commands.to, commands.count, commands.last_step);
     out = std::move(r);
     return RECORDING_OK;
 }
@@ -189,7 +200,7 @@ recording_status read_recording(const std::string& path, match_recording& out) {
     std::string bytes, detail;
     switch (read_file_bytes(path, MAX_RECORDING_BYTES, bytes, detail)) {
         case FILE_READ:
-            return decode_recording(bytes, out);
+            return decode_recording(std::move(bytes), out);
         case FILE_TOO_LARGE:
             return RECORDING_TOO_LARGE;
         default:

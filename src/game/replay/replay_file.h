@@ -4,19 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "game/replay/command_log.h"
 #include "game/sim/match_start.h"
-#include "game/sim/station_input.h"
 
 // One match as recorded: how it began, what the players did before which logic step, how it ended.
-struct recorded_command {
-    std::uint64_t step;  // the number of the step the command precedes, counted from 0
-    board_command command;
-};
-
 struct match_recording {
     std::string program_version;
     match_start start;
-    std::vector<recorded_command> commands;  // in step order
+    CCommandLog commands;  // in step order
     std::uint64_t steps = 0;
     // The state hash before the first step and after every CHECKPOINT_INTERVAL steps.
     std::vector<std::uint64_t> checkpoints;
@@ -26,6 +21,9 @@ struct match_recording {
 constexpr std::uint64_t CHECKPOINT_INTERVAL = 1000;
 // A day of logic steps: longer recordings are refused, so no file can keep a reader busy for ever.
 constexpr std::uint64_t MAX_RECORDED_STEPS = 24ull * 3600 * 100;
+// The most commands a recording holds at one step: as many as a network session takes from each side
+// at a step, for both sides. No player comes near it; a file beyond it was not made by play.
+constexpr std::size_t MAX_COMMANDS_AT_A_STEP = 2 * 64;
 
 // The checkpoints a recording of `steps` steps holds.
 std::uint64_t checkpoint_count(std::uint64_t steps);
@@ -45,8 +43,9 @@ const char* describe(recording_status status);
 
 // The file's bytes: magic, format version, body length, body, and an FNV-1a checksum of all before it.
 std::string encode_recording(const match_recording& recording);
-// Checks everything before filling `out`; on any problem `out` is left as it was.
-recording_status decode_recording(const std::string& bytes, match_recording& out);
+// Checks everything before filling `out`; on any problem `out` is left as it was. The commands keep their
+// place in `bytes`, which is taken over rather than copied.
+recording_status decode_recording(std::string bytes, match_recording& out);
 recording_status read_recording(const std::string& path, match_recording& out);
 // read_recording, saying on stderr in one line what is wrong with a file that cannot be used.
 bool load_recording(const std::string& path, match_recording& out);

@@ -4,15 +4,18 @@
 #include "game/sim/match_clock.h"
 #include "game/sim/state_hash.h"
 
-CPlayback::CPlayback(const match_recording& r) : recording(r) {
+CPlayback::CPlayback(const match_recording& r) : recording(r), commands(r.commands) {
     restore_match_start(recording.start);
+    command_waiting = commands.next(next_command);
     check_point();
 }
 
 void CPlayback::apply_due_commands() {
     const std::uint64_t now = match_clock::step();
-    while (next_command < recording.commands.size() && recording.commands[next_command].step == now)
-        apply_command(recording.commands[next_command++].command);
+    while (command_waiting && next_command.step == now) {
+        apply_command(next_command.command);
+        command_waiting = commands.next(next_command);
+    }
 }
 
 void CPlayback::check_point() {

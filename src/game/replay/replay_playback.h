@@ -23,7 +23,9 @@ class CPlayback {
     void check_point();
 
     const match_recording& recording;
-    std::size_t next_command = 0;
+    CCommandLog::reader commands;
+    recorded_command next_command{};
+    bool command_waiting = false;  // next_command is one not yet applied
     bool done = false;
     long long diverged = -1;
 };

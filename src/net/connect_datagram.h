@@ -1,0 +1,8 @@
+#pragma once
+
+// Whether a raw datagram asks a host for a new ENet connection: sent from no peer yet, its first
+// command a connect. Read before ENet reads it, so that a host can make room for it.
+#include <cstddef>
+#include <cstdint>
+
+bool is_connect_request(const std::uint8_t* data, std::size_t size);
