@@ -25,7 +25,7 @@ std::string read_text(CByteReader& r) {
 }
 
 bool known_type(std::uint8_t t) {
-    return t >= HELLO && t <= LEAVE;
+    return t >= HELLO && t <= DECLINE;
 }
 
 bool inputs_in_order(const message& m) {
@@ -77,6 +77,7 @@ std::vector<std::uint8_t> encode(const message& m) {
             w.fixed(m.hash, 8);
             break;
         case NEXT_MATCH:
+        case DECLINE:
             w.fixed(m.match, 2);
             break;
         case LEAVE:
@@ -136,6 +137,7 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
             m.hash = r.fixed(8);
             break;
         case NEXT_MATCH:
+        case DECLINE:
             m.match = static_cast<std::uint16_t>(r.fixed(2));
             break;
         case LEAVE:

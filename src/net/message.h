@@ -25,6 +25,7 @@ enum message_type : std::uint8_t {
     STATE_HASH = 5,  // my board after `step` steps
     NEXT_MATCH = 6,  // I am ready for the next match
     LEAVE = 7,       // I stop after `step` steps of this match
+    DECLINE = 8,     // I do not want the next match you asked for before this one ended
 };
 
 enum refusal : std::uint8_t {
@@ -47,7 +48,7 @@ struct message {
     std::uint64_t rules = 0;          // HELLO, WELCOME, REFUSE
     std::uint8_t input_delay = 0;     // WELCOME
     std::uint8_t reason = 0;          // REFUSE
-    std::uint16_t match = 0;          // INPUTS, STATE_HASH, NEXT_MATCH
+    std::uint16_t match = 0;          // INPUTS, STATE_HASH, NEXT_MATCH, LEAVE, DECLINE
     std::uint32_t ack = 0;            // INPUTS: I know all your inputs for the steps before this one
     std::uint32_t from = 0;           // INPUTS: from <= until
     std::uint32_t until = 0;          // INPUTS

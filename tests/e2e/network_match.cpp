@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,14 @@ bool start_pair(CPlayer& host, CPlayer& joiner, double settle = 1.5) {
     XSync(x_session::display(), False);
     let_run(settle);
     return true;
+}
+
+// The joining side's window closed first, then the host's: both programs end well.
+void close_both(CPlayer& host, CPlayer& joiner) {
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
 }
 
 // Two programs on this display, talking over a free local port.
@@ -292,8 +301,75 @@ TEST_F(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
     EXPECT_TRUE(board_moves(host.window));
     EXPECT_TRUE(board_moves(joiner.window));
 
-    x_session::close_window(joiner.window);
-    EXPECT_EQ(joiner.wait_exit(), 0);
+    close_both(host, joiner);
+}
+
+TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscapeOrAcceptsWithEnter) {
+    CPlayer host("host_asking", {"--host", port});
+    CPlayer joiner("join_asked", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+
+    host.hold("Escape", 0.05);
+    x_session::click(host.window, 320, 203, 0.5);  // "New game" in the pause menu
+    focus(joiner.window);
+    joiner.press("Escape");  // declined: the match stays as it was, paused
+    let_run(0.3);
+    EXPECT_FALSE(board_moves(joiner.window));
+    EXPECT_FALSE(board_moves(host.window));
+
+    host.hold("Escape", 0.05);  // the pause menu again
+    x_session::click(host.window, 320, 203, 0.5);
+    focus(joiner.window);
+    joiner.press("Return");  // accepted: a new match runs on both boards
+    let_run(0.5);
+    EXPECT_TRUE(board_moves(host.window));
+    EXPECT_TRUE(board_moves(joiner.window));
+
+    close_both(host, joiner);
+    // The match given up was written when the new one began, the new one when the program ended.
+    EXPECT_EQ(host.recordings().size(), 2u);
+    EXPECT_EQ(joiner.recordings().size(), 2u);
+    EXPECT_EQ(joiner.errors(), "");
+}
+
+namespace {
+
+// Whether a UDP socket of this machine is bound to `port`, from the kernel's socket tables.
+bool udp_port_bound(const std::string& port) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, ":%04X ", static_cast<unsigned>(std::stoi(port)));
+    for (const char* table : {"/proc/net/udp", "/proc/net/udp6"}) {
+        std::ifstream in(table);
+        std::string line;
+        while (std::getline(in, line)) {
+            // "  sl  local_address rem_address ...": the local address is the second field.
+            std::istringstream fields(line);
+            std::string slot, local;
+            fields >> slot >> local;
+            if ((local + " ").find(hex) != std::string::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(NetworkMatch, EscapeWhileHostingGoesBackToTheNetworkScreen) {
+    CPlayer host("host_backing_out", {});
+    std::ofstream(host.folder() + "/settings") << "network_port = " << port << "\n";
+    ASSERT_TRUE(host.begin(0)) << host.errors();
+
+    x_session::click(host.window, 150, 450, 0.5);  // "Network game", below Quit
+    x_session::click(host.window, 320, 252, 0.5);  // its "Host"
+    ASSERT_TRUE(wait_for([&] { return udp_port_bound(port); }, 5));
+    host.press("Escape");
+    ASSERT_TRUE(wait_for([&] { return !udp_port_bound(port); }, 5));
+    // Still on the network screen: its Host waits again (on the title screen nothing is there).
+    x_session::click(host.window, 320, 252, 0.5);
+    EXPECT_TRUE(wait_for([&] { return udp_port_bound(port); }, 5));
+
     x_session::close_window(host.window);
     EXPECT_EQ(host.wait_exit(), 0);
+    EXPECT_EQ(host.errors(), "");
 }

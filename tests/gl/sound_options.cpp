@@ -65,6 +65,7 @@ class SoundOptions : public ScratchFolderTest {
         global::menu_state = saved_.menu;
         global::game_state = saved_.game;
         global::settings.restore();
+        global::settings.sound_device = true;
         global::events.clear();
         particles.remove(&blue_body_);
         particles.remove(&red_body_);
@@ -110,6 +111,19 @@ TEST_F(SoundOptions, TheButtonsSwitchSoundAndStepTheVolumeWithinZeroToTen) {
     for (const game_event& e : global::events)
         EXPECT_EQ(e.kind, EVENT_MENU_BUTTON);
     EXPECT_EQ(global::menu_state, global::OPTIONS);
+}
+
+TEST_F(SoundOptions, WithoutADeviceTheButtonSaysSoAndSwitchesNothing) {
+    global::settings.sound_device = false;
+    global::settings.to_menu(global::options_menu);
+    EXPECT_EQ(sound_title(), "No sound device");
+    click(SOUND);
+    EXPECT_TRUE(global::settings.sound);
+    EXPECT_EQ(sound_title(), "No sound device");
+    // Reading the stored settings again (Cancel) does not bring back a device.
+    click(CANCEL);
+    EXPECT_EQ(sound_title(), "No sound device");
+    EXPECT_EQ(global::events.size(), 2u);  // both presses were still heard as presses
 }
 
 TEST_F(SoundOptions, SaveStoresThemAndCancelBringsBackTheStoredOnes) {

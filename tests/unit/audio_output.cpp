@@ -216,6 +216,34 @@ TEST_F(GameSounds, ABlastIsHeardOnItsSideOfTheBoard) {
     EXPECT_GT(l.right_rms, 2 * l.left_rms);
 }
 
+namespace {
+
+// How much louder the left ear hears it than the right, in decibels.
+double left_over_right_db(const levels& l) {
+    return 20 * std::log10((l.left_rms + 1) / (l.right_rms + 1));
+}
+
+}  // namespace
+
+TEST_F(GameSounds, AtTheBoardsEdgeBothEarsHearItWithinTwelveDecibels) {
+    const event_kind kinds[] = {EVENT_STATION_HIT, EVENT_EXPLOSION, EVENT_MISSILE_FIRED};
+    for (const event_kind kind : kinds) {
+        for (const float x : {-13.0f, 13.0f, -40.0f}) {
+            record_event(kind, CVector(x, 0), 1);
+            const double db = left_over_right_db(turn(0.3));
+            render(audio_, 2);
+            EXPECT_LE(std::fabs(db), 12) << "event " << static_cast<int>(kind) << " at x = " << x;
+            EXPECT_GE(x < 0 ? db : -db, 3)
+                << "event " << static_cast<int>(kind) << " at x = " << x << " is on its side";
+        }
+    }
+    red_.loading = true;  // the charge hum of the station on the right
+    red_body_.pos = CVector(13, 0);
+    const double db = left_over_right_db(turn(0.3));
+    EXPECT_LE(db, -3);
+    EXPECT_GE(db, -12);
+}
+
 TEST_F(GameSounds, ABlastOnAStationIsLouderThanAMiss) {
     record_event(EVENT_EXPLOSION, CVector(0, 5), 0);
     const double miss = turn(0.5).left_rms;

@@ -46,6 +46,10 @@ std::vector<message> one_of_each() {
     next.type = NEXT_MATCH;
     next.match = 65535;
     all.push_back(next);
+    message decline;
+    decline.type = DECLINE;
+    decline.match = 9;
+    all.push_back(decline);
     message leave;
     leave.type = LEAVE;
     leave.match = 4;
@@ -71,7 +75,8 @@ TEST(NetMessage, EveryTypeSurvivesEncodingWithItsFields) {
         if (m.type == REFUSE) {
             EXPECT_EQ(back.reason, m.reason);
         }
-        if (m.type == INPUTS || m.type == STATE_HASH || m.type == NEXT_MATCH || m.type == LEAVE) {
+        if (m.type == INPUTS || m.type == STATE_HASH || m.type == NEXT_MATCH || m.type == LEAVE ||
+            m.type == DECLINE) {
             EXPECT_EQ(back.match, m.match);
         }
         if (m.type == STATE_HASH || m.type == LEAVE) {
@@ -138,7 +143,7 @@ TEST(NetMessage, ContentsOutsideTheRulesAreRefused) {
 
     std::vector<std::uint8_t> unknown = {MAGIC, PROTOCOL_VERSION, 0};
     decoded(unknown, MALFORMED);
-    unknown[2] = LEAVE + 1;
+    unknown[2] = DECLINE + 1;
     decoded(unknown, MALFORMED);
 
     // A count above the bound, with enough bytes behind it to be believed otherwise.

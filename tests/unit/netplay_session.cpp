@@ -361,6 +361,45 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
     EXPECT_EQ(host.board, joiner.board);
 }
 
+TEST(NetplaySession, ANewMatchAskedForDuringAMatchIsDeclinedOrAccepted) {
+    toy_player host(ME, 3), joiner(ME, 4);
+    connect_pair(host, joiner);
+    ASSERT_TRUE(pump(
+        host, joiner, 10, [&] { return joiner.session.next_step() >= 50; }, false, 50));
+
+    // Declined: the asking side hears it once, the match goes on and either may ask again.
+    joiner.session.ready_for_next_match();
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.ready_there(); }));
+    host.session.decline_next_match();
+    EXPECT_FALSE(host.session.ready_there());
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return !joiner.session.ready_here(); }));
+    EXPECT_TRUE(joiner.session.take_declined());
+    EXPECT_FALSE(joiner.session.take_declined());
+    EXPECT_FALSE(host.session.take_declined());
+    EXPECT_EQ(host.session.match(), 0);
+    EXPECT_EQ(joiner.session.state(), CNetSession::PLAYING);
+    ASSERT_TRUE(pump(
+        host, joiner, 10,
+        [&] { return host.session.next_step() >= 100 && joiner.session.next_step() >= 100; }, false, 100));
+
+    // Asked again and accepted: both start the next match from step 0.
+    joiner.session.ready_for_next_match();
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.ready_there(); }));
+    host.session.ready_for_next_match();
+    ASSERT_TRUE(
+        pump(host, joiner, 5, [&] { return joiner.session.match() == 1 && host.session.match() == 1; }));
+    EXPECT_TRUE(host.session.take_new_match());
+    EXPECT_TRUE(joiner.session.take_new_match());
+    EXPECT_EQ(host.session.next_step(), 0u);
+    EXPECT_EQ(joiner.session.next_step(), 0u);
+    EXPECT_FALSE(joiner.session.take_declined());
+    // A decline with nothing asked is not sent and changes nothing.
+    host.session.decline_next_match();
+    pump(host, joiner, 0.2, [] { return false; });
+    EXPECT_FALSE(joiner.session.take_declined());
+    EXPECT_EQ(joiner.session.state(), CNetSession::PLAYING);
+}
+
 TEST(NetplaySession, ASideThatVanishesIsNoticedWithinFiveSeconds) {
     auto host = std::make_unique<toy_player>(ME, 1);
     toy_player joiner(ME, 2);

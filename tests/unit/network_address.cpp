@@ -43,6 +43,24 @@ TEST(NetworkAddress, PortsAndAddressesAsPlayersTypeThem) {
     EXPECT_EQ(port, 4000);
 }
 
+TEST(NetworkAddress, AnUnusableAddressSaysWhatToType) {
+    std::string host, error;
+    std::uint16_t port = 24816;
+    // Nothing typed, no host, or a space: what an address looks like, with the port the join would use.
+    for (const char* bad : {"", ":4000", "two words"}) {
+        error.clear();
+        ASSERT_FALSE(parse_address(bad, host, port, error)) << bad;
+        EXPECT_NE(error.find("address or name"), std::string::npos) << error;
+        EXPECT_NE(error.find("not 24816"), std::string::npos) << error;
+        EXPECT_NE(error.find("example.org:4000"), std::string::npos) << error;
+        EXPECT_EQ(error.find('"'), std::string::npos) << "no quoted empty text: " << error;
+    }
+    // A bad port: which numbers a port may be, shown on the host typed.
+    ASSERT_FALSE(parse_address("example.org:70000", host, port, error));
+    EXPECT_NE(error.find("1 to 65535"), std::string::npos) << error;
+    EXPECT_NE(error.find("example.org:24816"), std::string::npos) << error;
+}
+
 TEST(NetworkAddress, HostAndJoinOnTheCommandLine) {
     launch_request r = parse({"--host"});
     EXPECT_EQ(r.mode, LAUNCH_HOST);

@@ -8,6 +8,7 @@
 #include "game/app/startup.h"
 #include "game/app/window_hooks.h"
 #include "game/config/command_line.h"
+#include "game/config/settings.h"
 #include "game/config/version.h"
 #include "game/input/keyboard.h"
 #include "game/input/pad_input.h"
@@ -23,6 +24,7 @@
 #include "game/run/run.h"
 #include "game/sim/global.h"
 #include "game/sound/sounds.h"
+#include "game/ui/menu_windows.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "platform/glfw2.h"
@@ -50,6 +52,8 @@ int start_up() {
     if (init() != 0)
         return -1;
     start_sounds();
+    // The menus were built before the sound output was tried: the sound button learns whether it opened.
+    global::settings.to_menu(global::options_menu);
 
     std::srand(static_cast<unsigned>(static_cast<int>(glfw2::get_time())));
     glClearColor(CDisplay::red(), CDisplay::green(), CDisplay::blue(), CDisplay::alpha());

@@ -198,7 +198,9 @@ void CSettings::to_difficulty_menu(CWindow* menu) const {
 
 void CSettings::to_menu(CWindow* menu) const {
     if (menu != nullptr && SOUND_BUTTON < static_cast<int>(menu->buttons.size()))
-        menu->buttons[SOUND_BUTTON]->title = sound ? "Sound ON" : "Sound OFF";
+        menu->buttons[SOUND_BUTTON]->title = !sound_device ? "No sound device"
+                                             : sound       ? "Sound ON"
+                                                           : "Sound OFF";
     if (menu != nullptr && FRAME_RATE_BUTTON < static_cast<int>(menu->buttons.size()))
         menu->buttons[FRAME_RATE_BUTTON]->title = frame_rate::title(frame_rate);
 }

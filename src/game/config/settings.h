@@ -20,6 +20,8 @@ class CSettings {
     bool pads_swapped;      // the first pad connected drives red and the second blue
     int opponent;           // who plays red in single-player play, a global::opponent_kind
     int frame_rate;         // a frame_rate choice: UNLIMITED, VSYNC or a cap
+    // Whether a sound output opened: never saved, kept when the file is read again.
+    bool sound_device = true;
 
     CSettings() { restore(); }
     void restore();
@@ -34,7 +36,8 @@ class CSettings {
     // the default, so that a player who never touched these settings keeps "conf" alone, as before.
     void save();
     bool is_default() const;
-    // Titles the sound and frame-rate buttons after `sound` and `frame_rate`.
+    // Titles the sound and frame-rate buttons after `sound` and `frame_rate`, or says that there is no
+    // sound device to switch.
     void to_menu(CWindow* menu) const;
     // Titles the difficulty window's opponent button after `opponent`.
     void to_difficulty_menu(CWindow* menu) const;

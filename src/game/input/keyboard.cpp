@@ -76,6 +76,8 @@ void keyboard_callback(int key, int action) {
 
     if (menu_state == NETWORK) {
         network_screen::key(key, action);
+    } else if (action == glfw2::PRESS && answer_new_match(key)) {
+        // the key went to the other side's request, not to the board
     } else if (action == glfw2::PRESS && game_state == ON) {
         press_in_match(key);
     } else if (action == glfw2::PRESS && game_state != HIDDEN) {

@@ -226,6 +226,12 @@ void CNetSession::on_player_message(const message& m) {
             if (ready_here_ && ready_there_)
                 start_match();
             break;
+        case DECLINE:
+            if (m.match == match_ + 1 && ready_here_) {
+                ready_here_ = false;
+                declined_ = true;
+            }
+            break;
         case LEAVE:
             left_there_ = true;
             if (m.match == match_ && m.step < stop_at_)
@@ -307,6 +313,7 @@ void CNetSession::start_match() {
     remote_acks_ = CAckOrder();
     hashes_ = CHashCheck();
     ready_here_ = ready_there_ = false;
+    declined_ = false;
     last_heard_ = now_;
     send_inputs();
 }
@@ -417,12 +424,27 @@ void CNetSession::ready_for_next_match() {
     if (phase_ != PLAYING || ready_here_)
         return;
     ready_here_ = true;
-    message m;
-    m.type = NEXT_MATCH;
-    m.match = static_cast<std::uint16_t>(match_ + 1);
-    send(m);
+    send_about_next_match(NEXT_MATCH);
     if (ready_there_)
         start_match();
+}
+
+void CNetSession::decline_next_match() {
+    if (phase_ != PLAYING || !ready_there_)
+        return;
+    ready_there_ = false;
+    send_about_next_match(DECLINE);
+}
+
+void CNetSession::send_about_next_match(message_type type) {
+    message m;
+    m.type = type;
+    m.match = static_cast<std::uint16_t>(match_ + 1);
+    send(m);
+}
+
+bool CNetSession::take_declined() {
+    return std::exchange(declined_, false);
 }
 
 bool CNetSession::take_new_match() {

@@ -82,7 +82,13 @@ class CNetSession {
     std::uint32_t next_step() const { return next_; }
 
     // --- match control --------------------------------------------------------------------------
+    // Also during a match: then it asks the other side to give this one up, which it accepts by
+    // being ready too or refuses with decline_next_match.
     void ready_for_next_match();
+    // Refuses the next match the other side is ready for; it is told, and may ask again.
+    void decline_next_match();
+    // True once after the other side refused the next match this side was ready for.
+    bool take_declined();
     bool ready_here() const { return ready_here_; }
     bool ready_there() const { return ready_there_; }
     // True once when both sides are ready: the board starts the next match now.
@@ -99,6 +105,7 @@ class CNetSession {
   private:
     void send(const netmsg::message& m, CNetLink::delivery how = CNetLink::RELIABLE);
     void send_inputs(CNetLink::delivery how = CNetLink::UNRELIABLE);
+    void send_about_next_match(netmsg::message_type type);
     void check_left();
     void start_match();
     void end(const std::string& why);
@@ -143,6 +150,7 @@ class CNetSession {
     bool ready_here_ = false;
     bool ready_there_ = false;
     bool new_match_ = false;
+    bool declined_ = false;
     std::uint32_t stop_at_ = UINT32_MAX;  // the step a leave was announced for
     bool announced_ = false;
     bool left_there_ = false;

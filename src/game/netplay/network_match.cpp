@@ -22,6 +22,7 @@ using namespace global;
 
 constexpr double WAITING_NOTE_AFTER = 0.5;  // seconds of waiting for the other side before the HUD says so
 constexpr double LAST_WORD_SECONDS = 8;     // how long the title screen says why a network game ended
+constexpr double DECLINED_SECONDS = 4;      // how long a refused request for a new match is told
 
 std::unique_ptr<CNetSession> session;
 bool match_on = false;      // the session's match has begun on this board
@@ -34,6 +35,8 @@ std::string pending_host;
 std::uint16_t pending_port = 0;
 std::string last_word;  // why the last network game ended
 double last_word_at = 0;
+series_score score;
+double declined_at = -1;  // when the other side last refused a new match
 
 double now() {
     static const auto start = std::chrono::steady_clock::now();
@@ -49,6 +52,22 @@ void begin(std::unique_ptr<CNetSession> s) {
     session = std::move(s);
     match_on = false;
     last_word.clear();
+    score = {};
+    declined_at = -1;
+}
+
+// The board just ended: the winner's tally goes up; a draw counts for neither.
+void count_result() {
+    const bool blue_down = station1->shields <= 0, red_down = station2->shields <= 0;
+    if (blue_down && !red_down)
+        ++score.red;
+    else if (red_down && !blue_down)
+        ++score.blue;
+}
+
+// Which station this side plays, in the words of the notes.
+std::string own_station_words() {
+    return own_side() == BLUE_STATION ? "blue, on the left" : "red, on the right";
 }
 
 // A new match on both boards: nothing left from an earlier local game may differ between them.
@@ -103,11 +122,25 @@ void leave_soon() {
     pending = request::LEAVE;
 }
 
+void stop_waiting_soon() {
+    pending = request::STOP_WAITING;
+}
+
+bool asked_for_new_match() {
+    return playing() && game_state != ENDED && session->ready_there() && !session->ready_here();
+}
+
+void decline_new_match_soon() {
+    pending = request::DECLINE;
+}
+
 request take_request(std::uint16_t& port, std::string& host) {
     port = pending_port;
     host = pending_host;
     if (pending == request::NEXT_MATCH && playing())
         session->ready_for_next_match();
+    if (pending == request::DECLINE && playing())
+        session->decline_next_match();
     return std::exchange(pending, request::NONE);
 }
 
@@ -123,6 +156,10 @@ change poll() {
     }
     if (session->state() != CNetSession::PLAYING)
         return change::NONE;
+    if (session->take_declined())
+        declined_at = now();
+    else if (game_state == ON)
+        declined_at = -1;
     if (!match_on) {
         match_on = true;
         session->take_new_match();
@@ -145,6 +182,14 @@ match_start starting_board() {
 
 bool playing() {
     return session != nullptr && session->state() == CNetSession::PLAYING && match_on;
+}
+
+station_side own_side() {
+    return session != nullptr ? session->local_side() : BLUE_STATION;
+}
+
+series_score series() {
+    return score;
 }
 
 bool board_held() {
@@ -190,6 +235,7 @@ void step_done() {
     session->step_done(state_hash);
     if (game_state == ENDED && !end_checked) {
         end_checked = true;
+        count_result();
         session->check_now(state_hash());
     }
 }
@@ -233,14 +279,23 @@ std::string note() {
             text += "\nThis machine's address:" + addresses;
         if (!session->note().empty())
             text += "\n" + session->note();
-        return text + "\nEscape: back";
+        return text + "\nYou will play " + own_station_words() + "\nEscape: back";
     }
     if (session->state() == CNetSession::WAITING)
-        return "Connecting to " + session->host_name() + " ...\nEscape: back";
+        return "Connecting to " + session->host_name() + " ...\nYou will play " + own_station_words() +
+               "\nEscape: back";
     if (!playing())
         return "";
     if (waiting_since >= 0 && now() - waiting_since > WAITING_NOTE_AFTER)
-        return "Waiting for the other player ...";
+        return "Waiting for the other player ... (you play " + own_station_words() + ")";
+    if (asked_for_new_match())
+        return "The other player asks for a new match\nEnter: accept    Escape: decline";
+    if (game_state != ENDED && session->ready_here())
+        return "Asking the other player for a new match ... (Escape: menu)";
+    // Said while this side's board stays paused behind the closed menu, then for a while.
+    if (declined_at >= 0 &&
+        (now() - declined_at < DECLINED_SECONDS || (game_state == PAUSED && menu_state == NONE)))
+        return "The other player declined a new match (Escape: menu)";
     if (game_state == PAUSED && menu_state == NONE)
         return "Paused by the other player (Escape: menu)";
     if (game_state == ENDED && session->ready_here())

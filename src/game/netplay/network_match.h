@@ -19,13 +19,20 @@ bool join(const std::string& host, std::uint16_t port, std::string& error);
 bool active();
 
 // What the input callbacks ask for, done by the run's next poll, since callbacks do no network work.
-enum class request { NONE, HOST, JOIN, NEXT_MATCH, LEAVE };
+enum class request { NONE, HOST, JOIN, NEXT_MATCH, LEAVE, DECLINE, STOP_WAITING };
 void host_soon(std::uint16_t port);
 void join_soon(const std::string& host, std::uint16_t port);
-// Enter after a match: the next one starts once the other side wants it too.
+// Enter after a match: the next one starts once the other side wants it too. During a match (the
+// pause menu's "New game") it asks the other side to give this one up for a new one.
 void ready_for_next_match_soon();
+// The other side asked for a new match while this one goes on: Enter accepts (ready_for_next_match_soon),
+// Escape declines.
+bool asked_for_new_match();
+void decline_new_match_soon();
 // Escape while waiting, or Main menu: this side goes.
 void leave_soon();
+// Escape while waiting for a session started from the network screen: it goes, that screen stays.
+void stop_waiting_soon();
 // The request since the last call, with its port and host for HOST and JOIN.
 request take_request(std::uint16_t& port, std::string& host);
 
@@ -41,6 +48,14 @@ match_start starting_board();
 
 // The session's match is being played on this board.
 bool playing();
+// The station this side steers, from host() or join() on.
+station_side own_side();
+// Each side's wins since the session began: the same two players' series, never saved.
+struct series_score {
+    int blue = 0;
+    int red = 0;
+};
+series_score series();
 // A session that ended holds the board as it stopped until the run's poll takes it back: another step
 // would run on one side only and change its recording.
 bool board_held();

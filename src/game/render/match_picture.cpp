@@ -49,6 +49,7 @@ std::vector<float> still_inputs() {
         append_inputs(out, values, 3);
     }
     append_text_inputs(out, network_screen::note());
+    append_text_inputs(out, network_panel_label(BLUE_STATION) + network_panel_label(RED_STATION));
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "game/config/options.h"
 #include "game/config/settings.h"
+#include "game/netplay/network_match.h"
 #include "game/render/hud_images.h"
 #include "game/render/match_picture.h"
 #include "game/render/options_extras.h"
@@ -42,6 +43,12 @@ bool panel_shows(const CInterfaceElem& largest, int x, int y) {
     return reaches_clip({x, y, static_cast<int>(largest.w), static_cast<int>(largest.h)});
 }
 
+// The series so far, on the result screen of a network match.
+std::string series_line() {
+    const network_match::series_score s = network_match::series();
+    return "Wins so far: blue " + int2string(s.blue) + ", red " + int2string(s.red);
+}
+
 // The right-hand panel, and the left-hand one up to its pulsing picture: all that lies under it.
 void panels_under_pulse(int W, int H) {
     if (panel_shows(hud_right, W - 254, H - 240)) {
@@ -68,6 +75,11 @@ void panels_under_pulse(int W, int H) {
         write(120, H - 78, station1->rockets, 20, 20, RIGHT);
         write(30, H - 98, "FLARES:", 20, 20, LEFT);
         write(120, H - 98, station1->flares, 20, 20, RIGHT);
+    }
+    if (network_match::playing()) {
+        text_colour(grey);
+        write(30, H - 160, network_panel_label(BLUE_STATION), 16, 16, LEFT);
+        write(W - 164, H - 160, network_panel_label(RED_STATION), 16, 16, LEFT);
     }
 }
 
@@ -113,6 +125,8 @@ void end_of_match(int W, int H) {
     if (message != nullptr)
         write(W / 2, H / 2, message, 30, 30, CENTER);
     write(W / 2, H / 2 - 30, result_prompt, 30, 30, CENTER);
+    if (network_match::playing())
+        write(W / 2, H / 2 - 60, series_line(), 20, 20, CENTER);
 }
 
 void options_screen() {
@@ -153,6 +167,12 @@ void how_to_play(int W, int H) {
 }
 
 }  // namespace
+
+std::string network_panel_label(station_side side) {
+    const network_match::series_score s = network_match::series();
+    const std::string wins = "WINS: " + int2string(side == BLUE_STATION ? s.blue : s.red);
+    return side == network_match::own_side() ? "YOU - " + wins : wins;
+}
 
 pixel_rect noise_panel_area(int W, int H) {
     return {W - 194, H - 105, static_cast<int>(global::noise.w), static_cast<int>(global::noise.h)};

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "game/sim/station_input.h"
 #include "graphics/pixel_rect.h"
 
 // The HUD and menu pass, in window pixels.
@@ -22,3 +23,6 @@ void draw_pulse_and_over(bool pulse);
 pixel_rect noise_panel_area(int W, int H);
 pixel_rect pulse_area(int H);
 float hud_pulse();
+
+// In a network match, under each station's panel: its wins in the series, and which is this side's own.
+std::string network_panel_label(station_side side);

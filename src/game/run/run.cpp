@@ -73,7 +73,12 @@ void poll() {
         case network_match::request::LEAVE:
             leave_network();
             break;
+        case network_match::request::STOP_WAITING:
+            leave_network();
+            menu_state = NETWORK;
+            break;
         case network_match::request::NEXT_MATCH:
+        case network_match::request::DECLINE:
         case network_match::request::NONE:
             break;
     }

@@ -26,8 +26,26 @@ float grey[4] = {0.8f, 0.8f, 0.8f, 1};
 float field[4] = {0, 0, 0, 0.6f};
 float note_shade[4] = {0, 0, 0, 0.6f};
 
-std::string typed;    // the address to join
-std::string problem;  // what was wrong with the last attempt, shown under the field
+std::string typed;          // the address to join
+std::string problem;        // what was wrong with the last attempt, shown under the field
+bool started_here = false;  // the session was started from this screen, not from the command line
+
+// Lines of at most `width` characters, broken between words where a word allows it.
+std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
+    std::vector<std::string> lines(1);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!lines.back().empty() && lines.back().size() + 1 + word.size() > width)
+            lines.emplace_back();
+        lines.back() += (lines.back().empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return lines;
+}
 
 void start(bool hosting) {
     std::string host;
@@ -44,9 +62,14 @@ void start(bool hosting) {
         return;  // `problem` says why, under the field
     }
     problem.clear();
+    started_here = true;
 }
 
 void back() {
+    if (network_match::active() && started_here) {
+        network_match::stop_waiting_soon();
+        return;
+    }
     if (network_match::active())
         network_match::leave_soon();
     menu_state = MAIN;
@@ -109,8 +132,10 @@ void draw(int, int) {
     set_color(grey);
     write(ox + 25, oy + 295, "Address to join:", 16, 16, LEFT);
     write(ox + 25, oy + 262, typed + "_", 16, 16, LEFT);
-    if (!problem.empty())
-        write(ox + 150, oy + 235, problem, 12, 12, CENTER);
+    // Three lines fit between the field and the first button.
+    const std::vector<std::string> lines = wrapped(problem, 46);
+    for (std::size_t i = 0; i < lines.size() && i < 3; ++i)
+        write(ox + 150, oy + 235 - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
 }
 
 std::string note() {

@@ -68,9 +68,13 @@ void click_pause_menu(int check) {
             menu_state = NONE;
             break;
         case 1:
-            // A network match is restarted by both sides after it ends, not by one side alone.
-            if (network_match::active())
+            // Over the network the other side is asked to give this match up; the menu makes way for
+            // the note that says so.
+            if (network_match::active()) {
+                network_match::ready_for_next_match_soon();
+                menu_state = NONE;
                 break;
+            }
             run::new_local_match(players);
             break;
         case 2:
@@ -162,7 +166,7 @@ void click_options_menu(int check) {
         } else if (button->title == "Fullscreen ON") {
             button->title = "Fullscreen OFF";
         }
-    } else if (check == SOUND_BUTTON) {
+    } else if (check == SOUND_BUTTON && settings.sound_device) {
         settings.sound = !settings.sound;
         settings.to_menu(options_menu);
     } else if (check == VOLUME_DOWN_BUTTON) {
@@ -177,6 +181,18 @@ void click_options_menu(int check) {
 }
 
 }  // namespace
+
+bool answer_new_match(int key) {
+    if (!network_match::asked_for_new_match() || (menu_state != NONE && menu_state != MAIN))
+        return false;
+    if (key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER)
+        run::play_again();
+    else if (key == glfw2::KEY_ESC)
+        network_match::decline_new_match_soon();
+    else
+        return false;
+    return true;
+}
 
 void pause_match() {
     submit_match_command(MATCH_PAUSE);
@@ -259,6 +275,8 @@ CWindow* current_menu() {
 void escape_pressed() {
     if (station1 == nullptr || station2 == nullptr)
         return;
+    if (answer_new_match(glfw2::KEY_ESC))
+        return;
     if (menu_state == NETWORK)
         network_screen::key(glfw2::KEY_ESC, glfw2::PRESS);
     else if (game_state == ON)
@@ -268,6 +286,8 @@ void escape_pressed() {
 }
 
 void enter_pressed() {
-    if (station1 != nullptr && station2 != nullptr && game_state != ON && game_state != HIDDEN)
+    if (station1 == nullptr || station2 == nullptr)
+        return;
+    if (!answer_new_match(glfw2::KEY_ENTER) && game_state != ON && game_state != HIDDEN)
         screen_key(glfw2::KEY_ENTER);
 }

@@ -14,4 +14,7 @@ void screen_key(int key);
 // Escape during a match: the board stops and the pause menu opens.
 void pause_match();
 void escape_pressed();
+// While the other side of a network match asks for a new one, Enter accepts and Escape declines, from
+// the match or its pause menu: true when `key` was that answer.
+bool answer_new_match(int key);
 void enter_pressed();
