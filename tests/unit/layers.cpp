@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -50,27 +50,39 @@ struct folder_rules {
     std::set<std::string> outside;  // header prefixes of outside libraries
 };
 
+// The words inside every call of `command` in a CMake file, e.g. each "target_link_libraries(...)".
+std::vector<std::vector<std::string>> calls(const std::string& text, const std::string& command) {
+    std::vector<std::vector<std::string>> out;
+    const std::string opening = command + "(";
+    for (std::size_t at = text.find(opening); at != std::string::npos; at = text.find(opening, at + 1)) {
+        if (at > 0 && (std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_'))
+            continue;
+        const std::size_t from = at + opening.size();
+        const std::size_t to = text.find(')', from);
+        std::istringstream words(text.substr(from, to == std::string::npos ? std::string::npos : to - from));
+        out.emplace_back();
+        for (std::string w; words >> w;)
+            out.back().push_back(w);
+    }
+    return out;
+}
+
 // The rules of every folder under `src` holding a CMakeLists.txt, read from its libraries' links.
 std::map<std::string, folder_rules> read_rules(const fs::path& src) {
     std::map<std::string, std::string> folder_of;  // library -> folder
     std::map<std::string, std::vector<std::string>> links;
-    const std::regex library(R"(add_library\((zelvorant_\w+)\s+STATIC)");
-    const std::regex link(R"(target_link_libraries\((zelvorant_\w+)([^)]*)\))");
-    const std::regex include_dir(R"(target_include_directories\((zelvorant_\w+)([^)]*)\))");
     for (const auto& entry : fs::recursive_directory_iterator(src)) {
         if (entry.path().filename() != "CMakeLists.txt")
             continue;
         const std::string folder = fs::relative(entry.path().parent_path(), src).generic_string();
         const std::string text = read(entry.path());
-        for (std::sregex_iterator m(text.begin(), text.end(), library), end; m != end; ++m)
-            folder_of[(*m)[1]] = folder;
-        for (const std::regex* r : {&link, &include_dir}) {
-            for (std::sregex_iterator m(text.begin(), text.end(), *r), end; m != end; ++m) {
-                std::istringstream words((*m)[2].str());
-                for (std::string w; words >> w;)
-                    links[(*m)[1]].push_back(w);
-            }
-        }
+        for (const auto& words : calls(text, "add_library"))
+            if (words.size() >= 2 && words[0].rfind("zelvorant_", 0) == 0 && words[1] == "STATIC")
+                folder_of[words[0]] = folder;
+        for (const char* command : {"target_link_libraries", "target_include_directories"})
+            for (const auto& words : calls(text, command))
+                if (!words.empty())
+                    links[words[0]].insert(links[words[0]].end(), words.begin() + 1, words.end());
     }
     std::map<std::string, folder_rules> rules;
     for (const auto& [lib, folder] : folder_of) {
@@ -107,12 +119,32 @@ bool is_back_arrow(const std::string& file, const std::string& header) {
                        [&](const back_arrow& a) { return a.file == file && a.header == header; });
 }
 
+// Whether `line` is an #include, with its opening character ('<' or '"') and the header it names.
+bool included(const std::string& line, char& opening, std::string& header) {
+    std::istringstream in(line);
+    std::string hash;
+    if (!(in >> hash) || hash.rfind('#', 0) != 0)
+        return false;
+    std::string rest = hash.substr(1) + line.substr(line.find('#') + hash.size());
+    rest.erase(0, rest.find_first_not_of(" \t"));
+    if (rest.rfind("include", 0) != 0)
+        return false;
+    rest.erase(0, rest.find_first_not_of(" \t", 7));
+    if (rest.empty() || (rest[0] != '<' && rest[0] != '"'))
+        return false;
+    opening = rest[0];
+    const std::size_t end = rest.find(opening == '<' ? '>' : '"', 1);
+    if (end == std::string::npos)
+        return false;
+    header = rest.substr(1, end - 1);
+    return true;
+}
+
 // One line per include that no arrow allows: "file:line: includes header (folder -> folder)".
 std::vector<std::string> forbidden_includes(const fs::path& src) {
     auto rules = read_rules(src);
     set_back_arrows_aside(rules);
     std::vector<std::string> problems;
-    const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
     for (const auto& entry : fs::recursive_directory_iterator(src)) {
         const std::string ext = entry.path().extension().string();
         if (ext != ".h" && ext != ".cpp")
@@ -127,14 +159,14 @@ std::vector<std::string> forbidden_includes(const fs::path& src) {
         int number = 0;
         for (std::string line; std::getline(in, line);) {
             ++number;
-            std::smatch m;
-            if (!std::regex_search(line, m, include))
+            char opening = 0;
+            std::string header;
+            if (!included(line, opening, header))
                 continue;
-            const std::string header = m[2];
             const auto& allowed = rules.at(from);
             bool ok;
             std::string to;
-            if (m[1] == "\"") {
+            if (opening == '"') {
                 to = folder_of(header, rules);
                 ok =
                     to.empty() || to == from || allowed.folders.count(to) != 0 || is_back_arrow(file, header);
