@@ -360,7 +360,6 @@ TEST_F(SpriteBatch, WorldPassOfAMatchLooksTheSameBatchedAndOneByOne) {
     players = MULTI;
     zooming = false;
     // Both sides fire missiles and flares for a while: trails, explosions and hit labels fill the list.
-    srand(5);
     for (int step = 0; step < 1200; ++step) {
         if (step % 60 == 0) {
             station1->rockets = station2->rockets = 10;

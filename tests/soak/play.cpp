@@ -91,7 +91,6 @@ TEST(Soak, MillionStepsOfRandomPlay) {
         ASSERT_EQ(menu->check(), 0);
     }
 
-    srand(20261208);
     std::mt19937 player(7);
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0, 1)(player) < p; };
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(player); };
