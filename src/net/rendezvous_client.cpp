@@ -109,15 +109,9 @@ void CRendezvousClient::poll(double now) {
         for (const rdv::endpoint& to : candidates())
             send(to, m);
     }
-    if (phase_ == ASKING_RELAY && now - phase_since_ > RELAY_LIMIT) {
-        if (!hosting_) {
-            fail("Could not reach the other player, even through the server");
-            return;
-        }
-        // The code still works: the player may try again.
-        phase_ = WAITING;
-        error_ = "A player could not get through";
-    } else if (phase_ == ASKING_RELAY && now - last_sent_ >= RELAY_EVERY) {
+    if (phase_ == ASKING_RELAY && now - phase_since_ > RELAY_LIMIT)
+        no_relay("Could not reach the other player, even through the server");
+    else if (phase_ == ASKING_RELAY && now - last_sent_ >= RELAY_EVERY) {
         last_sent_ = now;
         rdv::message m;
         m.kind = rdv::RELAY;
@@ -137,10 +131,10 @@ void CRendezvousClient::received(const rdv::endpoint& from, const std::uint8_t* 
     }
     // Anything else is the server's word, and only the server's.
     if (from == server_)
-        on_message(from, m, now);
+        on_message(m, now);
 }
 
-void CRendezvousClient::on_message(const rdv::endpoint&, const rdv::message& m, double now) {
+void CRendezvousClient::on_message(const rdv::message& m, double now) {
     switch (m.kind) {
         case rdv::REGISTERED:
             if (!hosting_)
@@ -163,6 +157,8 @@ void CRendezvousClient::on_message(const rdv::endpoint&, const rdv::message& m, 
         case rdv::REFUSED:
             if (phase_ == REGISTERING || phase_ == JOINING)
                 fail(refusal_text(m.reason));
+            else if (phase_ == ASKING_RELAY)
+                no_relay(refusal_text(m.reason));
             break;
         default:
             break;
@@ -241,6 +237,16 @@ void CRendezvousClient::leave() {
         send(server_, m);
     }
     phase_ = IDLE;
+}
+
+void CRendezvousClient::no_relay(const std::string& why) {
+    if (!hosting_) {
+        fail(why);
+        return;
+    }
+    // The code still works: the player may try again.
+    phase_ = WAITING;
+    error_ = "A player could not get through";
 }
 
 void CRendezvousClient::fail(const std::string& why) {

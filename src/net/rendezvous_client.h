@@ -69,10 +69,11 @@ class CRendezvousClient {
   private:
     void send(const rdv::endpoint& to, const rdv::message& m);
     void send_register();
-    void on_message(const rdv::endpoint& from, const rdv::message& m, double now);
+    void on_message(const rdv::message& m, double now);
     void on_introduce(const rdv::message& m, double now);
     void on_punch(const rdv::endpoint& from, const rdv::message& m, double now);
     void choose(const rdv::endpoint& answered);
+    void no_relay(const std::string& why);
     void fail(const std::string& why);
     int rank(const rdv::endpoint& address) const;
     std::vector<rdv::endpoint> candidates() const;
