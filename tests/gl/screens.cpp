@@ -17,10 +17,12 @@
 #include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
+#include "game/run/run.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
+#include "game/ui/network_screen.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
 #include "match_scene.h"
@@ -139,6 +141,10 @@ TEST(Screens, EveryScreenAtTheDefaultSize) {
     program_logic();
     ASSERT_EQ(game_state, ENDED);
     screens.push_back({"match_over", draw(ENDED, NONE)});
+    // The network screen as a player with no rendezvous server set up sees it.
+    run::clear_board();
+    network_screen::open();
+    screens.push_back({"network", draw(HIDDEN, NETWORK)});
 
     const bool write = std::getenv("ZELVORANT_WRITE_DOCS") != nullptr;
     for (const auto& [name, image] : screens) {

@@ -14,6 +14,7 @@
 #include "game/sim/rules_hash.h"
 #include "game/sim/state_hash.h"
 #include "net/link.h"
+#include "net/rendezvous_message.h"
 
 namespace network_match {
 
@@ -24,6 +25,7 @@ using namespace global;
 constexpr double WAITING_NOTE_AFTER = 0.5;  // seconds of waiting for the other side before the HUD says so
 constexpr double LAST_WORD_SECONDS = 8;     // how long the title screen says why a network game ended
 constexpr double DECLINED_SECONDS = 4;      // how long a refused request for a new match is told
+constexpr double LINK_LABEL_EVERY = 1;      // seconds between round trips shown
 
 std::unique_ptr<CNetSession> session;
 std::unique_ptr<COnlinePlay> online;  // beside the session, on its port: goes before it
@@ -139,6 +141,23 @@ std::string path() {
 
 std::uint32_t round_trip_ms() {
     return online != nullptr && session != nullptr ? session->round_trip_ms() : 0;
+}
+
+std::string link_label() {
+    static std::string label;
+    static double taken = -1;
+    if (!playing() || path().empty())
+        return "";
+    if (taken < 0 || now() - taken >= LINK_LABEL_EVERY || label.rfind(path(), 0) != 0) {
+        taken = now();
+        label = path() + "  " + std::to_string(round_trip_ms()) + " ms";
+    }
+    return label;
+}
+
+bool valid_code(const std::string& typed) {
+    std::string code;
+    return rdv::normalize_code(typed, code);
 }
 
 void host_soon(std::uint16_t port) {
