@@ -29,6 +29,7 @@ constexpr double LINK_LABEL_EVERY = 1;      // seconds between round trips shown
 
 std::unique_ptr<CNetSession> session;
 std::unique_ptr<COnlinePlay> online;  // beside the session, on its port: goes before it
+std::string told_code;                // the invite code last printed
 bool match_on = false;                // the session's match has begun on this board
 bool end_checked = false;             // the board at this match's end was compared with the other side's
 double waiting_since = -1;            // when a step first had to wait, -1 while steps run
@@ -53,6 +54,7 @@ std::uint32_t match_seed() {
 }
 
 void begin(std::unique_ptr<CNetSession> s, std::unique_ptr<COnlinePlay> o = nullptr) {
+    told_code.clear();
     session = std::move(s);
     online = std::move(o);
     match_on = false;
@@ -217,6 +219,12 @@ change poll() {
     if (online != nullptr && !online->poll(now())) {
         close(online->problem());
         return change::OVER;
+    }
+    // Also for a host started from a terminal, who passes the code on from there.
+    if (online != nullptr && online->code() != told_code) {
+        told_code = online->code();
+        std::printf("Invite code for the other player: %s\n", told_code.c_str());
+        std::fflush(stdout);
     }
     session->poll(now());
     if (session->state() == CNetSession::OVER) {
