@@ -30,6 +30,13 @@ bool parse_address(const char* text, std::uint32_t& address) {
     return address != 0;
 }
 
+// Private and carrier-grade NAT addresses: a router given one sits behind another NAT, so what it
+// forwards cannot be reached from the Internet.
+bool behind_another_nat(std::uint32_t address) {
+    return (address >> 24) == 10 || (address >> 20) == 0xAC1 || (address >> 16) == 0xC0A8 ||
+           (address >> 22) == 0x191;
+}
+
 // libnatpmp resends on its own schedule (250 ms, then doubling) but has no overall limit: ours is
 // `deadline`. NATPMP_TRYAGAIN when it passes with no answer.
 int await_natpmp(natpmp_t& handle, natpmpresp_t& response, clock_type::time_point deadline) {
@@ -147,7 +154,10 @@ bool CPortMapping::map_upnp(std::uint16_t port, int budget_ms, std::string& erro
         UPNP_GetValidIGD(devices, &found->urls, &found->data, found->lan_address, sizeof found->lan_address);
     freeUPNPDevlist(devices);
     found->have_urls = igd != 0;
-    if (igd != 1) {
+    // miniupnpc also answers 2 for a connected gateway whose public address it deems reserved: that
+    // address is judged below.
+    const bool connected = igd == 1 || (igd == 2 && UPNPIGD_IsConnected(&found->urls, &found->data) == 1);
+    if (!connected) {
         error = igd == 0   ? "no Internet gateway among the devices"
                 : igd == 2 ? "the gateway is not connected"
                            : "the device is not an Internet gateway";
@@ -167,11 +177,13 @@ bool CPortMapping::map_upnp(std::uint16_t port, int budget_ms, std::string& erro
     }
     char public_address[40] = {};
     std::uint32_t address = 0;
-    if (UPNP_GetExternalIPAddress(found->urls.controlURL, found->data.first.servicetype, public_address) !=
-            0 ||
-        !parse_address(public_address, address)) {
+    const int asked =
+        UPNP_GetExternalIPAddress(found->urls.controlURL, found->data.first.servicetype, public_address);
+    if (asked != 0 || !parse_address(public_address, address) || behind_another_nat(address)) {
         found->remove(port);
-        error = "the gateway has no public address";
+        error = address == 0
+                    ? "the gateway has no public address"
+                    : "the gateway is itself behind another NAT (" + std::string(public_address) + ")";
         return false;
     }
     upnp_ = std::move(found);
@@ -201,8 +213,9 @@ bool CPortMapping::map_natpmp(std::uint16_t port, int budget_ms, std::string& er
         return false;
     }
     const std::uint32_t address = ntohl(response.pnu.publicaddress.addr.s_addr);
-    if (address == 0) {
-        error = "the gateway has no public address";
+    if (address == 0 || behind_another_nat(address)) {
+        error =
+            address == 0 ? "the gateway has no public address" : "the gateway is itself behind another NAT";
         return false;
     }
     result = found->ask(port, port, LEASE_S, response, deadline);
