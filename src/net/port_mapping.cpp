@@ -231,7 +231,7 @@ bool CPortMapping::map_natpmp(std::uint16_t port, int budget_ms, std::string& er
     return true;
 }
 
-CPortMapping::endpoint CPortMapping::external() const {
+rdv::endpoint CPortMapping::external() const {
     return external_;
 }
 

@@ -9,14 +9,11 @@
 #include <memory>
 #include <string>
 
+#include "rendezvous_message.h"
+
 class CPortMapping {
   public:
     using clock = std::chrono::steady_clock;
-    // Host byte order, a.b.c.d = a<<24|b<<16|c<<8|d, as the rendezvous messages carry it.
-    struct endpoint {
-        std::uint32_t address = 0;
-        std::uint16_t port = 0;
-    };
     // How long a mapping is asked for: a game that crashes leaves nothing open for longer.
     static constexpr std::uint32_t LEASE_S = 3600;
     // map() gives up after about this long in all, whatever the routers do.
@@ -31,7 +28,7 @@ class CPortMapping {
     // says what each method answered and nothing is mapped. Mapping again first removes the old one.
     bool map(std::uint16_t port, std::string& error);
     // The router's public address and the port it forwards (0:0 when nothing is mapped).
-    endpoint external() const;
+    rdv::endpoint external() const;
     // "UPnP IGD", "NAT-PMP", or "" when nothing is mapped.
     std::string method() const;
     void unmap();
@@ -49,7 +46,7 @@ class CPortMapping {
 
     std::unique_ptr<upnp> upnp_;
     std::unique_ptr<natpmp> natpmp_;
-    endpoint external_;
+    rdv::endpoint external_;
     std::uint16_t internal_port_ = 0;
     std::uint32_t lease_s_ = 0;  // 0: permanent
     clock::time_point granted_;
