@@ -52,6 +52,11 @@ class CNetSession {
     // Waits for one player on the port (0: any free one), on every local address or `address` only.
     bool host(std::uint16_t port, int input_delay, std::string& error, const char* address = nullptr);
     bool join(const std::string& host, std::uint16_t port, std::string& error);
+    // For a join whose address is still being found: the port opens now, so that the finding goes
+    // out from the port the match will use, and join() connects from it. poll() serves it meanwhile.
+    bool open(std::string& error);
+    // The port's other traffic, for whoever finds the way to the other side.
+    CNetLink& link() { return link_; }
 
     // Handles what arrived and sends what is due. `now`: seconds on any steady clock.
     void poll(double now);
@@ -66,6 +71,9 @@ class CNetSession {
     bool hosting() const { return local_side_ == BLUE_STATION; }
     // What the joining side connects to, "host:port".
     const std::string& host_name() const { return host_name_; }
+    // The other player's connection: its address "a.b.c.d:port" ("" before one) and round trip.
+    std::string player_address() const { return link_.peer_address(player_); }
+    std::uint32_t round_trip_ms() const { return link_.round_trip_ms(player_); }
 
     // --- lockstep -------------------------------------------------------------------------------
     // A local command, to be applied at step next_step() + input_delay() on both sides. Station

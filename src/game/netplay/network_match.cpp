@@ -8,6 +8,7 @@
 #include "game/config/settings.h"
 #include "game/config/version.h"
 #include "game/netplay/netplay.h"
+#include "game/netplay/online_play.h"
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/rules_hash.h"
@@ -25,10 +26,11 @@ constexpr double LAST_WORD_SECONDS = 8;     // how long the title screen says wh
 constexpr double DECLINED_SECONDS = 4;      // how long a refused request for a new match is told
 
 std::unique_ptr<CNetSession> session;
-bool match_on = false;      // the session's match has begun on this board
-bool end_checked = false;   // the board at this match's end was compared with the other side's
-double waiting_since = -1;  // when a step first had to wait, -1 while steps run
-std::string addresses;      // this machine's, for the waiting host's screen
+std::unique_ptr<COnlinePlay> online;  // beside the session, on its port: goes before it
+bool match_on = false;                // the session's match has begun on this board
+bool end_checked = false;             // the board at this match's end was compared with the other side's
+double waiting_since = -1;            // when a step first had to wait, -1 while steps run
+std::string addresses;                // this machine's, for the waiting host's screen
 
 request pending = request::NONE;
 std::string pending_host;
@@ -48,8 +50,9 @@ std::uint32_t match_seed() {
     return static_cast<std::uint32_t>(session->match());
 }
 
-void begin(std::unique_ptr<CNetSession> s) {
+void begin(std::unique_ptr<CNetSession> s, std::unique_ptr<COnlinePlay> o = nullptr) {
     session = std::move(s);
+    online = std::move(o);
     match_on = false;
     last_word.clear();
     score = {};
@@ -99,8 +102,43 @@ bool join(const std::string& host, std::uint16_t port, std::string& error) {
     return true;
 }
 
+bool host_online(std::uint16_t port, std::string& error) {
+    if (!host(port, error))
+        return false;
+    online = std::make_unique<COnlinePlay>(*session);
+    if (online->host(settings.rendezvous_server, now(), error))
+        return true;
+    close("");
+    return false;
+}
+
+bool join_code(const std::string& code, std::string& error) {
+    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    auto o = std::make_unique<COnlinePlay>(*s);
+    if (!o->join(settings.rendezvous_server, code, now(), error) || !s->open(error))
+        return false;
+    begin(std::move(s), std::move(o));
+    return true;
+}
+
 bool active() {
     return session != nullptr;
+}
+
+bool server_configured() {
+    return !settings.rendezvous_server.empty();
+}
+
+std::string invite_code() {
+    return online != nullptr ? online->code() : "";
+}
+
+std::string path() {
+    return online != nullptr ? online->path() : "";
+}
+
+std::uint32_t round_trip_ms() {
+    return online != nullptr && session != nullptr ? session->round_trip_ms() : 0;
 }
 
 void host_soon(std::uint16_t port) {
@@ -112,6 +150,16 @@ void join_soon(const std::string& host, std::uint16_t port) {
     pending = request::JOIN;
     pending_host = host;
     pending_port = port;
+}
+
+void host_online_soon(std::uint16_t port) {
+    pending = request::HOST_ONLINE;
+    pending_port = port;
+}
+
+void join_code_soon(const std::string& code) {
+    pending = request::JOIN_CODE;
+    pending_host = code;
 }
 
 void ready_for_next_match_soon() {
@@ -147,6 +195,10 @@ request take_request(std::uint16_t& port, std::string& host) {
 change poll() {
     if (session == nullptr)
         return change::NONE;
+    if (online != nullptr && !online->poll(now())) {
+        close(online->problem());
+        return change::OVER;
+    }
     session->poll(now());
     if (session->state() == CNetSession::OVER) {
         // Copied first: the session that holds the note is about to go.
@@ -257,6 +309,7 @@ bool leaving_done() {
 void close(const std::string& why) {
     if (session == nullptr)
         return;
+    online.reset();
     if (session->state() != CNetSession::OVER)
         session->leave();
     match_clock::seeds_from_clock();
@@ -275,15 +328,21 @@ std::string note() {
         return now() - last_word_at < LAST_WORD_SECONDS ? last_word : "";
     if (session->state() == CNetSession::WAITING && session->hosting()) {
         std::string text = "Waiting for a player on UDP port " + std::to_string(session->port());
+        if (online != nullptr)
+            text += "\n" + online->host_lines();
         if (!addresses.empty())
             text += "\nThis machine's address:" + addresses;
         if (!session->note().empty())
             text += "\n" + session->note();
         return text + "\nYou will play " + own_station_words() + "\nEscape: back";
     }
-    if (session->state() == CNetSession::WAITING)
-        return "Connecting to " + session->host_name() + " ...\nYou will play " + own_station_words() +
+    if (session->state() == CNetSession::IDLE)
+        return "Finding the host through the rendezvous server ...\nYou will play " + own_station_words() +
                "\nEscape: back";
+    if (session->state() == CNetSession::WAITING)
+        return "Connecting to " + session->host_name() +
+               (online != nullptr ? " (" + online->path() + ")" : "") + " ...\nYou will play " +
+               own_station_words() + "\nEscape: back";
     if (!playing())
         return "";
     if (waiting_since >= 0 && now() - waiting_since > WAITING_NOTE_AFTER)
