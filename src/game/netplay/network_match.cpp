@@ -217,7 +217,9 @@ change poll() {
     if (session == nullptr)
         return change::NONE;
     if (online != nullptr && !online->poll(now())) {
-        close(online->problem());
+        const std::string why = online->problem();
+        std::fprintf(stderr, "Network game: %s\n", why.c_str());
+        close(why);
         return change::OVER;
     }
     // Also for a host started from a terminal, who passes the code on from there.
