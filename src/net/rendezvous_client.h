@@ -68,6 +68,10 @@ class CRendezvousClient {
 
   private:
     void send(const rdv::endpoint& to, const rdv::message& m);
+    // Whether `every` seconds have passed since the last JOIN, round of probes or RELAY; if so, now they
+    // have.
+    bool due(double now, double every);
+    rdv::message with_token(rdv::type kind) const;
     void send_register();
     void on_message(const rdv::message& m, double now);
     void on_introduce(const rdv::message& m, double now);
