@@ -215,6 +215,8 @@ void CRendezvousClient::choose(const rdv::endpoint& answered) {
 void CRendezvousClient::connected(const rdv::endpoint& player) {
     if (!hosting_ || connected_)
         return;
+    // The code has served: nobody else is introduced to a host that plays. A relay goes on without it.
+    leave();
     connected_ = true;
     phase_ = READY;
     peer_ = player;
@@ -235,6 +237,7 @@ void CRendezvousClient::leave() {
         rdv::message m;
         m.kind = rdv::UNREGISTER;
         send(server_, m);
+        code_.clear();
     }
     phase_ = IDLE;
 }

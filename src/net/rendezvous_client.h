@@ -49,8 +49,8 @@ class CRendezvousClient {
     bool join(const std::string& typed, double now);
     void received(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size, double now);
     void poll(double now);
-    // Host: the player's connection came from `player`; the path is known and nothing more is sent
-    // but the goodbye.
+    // Host: the player's connection came from `player`; the path is known, the code given up, and
+    // nothing more is sent.
     void connected(const rdv::endpoint& player);
     // Host: the code is given up.
     void leave();

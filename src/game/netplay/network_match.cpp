@@ -223,7 +223,7 @@ change poll() {
         return change::OVER;
     }
     // Also for a host started from a terminal, who passes the code on from there.
-    if (online != nullptr && online->code() != told_code) {
+    if (online != nullptr && !online->code().empty() && online->code() != told_code) {
         told_code = online->code();
         std::printf("Invite code for the other player: %s\n", told_code.c_str());
         std::fflush(stdout);
