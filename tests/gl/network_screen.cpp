@@ -4,13 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
+#include "docs_pictures.h"
 #include "frame_pixels.h"
+#include "game/app/main_loop.h"
 #include "game/config/settings.h"
 #include "game/input/keyboard.h"
 #include "game/netplay/network_match.h"
+#include "game/render/hud_images.h"
+#include "game/render/render_hud.h"
+#include "game/render/render_world.h"
 #include "game/run/run.h"
 #include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
@@ -65,6 +71,27 @@ void click_at(float x, float y) {
 void type(const std::string& text) {
     for (char c : text)
         character_callback(c, glfw2::PRESS);
+}
+
+rgba_image whole;
+
+void hud_and_capture() {
+    gui_render();
+    whole = framebuffer_image();
+}
+
+// The whole window as the game draws it, both passes.
+rgba_image whole_frame() {
+    draw_frame(world_render, hud_and_capture, global::camera);
+    return whole;
+}
+
+// The area painted black, for comparing what stays the same from one run to the next.
+void blank(rgba_image& image, const area& a) {
+    for (int y = a.y; y < a.y + a.h; ++y)
+        for (int x = a.x; x < a.x + a.w; ++x)
+            for (int c = 0; c < 3; ++c)
+                image.pixels[(static_cast<std::size_t>(image.height - 1 - y) * image.width + x) * 4 + c] = 0;
 }
 
 class NetworkScreen : public ::testing::Test {
@@ -153,6 +180,27 @@ TEST_F(NetworkScreen, HostOnlineShowsTheServersCodeInLargeLetters) {
     const int shown = text_pixels(network_frame(), big_code);
     EXPECT_GT(shown, 1000) << code;
     EXPECT_NE(network_match::note().find("Waiting for a player"), std::string::npos) << network_match::note();
+
+    // The README's picture of it: the same but for the code, which the server draws anew each time, and
+    // the port, which the test takes where it finds one free.
+    global::fps = 60;
+    rgba_image picture = whole_frame();
+    if (std::getenv("ZELVORANT_WRITE_DOCS") != nullptr) {
+        docs_pictures::write_docs(picture, "network_hosting_online");
+    } else {
+        rgba_image committed =
+            docs_pictures::read_png(docs_pictures::docs_picture("network_hosting_online"), "hosting");
+        ASSERT_EQ(committed.width, picture.width) << "write the screenshots again (see README)";
+        ASSERT_EQ(committed.height, picture.height);
+        // The note under it names the port, this machine's addresses and the router's answer so far.
+        const area changing[] = {{big_code.x - 50, big_code.y - 5, big_code.w + 100, big_code.h + 10},
+                                 {0, CDisplay::height() / 2 - 290, CDisplay::width(), 190}};
+        for (const area& a : changing) {
+            blank(picture, a);
+            blank(committed, a);
+        }
+        EXPECT_LT(docs_pictures::difference(picture, committed), 0.001);
+    }
 
     // Gone with the session: the network screen's own panel is back there.
     run::leave_network();
