@@ -153,3 +153,15 @@ if os.path.exists(cpu_path):
             line(name, f["share"] < 0.2, text + " (under 20%)")
         else:
             print("%-58s %-8s %s" % (name, "(info)", text))
+
+# The rendezvous server: the real program with 10,000 hosts and 200 relayed matches on 127.0.0.1.
+rdv = load("bench_rendezvous_server")
+relayed, direct = find(rdv, "BM_RelayedMatches"), find(rdv, "BM_DirectMatches")
+if relayed is not None and direct is not None:
+    print("\n== rendezvous server, 10,000 hosts and 200 matches relayed at 100 datagrams/s a side")
+    print("%-58s %-8s %.1f%% of a core; resident %.0f kB (%.0f kB before any host, peak %.0f kB)"
+          % ("server: share of a core and memory", "(info)", relayed["server_cpu_percent"],
+             relayed["server_rss_kB"], relayed["server_rss_empty_kB"], relayed["server_peak_rss_kB"]))
+    print("%-58s %-8s median %.0f us, 99th percentile %.0f us (direct: %.0f us, %.0f us); %.1f%% arrived"
+          % ("server: delay of a relayed datagram", "(info)", relayed["delay_median_us"], relayed["delay_p99_us"],
+             direct["delay_median_us"], direct["delay_p99_us"], relayed["arrived_percent"]))

@@ -16,6 +16,7 @@ class CRendezvousSide {
     CRendezvousSide& operator=(const CRendezvousSide&) = delete;
 
     rdv::endpoint endpoint() const;  // 127.0.0.1 and its port
+    int descriptor() const { return fd_; }
     void send(std::uint16_t port, const rdv::message& m) const;
     void send_raw(std::uint16_t port, const std::vector<std::uint8_t>& bytes) const;
     // The next datagram within `seconds`, and the port it came from; false when none came.
