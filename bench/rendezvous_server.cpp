@@ -140,15 +140,21 @@ load_outcome run_load(const std::vector<std::unique_ptr<CRendezvousSide>>& sides
     // The game's datagrams never start with the rendezvous prefix: a first byte of 1.
     std::vector<std::uint8_t> bytes(DATAGRAM, 0);
     bytes[0] = 1;
+    // The sides are spread over each period in small groups, as independent players would be, so
+    // that a datagram's delay is not the wait behind a burst of all the others.
+    constexpr std::size_t GROUP = 20;
     const auto start = std::chrono::steady_clock::now();
-    const auto tick = std::chrono::microseconds(1000000 / PER_SECOND);
+    const auto period = std::chrono::microseconds(1000000 / PER_SECOND);
+    const std::size_t groups = (sides.size() + GROUP - 1) / GROUP;
     for (int t = 0; t < LOAD_SECONDS * PER_SECOND; ++t) {
-        std::this_thread::sleep_until(start + t * tick);
-        for (std::size_t i = 0; i < sides.size(); ++i) {
-            const std::int64_t sent_ns = now_ns();
-            std::memcpy(bytes.data() + 8, &sent_ns, sizeof sent_ns);
-            sides[i]->send_raw(destinations[i], bytes);
-            ++out.sent;
+        for (std::size_t g = 0; g < groups; ++g) {
+            std::this_thread::sleep_until(start + t * period + period * g / groups);
+            for (std::size_t i = g * GROUP; i < std::min(sides.size(), (g + 1) * GROUP); ++i) {
+                const std::int64_t sent_ns = now_ns();
+                std::memcpy(bytes.data() + 8, &sent_ns, sizeof sent_ns);
+                sides[i]->send_raw(destinations[i], bytes);
+                ++out.sent;
+            }
         }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
