@@ -3,30 +3,15 @@
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 
 #include "loopback_socket.h"
 
-CRendezvousSide::CRendezvousSide() {
-    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a = loopback_address(0);
-    socklen_t len = sizeof a;
-    if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port_ = ntohs(a.sin_port);
-}
-
-CRendezvousSide::~CRendezvousSide() {
-    if (fd_ >= 0)
-        close(fd_);
-}
-
 rdv::endpoint CRendezvousSide::endpoint() const {
     rdv::endpoint e;
     e.address = INADDR_LOOPBACK;
-    e.port = port_;
+    e.port = socket_.port();
     return e;
 }
 
@@ -35,20 +20,19 @@ void CRendezvousSide::send(std::uint16_t port, const rdv::message& m) const {
 }
 
 void CRendezvousSide::send_raw(std::uint16_t port, const std::vector<std::uint8_t>& bytes) const {
-    const sockaddr_in to = loopback_address(port);
-    sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    socket_.send_to(port, bytes.data(), bytes.size());
 }
 
 bool CRendezvousSide::receive_raw(std::vector<std::uint8_t>& bytes, std::uint16_t& from,
                                   double seconds) const {
-    pollfd p = {fd_, POLLIN, 0};
+    pollfd p = {socket_.descriptor(), POLLIN, 0};
     if (poll(&p, 1, static_cast<int>(seconds * 1000)) <= 0)
         return false;
     bytes.resize(65536);
     sockaddr_in source{};
     socklen_t len = sizeof source;
-    const ssize_t n =
-        recvfrom(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&source), &len);
+    const ssize_t n = recvfrom(socket_.descriptor(), bytes.data(), bytes.size(), 0,
+                               reinterpret_cast<sockaddr*>(&source), &len);
     if (n < 0)
         return false;
     bytes.resize(static_cast<std::size_t>(n));

@@ -6,17 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "loopback_socket.h"
 #include "net/rendezvous_message.h"
 
 class CRendezvousSide {
   public:
-    CRendezvousSide();
-    ~CRendezvousSide();
-    CRendezvousSide(const CRendezvousSide&) = delete;
-    CRendezvousSide& operator=(const CRendezvousSide&) = delete;
-
     rdv::endpoint endpoint() const;  // 127.0.0.1 and its port
-    int descriptor() const { return fd_; }
+    int descriptor() const { return socket_.descriptor(); }
     void send(std::uint16_t port, const rdv::message& m) const;
     void send_raw(std::uint16_t port, const std::vector<std::uint8_t>& bytes) const;
     // The next datagram within `seconds`, and the port it came from; false when none came.
@@ -27,8 +23,7 @@ class CRendezvousSide {
     int count_arrivals(double seconds) const;
 
   private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
+    CLoopbackSocket socket_;
 };
 
 // A message of a type and nothing else.

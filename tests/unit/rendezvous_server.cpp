@@ -60,15 +60,19 @@ rdv::message answer_to(const CRendezvousSide& side, std::uint16_t server, const 
     return answer;
 }
 
+// Whether both sides were told a message of `kind` with one token; what they were told in `a` and `b`.
+bool both_told(const CRendezvousSide& one, const CRendezvousSide& other, rdv::type kind, rdv::message& a,
+               rdv::message& b) {
+    return one.receive(a) && other.receive(b) && a.kind == kind && b.kind == kind && a.token == b.token;
+}
+
 // Introduces a joiner to a host; gives the token both were told.
 std::uint64_t introduced(const CRendezvousSide& host, const CRendezvousSide& joiner, std::uint16_t server) {
     const std::string code = registered(host, server);
     joiner.send(server, join(code));
     rdv::message to_host;
     rdv::message to_joiner;
-    if (!host.receive(to_host) || !joiner.receive(to_joiner) || to_host.token != to_joiner.token)
-        return 0;
-    return to_host.token;
+    return both_told(host, joiner, rdv::INTRODUCE, to_host, to_joiner) ? to_host.token : 0;
 }
 
 // A pair relayed by the server; false when either side was not told RELAYING.
@@ -78,8 +82,7 @@ bool relayed(const CRendezvousSide& host, const CRendezvousSide& joiner, std::ui
     joiner.send(server, with_token(rdv::RELAY, token));
     rdv::message a;
     rdv::message b;
-    return token != 0 && host.receive(a) && a.kind == rdv::RELAYING && joiner.receive(b) &&
-           b.kind == rdv::RELAYING && a.token == token && b.token == token;
+    return token != 0 && both_told(host, joiner, rdv::RELAYING, a, b) && a.token == token;
 }
 
 // Whether `bytes` sent by `from` to the server arrive at `to`, coming from the server's port.
@@ -131,12 +134,8 @@ TEST(RendezvousServer, AJoinIntroducesBothSidesWithOneToken) {
     joiner.send(server.port(), j);
     rdv::message to_host;
     rdv::message to_joiner;
-    ASSERT_TRUE(host.receive(to_host));
-    ASSERT_TRUE(joiner.receive(to_joiner));
-    ASSERT_EQ(to_host.kind, rdv::INTRODUCE);
-    ASSERT_EQ(to_joiner.kind, rdv::INTRODUCE);
+    ASSERT_TRUE(both_told(host, joiner, rdv::INTRODUCE, to_host, to_joiner));
     EXPECT_NE(to_host.token, 0u);
-    EXPECT_EQ(to_host.token, to_joiner.token);
     EXPECT_EQ(to_host.role, 0);
     EXPECT_EQ(to_host.seen, joiner.endpoint());
     EXPECT_EQ(to_host.locals, j.locals);
@@ -148,10 +147,8 @@ TEST(RendezvousServer, AJoinIntroducesBothSidesWithOneToken) {
     // The join again (its answer lost): the same introduction, not a second one.
     const std::uint64_t first_token = to_host.token;
     joiner.send(server.port(), j);
-    ASSERT_TRUE(host.receive(to_host));
-    ASSERT_TRUE(joiner.receive(to_joiner));
+    ASSERT_TRUE(both_told(host, joiner, rdv::INTRODUCE, to_host, to_joiner));
     EXPECT_EQ(to_host.token, first_token);
-    EXPECT_EQ(to_joiner.token, first_token);
 
     // Codes are typed: a wrong one, and a host joining itself, are unknown.
     std::string wrong = code;
@@ -245,10 +242,8 @@ TEST(RendezvousServer, RelaysOnlyAPairThatBothAskedAndOnlyBetweenThem) {
     host.send(server.port(), with_token(rdv::RELAY, token));
     rdv::message a;
     rdv::message b;
-    ASSERT_TRUE(host.receive(a));
-    ASSERT_TRUE(joiner.receive(b));
-    EXPECT_EQ(a.kind, rdv::RELAYING);
-    EXPECT_EQ(b.kind, rdv::RELAYING);
+    ASSERT_TRUE(both_told(host, joiner, rdv::RELAYING, a, b));
+    EXPECT_EQ(a.token, token);
     EXPECT_EQ(stranger.count_arrivals(0.1), 0);
 
     EXPECT_TRUE(forwarded(joiner, host, server.port(), GAME_DATAGRAM));
