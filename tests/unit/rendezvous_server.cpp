@@ -162,7 +162,7 @@ TEST(RendezvousServer, AJoinIntroducesBothSidesWithOneToken) {
 
 TEST(RendezvousServer, CodesEndOnUnregisterAndAfterTheirLifetime) {
     server_config config = roomy();
-    config.code_lifetime_s = 1;
+    config.code_lifetime_s = 2;
     CServedRendezvous server(config);
     ASSERT_TRUE(server.ready());
     CRendezvousSide leaving;
@@ -178,7 +178,7 @@ TEST(RendezvousServer, CodesEndOnUnregisterAndAfterTheirLifetime) {
     EXPECT_EQ(answer_to(joiner, server.port(), join(left_code)).reason, rdv::UNKNOWN_CODE);
 
     // Past the lifetime (the sweep runs once a second) only the code kept alive is still there.
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 8; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         EXPECT_EQ(registered(kept, server.port()), kept_code);
     }
