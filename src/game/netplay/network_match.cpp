@@ -119,7 +119,8 @@ bool host_online(std::uint16_t port, std::string& error) {
 bool join_code(const std::string& code, std::string& error) {
     auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
     auto o = std::make_unique<COnlinePlay>(*s);
-    if (!o->join(settings.rendezvous_server, code, now(), error) || !s->open(error))
+    // The port first: the JOIN goes out from it.
+    if (!s->open(error) || !o->join(settings.rendezvous_server, code, now(), error))
         return false;
     begin(std::move(s), std::move(o));
     return true;
