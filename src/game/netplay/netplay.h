@@ -21,6 +21,7 @@
 #include "game/netplay/ack_order.h"
 #include "game/netplay/command_budget.h"
 #include "game/netplay/hash_check.h"
+#include "game/netplay/watch_feed.h"
 #include "game/sim/station_input.h"
 #include "net/link.h"
 #include "net/message.h"
@@ -64,6 +65,7 @@ class CNetSession {
     std::uint16_t port() const { return link_.port(); }
     int match() const { return match_; }
     bool hosting() const { return local_side_ == BLUE_STATION; }
+    int watchers() const { return feed_.count(); }
     // What the joining side connects to, "host:port".
     const std::string& host_name() const { return host_name_; }
 
@@ -112,13 +114,16 @@ class CNetSession {
     void judge(CHashCheck::verdict v);
     void on_event(const CNetLink::event& e);
     void on_candidate_message(const CNetLink::event& e);
+    void on_watcher_message(const CNetLink::event& e);
     void on_player_message(const netmsg::message& m);
     void on_inputs(const netmsg::message& m);
+    netmsg::message welcome() const;
     void refuse(int peer, netmsg::refusal why, bool say_version = false);
     void forget_candidate(int peer);
 
     net_identity me_;
     CNetLink link_;
+    CWatchFeed feed_{link_};  // watchers, host only
     phase phase_ = IDLE;
     std::string note_;
     std::string host_name_;  // what the joining side connected to, for messages
