@@ -115,6 +115,7 @@ std::vector<std::uint8_t> encode(const message& m) {
                 w.fixed(m.hashes[i].step, 4);
                 w.fixed(m.hashes[i].hash, 8);
             }
+            w.byte(m.last ? 1 : 0);
             break;
         }
         case WATCH_ACK:
@@ -195,8 +196,10 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
                 h.hash = r.fixed(8);
                 m.hashes.push_back(h);
             }
-            if (!hashes_in_order(m))
+            const unsigned last = r.byte();
+            if (!hashes_in_order(m) || last > 1)
                 return MALFORMED;
+            m.last = last == 1;
             break;
         }
         case WATCH_ACK:

@@ -82,6 +82,7 @@ struct message {
     std::uint32_t step = 0;           // STATE_HASH, LEAVE, WATCH_STEPS (at least `until`), WATCH_END
     std::uint64_t hash = 0;           // STATE_HASH
     std::vector<step_hash> hashes;    // WATCH_STEPS: steps ascending, after `from` up to `until`
+    bool last = false;                // WATCH_STEPS: the match's board ended with step `until`
 };
 
 enum decode_result { DECODED, MALFORMED, OTHER_PROTOCOL };

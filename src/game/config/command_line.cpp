@@ -26,6 +26,8 @@ const option_entry option_table[] = {
      "wait for a network player on this UDP port (24816 when not given)"},
     {"--join", REQUIRED_ARGUMENT, "HOST[:PORT]", LAUNCH_JOIN,
      "play a network match with the host at this address"},
+    {"--watch", REQUIRED_ARGUMENT, "HOST[:PORT]", LAUNCH_WATCH,
+     "follow the network match hosted at this address, a second behind; Escape ends"},
 };
 
 const option_entry* find_option(const std::string& name) {

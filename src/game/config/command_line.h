@@ -11,6 +11,7 @@ enum launch_mode {
     LAUNCH_VERIFY_REPLAY,  // run a recording without a window and compare its final state
     LAUNCH_HOST,           // wait for a network player on a UDP port (value: the port, or empty)
     LAUNCH_JOIN,           // play a network match with a host (value: HOST[:PORT])
+    LAUNCH_WATCH,          // follow a host's network match without playing (value: HOST[:PORT])
     LAUNCH_BAD_USAGE,
 };
 

@@ -81,6 +81,8 @@ class CNetSession {
     void step_done(const std::function<std::uint64_t()>& board_hash);
     // Compares the board now (a match's end) with the other side's.
     void check_now(std::uint64_t board_hash);
+    // The board's match ended with the last step run: watchers need none of the steps until the next.
+    void board_ended() { feed_.board_ended(); }
     std::uint32_t next_step() const { return next_; }
 
     // --- match control --------------------------------------------------------------------------

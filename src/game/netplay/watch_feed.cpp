@@ -65,18 +65,21 @@ void CWatchFeed::match_begins(int match) {
     }
     match_ = match;
     confirmed_ = 0;
+    board_ended_ = false;
     commands_.clear();
     hashes_.clear();
 }
 
 void CWatchFeed::step_confirmed(const std::vector<board_command>& commands) {
+    if (board_ended_)
+        return;
     for (const board_command& c : commands)
         commands_.push_back({confirmed_, command_byte(c)});
     ++confirmed_;
 }
 
 void CWatchFeed::hash_confirmed(std::uint32_t steps, std::uint64_t hash) {
-    if (steps <= confirmed_ && (hashes_.empty() || hashes_.back().step < steps))
+    if (!board_ended_ && steps <= confirmed_ && (hashes_.empty() || hashes_.back().step < steps))
         hashes_.push_back({steps, hash});
 }
 
@@ -132,6 +135,7 @@ message CWatchFeed::steps_from(std::uint32_t from) const {
     m.from = from;
     m.until = std::min(confirmed_, from + STEPS_A_MESSAGE);
     m.step = confirmed_;
+    m.last = board_ended_ && m.until == confirmed_;
     auto h = std::upper_bound(hashes_.begin(), hashes_.end(), from,
                               [](std::uint32_t s, const step_hash& x) { return s < x.step; });
     for (; h != hashes_.end() && h->step <= m.until; ++h) {

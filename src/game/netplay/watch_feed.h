@@ -37,6 +37,9 @@ class CWatchFeed {
     void step_confirmed(const std::vector<board_command>& commands);
     void hash_confirmed(std::uint32_t steps, std::uint64_t hash);
     void match_stops(netmsg::watch_end why);
+    // The board's match ended at the last step confirmed: the steps after it, until the next match,
+    // change nothing a watcher sees and are not sent.
+    void board_ended() { board_ended_ = true; }
 
     // Sends what is due and lets go of watchers too far behind or silent.
     void poll(double now);
@@ -60,6 +63,7 @@ class CWatchFeed {
     std::vector<watcher> watchers_;
     int match_ = -1;  // -1 before the first
     std::uint32_t confirmed_ = 0;
+    bool board_ended_ = false;
     std::vector<netmsg::timed_input> commands_;  // the match's, steps ascending
     std::vector<netmsg::step_hash> hashes_;
 };

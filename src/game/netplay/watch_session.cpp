@@ -153,6 +153,7 @@ void CWatchSession::on_steps(const message& m) {
     w.commands.insert(w.commands.end(), m.inputs.begin(), m.inputs.end());
     w.hashes.insert(w.hashes.end(), m.hashes.begin(), m.hashes.end());
     w.known = m.until;
+    w.ended = m.last;
     host_steps_ = m.step;
     fresh_ = true;
 }

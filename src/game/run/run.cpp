@@ -19,6 +19,11 @@ using namespace global;
 
 constexpr auto LEAVE_TIME = std::chrono::seconds(1);  // at most this long to run on to the step both stop at
 
+// Where the network screen asked to watch, until the program takes it.
+bool watch_pending = false;
+std::string watch_host;
+std::uint16_t watch_port = 0;
+
 // A command taking effect now: the recorder sees it before the board changes.
 void take(const board_command& command) {
     match_recorder::record(command);
@@ -69,6 +74,11 @@ void poll() {
             break;
         case network_match::request::JOIN:
             start_network(false, port, host);
+            break;
+        case network_match::request::WATCH:
+            watch_pending = true;
+            watch_host = host;
+            watch_port = port;
             break;
         case network_match::request::LEAVE:
             leave_network();
@@ -154,6 +164,19 @@ bool join(const std::string& host, std::uint16_t port, std::string& error) {
         return false;
     network_session_began();
     return true;
+}
+
+bool take_watch(std::string& host, std::uint16_t& port) {
+    if (!watch_pending)
+        return false;
+    watch_pending = false;
+    host = watch_host;
+    port = watch_port;
+    return true;
+}
+
+bool watch_asked() {
+    return watch_pending;
 }
 
 void leave_network() {

@@ -32,6 +32,9 @@ void play_again();
 // Start a network session from the command line, before the loop runs; false with `error`.
 bool host(std::uint16_t port, std::string& error);
 bool join(const std::string& host, std::uint16_t port, std::string& error);
+// The network screen asked to watch a match at this address; true once, for the program to show it.
+bool take_watch(std::string& host, std::uint16_t& port);
+bool watch_asked();
 // This side leaves the network session now: both boards run on to the announced step, then the title.
 void leave_network();
 

@@ -20,7 +20,7 @@ using namespace global;
 
 constexpr std::size_t MAX_TYPED = 64;
 // The network menu's buttons by index.
-enum class network_button { HOST = 0, JOIN = 1, BACK = 2 };
+enum class network_button { HOST = 0, JOIN = 1, BACK = 2, WATCH = 3 };
 
 float grey[4] = {0.8f, 0.8f, 0.8f, 1};
 float field[4] = {0, 0, 0, 0.6f};
@@ -47,13 +47,16 @@ std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
     return lines;
 }
 
-void start(bool hosting) {
+void start(network_button how) {
     std::string host;
     std::uint16_t port = static_cast<std::uint16_t>(settings.network_port);
-    if (hosting) {
+    if (how == network_button::HOST) {
         network_match::host_soon(port);
     } else if (parse_address(typed, host, port, problem)) {
-        network_match::join_soon(host, port);
+        if (how == network_button::WATCH)
+            network_match::watch_soon(host, port);
+        else
+            network_match::join_soon(host, port);
         if (typed != settings.last_join) {
             settings.last_join = typed;
             settings.write();
@@ -62,7 +65,8 @@ void start(bool hosting) {
         return;  // `problem` says why, under the field
     }
     problem.clear();
-    started_here = true;
+    // Watching comes back to this screen by itself.
+    started_here = how != network_button::WATCH;
 }
 
 void back() {
@@ -93,7 +97,7 @@ void key(int key, int action) {
     } else if (key == glfw2::KEY_BACKSPACE && !typed.empty()) {
         typed.pop_back();
     } else if (key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER) {
-        start(false);
+        start(network_button::JOIN);
     }
 }
 
@@ -106,12 +110,10 @@ void character(int c) {
 void click(int button) {
     switch (static_cast<network_button>(button)) {
         case network_button::HOST:
-            if (!network_match::active())
-                start(true);
-            break;
         case network_button::JOIN:
+        case network_button::WATCH:
             if (!network_match::active())
-                start(false);
+                start(static_cast<network_button>(button));
             break;
         case network_button::BACK:
             back();
@@ -132,10 +134,10 @@ void draw(int, int) {
     set_color(grey);
     write(ox + 25, oy + 295, "Address to join:", 16, 16, LEFT);
     write(ox + 25, oy + 262, typed + "_", 16, 16, LEFT);
-    // Three lines fit between the field and the first button.
+    // Two lines fit between the title and the field's label.
     const std::vector<std::string> lines = wrapped(problem, 46);
-    for (std::size_t i = 0; i < lines.size() && i < 3; ++i)
-        write(ox + 150, oy + 235 - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
+    for (std::size_t i = 0; i < lines.size() && i < 2; ++i)
+        write(ox + 150, oy + 330 - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
 }
 
 std::string note() {
