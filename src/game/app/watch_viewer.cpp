@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <memory>
 
@@ -71,12 +72,18 @@ class CLiveSource : public CViewerSource {
         return m.known > BEHIND ? m.known - BEHIND : 0;
     }
 
-    // The board is compared with the host's wherever the host sent its hash.
+    // The board is compared with the host's wherever the host sent its hash; a match shown to its
+    // end is named with its final hash, which the players' recordings of it end with too.
     void shown() override {
         const auto& matches = session_.matches();
         if (matches.empty() || matches.front().number != number_)
             return;
         const std::uint32_t at = static_cast<std::uint32_t>(playback_->position());
+        if (matches.front().ended && at == matches.front().known && !told_end_) {
+            told_end_ = true;
+            std::fprintf(stderr, "Watching: match %d shown to its end, %u steps, final state %016" PRIx64 "\n",
+                         number_ + 1, at, state_hash());
+        }
         const auto& hashes = matches.front().hashes;
         const auto h =
             std::lower_bound(hashes.begin(), hashes.end(), at,
@@ -84,8 +91,9 @@ class CLiveSource : public CViewerSource {
         if (h == hashes.end() || h->step != at || at <= compared_at_)
             return;
         compared_at_ = at;
-        ++compared_;
-        if (h->hash != state_hash() && differs_at_ < 0) {
+        if (h->hash == state_hash())
+            ++same_;
+        else if (differs_at_ < 0) {
             differs_at_ = at;
             std::fprintf(stderr, "Watching: the board differs from the players' after %u steps of match %d\n",
                          at, number_ + 1);
@@ -117,11 +125,18 @@ class CLiveSource : public CViewerSource {
         return note + line + leave_hint;
     }
 
+    // Said when watching ends.
+    void summary() const {
+        if (same_ > 0 && differs_at_ < 0)
+            std::fprintf(stderr, "Watching: %d boards compared with the players', all the same\n", same_);
+    }
+
   private:
     void show(int number) {
         number_ = number;
         taken_ = 0;
         compared_at_ = 0;
+        told_end_ = false;
         recording_ = match_recording();
         recording_.start = network_match::starting_board(number);
         playback_ = std::make_unique<CPlayback>(recording_);
@@ -134,8 +149,9 @@ class CLiveSource : public CViewerSource {
     std::size_t taken_ = 0;  // the match's commands already in the recording
     bool caught_up_ = false;
     std::uint32_t compared_at_ = 0;
-    int compared_ = 0;
+    int same_ = 0;  // boards found as the host's
     long long differs_at_ = -1;
+    bool told_end_ = false;
 };
 
 }  // namespace
@@ -147,6 +163,7 @@ bool watch_match(const std::string& host, std::uint16_t port, std::string& error
     set_result_prompt("Watching: the next match begins when both players want it");
     view(source);
     source.leave();
+    source.summary();
     set_result_prompt("Press enter to restart");
     return true;
 }
