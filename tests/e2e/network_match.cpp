@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,8 +40,8 @@ int free_port() {
     return CLoopbackSocket().port();
 }
 
-// Every top-level window titled `title` but `except`.
-Window other_window(const char* title, Window except) {
+// A top-level window titled `title` that is none of `except`.
+Window other_window(const char* title, const std::vector<Window>& except) {
     Display* d = x_session::display();
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
@@ -48,8 +50,8 @@ Window other_window(const char* title, Window except) {
         return 0;
     for (unsigned i = 0; i < count && found == 0; ++i) {
         char* name = nullptr;
-        if (children[i] != except && XFetchName(d, children[i], &name) != 0 && name != nullptr &&
-            std::string(name) == title)
+        const bool known = std::find(except.begin(), except.end(), children[i]) != except.end();
+        if (!known && XFetchName(d, children[i], &name) != 0 && name != nullptr && std::string(name) == title)
             found = children[i];
         if (name != nullptr)
             XFree(name);
@@ -74,10 +76,10 @@ class CPlayer : public CProgramRun {
         std::ofstream(folder() + "/conf", std::ios::binary) << SMALL_CONF;
         arguments_ = std::move(arguments);
     }
-    // Starts, waits for its window (the first one not `other`) and skips the splash with Escape.
-    bool begin(Window other) {
+    // Starts, waits for its window (the first one none of `others`) and skips the splash with Escape.
+    bool begin(const std::vector<Window>& others) {
         start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, arguments_);
-        if (!wait_for([&] { return (window = other_window("Zelvorant", other)) != 0; }, 20))
+        if (!wait_for([&] { return (window = other_window("Zelvorant", others)) != 0; }, 20))
             return false;
         focus(window);
         x_session::key("Escape", true);
@@ -137,7 +139,7 @@ verdict verify(const std::string& name, const fs::path& file) {
 // Both programs started, the joining side's window below the host's; `settle` seconds later the
 // match is under way when both were started for one.
 bool start_pair(CPlayer& host, CPlayer& joiner, double settle = 1.5) {
-    if (!host.begin(0) || !joiner.begin(host.window))
+    if (!host.begin({}) || !joiner.begin({host.window}))
         return false;
     XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
     XSync(x_session::display(), False);
@@ -231,7 +233,7 @@ TEST_F(NetworkMatch, AHostThatDoesNotAnswerIsNamedOnTheTitleScreen) {
     CLoopbackSocket nobody;
     const std::string where = "127.0.0.1:" + std::to_string(nobody.port());
     CPlayer joiner("join_nobody", {"--join", where});
-    ASSERT_TRUE(joiner.begin(0)) << joiner.errors();
+    ASSERT_TRUE(joiner.begin({})) << joiner.errors();
     const std::string said = "Network game: No answer from " + where + "\n";
     ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
     let_run(1);  // the title screen shows why, from the words kept after the session went
@@ -358,7 +360,7 @@ bool udp_port_bound(const std::string& port) {
 TEST_F(NetworkMatch, EscapeWhileHostingGoesBackToTheNetworkScreen) {
     CPlayer host("host_backing_out", {});
     std::ofstream(host.folder() + "/settings") << "network_port = " << port << "\n";
-    ASSERT_TRUE(host.begin(0)) << host.errors();
+    ASSERT_TRUE(host.begin({})) << host.errors();
 
     x_session::click(host.window, 150, 450, 0.5);  // "Network game", below Quit
     x_session::click(host.window, 320, 252, 0.5);  // its "Host"
@@ -372,4 +374,49 @@ TEST_F(NetworkMatch, EscapeWhileHostingGoesBackToTheNetworkScreen) {
     x_session::close_window(host.window);
     EXPECT_EQ(host.wait_exit(), 0);
     EXPECT_EQ(host.errors(), "");
+}
+
+TEST_F(NetworkMatch, AWatcherJoiningMidMatchSeesTheSameBoardAndIsToldWhenAPlayerLeaves) {
+    CPlayer host("host_watched", {"--host", port});
+    CPlayer joiner("join_watched", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+    host.hold("d", 0.8);  // blue fires before the watcher comes
+    let_run(1.0);
+
+    CPlayer watcher("watcher", {"--watch", "127.0.0.1:" + port});
+    ASSERT_TRUE(watcher.begin({host.window, joiner.window})) << watcher.errors();
+    XMoveWindow(x_session::display(), watcher.window, W + 20, 0);
+    XSync(x_session::display(), False);
+    let_run(1.5);
+    EXPECT_TRUE(board_moves(watcher.window));
+    joiner.hold("d", 0.8);  // red fires while it watches
+    let_run(2.0);
+
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+    // A second behind, the watcher shows the last steps, then the end.
+    ASSERT_TRUE(wait_for([&] { return watcher.errors().find("final state") != std::string::npos; }, 10))
+        << watcher.errors();
+    x_session::close_window(watcher.window);
+    EXPECT_EQ(watcher.wait_exit(), 0);
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    EXPECT_EQ(watcher.output(), LOADED);
+    EXPECT_TRUE(watcher.recordings().empty());
+
+    // Its board was the host's at every hundredth step it showed, and at the last one.
+    std::smatch said;
+    const std::string errors = watcher.errors();
+    ASSERT_TRUE(std::regex_search(
+        errors, said,
+        std::regex("Watching: A player left the match\n"
+                   "Watching: match 1 shown to its end, ([0-9]+) steps, final state ([0-9a-f]{16})\n"
+                   "Watching: ([0-9]+) boards compared with the players', all the same\n")))
+        << errors;
+    EXPECT_GT(std::stoi(said[1].str()), 500);
+    EXPECT_GT(std::stoi(said[3].str()), 4);
+    ASSERT_EQ(host.recordings().size(), 1u);
+    const verdict played = verify("watched_host", host.recordings()[0]);
+    EXPECT_EQ(played.status, 0);
+    EXPECT_EQ(played.out, said[2].str() + "\n");
 }

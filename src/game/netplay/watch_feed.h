@@ -43,6 +43,8 @@ class CWatchFeed {
 
     // Sends what is due and lets go of watchers too far behind or silent.
     void poll(double now);
+    // The message that carries the confirmed steps from `from` on, as many as one holds.
+    netmsg::message steps_from(std::uint32_t from) const;
 
   private:
     struct watcher {
@@ -55,7 +57,6 @@ class CWatchFeed {
         double behind_since = -1;
     };
     void feed(watcher& w, bool whole);
-    netmsg::message steps_from(std::uint32_t from) const;
     void send(const watcher& w, const netmsg::message& m);
     void let_go(std::size_t i, netmsg::watch_end why);
 
