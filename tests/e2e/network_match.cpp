@@ -385,7 +385,7 @@ TEST_F(NetworkMatch, AWatcherJoiningMidMatchSeesTheSameBoardAndIsToldWhenAPlayer
 
     CPlayer watcher("watcher", {"--watch", "127.0.0.1:" + port});
     ASSERT_TRUE(watcher.begin({host.window, joiner.window})) << watcher.errors();
-    XMoveWindow(x_session::display(), watcher.window, W + 20, 0);
+    XMoveWindow(x_session::display(), watcher.window, W, H + 20);  // beside the joining one
     XSync(x_session::display(), False);
     let_run(1.5);
     EXPECT_TRUE(board_moves(watcher.window));
