@@ -1,5 +1,6 @@
 #include "game/app/replay_viewer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -97,9 +98,13 @@ void hud() {
         else
             lines.back() += c;
     }
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        write(CDisplay::width() / 2, 20 + 26 * static_cast<float>(lines.size() - 1 - i), lines[i], 20, 20,
+    // Smaller letters where a long line would run into the frame counter of a small window.
+    const float room = static_cast<float>(CDisplay::width() - 180);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const float size = std::min(20.0f, room / static_cast<float>(lines[i].size() + 1));
+        write(CDisplay::width() / 2, 20 + 26 * static_cast<float>(lines.size() - 1 - i), lines[i], size, size,
               CENTER);
+    }
 }
 
 // A match sounds as it did: the sounds come from the board's events, not from keys.
