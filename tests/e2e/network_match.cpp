@@ -420,3 +420,50 @@ TEST_F(NetworkMatch, AWatcherJoiningMidMatchSeesTheSameBoardAndIsToldWhenAPlayer
     EXPECT_EQ(played.status, 0);
     EXPECT_EQ(played.out, said[2].str() + "\n");
 }
+
+namespace {
+
+// Both players' boards still run: no watcher held them up.
+bool both_playing_on(CPlayer& host, CPlayer& joiner) {
+    return host.running() && joiner.running() && board_moves(host.window) && board_moves(joiner.window);
+}
+
+}  // namespace
+
+TEST_F(NetworkMatch, WatchFromTheNetworkScreenAndEscapeBackToIt) {
+    CPlayer host("host_watched_from_menu", {"--host", port});
+    CPlayer joiner("join_watched_from_menu", {"--join", "127.0.0.1:" + port});
+    CPlayer watcher("watcher_from_menu", {});
+    std::ofstream(watcher.folder() + "/settings") << "last_join = 127.0.0.1:" << port << "\n";
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+    ASSERT_TRUE(watcher.begin({host.window, joiner.window})) << watcher.errors();
+    XMoveWindow(x_session::display(), watcher.window, W, H + 20);
+    XSync(x_session::display(), False);
+    let_run(0.3);
+
+    x_session::click(watcher.window, 150, 450, 0.5);  // "Network game", below Quit
+    x_session::click(watcher.window, 320, 200, 0.5);  // its "Watch", under the address
+    let_run(2.0);
+    EXPECT_TRUE(board_moves(watcher.window));
+    watcher.press("Escape");
+    ASSERT_TRUE(wait_for([&] { return watcher.errors().find("all the same") != std::string::npos; }, 5))
+        << watcher.errors();
+    // Back on the network screen, whose Watch works again with the mouse given back to the menus.
+    EXPECT_TRUE(watcher.running());
+    x_session::click(watcher.window, 320, 200, 0.5);
+    let_run(1.5);
+    watcher.press("Escape");
+    const auto watched = [&] {
+        const std::string e = watcher.errors();
+        const std::size_t first = e.find("all the same");
+        return first != std::string::npos && e.find("all the same", first + 1) != std::string::npos;
+    };
+    EXPECT_TRUE(wait_for(watched, 5)) << watcher.errors();
+    EXPECT_TRUE(both_playing_on(host, joiner));
+    EXPECT_EQ(watcher.output(), LOADED);
+    EXPECT_TRUE(watcher.recordings().empty());
+
+    x_session::close_window(watcher.window);
+    EXPECT_EQ(watcher.wait_exit(), 0);
+    close_both(host, joiner);
+}
