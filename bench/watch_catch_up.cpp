@@ -7,25 +7,16 @@
 
 #include <cstddef>
 
+#include "busy_recording.h"
 #include "game/netplay/watch_feed.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
-#include "game/sim/board.h"
 #include "net/link.h"
 #include "net/message.h"
 
 namespace {
 
 constexpr std::uint32_t TEN_MINUTES = 60000;
-
-bool busy_recording(match_recording& out) {
-    static bool built = false;
-    if (!built) {
-        build_board_without_window();
-        built = true;
-    }
-    return load_recording(ZELVORANT_REPLAY_DIR "/two_players_busy.zvr", out);
-}
 
 // The busy match's commands, step by step, again and again to ten minutes.
 void feed_ten_minutes(const match_recording& busy, CWatchFeed& feed) {

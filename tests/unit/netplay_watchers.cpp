@@ -248,3 +248,23 @@ TEST(NetplayWatchers, WatchersFollowTheNextMatchAndAreToldWhenAPlayerLeaves) {
     EXPECT_TRUE(w->matches().back().ended);
     EXPECT_EQ(w->matches().back().known, host.session.next_step());
 }
+
+TEST(NetplayWatchers, AWatcherThatComesBeforeThePlayerWaitsForTheMatchToBegin) {
+    toy_player host(ME, 13), joiner(ME, 14);
+    std::string error;
+    ASSERT_TRUE(host.session.host(0, 6, error, "127.0.0.1")) << error;
+    auto early = watcher_of(host);
+    ASSERT_TRUE(pump_all(host, joiner, {early.get()}, 5, [&] { return host.session.watchers() == 1; }));
+    // Longer than a watcher waits for a word once a match is on: a host waiting for its player is
+    // still there.
+    pump_all(host, joiner, {early.get()}, CWatchSession::SILENCE_LIMIT + 0.5, [] { return false; });
+    EXPECT_EQ(early->state(), CWatchSession::WATCHING) << early->note();
+    EXPECT_TRUE(early->matches().empty());
+
+    ASSERT_TRUE(joiner.session.join("127.0.0.1", host.session.port(), error)) << error;
+    ASSERT_TRUE(pump_all(host, joiner, {early.get()}, 10, [&] {
+        return !early->matches().empty() && early->matches().back().known >= 200;
+    })) << early->note();
+    EXPECT_EQ(early->matches().back().number, 0);
+    EXPECT_TRUE(both_playing(host, joiner));
+}
