@@ -443,14 +443,16 @@ TEST_F(NetworkMatch, WatchFromTheNetworkScreenAndEscapeBackToIt) {
 
     x_session::click(watcher.window, 150, 450, 0.5);  // "Network game", below Quit
     x_session::click(watcher.window, 320, 200, 0.5);  // its "Watch", under the address
-    let_run(2.0);
-    EXPECT_TRUE(board_moves(watcher.window));
+    // The match so far is played through first: longer on a sanitizer build.
+    EXPECT_TRUE(wait_for([&] { return board_moves(watcher.window); }, 15)) << watcher.errors();
+    let_run(3.0);  // boards compared with the host's on the way, also on a slow build
     watcher.press("Escape");
     ASSERT_TRUE(wait_for([&] { return watcher.errors().find("all the same") != std::string::npos; }, 5))
         << watcher.errors();
     // Back on the network screen, whose Watch works again with the mouse given back to the menus.
     EXPECT_TRUE(watcher.running());
     x_session::click(watcher.window, 320, 200, 0.5);
+    EXPECT_TRUE(wait_for([&] { return board_moves(watcher.window); }, 15)) << watcher.errors();
     let_run(1.5);
     watcher.press("Escape");
     const auto watched = [&] {
