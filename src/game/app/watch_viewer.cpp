@@ -81,7 +81,8 @@ class CLiveSource : public CViewerSource {
         const std::uint32_t at = static_cast<std::uint32_t>(playback_->position());
         if (matches.front().ended && at == matches.front().known && !told_end_) {
             told_end_ = true;
-            std::fprintf(stderr, "Watching: match %d shown to its end, %u steps, final state %016" PRIx64 "\n",
+            std::fprintf(stderr,
+                         "Watching: match %d shown to its end, %u steps, final state %016" PRIx64 "\n",
                          number_ + 1, at, state_hash());
         }
         const auto& hashes = matches.front().hashes;
