@@ -14,6 +14,27 @@ void CPlayback::start() {
     commands = CCommandLog::reader(recording.commands);
     command_waiting = commands.next(next_command);
     check_point();
+    keep_keyframe();
+}
+
+void CPlayback::keep_keyframe() {
+    const std::uint64_t now = match_clock::step();
+    if (now % KEYFRAME_INTERVAL == 0 && now / KEYFRAME_INTERVAL == keyframes.size())
+        keyframes.push_back({CBoardSnapshot::take(), commands, next_command, command_waiting});
+}
+
+std::size_t CPlayback::keyframe_bytes() const {
+    std::size_t bytes = 0;
+    for (const keyframe& k : keyframes)
+        bytes += sizeof k + k.board.particle_count() * sizeof(CParticle);
+    return bytes;
+}
+
+void CPlayback::go_back_to(const keyframe& k) {
+    k.board.restore();
+    commands = k.commands;
+    next_command = k.next_command;
+    command_waiting = k.command_waiting;
 }
 
 std::uint64_t CPlayback::position() const {
@@ -21,8 +42,10 @@ std::uint64_t CPlayback::position() const {
 }
 
 void CPlayback::seek(std::uint64_t step) {
-    if (step < position())
-        start();
+    if (step < position()) {
+        const std::uint64_t index = step / KEYFRAME_INTERVAL;
+        go_back_to(keyframes[index < keyframes.size() ? index : keyframes.size() - 1]);
+    }
     while (position() < step && next()) {
     }
     global::events.clear();
@@ -54,6 +77,7 @@ bool CPlayback::next() {
     program_logic();
     match_clock::count_step();
     check_point();
+    keep_keyframe();
     return true;
 }
 
