@@ -8,9 +8,9 @@
 
 #include <chrono>
 
+#include "busy_recording.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
-#include "game/sim/board.h"
 
 namespace {
 
@@ -21,15 +21,6 @@ double cpu_now() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-bool busy_recording(match_recording& out) {
-    static bool built = false;
-    if (!built) {
-        build_board_without_window();
-        built = true;
-    }
-    return load_recording(ZELVORANT_REPLAY_DIR "/two_players_busy.zvr", out);
 }
 
 void BM_SeekBack(benchmark::State& state) {

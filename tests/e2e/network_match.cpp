@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,8 +41,8 @@ int free_port() {
     return CLoopbackSocket().port();
 }
 
-// Every top-level window titled `title` but `except`.
-Window other_window(const char* title, Window except) {
+// A top-level window titled `title` that is none of `except`.
+Window other_window(const char* title, const std::vector<Window>& except) {
     Display* d = x_session::display();
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
@@ -49,8 +51,8 @@ Window other_window(const char* title, Window except) {
         return 0;
     for (unsigned i = 0; i < count && found == 0; ++i) {
         char* name = nullptr;
-        if (children[i] != except && XFetchName(d, children[i], &name) != 0 && name != nullptr &&
-            std::string(name) == title)
+        const bool known = std::find(except.begin(), except.end(), children[i]) != except.end();
+        if (!known && XFetchName(d, children[i], &name) != 0 && name != nullptr && std::string(name) == title)
             found = children[i];
         if (name != nullptr)
             XFree(name);
@@ -75,10 +77,10 @@ class CPlayer : public CProgramRun {
         std::ofstream(folder() + "/conf", std::ios::binary) << SMALL_CONF;
         arguments_ = std::move(arguments);
     }
-    // Starts, waits for its window (the first one not `other`) and skips the splash with Escape.
-    bool begin(Window other) {
+    // Starts, waits for its window (the first one none of `others`) and skips the splash with Escape.
+    bool begin(const std::vector<Window>& others) {
         start(std::string(ZELVORANT_RUN_DIR) + "/zelvorant", false, arguments_);
-        if (!wait_for([&] { return (window = other_window("Zelvorant", other)) != 0; }, 20))
+        if (!wait_for([&] { return (window = other_window("Zelvorant", others)) != 0; }, 20))
             return false;
         focus(window);
         x_session::key("Escape", true);
@@ -138,7 +140,7 @@ verdict verify(const std::string& name, const fs::path& file) {
 // Both programs started, the joining side's window below the host's; `settle` seconds later the
 // match is under way when both were started for one.
 bool start_pair(CPlayer& host, CPlayer& joiner, double settle = 1.5) {
-    if (!host.begin(0) || !joiner.begin(host.window))
+    if (!host.begin({}) || !joiner.begin({host.window}))
         return false;
     XMoveWindow(x_session::display(), joiner.window, 0, H + 20);
     XSync(x_session::display(), False);
@@ -232,7 +234,7 @@ TEST_F(NetworkMatch, AHostThatDoesNotAnswerIsNamedOnTheTitleScreen) {
     CLoopbackSocket nobody;
     const std::string where = "127.0.0.1:" + std::to_string(nobody.port());
     CPlayer joiner("join_nobody", {"--join", where});
-    ASSERT_TRUE(joiner.begin(0)) << joiner.errors();
+    ASSERT_TRUE(joiner.begin({})) << joiner.errors();
     const std::string said = "Network game: No answer from " + where + "\n";
     ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
     let_run(1);  // the title screen shows why, from the words kept after the session went
@@ -359,7 +361,7 @@ bool udp_port_bound(const std::string& port) {
 TEST_F(NetworkMatch, EscapeWhileHostingGoesBackToTheNetworkScreen) {
     CPlayer host("host_backing_out", {});
     std::ofstream(host.folder() + "/settings") << "network_port = " << port << "\n";
-    ASSERT_TRUE(host.begin(0)) << host.errors();
+    ASSERT_TRUE(host.begin({})) << host.errors();
 
     x_session::click(host.window, 150, 450, 0.5);  // "Network game", below Quit
     x_session::click(host.window, 320, 252, 0.5);  // its "Host"
@@ -396,6 +398,60 @@ std::string invite_code(const std::string& out) {
     const std::size_t at = out.find(said);
     return at == std::string::npos || out.size() < at + said.size() + 6 ? ""
                                                                         : out.substr(at + said.size(), 6);
+}
+
+}  // namespace
+
+TEST_F(NetworkMatch, AWatcherJoiningMidMatchSeesTheSameBoardAndIsToldWhenAPlayerLeaves) {
+    CPlayer host("host_watched", {"--host", port});
+    CPlayer joiner("join_watched", {"--join", "127.0.0.1:" + port});
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+    host.hold("d", 0.8);  // blue fires before the watcher comes
+    let_run(1.0);
+
+    CPlayer watcher("watcher", {"--watch", "127.0.0.1:" + port});
+    ASSERT_TRUE(watcher.begin({host.window, joiner.window})) << watcher.errors();
+    XMoveWindow(x_session::display(), watcher.window, W, H + 20);  // beside the joining one
+    XSync(x_session::display(), False);
+    let_run(1.5);
+    EXPECT_TRUE(board_moves(watcher.window));
+    joiner.hold("d", 0.8);  // red fires while it watches
+    let_run(2.0);
+
+    x_session::close_window(host.window);
+    EXPECT_EQ(host.wait_exit(), 0);
+    // A second behind, the watcher shows the last steps, then the end.
+    ASSERT_TRUE(wait_for([&] { return watcher.errors().find("final state") != std::string::npos; }, 10))
+        << watcher.errors();
+    x_session::close_window(watcher.window);
+    EXPECT_EQ(watcher.wait_exit(), 0);
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
+    EXPECT_EQ(watcher.output(), LOADED);
+    EXPECT_TRUE(watcher.recordings().empty());
+
+    // Its board was the host's at every hundredth step it showed, and at the last one.
+    std::smatch said;
+    const std::string errors = watcher.errors();
+    ASSERT_TRUE(std::regex_search(
+        errors, said,
+        std::regex("Watching: A player left the match\n"
+                   "Watching: match 1 shown to its end, ([0-9]+) steps, final state ([0-9a-f]{16})\n"
+                   "Watching: ([0-9]+) boards compared with the players', all the same\n")))
+        << errors;
+    EXPECT_GT(std::stoi(said[1].str()), 500);
+    EXPECT_GT(std::stoi(said[3].str()), 4);
+    ASSERT_EQ(host.recordings().size(), 1u);
+    const verdict played = verify("watched_host", host.recordings()[0]);
+    EXPECT_EQ(played.status, 0);
+    EXPECT_EQ(played.out, said[2].str() + "\n");
+}
+
+namespace {
+
+// Both players' boards still run: no watcher held them up.
+bool both_playing_on(CPlayer& host, CPlayer& joiner) {
+    return host.running() && joiner.running() && board_moves(host.window) && board_moves(joiner.window);
 }
 
 }  // namespace
@@ -454,4 +510,44 @@ TEST_F(NetworkMatch, ACodeOnTheCommandLineThatNoHostHasIsToldAndTheProgramGoesOn
     ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
     x_session::close_window(joiner.window);
     EXPECT_EQ(joiner.wait_exit(), 0);
+}
+
+TEST_F(NetworkMatch, WatchFromTheNetworkScreenAndEscapeBackToIt) {
+    CPlayer host("host_watched_from_menu", {"--host", port});
+    CPlayer joiner("join_watched_from_menu", {"--join", "127.0.0.1:" + port});
+    CPlayer watcher("watcher_from_menu", {});
+    std::ofstream(watcher.folder() + "/settings") << "last_join = 127.0.0.1:" << port << "\n";
+    ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
+    ASSERT_TRUE(watcher.begin({host.window, joiner.window})) << watcher.errors();
+    XMoveWindow(x_session::display(), watcher.window, W, H + 20);
+    XSync(x_session::display(), False);
+    let_run(0.3);
+
+    x_session::click(watcher.window, 150, 450, 0.5);  // "Network game", below Quit
+    x_session::click(watcher.window, 320, 200, 0.5);  // its "Watch", under the address
+    // The match so far is played through first: longer on a sanitizer build.
+    EXPECT_TRUE(wait_for([&] { return board_moves(watcher.window); }, 15)) << watcher.errors();
+    let_run(3.0);  // boards compared with the host's on the way, also on a slow build
+    watcher.press("Escape");
+    ASSERT_TRUE(wait_for([&] { return watcher.errors().find("all the same") != std::string::npos; }, 5))
+        << watcher.errors();
+    // Back on the network screen, whose Watch works again with the mouse given back to the menus.
+    EXPECT_TRUE(watcher.running());
+    x_session::click(watcher.window, 320, 200, 0.5);
+    EXPECT_TRUE(wait_for([&] { return board_moves(watcher.window); }, 15)) << watcher.errors();
+    let_run(1.5);
+    watcher.press("Escape");
+    const auto watched = [&] {
+        const std::string e = watcher.errors();
+        const std::size_t first = e.find("all the same");
+        return first != std::string::npos && e.find("all the same", first + 1) != std::string::npos;
+    };
+    EXPECT_TRUE(wait_for(watched, 5)) << watcher.errors();
+    EXPECT_TRUE(both_playing_on(host, joiner));
+    EXPECT_EQ(watcher.output(), LOADED);
+    EXPECT_TRUE(watcher.recordings().empty());
+
+    x_session::close_window(watcher.window);
+    EXPECT_EQ(watcher.wait_exit(), 0);
+    close_both(host, joiner);
 }

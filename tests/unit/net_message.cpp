@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "net/link.h"
+
 using namespace netmsg;
 
 namespace {
@@ -55,6 +57,36 @@ std::vector<message> one_of_each() {
     leave.match = 4;
     leave.step = 123456;
     all.push_back(leave);
+    message watch;
+    watch.type = WATCH;
+    watch.program = "1.1";
+    watch.rules = 42;
+    all.push_back(watch);
+    message start;
+    start.type = WATCH_START;
+    start.match = 7;
+    all.push_back(start);
+    message steps;
+    steps.type = WATCH_STEPS;
+    steps.match = 7;
+    steps.from = 100;
+    steps.until = 1100;
+    steps.step = 1200;
+    steps.inputs = {{100, 3}, {100, 0x21}, {1099, 0x10}};
+    steps.hashes = {{101, 1}, {1100, 0xffffffffffffffffULL}};
+    steps.last = true;
+    all.push_back(steps);
+    message ack;
+    ack.type = WATCH_ACK;
+    ack.match = 7;
+    ack.until = 1100;
+    all.push_back(ack);
+    message end;
+    end.type = WATCH_END;
+    end.match = 7;
+    end.step = 1100;
+    end.reason = WATCHER_BEHIND;
+    all.push_back(end);
     return all;
 }
 
@@ -65,7 +97,7 @@ TEST(NetMessage, EveryTypeSurvivesEncodingWithItsFields) {
         SCOPED_TRACE(static_cast<int>(m.type));
         message back = decoded(encode(m));
         EXPECT_EQ(back.type, m.type);
-        if (m.type == HELLO || m.type == WELCOME || m.type == REFUSE) {
+        if (m.type == HELLO || m.type == WATCH || m.type == WELCOME || m.type == REFUSE) {
             EXPECT_EQ(back.program, m.program);
             EXPECT_EQ(back.rules, m.rules);
         }
@@ -75,12 +107,23 @@ TEST(NetMessage, EveryTypeSurvivesEncodingWithItsFields) {
         if (m.type == REFUSE) {
             EXPECT_EQ(back.reason, m.reason);
         }
-        if (m.type == INPUTS || m.type == STATE_HASH || m.type == NEXT_MATCH || m.type == LEAVE ||
-            m.type == DECLINE) {
+        if (m.type != HELLO && m.type != WATCH && m.type != WELCOME && m.type != REFUSE) {
             EXPECT_EQ(back.match, m.match);
         }
-        if (m.type == STATE_HASH || m.type == LEAVE) {
+        if (m.type == STATE_HASH || m.type == LEAVE || m.type == WATCH_STEPS || m.type == WATCH_END) {
             EXPECT_EQ(back.step, m.step);
+        }
+        if (m.type == WATCH_STEPS) {
+            EXPECT_EQ(back.from, m.from);
+            EXPECT_EQ(back.inputs, m.inputs);
+            EXPECT_EQ(back.hashes, m.hashes);
+            EXPECT_EQ(back.last, m.last);
+        }
+        if (m.type == WATCH_STEPS || m.type == WATCH_ACK) {
+            EXPECT_EQ(back.until, m.until);
+        }
+        if (m.type == WATCH_END) {
+            EXPECT_EQ(back.reason, m.reason);
         }
         if (m.type == INPUTS) {
             EXPECT_EQ(back.ack, m.ack);
@@ -143,8 +186,26 @@ TEST(NetMessage, ContentsOutsideTheRulesAreRefused) {
 
     std::vector<std::uint8_t> unknown = {MAGIC, PROTOCOL_VERSION, 0};
     decoded(unknown, MALFORMED);
-    unknown[2] = DECLINE + 1;
+    unknown[2] = WATCH_END + 1;
     decoded(unknown, MALFORMED);
+
+    message steps;
+    steps.type = WATCH_STEPS;
+    steps.from = 10;
+    steps.until = 20;
+    steps.step = 19;  // fewer steps run than sent
+    decoded(encode(steps), MALFORMED);
+    steps.step = 20;
+    steps.hashes = {{10, 0}};  // a hash of the board before the first step sent
+    decoded(encode(steps), MALFORMED);
+    steps.hashes = {{15, 0}, {15, 1}};  // two for one step
+    decoded(encode(steps), MALFORMED);
+    steps.hashes = {{21, 0}};  // after the last step sent
+    decoded(encode(steps), MALFORMED);
+    steps.hashes.clear();
+    std::vector<std::uint8_t> flag = encode(steps);
+    flag.back() = 2;  // `last` is yes or no
+    decoded(flag, MALFORMED);
 
     // A count above the bound, with enough bytes behind it to be believed otherwise.
     std::vector<std::uint8_t> crowded = {MAGIC,  PROTOCOL_VERSION,
@@ -172,4 +233,18 @@ TEST(NetMessage, EncodingKeepsTextsAndInputListsWithinTheirBounds) {
     for (std::uint32_t i = 0; i < MAX_INPUTS + 5; ++i)
         in.inputs.push_back({i, 1});
     EXPECT_EQ(decoded(encode(in)).inputs.size(), MAX_INPUTS);
+
+    message steps;
+    steps.type = WATCH_STEPS;
+    steps.until = steps.step = 1000;
+    for (std::uint32_t i = 0; i < MAX_WATCH_INPUTS + 5; ++i)
+        steps.inputs.push_back({i, 1});
+    for (std::uint32_t i = 1; i <= MAX_WATCH_HASHES + 5; ++i)
+        steps.hashes.push_back({i, i});
+    const std::vector<std::uint8_t> bytes = encode(steps);
+    // Whole, it still fits in one datagram the link carries.
+    EXPECT_LE(bytes.size(), CNetLink::MAX_MESSAGE);
+    const message back = decoded(bytes);
+    EXPECT_EQ(back.inputs.size(), MAX_WATCH_INPUTS);
+    EXPECT_EQ(back.hashes.size(), MAX_WATCH_HASHES);
 }

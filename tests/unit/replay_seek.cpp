@@ -75,3 +75,33 @@ TEST(WatchClock, ShowsWholeMatchSecondsWatchedAndTheLength) {
     EXPECT_EQ(watch_clock(359999, 360000, 100), "59:59 / 60:00");
     EXPECT_EQ(watch_clock(8640000, 8640000, 100), "1440:00 / 1440:00");
 }
+
+// A match still being played reaches the viewer in pieces: commands and steps appended to the
+// recording while it plays, the string holding them reallocated on the way.
+TEST_F(ReplaySeek, ARecordingThatGrowsWhilePlayedEndsAsTheWholeOneDoes) {
+    const playback_result whole = play_to_end(recording);
+    ASSERT_TRUE(whole.matches);
+    match_recording live;
+    live.start = recording.start;
+    CCommandLog::reader source(recording.commands);
+    recorded_command c{};
+    bool pending = source.next(c);
+    CPlayback playback(live);
+    EXPECT_TRUE(playback.over());
+    EXPECT_FALSE(playback.next());
+    // Pieces of 37 steps, played as they come, some jumped through.
+    for (std::uint64_t until = 37; live.steps < recording.steps; until += 37) {
+        live.steps = until < recording.steps ? until : recording.steps;
+        for (; pending && c.step < live.steps; pending = source.next(c))
+            live.commands.add(c.step, c.command);
+        if (until % 5 == 0)
+            playback.seek(live.steps);
+        while (playback.next()) {
+        }
+        ASSERT_EQ(playback.position(), live.steps);
+    }
+    for (; pending; pending = source.next(c))
+        live.commands.add(c.step, c.command);
+    EXPECT_FALSE(playback.next());
+    EXPECT_EQ(state_hash(), whole.final_hash);
+}

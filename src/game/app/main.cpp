@@ -6,6 +6,7 @@
 #include "game/app/main_loop.h"
 #include "game/app/replay_viewer.h"
 #include "game/app/startup.h"
+#include "game/app/watch_viewer.h"
 #include "game/app/window_hooks.h"
 #include "game/config/command_line.h"
 #include "game/config/settings.h"
@@ -16,6 +17,7 @@
 #include "game/input/pad_menu.h"
 #include "game/netplay/netplay.h"
 #include "game/netplay/network_address.h"
+#include "game/netplay/network_match.h"
 #include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
@@ -70,13 +72,42 @@ struct network_request {
     std::uint16_t port = CNetSession::DEFAULT_PORT;
 };
 
+void play_callbacks() {
+    glfw2::set_key_callback(keyboard_callback);
+    glfw2::set_mouse_button_callback(pointer_button);
+    glfw2::set_char_callback(character_callback);
+}
+
+bool (*window_open)() = nullptr;
+
+// The play loop also ends, with the window open, for the network screen's Watch.
+bool open_and_playing() {
+    return window_open() && !run::watch_asked();
+}
+
+// Watch from the network screen: the viewer has the window until it is left, then that screen again.
+void watch_from_menu() {
+    std::string host, error;
+    std::uint16_t port = 0;
+    if (!run::take_watch(host, port))
+        return;
+    run::clear_board();
+    glfw2::set_mouse_button_callback(nullptr);
+    glfw2::set_char_callback(nullptr);
+    if (!watch_match(host, port, error)) {
+        std::fprintf(stderr, "Watching: %s\n", error.c_str());
+        network_match::set_last_word(error);
+    }
+    play_callbacks();
+    global::game_state = global::HIDDEN;
+    global::menu_state = global::NETWORK;
+}
+
 // The game, every match recorded under replays/ in the working folder.
 int play(const network_request& network = {}) {
     if (start_up() != 0)
         return -1;
-    glfw2::set_key_callback(keyboard_callback);
-    glfw2::set_mouse_button_callback(pointer_button);
-    glfw2::set_char_callback(character_callback);
+    play_callbacks();
     load_pad_mappings("gamecontrollerdb.txt");
 
     match_recorder::start("replays");
@@ -97,7 +128,17 @@ int play(const network_request& network = {}) {
     hooks.unseen = unseen;
     hooks.poll = run::poll;
     hooks.ready = run::step_ready;
-    run_main_loop(hooks);
+    window_open = hooks.window_open;
+    hooks.window_open = open_and_playing;
+    for (;;) {
+        loop_state state;
+        while (loop_turn(state, hooks)) {
+        }
+        if (!run::watch_asked() || !window_open())
+            break;
+        watch_from_menu();
+    }
+    glfw2::terminate();
     run::finish();
     stop_sounds();
     return 0;
@@ -113,6 +154,25 @@ bool read_network_request(const launch_request& request, network_request& out, s
         return true;
     }
     return request.value.empty() || parse_port(request.value, out.port, problem);
+}
+
+// --watch HOST[:PORT].
+int watch_network(const std::string& address) {
+    std::string host, problem;
+    std::uint16_t port = CNetSession::DEFAULT_PORT;
+    if (!parse_address(address, host, port, problem)) {
+        std::fprintf(stderr, "zelvorant: %s\n%s", problem.c_str(), usage_text().c_str());
+        return 2;
+    }
+    if (start_up() != 0)
+        return -1;
+    const bool started = watch_match(host, port, problem);
+    glfw2::terminate();
+    stop_sounds();
+    if (started)
+        return 0;
+    std::fprintf(stderr, "zelvorant: %s\n", problem.c_str());
+    return 1;
 }
 
 int watch(const std::string& path) {
@@ -143,6 +203,8 @@ int main(int argc, char** argv) {
             return watch(request.value);
         case LAUNCH_VERIFY_REPLAY:
             return verify_replay(request.value);
+        case LAUNCH_WATCH:
+            return watch_network(request.value);
         case LAUNCH_HOST:
         case LAUNCH_JOIN:
         case LAUNCH_HOST_ONLINE:

@@ -138,10 +138,3 @@ void draw_frame(void (*world)(), void (*hud)(), const float* camera) {
     glFlush();
     glfw2::swap_buffers();
 }
-
-void run_main_loop(const loop_hooks& hooks) {
-    loop_state state;
-    while (loop_turn(state, hooks)) {
-    }
-    glfw2::terminate();
-}

@@ -42,6 +42,3 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks);
 void draw_passes(void (*world)(), void (*hud)(), const float* camera);
 // The passes, then flush and swap.
 void draw_frame(void (*world)(), void (*hud)(), const float* camera);
-
-// The whole loop until it ends; glfw2 is terminated afterwards.
-void run_main_loop(const loop_hooks& hooks);

@@ -1,14 +1,15 @@
 #include "game/app/replay_viewer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "game/app/main_loop.h"
 #include "game/app/window_hooks.h"
 #include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
-#include "game/replay/replay_playback.h"
 #include "game/sim/global.h"
 #include "game/sound/sounds.h"
 #include "graphics/graphics.h"
@@ -24,7 +25,7 @@ constexpr int NORMAL_SPEED = 2;
 constexpr double JUMP_SECONDS = 10;
 
 struct viewer {
-    CPlayback* playback = nullptr;
+    CViewerSource* source = nullptr;
     int speed = NORMAL_SPEED;
     float steps_per_second = 100;
     bool paused = false;
@@ -40,11 +41,17 @@ void change_speed(int by) {
     self.steps_per_second = global::LPS * SPEEDS[self.speed];
 }
 
+// Never beyond what may be shown.
+void seek(long long to) {
+    const long long edge = static_cast<long long>(self.source->edge());
+    self.source->playback().seek(static_cast<std::uint64_t>(to < 0 ? 0 : to < edge ? to : edge));
+    self.source->shown();
+}
+
 // By whole match seconds, which the clock shows.
 void jump_by(double seconds) {
     const long long by = static_cast<long long>(seconds * global::LPS);
-    const long long to = static_cast<long long>(self.playback->position()) + by;
-    self.playback->seek(to > 0 ? static_cast<std::uint64_t>(to) : 0);
+    seek(static_cast<long long>(self.source->playback().position()) + by);
 }
 
 void key(int key, int action) {
@@ -57,9 +64,9 @@ void key(int key, int action) {
     else if (key == glfw2::KEY_RIGHT)
         change_speed(+1);
     else if (key == glfw2::KEY_HOME)
-        self.playback->seek(0);
+        seek(0);
     else if (key == glfw2::KEY_END)
-        self.playback->seek(self.playback->length());
+        seek(static_cast<long long>(self.source->edge()));
     else if (key == glfw2::KEY_PAGEUP)
         jump_by(-JUMP_SECONDS);
     else if (key == glfw2::KEY_PAGEDOWN)
@@ -69,25 +76,39 @@ void key(int key, int action) {
 }
 
 bool step() {
-    if (!self.paused)
-        self.playback->next();
+    CPlayback& playback = self.source->playback();
+    // At the end of a recording, next() still applies the commands made after its last step.
+    if (!self.paused && (playback.position() < self.source->edge() || playback.over()) && playback.next())
+        self.source->shown();
     return self.leaving;
+}
+
+void poll() {
+    self.source->poll();
 }
 
 void hud() {
     gui_render();
     set_texture("font");
     set_color(grey);
-    std::string line = std::string("REPLAY ") + SPEED_NAMES[self.speed] + "  " +
-                       watch_clock(self.playback->position(), self.playback->length(), global::LPS);
-    if (self.playback->over())
-        line += "  ENDED: Escape leaves, Home plays it again";
-    else if (self.paused)
-        line += "  PAUSED";
-    write(CDisplay::width() / 2, 20, line, 20, 20, CENTER);
+    std::vector<std::string> lines(1);
+    for (char c : self.source->lines(SPEED_NAMES[self.speed], self.paused)) {
+        if (c == '\n')
+            lines.emplace_back();
+        else
+            lines.back() += c;
+    }
+    // Smaller letters where a long line would run into the frame counter of a small window; a
+    // letter takes half its size across.
+    const float room = static_cast<float>(CDisplay::width() - 180);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const float size = std::min(20.0f, 2 * room / static_cast<float>(lines[i].size() + 1));
+        write(CDisplay::width() / 2, 20 + 26 * static_cast<float>(lines.size() - 1 - i), lines[i], size, size,
+              CENTER);
+    }
 }
 
-// A recording sounds as the match did: the sounds come from the board's events, not from keys.
+// A match sounds as it did: the sounds come from the board's events, not from keys.
 void frame() {
     draw_frame(world_render, hud, global::camera);
     play_turn_sounds();
@@ -98,30 +119,58 @@ void unseen() {
     play_turn_sounds();
 }
 
+// A finished recording, shown whole.
+class CRecordedSource : public CViewerSource {
+  public:
+    explicit CRecordedSource(const match_recording& recording) : playback_(recording) {}
+    CPlayback& playback() override { return playback_; }
+    std::string lines(const char* speed, bool paused) override {
+        std::string line = std::string("REPLAY ") + speed + "  " +
+                           watch_clock(playback_.position(), playback_.length(), global::LPS);
+        if (playback_.over())
+            line += "  ENDED: Escape leaves, Home plays it again";
+        else if (paused)
+            line += "  PAUSED";
+        return line;
+    }
+
+  private:
+    CPlayback playback_;
+};
+
 }  // namespace
 
-std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps) {
-    auto text = [lps](std::uint64_t at) {
-        const auto seconds = static_cast<unsigned long long>(static_cast<double>(at) / lps);
-        char out[32];
-        std::snprintf(out, sizeof out, "%llu:%02llu", seconds / 60, seconds % 60);
-        return std::string(out);
-    };
-    return text(step) + " / " + text(steps);
+std::string match_time(std::uint64_t step, float lps) {
+    const auto seconds = static_cast<unsigned long long>(static_cast<double>(step) / lps);
+    char out[32];
+    std::snprintf(out, sizeof out, "%llu:%02llu", seconds / 60, seconds % 60);
+    return out;
 }
 
-int watch_replay(const match_recording& recording) {
-    CPlayback playback(recording);
+std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps) {
+    return match_time(step, lps) + " / " + match_time(steps, lps);
+}
+
+void view(CViewerSource& source) {
     self = viewer();
-    self.playback = &playback;
+    self.source = &source;
     change_speed(0);
     glfw2::set_key_callback(key);
-    set_result_prompt("End of the recording");
     loop_hooks hooks{step, frame, nullptr, &self.steps_per_second, &global::fps};
     use_window_hooks(hooks);
     hooks.unseen = unseen;
-    run_main_loop(hooks);
-    self.playback = nullptr;
+    hooks.poll = poll;
+    loop_state state;
+    while (loop_turn(state, hooks)) {
+    }
+    self.source = nullptr;
     restart();
+}
+
+int watch_replay(const match_recording& recording) {
+    CRecordedSource source(recording);
+    set_result_prompt("End of the recording");
+    view(source);
+    glfw2::terminate();
     return 0;
 }

@@ -4,12 +4,34 @@
 #include <string>
 
 #include "game/replay/replay_file.h"
+#include "game/replay/replay_playback.h"
 
-// --replay, once start-up has opened the window: the recorded match with the HUD and the time watched.
-// Space pauses, Left and Right halve and double the speed (x0.25 to x8), Home and End jump to the start
-// and the end, Page Up and Page Down ten seconds back and on; Escape or closing the window ends it.
-// Nothing is recorded. Returns the program's exit status.
+// A match shown on the board with the HUD: Space pauses, Left and Right halve and double the speed
+// (x0.25 to x8), Home and End jump to the start and as far as may be shown, Page Up and Page Down ten
+// seconds back and on; Escape or closing the window ends it. Nothing is recorded.
+class CViewerSource {
+  public:
+    virtual ~CViewerSource() = default;
+    // The match shown now.
+    virtual CPlayback& playback() = 0;
+    // Once a turn, before the steps: a match still being played takes what arrived.
+    virtual void poll() {}
+    // How far the match may be shown now.
+    virtual std::uint64_t edge() { return playback().length(); }
+    // After each step shown and each jump.
+    virtual void shown() {}
+    // The lines under the board, the last one lowest: where the viewer stands and what it may do.
+    virtual std::string lines(const char* speed, bool paused) = 0;
+};
+
+// Shows the source's matches until Escape or the window is closed; the window stays open.
+void view(CViewerSource& source);
+
+// --replay, once start-up has opened the window: the recorded match with the time watched. Returns the
+// program's exit status.
 int watch_replay(const match_recording& recording);
 
 // "m:ss / m:ss": the time watched and the recording's length, in whole match seconds.
 std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps);
+// "m:ss", in whole match seconds.
+std::string match_time(std::uint64_t step, float lps);

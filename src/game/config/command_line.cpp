@@ -31,6 +31,8 @@ const option_entry option_table[] = {
      "                          (rendezvous_server in \"settings\") for an invite code to pass on"},
     {"--join-code", REQUIRED_ARGUMENT, "CODE", LAUNCH_JOIN_CODE,
      "play a network match with the host that was given this invite code"},
+    {"--watch", REQUIRED_ARGUMENT, "HOST[:PORT]", LAUNCH_WATCH,
+     "follow the network match hosted at this address, a second behind; Escape ends"},
 };
 
 const option_entry* find_option(const std::string& name) {

@@ -13,6 +13,7 @@ enum launch_mode {
     LAUNCH_JOIN,           // play a network match with a host (value: HOST[:PORT])
     LAUNCH_HOST_ONLINE,    // LAUNCH_HOST, with the router's port mapping and an invite code
     LAUNCH_JOIN_CODE,      // play a network match with the host that has this invite code (value: the code)
+    LAUNCH_WATCH,          // follow a host's network match without playing (value: HOST[:PORT])
     LAUNCH_BAD_USAGE,
 };
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "game/netplay/refusal_text.h"
+
 namespace {
 
 using namespace netmsg;
@@ -13,17 +15,17 @@ constexpr double RESEND = 0.02;
 
 const char* const BAD_MESSAGE = "The other side sent a message this program does not understand";
 
-std::string refusal_text(std::uint8_t reason, const std::string& their_program, const std::string& ours) {
-    switch (reason) {
-        case MATCH_FULL:
-            return "The match is full";
-        case PROGRAM_DIFFERS:
-            return "The host runs version " + their_program + ", this is version " + ours;
-        case RULES_DIFFER:
-            return "The host plays by different rules (another build of version " + their_program + ")";
-        default:
-            return "The host refused to play";
-    }
+const char* const OPPONENT_LEFT_NOTE = "Opponent left";
+const char* const LOST_NOTE = "Connection lost";
+const char* const OUT_OF_SYNC_NOTE = "Out of sync";
+
+// What watchers are told when the session ends for `why` ("" when left by this side).
+watch_end watchers_told(const std::string& why) {
+    if (why.empty() || why == OPPONENT_LEFT_NOTE)
+        return PLAYER_LEFT;
+    if (why == LOST_NOTE)
+        return CONNECTION_LOST;
+    return why == OUT_OF_SYNC_NOTE ? OUT_OF_SYNC : HOST_STOPPED;
 }
 
 }  // namespace
@@ -38,8 +40,8 @@ bool CNetSession::host(std::uint16_t port, int input_delay, std::string& error, 
         return false;
     }
     // Room for the player and strangers, so that a few connections that never become players cannot
-    // keep one out; others are told the match is full.
-    if (!link_.listen(port, HOST_SLOTS, error, address))
+    // keep one out, and for the watchers besides; others are told the match is full.
+    if (!link_.listen(port, HOST_SLOTS + CWatchFeed::MAX_WATCHERS, error, address))
         return false;
     delay_ = input_delay;
     local_side_ = BLUE_STATION;
@@ -84,11 +86,13 @@ void CNetSession::poll(double now) {
     if (phase_ == WAITING && !hosting() && now - started_ > CONNECT_LIMIT)
         end("No answer from " + host_name_);
     if (phase_ == PLAYING && now - last_heard_ > SILENCE_LIMIT)
-        end("Connection lost");
+        end(LOST_NOTE);
     if (phase_ == PLAYING && hashes_.overdue(now))
         end("The other side did not check its board with ours");
     if (phase_ == PLAYING && now - last_sent_ >= RESEND)
         send_inputs();
+    if (phase_ != OVER)
+        feed_.poll(now);
     link_.flush();
 }
 
@@ -101,21 +105,21 @@ void CNetSession::on_event(const CNetLink::event& e) {
             hello.rules = me_.rules;
             player_ = e.peer;
             send(hello);
-        } else if (phase_ == WAITING) {
-            candidates_.push_back({e.peer, now_});
         } else {
-            refuse(e.peer, MATCH_FULL);
+            // A player during a match is told it is full once it greets; a watcher is welcome.
+            candidates_.push_back({e.peer, now_});
         }
         return;
     }
     if (e.kind == CNetLink::DISCONNECTED) {
         forget_candidate(e.peer);
+        feed_.forget(e.peer);
         if (e.peer == player_ && phase_ == WAITING)
             end("No answer from " + host_name_);
         else if (e.peer == player_ && left_there_ && remote_until_ < stop_at_)
-            end("Opponent left");  // gone before its last commands arrived
+            end(OPPONENT_LEFT_NOTE);  // gone before its last commands arrived
         else if (e.peer == player_ && !left_there_)
-            end("Connection lost");
+            end(LOST_NOTE);
         return;
     }
     for (const candidate& c : candidates_) {
@@ -123,6 +127,10 @@ void CNetSession::on_event(const CNetLink::event& e) {
             on_candidate_message(e);
             return;
         }
+    }
+    if (feed_.watches(e.peer)) {
+        on_watcher_message(e);
+        return;
     }
     if (e.peer != player_)
         return;
@@ -153,7 +161,7 @@ void CNetSession::on_candidate_message(const CNetLink::event& e) {
         note_ = who + "network protocol " + std::to_string(version) + ", this program " +
                 std::to_string(PROTOCOL_VERSION);
         refuse(e.peer, PROTOCOL_DIFFERS);
-    } else if (r != DECODED || m.type != HELLO) {
+    } else if (r != DECODED || (m.type != HELLO && m.type != WATCH)) {
         note_ = who + "not a player of this game";
         refuse(e.peer, PROTOCOL_DIFFERS);
     } else if (m.program != me_.program) {
@@ -162,25 +170,49 @@ void CNetSession::on_candidate_message(const CNetLink::event& e) {
     } else if (m.rules != me_.rules) {
         note_ = who + "different rules (another build of version " + m.program + ")";
         refuse(e.peer, RULES_DIFFER, true);
+    } else if (m.type == WATCH || phase_ != WAITING) {
+        if (m.type == HELLO)
+            refuse(e.peer, MATCH_FULL);
+        else if (!feed_.admit(e.peer, now_))
+            refuse(e.peer, WATCHERS_FULL, true);
+        else
+            link_.send(e.peer, encode(welcome()));
+        forget_candidate(e.peer);
+        return;
     } else {
-        // The first to greet rightly plays; the others waiting are told the match is full.
+        // The first to greet rightly plays; the other players waiting are told the match is full
+        // once they greet.
         player_ = e.peer;
-        for (const candidate& c : candidates_)
-            if (c.peer != player_)
-                refuse(c.peer, MATCH_FULL);
-        candidates_.clear();
-        message welcome;
-        welcome.type = WELCOME;
-        welcome.program = me_.program;
-        welcome.rules = me_.rules;
-        welcome.input_delay = static_cast<std::uint8_t>(delay_);
-        send(welcome);
+        forget_candidate(player_);
+        send(welcome());
         note_.clear();
         start_match();
         return;
     }
     std::fprintf(stderr, "%s\n", note_.c_str());
     forget_candidate(e.peer);
+}
+
+// A watcher may only acknowledge what it has or say goodbye: anything else, or what cannot be read,
+// lets it go, and never touches the match.
+void CNetSession::on_watcher_message(const CNetLink::event& e) {
+    message m;
+    std::uint8_t version = 0;
+    if (decode(e.data.data(), e.data.size(), m, version) == DECODED) {
+        feed_.heard(e.peer, m, now_);
+    } else {
+        feed_.forget(e.peer);
+        link_.drop(e.peer);
+    }
+}
+
+message CNetSession::welcome() const {
+    message m;
+    m.type = WELCOME;
+    m.program = me_.program;
+    m.rules = me_.rules;
+    m.input_delay = static_cast<std::uint8_t>(delay_);
+    return m;
 }
 
 // Only a player of this game that greeted us learns our version, which its player is told; nobody
@@ -320,6 +352,7 @@ void CNetSession::start_match() {
     ready_here_ = ready_there_ = false;
     declined_ = false;
     last_heard_ = now_;
+    feed_.match_begins(match_);
     send_inputs();
 }
 
@@ -328,6 +361,7 @@ void CNetSession::end(const std::string& why) {
         return;
     phase_ = OVER;
     note_ = why;
+    feed_.match_stops(watchers_told(why));
     link_.shut_down(0);
     if (!why.empty())
         std::fprintf(stderr, "Network game: %s\n", why.c_str());
@@ -392,6 +426,8 @@ std::vector<board_command> CNetSession::step_inputs() const {
 void CNetSession::step_done(const std::function<std::uint64_t()>& board_hash) {
     if (phase_ != PLAYING)
         return;
+    // Confirmed: in lockstep every step that runs is final, so the watchers have it at once.
+    feed_.step_confirmed(step_inputs());
     while (!local_.empty() && local_.front().step <= next_)
         local_.pop_front();
     while (!remote_.empty() && remote_.front().step <= next_)
@@ -409,6 +445,7 @@ void CNetSession::check_now(std::uint64_t board_hash) {
     if (phase_ != PLAYING || hashes_.taken(next_))
         return;
     const CHashCheck::verdict v = hashes_.ours(next_, board_hash, now_);
+    feed_.hash_confirmed(next_, board_hash);
     message m;
     m.type = STATE_HASH;
     m.match = static_cast<std::uint16_t>(match_);
@@ -420,7 +457,7 @@ void CNetSession::check_now(std::uint64_t board_hash) {
 
 void CNetSession::judge(CHashCheck::verdict v) {
     if (v == CHashCheck::DIFFERENT)
-        end("Out of sync");
+        end(OUT_OF_SYNC_NOTE);
     if (v == CHashCheck::NOT_REACHED)
         end("The other side reported its board for a step it cannot have reached");
 }
@@ -474,7 +511,7 @@ void CNetSession::announce_leave() {
 
 void CNetSession::check_left() {
     if (left_there_ && next_ >= stop_at_)
-        end("Opponent left");
+        end(OPPONENT_LEFT_NOTE);
 }
 
 void CNetSession::leave() {
@@ -485,6 +522,7 @@ void CNetSession::leave() {
         m.type = LEAVE;
         send(m);
     }
+    feed_.match_stops(PLAYER_LEFT);
     link_.shut_down(300);
     end("");
 }

@@ -21,6 +21,7 @@
 #include "game/netplay/ack_order.h"
 #include "game/netplay/command_budget.h"
 #include "game/netplay/hash_check.h"
+#include "game/netplay/watch_feed.h"
 #include "game/sim/station_input.h"
 #include "net/link.h"
 #include "net/message.h"
@@ -69,6 +70,7 @@ class CNetSession {
     std::uint16_t port() const { return link_.port(); }
     int match() const { return match_; }
     bool hosting() const { return local_side_ == BLUE_STATION; }
+    int watchers() const { return feed_.count(); }
     // What the joining side connects to, "host:port".
     const std::string& host_name() const { return host_name_; }
     // The other player's connection: its address "a.b.c.d:port" ("" before one) and round trip.
@@ -87,6 +89,8 @@ class CNetSession {
     void step_done(const std::function<std::uint64_t()>& board_hash);
     // Compares the board now (a match's end) with the other side's.
     void check_now(std::uint64_t board_hash);
+    // The board's match ended with the last step run: watchers need none of the steps until the next.
+    void board_ended() { feed_.board_ended(); }
     std::uint32_t next_step() const { return next_; }
 
     // --- match control --------------------------------------------------------------------------
@@ -120,13 +124,16 @@ class CNetSession {
     void judge(CHashCheck::verdict v);
     void on_event(const CNetLink::event& e);
     void on_candidate_message(const CNetLink::event& e);
+    void on_watcher_message(const CNetLink::event& e);
     void on_player_message(const netmsg::message& m);
     void on_inputs(const netmsg::message& m);
+    netmsg::message welcome() const;
     void refuse(int peer, netmsg::refusal why, bool say_version = false);
     void forget_candidate(int peer);
 
     net_identity me_;
     CNetLink link_;
+    CWatchFeed feed_{link_};  // watchers, host only
     phase phase_ = IDLE;
     std::string note_;
     std::string host_name_;  // what the joining side connected to, for messages

@@ -184,6 +184,11 @@ void join_code_soon(const std::string& code) {
     pending_host = code;
 }
 
+void watch_soon(const std::string& host, std::uint16_t port) {
+    join_soon(host, port);
+    pending = request::WATCH;
+}
+
 void ready_for_next_match_soon() {
     pending = request::NEXT_MATCH;
 }
@@ -253,10 +258,15 @@ change poll() {
 }
 
 match_start starting_board() {
+    return starting_board(session->match());
+}
+
+// Seeded alike on every side: from the number of the match in the session.
+match_start starting_board(int match) {
     match_start start;
     start.players = MULTI;
     start.difficulty = MEDIUM;
-    start.seed = match_seed();
+    start.seed = static_cast<std::uint32_t>(match);
     start.station_x[0] = -9, start.station_y[0] = -4;
     start.station_x[1] = 9, start.station_y[1] = 4;
     return start;
@@ -319,6 +329,7 @@ void step_done() {
         end_checked = true;
         count_result();
         session->check_now(state_hash());
+        session->board_ended();
     }
 }
 

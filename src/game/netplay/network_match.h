@@ -36,11 +36,23 @@ std::string link_label();
 bool valid_code(const std::string& typed);
 
 // What the input callbacks ask for, done by the run's next poll, since callbacks do no network work.
-enum class request { NONE, HOST, JOIN, HOST_ONLINE, JOIN_CODE, NEXT_MATCH, LEAVE, DECLINE, STOP_WAITING };
+enum class request {
+    NONE,
+    HOST,
+    JOIN,
+    HOST_ONLINE,
+    JOIN_CODE,
+    WATCH,
+    NEXT_MATCH,
+    LEAVE,
+    DECLINE,
+    STOP_WAITING
+};
 void host_soon(std::uint16_t port);
 void join_soon(const std::string& host, std::uint16_t port);
 void host_online_soon(std::uint16_t port);
 void join_code_soon(const std::string& code);
+void watch_soon(const std::string& host, std::uint16_t port);
 // Enter after a match: the next one starts once the other side wants it too. During a match (the
 // pause menu's "New game") it asks the other side to give this one up for a new one.
 void ready_for_next_match_soon();
@@ -52,7 +64,8 @@ void decline_new_match_soon();
 void leave_soon();
 // Escape while waiting for a session started from the network screen: it goes, that screen stays.
 void stop_waiting_soon();
-// The request since the last call, with its port and host for HOST and JOIN (the code for JOIN_CODE).
+// The request since the last call, with its port and host for HOST, JOIN and WATCH (the code for
+// JOIN_CODE).
 request take_request(std::uint16_t& port, std::string& host);
 
 // What the traffic since the last poll means for the board.
@@ -62,7 +75,8 @@ enum class change {
     OVER,          // the session ended (why: last_word()); it is closed
 };
 change poll();
-// The board both sides start each match from.
+// The board both sides start each match from: the session's match number `match`, or the current one.
+match_start starting_board(int match);
 match_start starting_board();
 
 // The session's match is being played on this board.

@@ -21,9 +21,11 @@ void CCommandLog::adopt(std::string&& buffer, std::size_t from, std::size_t to, 
 }
 
 bool CCommandLog::reader::next(recorded_command& out) {
-    if (in_.left() == 0)
+    CByteReader in(log_->data(), pos_, log_->byte_size());
+    if (in.left() == 0)
         return false;
-    step_ += in_.varint();
-    out = {step_, byte_command(static_cast<std::uint8_t>(in_.byte()))};
-    return !in_.bad;
+    step_ += in.varint();
+    out = {step_, byte_command(static_cast<std::uint8_t>(in.byte()))};
+    pos_ = log_->byte_size() - in.left();
+    return !in.bad;
 }

@@ -29,15 +29,16 @@ class CCommandLog {
     void adopt(std::string&& buffer, std::size_t from, std::size_t to, std::size_t count,
                std::uint64_t last_step);
 
-    // The commands from the first on.
+    // The commands from the first on, also those added to the log after the reader was made.
     class reader {
       public:
-        explicit reader(const CCommandLog& log) : in_(log.data(), 0, log.byte_size()) {}
-        // The next command; false after the last.
+        explicit reader(const CCommandLog& log) : log_(&log) {}
+        // The next command; false after the last one there is.
         bool next(recorded_command& out);
 
       private:
-        CByteReader in_;
+        const CCommandLog* log_;
+        std::size_t pos_ = 0;
         std::uint64_t step_ = 0;
     };
 

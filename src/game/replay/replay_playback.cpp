@@ -13,7 +13,6 @@ void CPlayback::start() {
     restore_match_start(recording.start);
     commands = CCommandLog::reader(recording.commands);
     command_waiting = commands.next(next_command);
-    done = false;
     check_point();
     keep_keyframe();
 }
@@ -36,7 +35,6 @@ void CPlayback::go_back_to(const keyframe& k) {
     commands = k.commands;
     next_command = k.next_command;
     command_waiting = k.command_waiting;
-    done = false;
 }
 
 std::uint64_t CPlayback::position() const {
@@ -55,6 +53,8 @@ void CPlayback::seek(std::uint64_t step) {
 
 void CPlayback::apply_due_commands() {
     const std::uint64_t now = match_clock::step();
+    if (!command_waiting)
+        command_waiting = commands.next(next_command);
     while (command_waiting && next_command.step == now) {
         apply_command(next_command.command);
         command_waiting = commands.next(next_command);
@@ -71,13 +71,9 @@ void CPlayback::check_point() {
 }
 
 bool CPlayback::next() {
-    if (done)
-        return false;
     apply_due_commands();
-    if (match_clock::step() >= recording.steps) {
-        done = true;
+    if (match_clock::step() >= recording.steps)
         return false;
-    }
     program_logic();
     match_clock::count_step();
     check_point();

@@ -11,13 +11,14 @@
 // with the recording's checkpoints on the way.
 class CPlayback {
   public:
-    // Sets the board up as the match began. The recording must outlive the playback.
+    // Sets the board up as the match began. The recording must outlive the playback; it may grow
+    // (a match still being played), by steps and by commands for the steps beyond its last.
     explicit CPlayback(const match_recording& recording);
 
     // Runs the next step after the commands that precede it; once every step has run, applies the commands
     // recorded after the last one. Returns false when nothing was left to run.
     bool next();
-    bool over() const { return done; }
+    bool over() const { return position() >= length(); }
     // Steps run so far, and in the whole recording.
     std::uint64_t position() const;
     std::uint64_t length() const { return recording.steps; }
@@ -51,7 +52,6 @@ class CPlayback {
     CCommandLog::reader commands;
     recorded_command next_command{};
     bool command_waiting = false;  // next_command is one not yet applied
-    bool done = false;
     long long diverged = -1;
     std::vector<keyframe> keyframes;  // keyframes[i] holds step i * KEYFRAME_INTERVAL
 };

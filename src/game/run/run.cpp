@@ -19,6 +19,11 @@ using namespace global;
 
 constexpr auto LEAVE_TIME = std::chrono::seconds(1);  // at most this long to run on to the step both stop at
 
+// Where the network screen asked to watch, until the program takes it.
+bool watch_pending = false;
+std::string watch_host;
+std::uint16_t watch_port = 0;
+
 // A command taking effect now: the recorder sees it before the board changes.
 void take(const board_command& command) {
     match_recorder::record(command);
@@ -81,6 +86,11 @@ void poll() {
         case network_match::request::HOST_ONLINE:
         case network_match::request::JOIN_CODE:
             start_network(asked, port, host);
+            break;
+        case network_match::request::WATCH:
+            watch_pending = true;
+            watch_host = host;
+            watch_port = port;
             break;
         case network_match::request::LEAVE:
             leave_network();
@@ -168,6 +178,19 @@ bool host_online(std::uint16_t port, std::string& error) {
 
 bool join_code(const std::string& code, std::string& error) {
     return began(network_match::join_code(code, error));
+}
+
+bool take_watch(std::string& host, std::uint16_t& port) {
+    if (!watch_pending)
+        return false;
+    watch_pending = false;
+    host = watch_host;
+    port = watch_port;
+    return true;
+}
+
+bool watch_asked() {
+    return watch_pending;
 }
 
 void leave_network() {

@@ -35,6 +35,9 @@ bool join(const std::string& host, std::uint16_t port, std::string& error);
 // The same over the internet: the router asked for the port, an invite code from the rendezvous server.
 bool host_online(std::uint16_t port, std::string& error);
 bool join_code(const std::string& code, std::string& error);
+// The network screen asked to watch a match at this address; true once, for the program to show it.
+bool take_watch(std::string& host, std::uint16_t& port);
+bool watch_asked();
 // This side leaves the network session now: both boards run on to the announced step, then the title.
 void leave_network();
 

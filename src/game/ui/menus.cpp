@@ -107,6 +107,8 @@ void build_menus() {
     // Internet play beside the panel, each beside its direct kind.
     global::network_menu->add_button(320, 150, 200, 50, "Host online");
     global::network_menu->add_button(320, 85, 200, 50, "Join code");
+    // Between the address and Host: it watches the match at the address typed.
+    global::network_menu->add_button(75, 208, 150, 36, "Watch");
 
     global::howto_menu = bare_window(static_cast<float>(W - 230), 30, 200, 50, font);
     global::howto_menu->active_gfx(-1, clear_panel, font, light_grey, FONT_SIZE, false, white);

@@ -22,8 +22,9 @@ using namespace global;
 
 constexpr std::size_t MAX_TYPED = 64;
 constexpr std::size_t MAX_CODE_TYPED = 8;  // six symbols, and room for a dash or a space
-// The network menu's buttons by index: the first three in the panel, the online ones beside it.
-enum class network_button { HOST = 0, JOIN = 1, BACK = 2, HOST_ONLINE = 3, JOIN_CODE = 4 };
+// The network menu's buttons by index: the first three in the panel, the online ones beside it, then
+// Watch between the address and Host.
+enum class network_button { HOST = 0, JOIN = 1, BACK = 2, HOST_ONLINE = 3, JOIN_CODE = 4, WATCH = 5 };
 // The typing goes to one field at a time: Tab or a click on the other moves it.
 enum class field { ADDRESS, CODE };
 // Where the fields sit in the network menu, in its own coordinates.
@@ -67,10 +68,10 @@ std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
     return lines;
 }
 
-// Up to three lines under a field, centred on `x`.
-void problem_lines(float x, float y, const std::string& text, std::size_t width) {
+// Up to `most` lines down from `y`, centred on `x`.
+void problem_lines(float x, float y, const std::string& text, std::size_t width, std::size_t most) {
     const std::vector<std::string> lines = wrapped(text, width);
-    for (std::size_t i = 0; i < lines.size() && i < 3; ++i)
+    for (std::size_t i = 0; i < lines.size() && i < most; ++i)
         write(x, y - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
 }
 
@@ -107,7 +108,10 @@ void start(network_button how) {
             return;
         network_match::join_code_soon(typed_code);
     } else if (parse_address(typed, host, port, problem)) {
-        network_match::join_soon(host, port);
+        if (how == network_button::WATCH)
+            network_match::watch_soon(host, port);
+        else
+            network_match::join_soon(host, port);
         if (typed != settings.last_join) {
             settings.last_join = typed;
             settings.write();
@@ -117,7 +121,8 @@ void start(network_button how) {
     }
     problem.clear();
     code_problem.clear();
-    started_here = true;
+    // Watching comes back to this screen by itself.
+    started_here = how != network_button::WATCH;
 }
 
 void back() {
@@ -210,14 +215,15 @@ void draw(int W, int H) {
     write(ox + 25, oy + 262, typed + (focus == field::ADDRESS ? "_" : ""), 16, 16, LEFT);
     write(ox + 325, oy + 295, "Invite code:", 16, 16, LEFT);
     write(ox + 325, oy + 262, typed_code + (focus == field::CODE ? "_" : ""), 16, 16, LEFT);
-    // Three lines fit between each field and the first button.
-    problem_lines(ox + 150, oy + 235, problem, 46);
+    // Two lines fit between the title and the address field's label (Watch sits under the field);
+    // three between the code field and the first button.
+    problem_lines(ox + 150, oy + 330, problem, 46, 2);
     problem_lines(ox + 420, oy + 235,
                   !code_problem.empty()                ? code_problem
                   : network_match::server_configured() ? ""
                                                        : "No rendezvous server is set up: direct play and "
                                                          "the router's port mapping only",
-                  34);
+                  34, 3);
 }
 
 std::string note() {
