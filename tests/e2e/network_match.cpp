@@ -505,7 +505,7 @@ TEST_F(NetworkMatch, ACodeOnTheCommandLineThatNoHostHasIsToldAndTheProgramGoesOn
     ASSERT_TRUE(server.listening()) << server.errors();
     CPlayer joiner("join_unknown_code", {"--join-code", "acd-efg"});
     std::ofstream(joiner.folder() + "/settings") << "rendezvous_server = 127.0.0.1:" << server.port << "\n";
-    ASSERT_TRUE(joiner.begin(0)) << joiner.errors();
+    ASSERT_TRUE(joiner.begin({})) << joiner.errors();
     const std::string said = "Network game: No such code: ask the host for it again\n";
     ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
     x_session::close_window(joiner.window);

@@ -144,7 +144,7 @@ TEST_F(MainLoop, ClockSetBackwardsRunsNoStep) {
     EXPECT_EQ(steps, 1);
 }
 
-TEST_F(MainLoop, RunMainLoopEndsWhenLogicAsks) {
+TEST_F(MainLoop, TheLoopEndsWhenLogicAsks) {
     stop_on_step = 7;
     // The first turn sees no time; each later one sees 10 ms more and runs one step.
     static double* now = &fake_now;
@@ -152,7 +152,9 @@ TEST_F(MainLoop, RunMainLoopEndsWhenLogicAsks) {
         ++frames;
         *now += 0.0100001;
     };
-    run_main_loop(hooks);
+    loop_state fresh;
+    while (loop_turn(fresh, hooks)) {
+    }
     EXPECT_EQ(steps, 7);
     EXPECT_EQ(frames, 8);
 }
