@@ -1,5 +1,6 @@
-// Two lockstep sessions in one program, over 127.0.0.1, each driving a toy board: a running hash of
-// the commands it applied and when. Real ENet underneath; the lossy cases go through a relay.
+// Two sessions in one program, over 127.0.0.1, each driving a toy board: a running hash of the
+// commands it applied and when, which it can take back to any step it kept. Real ENet underneath; the
+// lossy cases go through a relay.
 #include "game/netplay/netplay.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <random>
 #include <thread>
@@ -40,7 +42,10 @@ struct scripted {
 
 class toy_player {
   public:
-    toy_player(net_identity me, unsigned seed) : session(std::move(me)), script_(seed) {}
+    toy_player(net_identity me, unsigned seed, bool rolling = false) : session(std::move(me)), script_(seed) {
+        if (rolling)
+            session.allow_rollback();
+    }
 
     CNetSession session;
     std::vector<applied> log;        // what the board applied
@@ -53,6 +58,9 @@ class toy_player {
     int stalls = 0;
     int long_stalls = 0;  // longer than half a second: a player would see the note
     double stalled_seconds = 0;
+    double longest_stall = 0;
+    std::vector<std::uint32_t> rollback_depths;  // steps run again, one entry per rollback
+    std::uint32_t slowest_command = 0;           // the most steps between making a command and its step
 
     // Runs what is due; paced at the game's 100 steps a second with the main loop's catch-up.
     bool advance(double now, bool paced, std::uint32_t steps) {
@@ -60,8 +68,9 @@ class toy_player {
             last_ = now;
         backlog_ = std::min(backlog_ + now - last_, 0.25);
         last_ = now;
-        bool ran = false;
+        bool ran = roll_back();
         for (int i = 0; i < 200 && session.next_step() < steps && (!paced || backlog_ >= STEP); ++i) {
+            ran = roll_back() || ran;
             script();
             if (!session.step_ready()) {
                 if (paced && !waiting_) {
@@ -74,6 +83,7 @@ class toy_player {
             if (waiting_) {
                 waiting_ = false;
                 stalled_seconds += now - waiting_since_;
+                longest_stall = std::max(longest_stall, now - waiting_since_);
                 if (now - waiting_since_ > 0.5)
                     ++long_stalls;
             }
@@ -85,6 +95,31 @@ class toy_player {
     }
 
   private:
+    struct kept {
+        std::uint64_t board;
+        std::size_t log, checkpoints;
+    };
+
+    // Back to the step the session names and on again to the present at once, as the game does.
+    bool roll_back() {
+        const std::uint32_t to = session.rollback_to();
+        if (to == CNetSession::NO_STEP)
+            return false;
+        const auto k = kept_.find(to);
+        if (k == kept_.end()) {
+            ADD_FAILURE() << "asked back to step " << to << ", not kept";
+            return false;
+        }
+        rollback_depths.push_back(session.next_step() - to);
+        board = k->second.board;
+        log.resize(k->second.log);
+        checkpoints.resize(k->second.checkpoints);
+        session.rewind();
+        while (session.replaying() && session.step_ready())
+            run_step();
+        return true;
+    }
+
     // Now and then a command, at most once per local step.
     void script() {
         const std::uint32_t n = session.next_step();
@@ -103,14 +138,18 @@ class toy_player {
             if (pick == STATION_COMMANDS)
                 c = {TARGET_MATCH,
                      static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 1)(script_))};
+            const std::uint32_t at = session.command_step();
+            slowest_command = std::max(slowest_command, at - n);
             session.submit(c);
-            expected.push_back({{n + static_cast<std::uint32_t>(session.input_delay()), c.target, c.code},
-                                session.local_side()});
+            expected.push_back({{at, c.target, c.code}, session.local_side()});
         }
     }
 
     void run_step() {
         const std::uint32_t n = session.next_step();
+        kept_[n] = {board, log.size(), checkpoints.size()};
+        if (n > CNetSession::ROLLBACK_REACH)
+            kept_.erase(kept_.begin(), kept_.lower_bound(n - CNetSession::ROLLBACK_REACH));
         for (const board_command& in : session.step_inputs()) {
             log.push_back({n, in.target, in.code});
             board = (board ^ (std::uint64_t{n} << 16 | std::uint64_t{in.target} << 8 | in.code)) *
@@ -122,6 +161,7 @@ class toy_player {
             checkpoints.push_back(board);
     }
 
+    std::map<std::uint32_t, kept> kept_;  // the board before each of the last steps
     std::mt19937 script_;
     bool scripted_ = false;
     std::uint32_t scripted_for_ = 0;
@@ -179,8 +219,11 @@ std::vector<applied> merged_script(const toy_player& a, const toy_player& b) {
 void play_and_compare(toy_player& host, toy_player& joiner, std::uint32_t steps, bool paced, double limit) {
     ASSERT_TRUE(pump(
         host, joiner, limit,
-        [&] { return host.session.next_step() == steps && joiner.session.next_step() == steps; }, paced,
-        steps))
+        [&] {
+            // Run ahead of the other side, a board may still go back: only a confirmed one is final.
+            return host.session.confirmed() == steps && joiner.session.confirmed() == steps;
+        },
+        paced, steps))
         << host.session.next_step() << " / " << joiner.session.next_step();
     EXPECT_TRUE(both_playing(host, joiner)) << host.session.note() << " / " << joiner.session.note();
     EXPECT_EQ(host.board, joiner.board);
@@ -213,24 +256,33 @@ void spray(std::uint16_t to, int count, unsigned seed) {
 }  // namespace
 
 TEST(NetplaySession, TwoPeersPlayTheSameMatchCommandForCommand) {
-    toy_player host(ME, 1), joiner(ME, 2);
-    connect_pair(host, joiner, 0, 4);
-    EXPECT_EQ(host.session.local_side(), BLUE_STATION);
-    EXPECT_EQ(joiner.session.local_side(), RED_STATION);
-    EXPECT_EQ(joiner.session.input_delay(), 4);  // the host's choice
+    // Lockstep on both sides, rollback on both, and one of each: the same commands at the same steps.
+    for (const auto& [host_rolls, joiner_rolls] : {std::pair{false, false}, {true, true}, {true, false}}) {
+        SCOPED_TRACE(std::string(host_rolls ? "rolling" : "lockstep") + " host, " +
+                     (joiner_rolls ? "rolling" : "lockstep") + " joiner");
+        toy_player host(ME, 1, host_rolls), joiner(ME, 2, joiner_rolls);
+        connect_pair(host, joiner, 0, 4);
+        EXPECT_EQ(host.session.local_side(), BLUE_STATION);
+        EXPECT_EQ(joiner.session.local_side(), RED_STATION);
+        if (!joiner_rolls) {
+            EXPECT_EQ(joiner.session.input_delay(), 4);  // the host's choice
+        }
 
-    play_and_compare(host, joiner, 5000, false, 60);
+        play_and_compare(host, joiner, 3000, false, 60);
 
-    // Datagrams from a third party on the host's port change nothing.
-    spray(host.session.port(), 200, 7);
-    play_and_compare(host, joiner, 5600, false, 30);
+        // Datagrams from a third party on the host's port change nothing.
+        spray(host.session.port(), 200, 7);
+        play_and_compare(host, joiner, 3600, false, 30);
+    }
 }
 
-TEST(NetplaySession, ALossyNetworkDelaysTheMatchButNeverChangesIt) {
-    toy_player host(ME, 3), joiner(ME, 4);
+// 3,000 steps at the game's pace through a relay with `faults`, both sides rolling back: the boards
+// stay identical and every command lands where it was scheduled; prints what a player would feel.
+void rolling_through_relay(const char* name, relay_faults faults) {
+    toy_player host(ME, 3, true), joiner(ME, 4, true);
     std::string error;
     ASSERT_TRUE(host.session.host(0, CNetSession::DEFAULT_DELAY, error, "127.0.0.1")) << error;
-    CUdpRelay relay(host.session.port(), relay_faults{});
+    CUdpRelay relay(host.session.port(), faults);
     ASSERT_TRUE(relay.ok());
     ASSERT_TRUE(joiner.session.join("127.0.0.1", relay.port(), error)) << error;
     ASSERT_TRUE(pump(host, joiner, 10, [&] { return both_playing(host, joiner); }));
@@ -240,12 +292,32 @@ TEST(NetplaySession, ALossyNetworkDelaysTheMatchButNeverChangesIt) {
     play_and_compare(host, joiner, steps, true, 120);
     const double minutes = (seconds_now() - start) / 60;
     EXPECT_GT(relay.dropped(), 0);
+    std::printf("%s\n", name);
     for (const toy_player* p : {&host, &joiner}) {
-        std::printf("%s: %.1f stalls per minute (%.1f longer than 0.5 s), %.2f s stalled in %.2f min\n",
-                    p == &host ? "host" : "joiner", p->stalls / minutes, p->long_stalls / minutes,
-                    p->stalled_seconds, minutes);
+        std::vector<std::uint32_t> depths = p->rollback_depths;
+        std::sort(depths.begin(), depths.end());
+        const std::uint32_t p99 = depths.empty() ? 0 : depths[depths.size() * 99 / 100];
+        std::printf(
+            "  %s: round trip %.0f ms, own commands after %u steps at most; %.1f stalls per minute, "
+            "longest %.0f ms, %.2f s stalled in %.2f min; %zu rollbacks, depth 99th percentile %u, "
+            "most %u\n",
+            p == &host ? "host" : "joiner", 1000 * p->session.round_trip(), p->slowest_command,
+            p->stalls / minutes, 1000 * p->longest_stall, p->stalled_seconds, minutes, depths.size(), p99,
+            depths.empty() ? 0 : depths.back());
+        EXPECT_LE(p->slowest_command, static_cast<std::uint32_t>(CNetSession::MAX_ROLLBACK_DELAY));
+        EXPECT_FALSE(depths.empty());  // the relay's delays are longer than a step: predictions missed
     }
-    std::printf("relay: %ld datagrams passed, %ld dropped\n", relay.forwarded(), relay.dropped());
+    std::printf("  relay: %ld datagrams passed, %ld dropped\n", relay.forwarded(), relay.dropped());
+}
+
+TEST(NetplaySession, ALossyNetworkNeverChangesTheMatch) {
+    rolling_through_relay("10 % loss, 0 to 100 ms each way:", relay_faults{});
+    relay_faults ocean;
+    ocean.drop = 0.02;
+    ocean.duplicate = 0;
+    ocean.min_delay = 0.065;  // 150 ms round trip, give or take 20
+    ocean.max_delay = 0.085;
+    rolling_through_relay("2 % loss, 150 +- 20 ms round trip:", ocean);
 }
 
 TEST(NetplaySession, PlayersThatCannotShareTheMatchAreToldWhy) {
@@ -301,18 +373,22 @@ TEST(NetplaySession, AHostThatDoesNotAnswerIsGivenUpWithinFiveSeconds) {
 }
 
 TEST(NetplaySession, BoardsThatDifferEndTheMatchOnBothSides) {
-    toy_player host(ME, 1), joiner(ME, 2);
-    connect_pair(host, joiner);
-    joiner.hash_offset = 1;
-    ASSERT_TRUE(pump(
-        host, joiner, 10,
-        [&] {
-            return host.session.state() == CNetSession::OVER && joiner.session.state() == CNetSession::OVER;
-        },
-        false, 1000));
-    EXPECT_EQ(host.session.note(), "Out of sync");
-    EXPECT_EQ(joiner.session.note(), "Out of sync");
-    EXPECT_LE(host.session.next_step(), CNetSession::HASH_PERIOD + 6);
+    for (const bool rolling : {false, true}) {
+        toy_player host(ME, 1, rolling), joiner(ME, 2, rolling);
+        connect_pair(host, joiner);
+        joiner.hash_offset = 1;
+        ASSERT_TRUE(pump(
+            host, joiner, 10,
+            [&] {
+                return host.session.state() == CNetSession::OVER &&
+                       joiner.session.state() == CNetSession::OVER;
+            },
+            false, 1000));
+        EXPECT_EQ(host.session.note(), "Out of sync");
+        EXPECT_EQ(joiner.session.note(), "Out of sync");
+        EXPECT_LE(host.session.next_step(),
+                  CNetSession::HASH_PERIOD + 6 + (rolling ? CNetSession::ROLLBACK_REACH : 0));
+    }
 }
 
 TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {

@@ -27,3 +27,14 @@ bool CCommandLog::reader::next(recorded_command& out) {
     out = {step_, byte_command(static_cast<std::uint8_t>(in_.byte()))};
     return !in_.bad;
 }
+
+void CCommandLog::cut(std::uint64_t step) {
+    if (count_ == 0 || last_ < step)
+        return;
+    CCommandLog kept;
+    reader in(*this);
+    recorded_command c;
+    while (in.next(c) && c.step < step)
+        kept.add(c.step, c.command);
+    *this = std::move(kept);
+}

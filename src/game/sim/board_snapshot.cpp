@@ -4,25 +4,31 @@
 #include "game/sim/opponent_kind.h"
 
 CBoardSnapshot CBoardSnapshot::take(contents what) {
-    using namespace global;
     CBoardSnapshot s;
-    s.bodies.reserve(particles.size());
+    s.take_again(what);
+    return s;
+}
+
+void CBoardSnapshot::take_again(contents what) {
+    using namespace global;
+    bodies.clear();
+    bodies.reserve(particles.size());
     for (CParticle* p : particles) {
         const bool owned = board_owned(*p);
         if (what == WITHOUT_DECORATIONS && (p->type == TRACE || p->type == SIGN))
             continue;
-        s.bodies.push_back({owned ? nullptr : p, *p});
+        bodies.push_back({owned ? nullptr : p, *p});
     }
+    stations.clear();
     if (station1 != nullptr && station2 != nullptr)
-        s.stations = {*station1, *station2};
-    s.counter = global::counter;
-    s.noise_counter = noise.counter;
-    s.game_state = global::game_state;
-    s.players = global::players;
-    s.difficulty = global::difficulty;
-    s.opponent = global::opponent;
-    s.clock = match_clock::save();
-    return s;
+        stations = {*station1, *station2};
+    counter = global::counter;
+    noise_counter = noise.counter;
+    game_state = global::game_state;
+    players = global::players;
+    difficulty = global::difficulty;
+    opponent = global::opponent;
+    clock = match_clock::save();
 }
 
 void CBoardSnapshot::restore() const {
