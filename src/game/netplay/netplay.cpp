@@ -248,7 +248,7 @@ void CNetSession::on_player_message(const message& m) {
             if (m.match != match_)
                 stop_at_ = 0;
             // Run ahead beyond where both stop: the board goes back to that step.
-            if (stop_at_ < present_ && stop_at_ < rollback_from_)
+            if (m.match == match_ && stop_at_ < present_ && stop_at_ < rollback_from_)
                 rollback_from_ = stop_at_;
             check_left();
             break;
@@ -334,8 +334,10 @@ void CNetSession::schedule_own_commands() {
         delay_ = round_trip_ < 0 ? MAX_ROLLBACK_DELAY
                                  : std::min(MAX_ROLLBACK_DELAY,
                                             static_cast<int>(round_trip_ / ROUND_TRIP_PER_DELAY_STEP));
-    // Never earlier than a command already made: the other side may have it.
-    own_until_ = std::max(own_until_, present_ + static_cast<std::uint32_t>(delay_));
+    // Never earlier than a command already made: the other side may have it; never beyond a leave's
+    // step, which the other side must be able to go back to.
+    const std::uint32_t wanted = std::min(stop_at_, present_ + static_cast<std::uint32_t>(delay_));
+    own_until_ = std::max(own_until_, wanted);
 }
 
 void CNetSession::start_match() {
@@ -486,6 +488,8 @@ void CNetSession::rewind() {
         return;
     next_ = rollback_from_;
     rollback_from_ = NO_STEP;
+    confirm_steps();
+    check_left();
 }
 
 void CNetSession::check_now(std::uint64_t board_hash) {
@@ -560,7 +564,8 @@ void CNetSession::announce_leave() {
 }
 
 void CNetSession::check_left() {
-    if (left_there_ && confirmed_ >= stop_at_)
+    // Only once the board is back at the step both stop at, if it ran beyond.
+    if (left_there_ && confirmed_ >= stop_at_ && rollback_from_ == NO_STEP)
         end("Opponent left");
 }
 

@@ -108,6 +108,8 @@ class CNetSession {
     bool replaying() const { return next_ < present_; }
     // Steps before this one ran with both sides' real commands: they can no longer change.
     std::uint32_t confirmed() const { return confirmed_; }
+    // The other side's commands are known for the steps before this one.
+    std::uint32_t remote_until() const { return remote_until_; }
     // Called for every step as it becomes confirmed, in order, with its commands (blue's first): the
     // one place a step's commands are final, for anyone who follows the match.
     using confirmed_step = std::function<void(std::uint32_t step, const std::vector<board_command>&)>;
