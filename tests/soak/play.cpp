@@ -2,6 +2,8 @@
 // with key presses and releases, clicks on whatever menu is shown (the X pointer really moves there),
 // restarts, pauses, option changes and the odd frame drawn. It passes when nothing crashes and the
 // sanitizers stay quiet; it prints the peak particle count and the time taken.
+// With ZELVORANT_SOAK_SYNC set, every step is run twice: the board is saved, stepped, brought back and
+// stepped again, and both boards must hash alike, as a network match that rolls back needs.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,8 +24,11 @@
 #include "game/input/keyboard.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
+#include "game/sim/board_snapshot.h"
+#include "game/sim/events.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
+#include "game/sim/state_hash.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/screen_flow.h"
 #include "gl_window.h"
@@ -58,6 +64,11 @@ CWindow* shown_menu() {
 void draw_frame() {
     draw_passes(world_render, gui_render, global::camera);
     glFinish();
+}
+
+bool sync_mode() {
+    const char* text = std::getenv("ZELVORANT_SOAK_SYNC");
+    return text != nullptr && *text != '\0';
 }
 
 long soak_steps() {
@@ -125,6 +136,23 @@ TEST(Soak, MillionStepsOfRandomPlay) {
     };
 
     const long steps = soak_steps();
+    const bool sync = sync_mode();
+    std::optional<CBoardSnapshot> before;
+    long unlike = 0;
+    auto step_twice = [&](long step) {
+        if (before)
+            before->take_again();
+        else
+            before = CBoardSnapshot::take();
+        program_logic();
+        const std::uint64_t first = state_hash();
+        before->restore();
+        global::events.clear();
+        const bool quit = program_logic();
+        if (state_hash() != first && ++unlike <= 5)
+            ADD_FAILURE() << "step " << step << ": run again from the saved board, it hashes otherwise";
+        return quit;
+    };
     size_t peak = 0;
     long quits = 0, matches_ended = 0, clicks = 0, key_events = 0;
     int last_state = global::game_state;
@@ -162,7 +190,7 @@ TEST(Soak, MillionStepsOfRandomPlay) {
         if (chance(0.001))
             mouse_callback(pick(3), pick(2));  // stray clicks wherever the pointer is
 
-        if (program_logic()) {
+        if (sync ? step_twice(step) : program_logic()) {
             ++quits;
             game_state = HIDDEN;
             menu_state = MAIN;
@@ -177,9 +205,11 @@ TEST(Soak, MillionStepsOfRandomPlay) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(
-        "soak: %ld steps in %.1f s; peak %zu particles; %ld matches ended, %ld quits, "
+        "soak%s: %ld steps in %.1f s; peak %zu particles; %ld matches ended, %ld quits, "
         "%ld clicks, %ld key events\n",
-        steps, seconds, peak, matches_ended, quits, clicks, key_events);
+        sync ? " (every step run twice)" : "", steps, seconds, peak, matches_ended, quits, clicks,
+        key_events);
+    EXPECT_EQ(unlike, 0);
 
     // The world is still whole: both stations and the fixed bodies are in the list.
     int stations_found = 0;

@@ -11,14 +11,22 @@ CBoardSnapshot CBoardSnapshot::take(contents what) {
 
 void CBoardSnapshot::take_again(contents what) {
     using namespace global;
-    bodies.clear();
-    bodies.reserve(particles.size());
+    // Assigned over the bodies already held, each particle's outline keeps its storage: copying into
+    // fresh ones would allocate once per particle.
+    std::size_t n = 0;
     for (CParticle* p : particles) {
-        const bool owned = board_owned(*p);
         if (what == WITHOUT_DECORATIONS && (p->type == TRACE || p->type == SIGN))
             continue;
-        bodies.push_back({owned ? nullptr : p, *p});
+        CParticle* fixed = board_owned(*p) ? nullptr : p;
+        if (n < bodies.size()) {
+            bodies[n].fixed = fixed;
+            bodies[n].value = *p;
+        } else {
+            bodies.push_back({fixed, *p});
+        }
+        ++n;
     }
+    bodies.erase(bodies.begin() + static_cast<std::ptrdiff_t>(n), bodies.end());
     stations.clear();
     if (station1 != nullptr && station2 != nullptr)
         stations = {*station1, *station2};
@@ -32,17 +40,28 @@ void CBoardSnapshot::take_again(contents what) {
 }
 
 void CBoardSnapshot::restore() const {
-    delete_board_owned();
+    // The board's own particles are given the saved values in turn, so that going back a few steps
+    // allocates little; only the surplus is deleted or made.
+    std::vector<CParticle*> spare;
+    for (CParticle* p : particles)
+        if (board_owned(*p))
+            spare.push_back(p);
     particles.clear();
+    std::size_t used = 0;
     for (const body& b : bodies) {
         if (b.fixed != nullptr) {
             particles.push_back(b.fixed);
+        } else if (used < spare.size()) {
+            *spare[used] = b.value;
+            particles.push_back(spare[used++]);
         } else {
             // The constructor appends the new particle; the saved value then replaces every field.
             CParticle* p = new CParticle(0, 0, 0);
             *p = b.value;
         }
     }
+    for (std::size_t i = used; i < spare.size(); ++i)
+        delete spare[i];
     restore_values();
 }
 
