@@ -120,6 +120,15 @@ for level, title in ((4, "easy"), (2, "medium"), (1, "hard")):
          "mean %.3f ms, worst %.2f ms CPU (at most 1 and 4) from %d particles"
          % (b["mean_ms"], b["worst_ms"], b["particles"]))
 
+rollback = load("bench_rollback")
+save, back = find(rollback, "BM_SaveBoard"), find(rollback, "BM_RestoreAndRunAgain")
+if save is not None and back is not None:
+    line("network rollback: saving the busiest recorded board", ms(save) <= 0.05,
+         "%.1f us (%.1f us CPU) for %d particles (at most 50 us)"
+         % (ms(save) * 1e3, ms(save, "cpu_time") * 1e3, save["particles"]))
+    line("network rollback: back 12 steps and run them again", ms(back) <= 2.0,
+         "%.2f ms (%.2f ms CPU), saves included (at most 2 ms)" % (ms(back), ms(back, "cpu_time")))
+
 seek = find(load("bench_replay_seek"), "BM_SeekBack")
 if seek is not None:
     # A ten-minute match as busy throughout runs 59,000 steps again for the same jump.
