@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "busiest_board.h"
+#include "game/netplay/netplay.h"
 #include "game/sim/board_ring.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
@@ -15,11 +16,23 @@
 namespace {
 
 constexpr int RUN_AGAIN = 12;  // the deepest rollback a 150 ms round trip should need
+constexpr std::size_t RING = CNetSession::ROLLBACK_REACH + 1;  // as a network match keeps them
 
-const std::optional<CBoardSnapshot>& busiest_board() {
+// The busiest board on the live one; false, the benchmark skipped, without it.
+bool at_busiest_board(benchmark::State& state) {
     static const std::optional<CBoardSnapshot> board =
         busiest_recorded_board([] { return static_cast<long>(particles.size()); });
-    return board;
+    if (!board) {
+        state.SkipWithError("no busy recording");
+        return false;
+    }
+    board->restore();
+    return true;
+}
+
+void finish(benchmark::State& state) {
+    state.counters["particles"] = static_cast<double>(particles.size());
+    restart();
 }
 
 void one_step() {
@@ -30,30 +43,21 @@ void one_step() {
 
 // A ring as the game keeps one, saving the board before every step; only the saves are timed.
 void BM_SaveBoard(benchmark::State& state) {
-    const std::optional<CBoardSnapshot>& board = busiest_board();
-    if (!board) {
-        state.SkipWithError("no busy recording");
+    if (!at_busiest_board(state))
         return;
-    }
-    board->restore();
-    CBoardRing ring(21);
+    CBoardRing ring(RING);
     std::uint32_t step = 0;
     for (auto _ : state)
         ring.save(step++);
-    state.counters["particles"] = static_cast<double>(particles.size());
-    restart();
+    finish(state);
 }
 BENCHMARK(BM_SaveBoard)->Unit(benchmark::kMicrosecond);
 
 // Back to the busiest board and 12 steps on again, saving before each as a replay does.
 void BM_RestoreAndRunAgain(benchmark::State& state) {
-    const std::optional<CBoardSnapshot>& board = busiest_board();
-    if (!board) {
-        state.SkipWithError("no busy recording");
+    if (!at_busiest_board(state))
         return;
-    }
-    board->restore();
-    CBoardRing ring(21);
+    CBoardRing ring(RING);
     ring.save(0);
     for (auto _ : state) {
         ring.restore(0);
@@ -62,8 +66,7 @@ void BM_RestoreAndRunAgain(benchmark::State& state) {
             ring.save(s);
         }
     }
-    state.counters["particles"] = static_cast<double>(particles.size());
-    restart();
+    finish(state);
 }
 BENCHMARK(BM_RestoreAndRunAgain)->Unit(benchmark::kMicrosecond);
 
