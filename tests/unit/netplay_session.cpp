@@ -45,10 +45,19 @@ class toy_player {
     toy_player(net_identity me, unsigned seed, bool rolling = false) : session(std::move(me)), script_(seed) {
         if (rolling)
             session.allow_rollback();
+        session.on_confirmed([this](std::uint32_t step, const std::vector<board_command>& commands) {
+            if (step != confirmed_steps)
+                ADD_FAILURE() << "step " << step << " confirmed after " << confirmed_steps << " steps";
+            confirmed_steps = step + 1;
+            for (const board_command& c : commands)
+                confirmed_log.push_back({step, c.target, c.code});
+        });
     }
 
     CNetSession session;
-    std::vector<applied> log;        // what the board applied
+    std::vector<applied> log;            // what the board applied
+    std::vector<applied> confirmed_log;  // what the session said was final, step by step
+    std::uint32_t confirmed_steps = 0;
     std::vector<scripted> expected;  // what this side's script asked for, where it should land
     std::uint64_t board = 14695981039346656037ULL;
     std::vector<std::uint64_t> checkpoints;  // the board every HASH_PERIOD steps
@@ -238,6 +247,9 @@ void play_and_compare(toy_player& host, toy_player& joiner, std::uint32_t steps,
     EXPECT_GT(due.size(), steps / 40);
     EXPECT_EQ(host.log, due);
     EXPECT_EQ(joiner.log, due);
+    // What the session hands a follower of the match, once each step is final, is what was played.
+    EXPECT_EQ(host.confirmed_log, due);
+    EXPECT_EQ(joiner.confirmed_log, due);
 }
 
 // Datagrams of random bytes from a stranger to a port of 127.0.0.1.
@@ -415,6 +427,10 @@ void next_match_and_leave(bool rolling) {
     host.board = joiner.board = 0;
     host.log.clear();
     joiner.log.clear();
+    for (toy_player* p : {&host, &joiner}) {
+        p->confirmed_log.clear();
+        p->confirmed_steps = 0;
+    }
     host.expected.clear();
     joiner.expected.clear();
     host.checkpoints.clear();

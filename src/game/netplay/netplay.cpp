@@ -466,8 +466,8 @@ void CNetSession::confirm_steps() {
     const std::uint32_t final_before = std::min({remote_until_, next_, rollback_from_});
     while (phase_ == PLAYING && confirmed_ < final_before) {
         const std::uint32_t step = confirmed_;
-        if (feed_)
-            feed_(step, inputs_at(step));
+        if (confirmed_feed_)
+            confirmed_feed_(step, inputs_at(step));
         while (!local_.empty() && local_.front().step <= step)
             local_.pop_front();
         while (!remote_.empty() && remote_.front().step <= step)

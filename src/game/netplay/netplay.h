@@ -113,7 +113,7 @@ class CNetSession {
     // Called for every step as it becomes confirmed, in order, with its commands (blue's first): the
     // one place a step's commands are final, for anyone who follows the match.
     using confirmed_step = std::function<void(std::uint32_t step, const std::vector<board_command>&)>;
-    void on_confirmed(confirmed_step feed) { feed_ = std::move(feed); }
+    void on_confirmed(confirmed_step feed) { confirmed_feed_ = std::move(feed); }
 
     // --- match control --------------------------------------------------------------------------
     // Also during a match: then it asks the other side to give this one up, which it accepts by
@@ -189,7 +189,7 @@ class CNetSession {
     std::uint32_t own_until_ = 0;  // this side's commands are final before this step
     std::uint32_t rollback_from_ = NO_STEP;
     std::map<std::uint32_t, std::uint64_t> unconfirmed_hashes_;  // checkpoints run, not yet final
-    confirmed_step feed_;
+    confirmed_step confirmed_feed_;
     std::uint32_t remote_until_ = 0;
     std::deque<netmsg::timed_input> local_;    // scheduled, not yet confirmed
     std::deque<netmsg::timed_input> unacked_;  // not yet known to have arrived
