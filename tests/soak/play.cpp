@@ -71,6 +71,33 @@ bool sync_mode() {
     return text != nullptr && *text != '\0';
 }
 
+// What a step changes of each particle, to say where two runs of it part.
+struct body_state {
+    int type, counter;
+    float x, y, vx, vy, angle;
+    bool operator!=(const body_state& o) const {
+        return type != o.type || counter != o.counter || x != o.x || y != o.y || vx != o.vx || vy != o.vy ||
+               angle != o.angle;
+    }
+};
+
+std::vector<body_state> bodies() {
+    std::vector<body_state> out;
+    for (const CParticle* p : particles)
+        out.push_back({p->type, p->counter, p->pos.x, p->pos.y, p->vel.x, p->vel.y, p->ang_pos});
+    return out;
+}
+
+std::string first_difference(const std::vector<body_state>& a, const std::vector<body_state>& b) {
+    if (a.size() != b.size())
+        return std::to_string(a.size()) + " particles, then " + std::to_string(b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return "particle " + std::to_string(i) + " of type " + std::to_string(a[i].type) + ", counter " +
+                   std::to_string(a[i].counter) + " then " + std::to_string(b[i].counter);
+    return "the particles alike: the stations or the globals differ";
+}
+
 long soak_steps() {
     const char* text = std::getenv("ZELVORANT_SOAK_STEPS");
     long n = text ? std::strtol(text, nullptr, 10) : 0;
@@ -146,11 +173,13 @@ TEST(Soak, MillionStepsOfRandomPlay) {
             before = CBoardSnapshot::take();
         program_logic();
         const std::uint64_t first = state_hash();
+        const std::vector<body_state> first_bodies = bodies();
         before->restore();
         global::events.clear();
         const bool quit = program_logic();
         if (state_hash() != first && ++unlike <= 5)
-            ADD_FAILURE() << "step " << step << ": run again from the saved board, it hashes otherwise";
+            ADD_FAILURE() << "step " << step << ": run again from the saved board, it hashes otherwise ("
+                          << first_difference(first_bodies, bodies()) << ")";
         return quit;
     };
     size_t peak = 0;
