@@ -123,11 +123,12 @@ for level, title in ((4, "easy"), (2, "medium"), (1, "hard")):
 rollback = load("bench_rollback")
 save, back = find(rollback, "BM_SaveBoard"), find(rollback, "BM_RestoreAndRunAgain")
 if save is not None and back is not None:
-    line("network rollback: saving the busiest recorded board", ms(save) <= 0.05,
-         "%.1f us (%.1f us CPU) for %d particles (at most 50 us)"
-         % (ms(save) * 1e3, ms(save, "cpu_time") * 1e3, save["particles"]))
-    line("network rollback: back 12 steps and run them again", ms(back) <= 2.0,
-         "%.2f ms (%.2f ms CPU), saves included (at most 2 ms)" % (ms(back), ms(back, "cpu_time")))
+    # Judged by processor time, as the gunner is: on a shared machine the wall clock counts others' turns.
+    line("network rollback: saving the busiest recorded board", ms(save, "cpu_time") <= 0.05,
+         "%.1f us CPU (%.1f us wall) for %d particles (at most 50 us)"
+         % (ms(save, "cpu_time") * 1e3, ms(save) * 1e3, save["particles"]))
+    line("network rollback: back 12 steps and run them again", ms(back, "cpu_time") <= 2.0,
+         "%.2f ms CPU (%.2f ms wall), saves included (at most 2 ms)" % (ms(back, "cpu_time"), ms(back)))
 
 seek = find(load("bench_replay_seek"), "BM_SeekBack")
 if seek is not None:
