@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "net/connect_datagram.h"
 
@@ -53,18 +54,19 @@ enet_uint32 asked(const ENetPeer* p) {
     return static_cast<enet_uint32>(reinterpret_cast<std::uintptr_t>(p->data));
 }
 
+// The link whose host ENet is servicing now, for the intercept, which ENet gives only the host.
+thread_local CNetLink* serving = nullptr;
+
 // Before ENet reads a connect request: it takes the first free place, which is marked with the time
 // asked; with none free, the half-open connection asked for longest ago makes room. A stranger that
 // sends requests without ever completing them then has to outpace a real player's handshake.
-int make_room(ENetHost* host, ENetEvent*) {
-    if (!is_connect_request(host->receivedData, host->receivedDataLength))
-        return 0;
+void make_room(ENetHost* host) {
     ENetPeer* oldest = nullptr;
     for (std::size_t i = 0; i < host->peerCount; ++i) {
         ENetPeer* p = &host->peers[i];
         if (p->state == ENET_PEER_STATE_DISCONNECTED) {
             mark_asked(p, host->serviceTime);
-            return 0;
+            return;
         }
         if (p->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT &&
             (oldest == nullptr || static_cast<std::int32_t>(asked(p) - asked(oldest)) < 0))
@@ -74,7 +76,6 @@ int make_room(ENetHost* host, ENetEvent*) {
         enet_peer_reset(oldest);  // now the one free place, which ENet takes
         mark_asked(oldest, host->serviceTime);
     }
-    return 0;
 }
 
 ENetPeer* peer_at(ENetHost* host, int peer) {
@@ -95,7 +96,7 @@ CNetLink::~CNetLink() {
     }
 }
 
-bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, const char* address) {
+bool CNetLink::create(std::uint16_t port, int max_peers, std::string& error, const char* address) {
     if (host_ != nullptr || !start_enet(error))
         return false;
     ENetAddress bind;
@@ -113,27 +114,32 @@ bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, con
         return false;
     }
     host_->maximumPacketSize = MAX_MESSAGE;
-    host_->intercept = make_room;
+    host_->intercept = intercept;
     return true;
 }
 
+bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, const char* address) {
+    accepting_ = create(port, max_peers, error, address);
+    return accepting_;
+}
+
+bool CNetLink::open(std::uint16_t port, std::string& error) {
+    return create(port, 1, error, nullptr);
+}
+
 bool CNetLink::connect(const std::string& host, std::uint16_t port, std::string& error) {
-    if (host_ != nullptr || !start_enet(error))
+    if (accepting_)
         return false;
     ENetAddress to;
     to.port = port;
     if (enet_address_set_host(&to, host.c_str()) != 0) {
         error = "unknown host \"" + host + "\"";
-        stop_enet();
         return false;
     }
-    host_ = enet_host_create(nullptr, 1, CHANNELS, 0, 0);
-    if (host_ == nullptr) {
+    if (host_ == nullptr && !create(0, 1, error, nullptr)) {
         error = "could not open a UDP socket";
-        stop_enet();
         return false;
     }
-    host_->maximumPacketSize = MAX_MESSAGE;
     ENetPeer* peer = enet_host_connect(host_, &to, CHANNELS, 0);
     if (peer == nullptr) {
         error = "could not start a connection";
@@ -149,9 +155,9 @@ CNetLink::event CNetLink::service(int milliseconds) {
         return out;
     ENetEvent e;
     // ENet gives up a pass (-1) at a datagram larger than it reads, with the rest still waiting.
-    int got = enet_host_service(host_, &e, static_cast<enet_uint32>(milliseconds > 0 ? milliseconds : 0));
+    int got = service_host(&e, milliseconds);
     for (int pass = 0; got <= 0 && pass < MAX_PASSES && datagram_waiting(host_); ++pass)
-        got = enet_host_service(host_, &e, 0);
+        got = service_host(&e, 0);
     hurry_half_open();
     if (got <= 0)
         return out;
@@ -192,6 +198,50 @@ bool CNetLink::send(int peer, const std::vector<std::uint8_t>& message, delivery
     return true;
 }
 
+int CNetLink::service_host(ENetEvent* e, int milliseconds) {
+    CNetLink* outer = std::exchange(serving, this);
+    const int got =
+        enet_host_service(host_, e, static_cast<enet_uint32>(milliseconds > 0 ? milliseconds : 0));
+    serving = outer;
+    return got;
+}
+
+int CNetLink::intercept(ENetHost* host, ENetEvent*) {
+    CNetLink* link = serving;
+    if (link == nullptr || link->host_ != host)
+        return 0;
+    const std::uint8_t* data = host->receivedData;
+    const std::size_t size = host->receivedDataLength;
+    if (rdv::is_rendezvous(data, size)) {
+        if (link->rendezvous_)
+            link->rendezvous_(rdv::endpoint{ntohl(host->receivedAddress.host), host->receivedAddress.port},
+                              data, size);
+        return 1;
+    }
+    if (!is_connect_request(data, size))
+        return 0;
+    if (!link->accepting_)
+        return 1;  // an open port that only connects out: no stranger takes its one place
+    make_room(host);
+    return 0;
+}
+
+void CNetLink::on_rendezvous(datagram_handler handler) {
+    rendezvous_ = std::move(handler);
+}
+
+bool CNetLink::send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram) {
+    if (host_ == nullptr || datagram.empty())
+        return false;
+    ENetAddress address;
+    address.host = htonl(to.address);
+    address.port = to.port;
+    ENetBuffer buffer;
+    buffer.data = const_cast<std::uint8_t*>(datagram.data());
+    buffer.dataLength = datagram.size();
+    return enet_socket_send(host_->socket, &address, &buffer, 1) == static_cast<int>(datagram.size());
+}
+
 void CNetLink::hurry_half_open() {
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
         ENetPeer* p = &host_->peers[i];
@@ -225,7 +275,7 @@ void CNetLink::shut_down(int milliseconds) {
     const enet_uint32 end = enet_time_get() + static_cast<enet_uint32>(milliseconds);
     ENetEvent e;
     while (connected > 0 && static_cast<int>(end - enet_time_get()) > 0) {
-        int got = enet_host_service(host_, &e, 10);
+        int got = service_host(&e, 10);
         if (got < 0)
             break;
         if (got > 0 && e.type == ENET_EVENT_TYPE_RECEIVE)
@@ -252,6 +302,11 @@ std::string CNetLink::peer_address(int peer) const {
     char ip[64] = "";
     enet_address_get_host_ip(&p->address, ip, sizeof ip);
     return std::string(ip) + ":" + std::to_string(p->address.port);
+}
+
+std::uint32_t CNetLink::round_trip_ms(int peer) const {
+    const ENetPeer* p = peer_at(host_, peer);
+    return p != nullptr && p->state == ENET_PEER_STATE_CONNECTED ? p->roundTripTime : 0;
 }
 
 std::vector<std::string> CNetLink::local_addresses() {

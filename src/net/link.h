@@ -6,10 +6,14 @@
 // what the messages mean.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "net/rendezvous_message.h"
+
 struct _ENetHost;
+struct _ENetEvent;
 
 class CNetLink {
   public:
@@ -31,7 +35,11 @@ class CNetLink {
     // Waits for connections on a UDP port (0: any free port) of every local address, or of `address`
     // only. At most `max_peers` at a time; further attempts are not answered.
     bool listen(std::uint16_t port, int max_peers, std::string& error, const char* address = nullptr);
-    // Starts to connect; a CONNECTED or DISCONNECTED event says how it went.
+    // Opens a UDP port (0: any free port) that takes no connections, so that a connection started
+    // later goes out from it: the port the way to the other side was found from.
+    bool open(std::uint16_t port, std::string& error);
+    // Starts to connect, from the open port if there is one; a CONNECTED or DISCONNECTED event says
+    // how it went.
     bool connect(const std::string& host, std::uint16_t port, std::string& error);
     // Sends and receives; returns the next event, waiting up to `milliseconds` for one. Datagrams
     // that bring no event (junk, oversized ones) are read and skipped until none is left waiting.
@@ -48,15 +56,29 @@ class CNetLink {
     void shut_down(int milliseconds);
     void flush();
 
+    // Rendezvous datagrams share the socket, so that the routers on the way open the port the game
+    // plays on. They go out as they are, and come in to `handler` (during service) instead of to ENet.
+    using datagram_handler =
+        std::function<void(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size)>;
+    void on_rendezvous(datagram_handler handler);
+    bool send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram);
+
     // The bound port, once listening (useful when 0 was asked).
     std::uint16_t port() const;
     // The peer's address as text, "a.b.c.d:port".
     std::string peer_address(int peer) const;
+    // The connection's mean round trip in milliseconds, as the transport measures it; 0 for none.
+    std::uint32_t round_trip_ms(int peer) const;
     // This machine's IPv4 addresses other than loopback, to tell a player where to connect.
     static std::vector<std::string> local_addresses();
 
   private:
+    bool create(std::uint16_t port, int max_peers, std::string& error, const char* address);
     void hurry_half_open();
+    int service_host(_ENetEvent* e, int milliseconds);
+    static int intercept(_ENetHost* host, _ENetEvent* event);
 
     _ENetHost* host_ = nullptr;
+    bool accepting_ = false;  // listening: connect requests are let in
+    datagram_handler rendezvous_;
 };

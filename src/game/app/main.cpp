@@ -64,8 +64,9 @@ int start_up() {
 
 // A network match asked for on the command line.
 struct network_request {
-    launch_mode mode = LAUNCH_PLAY;  // LAUNCH_HOST, LAUNCH_JOIN, or LAUNCH_PLAY for none
-    std::string host;
+    launch_mode mode =
+        LAUNCH_PLAY;   // LAUNCH_HOST, LAUNCH_JOIN, LAUNCH_HOST_ONLINE, LAUNCH_JOIN_CODE, or none
+    std::string host;  // or the invite code
     std::uint16_t port = CNetSession::DEFAULT_PORT;
 };
 
@@ -81,8 +82,10 @@ int play(const network_request& network = {}) {
     match_recorder::start("replays");
     if (network.mode != LAUNCH_PLAY) {
         std::string error;
-        const bool started = network.mode == LAUNCH_HOST ? run::host(network.port, error)
-                                                         : run::join(network.host, network.port, error);
+        const bool started = network.mode == LAUNCH_HOST   ? run::host(network.port, error)
+                             : network.mode == LAUNCH_JOIN ? run::join(network.host, network.port, error)
+                             : network.mode == LAUNCH_HOST_ONLINE ? run::host_online(network.port, error)
+                                                                  : run::join_code(network.host, error);
         if (!started) {
             std::fprintf(stderr, "zelvorant: %s\n", error.c_str());
             glfw2::terminate();
@@ -100,11 +103,15 @@ int play(const network_request& network = {}) {
     return 0;
 }
 
-// --host [PORT] or --join HOST[:PORT], checked before any window opens.
+// --host [PORT], --join HOST[:PORT] and their online kinds, checked before any window opens.
 bool read_network_request(const launch_request& request, network_request& out, std::string& problem) {
     out.mode = request.mode;
     if (request.mode == LAUNCH_JOIN)
         return parse_address(request.value, out.host, out.port, problem);
+    if (request.mode == LAUNCH_JOIN_CODE) {
+        out.host = request.value;
+        return true;
+    }
     return request.value.empty() || parse_port(request.value, out.port, problem);
 }
 
@@ -137,7 +144,9 @@ int main(int argc, char** argv) {
         case LAUNCH_VERIFY_REPLAY:
             return verify_replay(request.value);
         case LAUNCH_HOST:
-        case LAUNCH_JOIN: {
+        case LAUNCH_JOIN:
+        case LAUNCH_HOST_ONLINE:
+        case LAUNCH_JOIN_CODE: {
             network_request network;
             std::string problem;
             if (read_network_request(request, network, problem))

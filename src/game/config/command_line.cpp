@@ -26,6 +26,11 @@ const option_entry option_table[] = {
      "wait for a network player on this UDP port (24816 when not given)"},
     {"--join", REQUIRED_ARGUMENT, "HOST[:PORT]", LAUNCH_JOIN,
      "play a network match with the host at this address"},
+    {"--host-online", OPTIONAL_ARGUMENT, "[PORT]", LAUNCH_HOST_ONLINE,
+     "--host, and ask the router to open the port and the rendezvous server\n"
+     "                          (rendezvous_server in \"settings\") for an invite code to pass on"},
+    {"--join-code", REQUIRED_ARGUMENT, "CODE", LAUNCH_JOIN_CODE,
+     "play a network match with the host that was given this invite code"},
 };
 
 const option_entry* find_option(const std::string& name) {

@@ -11,6 +11,8 @@ enum launch_mode {
     LAUNCH_VERIFY_REPLAY,  // run a recording without a window and compare its final state
     LAUNCH_HOST,           // wait for a network player on a UDP port (value: the port, or empty)
     LAUNCH_JOIN,           // play a network match with a host (value: HOST[:PORT])
+    LAUNCH_HOST_ONLINE,    // LAUNCH_HOST, with the router's port mapping and an invite code
+    LAUNCH_JOIN_CODE,      // play a network match with the host that has this invite code (value: the code)
     LAUNCH_BAD_USAGE,
 };
 

@@ -93,6 +93,17 @@ const setting_line LINES[] = {
          return true;
      },
      [](const CSettings& s) { return s.last_join; }},
+    {"rendezvous_server",
+     [](const std::string& v, CSettings& s) {
+         const bool name_like =
+             v.size() <= 255 && v.find_first_not_of(
+                                    "abcdefghijklmnopqrstuvwxyz"
+                                    "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:") == std::string::npos;
+         if (name_like)
+             s.rendezvous_server = v;
+         return name_like;
+     },
+     [](const CSettings& s) { return s.rendezvous_server; }},
     {"pad_dead_zone",
      [](const std::string& v, CSettings& s) { return parse_float(v, 0.0f, 0.9f, s.pad_dead_zone); },
      [](const CSettings& s) {
@@ -120,6 +131,7 @@ void CSettings::restore() {
     network_port = network_defaults::PORT;
     input_delay = network_defaults::INPUT_DELAY;
     last_join.clear();
+    rendezvous_server = ZELVORANT_RENDEZVOUS_SERVER;
     pad_dead_zone = 0.25f;
     pads_swapped = false;
     opponent = global::CLASSIC_OPPONENT;

@@ -16,10 +16,13 @@ class CSettings {
     int network_port;       // where a hosted network game waits
     int input_delay;        // steps between a command and its effect in a hosted network game, 1 to 50
     std::string last_join;  // the address last joined, offered again
-    float pad_dead_zone;    // how far a stick must lean to count, 0 to 0.9
-    bool pads_swapped;      // the first pad connected drives red and the second blue
-    int opponent;           // who plays red in single-player play, a global::opponent_kind
-    int frame_rate;         // a frame_rate choice: UNLIMITED, VSYNC or a cap
+    // The rendezvous server for play by invite code, "host[:port]"; empty: none. The build's choice
+    // until the file says otherwise.
+    std::string rendezvous_server;
+    float pad_dead_zone;  // how far a stick must lean to count, 0 to 0.9
+    bool pads_swapped;    // the first pad connected drives red and the second blue
+    int opponent;         // who plays red in single-player play, a global::opponent_kind
+    int frame_rate;       // a frame_rate choice: UNLIMITED, VSYNC or a cap
     // Whether a sound output opened: never saved, kept when the file is read again.
     bool sound_device = true;
 

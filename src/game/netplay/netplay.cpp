@@ -62,11 +62,16 @@ bool CNetSession::join(const std::string& host, std::uint16_t port, std::string&
     return true;
 }
 
+bool CNetSession::open(std::string& error) {
+    local_side_ = RED_STATION;
+    return phase_ == IDLE && link_.open(0, error);
+}
+
 void CNetSession::poll(double now) {
     now_ = now;
-    if (phase_ == IDLE || phase_ == OVER)
+    if (phase_ == OVER)
         return;
-    if (started_ < 0)
+    if (started_ < 0 && phase_ != IDLE)
         started_ = now;
     for (int i = 0; i < 1000 && phase_ != OVER; ++i) {
         CNetLink::event e = link_.service(0);

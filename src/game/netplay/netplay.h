@@ -63,6 +63,11 @@ class CNetSession {
     // brings one back when asked (rollback_to), so steps need not wait for the other side. Its own
     // commands then act after 0 to MAX_ROLLBACK_DELAY steps, more the longer the round trip.
     void allow_rollback() { rollback_ = true; }
+    // For a join whose address is still being found: the port opens now, so that the finding goes
+    // out from the port the match will use, and join() connects from it. poll() serves it meanwhile.
+    bool open(std::string& error);
+    // The port's other traffic, for whoever finds the way to the other side.
+    CNetLink& link() { return link_; }
 
     // Handles what arrived and sends what is due. `now`: seconds on any steady clock.
     void poll(double now);
@@ -79,6 +84,9 @@ class CNetSession {
     bool hosting() const { return local_side_ == BLUE_STATION; }
     // What the joining side connects to, "host:port".
     const std::string& host_name() const { return host_name_; }
+    // The other player's connection: its address "a.b.c.d:port" ("" before one) and round trip.
+    std::string player_address() const { return link_.peer_address(player_); }
+    std::uint32_t round_trip_ms() const { return link_.round_trip_ms(player_); }
 
     // --- lockstep -------------------------------------------------------------------------------
     // A local command, to be applied at step command_step() on both sides. Station commands must be

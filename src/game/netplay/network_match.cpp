@@ -8,12 +8,14 @@
 #include "game/config/settings.h"
 #include "game/config/version.h"
 #include "game/netplay/netplay.h"
+#include "game/netplay/online_play.h"
 #include "game/sim/board_ring.h"
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/rules_hash.h"
 #include "game/sim/state_hash.h"
 #include "net/link.h"
+#include "net/rendezvous_message.h"
 
 namespace network_match {
 
@@ -24,14 +26,17 @@ using namespace global;
 constexpr double WAITING_NOTE_AFTER = 0.5;  // seconds of waiting for the other side before the HUD says so
 constexpr double LAST_WORD_SECONDS = 8;     // how long the title screen says why a network game ended
 constexpr double DECLINED_SECONDS = 4;      // how long a refused request for a new match is told
+constexpr double LINK_LABEL_EVERY = 1;      // seconds between round trips shown
 
 std::unique_ptr<CNetSession> session;
+std::unique_ptr<COnlinePlay> online;  // beside the session, on its port: goes before it
+std::string told_code;                // the invite code last printed
+bool match_on = false;                // the session's match has begun on this board
+bool end_checked = false;             // the board at this match's end was compared with the other side's
+double waiting_since = -1;            // when a step first had to wait, -1 while steps run
+std::string addresses;                // this machine's, for the waiting host's screen
 // The board before each step a rollback may go back to.
 CBoardRing kept_boards(CNetSession::ROLLBACK_REACH + 1);
-bool match_on = false;      // the session's match has begun on this board
-bool end_checked = false;   // the board at this match's end was compared with the other side's
-double waiting_since = -1;  // when a step first had to wait, -1 while steps run
-std::string addresses;      // this machine's, for the waiting host's screen
 
 request pending = request::NONE;
 std::string pending_host;
@@ -57,8 +62,10 @@ std::unique_ptr<CNetSession> rolling_session() {
     return s;
 }
 
-void begin(std::unique_ptr<CNetSession> s) {
+void begin(std::unique_ptr<CNetSession> s, std::unique_ptr<COnlinePlay> o = nullptr) {
+    told_code.clear();
     session = std::move(s);
+    online = std::move(o);
     kept_boards.clear();
     match_on = false;
     last_word.clear();
@@ -119,8 +126,61 @@ bool join(const std::string& host, std::uint16_t port, std::string& error) {
     return true;
 }
 
+bool host_online(std::uint16_t port, std::string& error) {
+    if (!host(port, error))
+        return false;
+    online = std::make_unique<COnlinePlay>(*session);
+    if (online->host(settings.rendezvous_server, now(), error))
+        return true;
+    close("");
+    return false;
+}
+
+bool join_code(const std::string& code, std::string& error) {
+    auto s = rolling_session();
+    auto o = std::make_unique<COnlinePlay>(*s);
+    // The port first: the JOIN goes out from it.
+    if (!s->open(error) || !o->join(settings.rendezvous_server, code, now(), error))
+        return false;
+    begin(std::move(s), std::move(o));
+    return true;
+}
+
 bool active() {
     return session != nullptr;
+}
+
+bool server_configured() {
+    return !settings.rendezvous_server.empty();
+}
+
+std::string invite_code() {
+    return online != nullptr ? online->code() : "";
+}
+
+std::string path() {
+    return online != nullptr ? online->path() : "";
+}
+
+std::uint32_t round_trip_ms() {
+    return online != nullptr && session != nullptr ? session->round_trip_ms() : 0;
+}
+
+std::string link_label() {
+    static std::string label;
+    static double taken = -1;
+    if (!playing() || path().empty())
+        return "";
+    if (taken < 0 || now() - taken >= LINK_LABEL_EVERY || label.rfind(path(), 0) != 0) {
+        taken = now();
+        label = path() + "  " + std::to_string(round_trip_ms()) + " ms";
+    }
+    return label;
+}
+
+bool valid_code(const std::string& typed) {
+    std::string code;
+    return rdv::normalize_code(typed, code);
 }
 
 void host_soon(std::uint16_t port) {
@@ -132,6 +192,16 @@ void join_soon(const std::string& host, std::uint16_t port) {
     pending = request::JOIN;
     pending_host = host;
     pending_port = port;
+}
+
+void host_online_soon(std::uint16_t port) {
+    pending = request::HOST_ONLINE;
+    pending_port = port;
+}
+
+void join_code_soon(const std::string& code) {
+    pending = request::JOIN_CODE;
+    pending_host = code;
 }
 
 void ready_for_next_match_soon() {
@@ -167,6 +237,18 @@ request take_request(std::uint16_t& port, std::string& host) {
 change poll() {
     if (session == nullptr)
         return change::NONE;
+    if (online != nullptr && !online->poll(now())) {
+        const std::string why = online->problem();
+        std::fprintf(stderr, "Network game: %s\n", why.c_str());
+        close(why);
+        return change::OVER;
+    }
+    // Also for a host started from a terminal, who passes the code on from there.
+    if (online != nullptr && !online->code().empty() && online->code() != told_code) {
+        told_code = online->code();
+        std::printf("Invite code for the other player: %s\n", told_code.c_str());
+        std::fflush(stdout);
+    }
     session->poll(now());
     if (session->state() == CNetSession::OVER) {
         // Copied first: the session that holds the note is about to go.
@@ -309,6 +391,7 @@ bool leaving_done() {
 void close(const std::string& why) {
     if (session == nullptr)
         return;
+    online.reset();
     if (session->state() != CNetSession::OVER)
         session->leave();
     match_clock::seeds_from_clock();
@@ -327,15 +410,21 @@ std::string note() {
         return now() - last_word_at < LAST_WORD_SECONDS ? last_word : "";
     if (session->state() == CNetSession::WAITING && session->hosting()) {
         std::string text = "Waiting for a player on UDP port " + std::to_string(session->port());
+        if (online != nullptr)
+            text += "\n" + online->host_lines();
         if (!addresses.empty())
             text += "\nThis machine's address:" + addresses;
         if (!session->note().empty())
             text += "\n" + session->note();
         return text + "\nYou will play " + own_station_words() + "\nEscape: back";
     }
-    if (session->state() == CNetSession::WAITING)
-        return "Connecting to " + session->host_name() + " ...\nYou will play " + own_station_words() +
+    if (session->state() == CNetSession::IDLE)
+        return "Finding the host through the rendezvous server ...\nYou will play " + own_station_words() +
                "\nEscape: back";
+    if (session->state() == CNetSession::WAITING)
+        return "Connecting to " + session->host_name() +
+               (online != nullptr ? " (" + online->path() + ")" : "") + " ...\nYou will play " +
+               own_station_words() + "\nEscape: back";
     if (!playing())
         return "";
     if (waiting_since >= 0 && now() - waiting_since > WAITING_NOTE_AFTER)

@@ -15,13 +15,32 @@ namespace network_match {
 // Start a session; the other side is awaited. False, with `error`, when the link cannot be set up.
 bool host(std::uint16_t port, std::string& error);
 bool join(const std::string& host, std::uint16_t port, std::string& error);
+// Over the internet: hosting also asks the router to open the port and, when "settings" names a
+// rendezvous server, gets an invite code; joining by code finds the way through that server.
+bool host_online(std::uint16_t port, std::string& error);
+bool join_code(const std::string& code, std::string& error);
 // From host() or join() until the session is closed.
 bool active();
+// Whether "settings" (or the build) names a rendezvous server.
+bool server_configured();
+// For a session started online: the code the waiting host passes on ("" until the server gives one),
+// and once connected, how the other side came in ("direct", "mapped", "punched", "relayed") and the
+// round trip in milliseconds. "" and 0 otherwise.
+std::string invite_code();
+std::string path();
+std::uint32_t round_trip_ms();
+// For the HUD's corner during such a match: the path and the round trip, "punched  42 ms", the round
+// trip taken again once a second so that the still picture is not drawn anew each frame. "" otherwise.
+std::string link_label();
+// Whether a player's typing is an invite code (any case, dashes and spaces left out).
+bool valid_code(const std::string& typed);
 
 // What the input callbacks ask for, done by the run's next poll, since callbacks do no network work.
-enum class request { NONE, HOST, JOIN, NEXT_MATCH, LEAVE, DECLINE, STOP_WAITING };
+enum class request { NONE, HOST, JOIN, HOST_ONLINE, JOIN_CODE, NEXT_MATCH, LEAVE, DECLINE, STOP_WAITING };
 void host_soon(std::uint16_t port);
 void join_soon(const std::string& host, std::uint16_t port);
+void host_online_soon(std::uint16_t port);
+void join_code_soon(const std::string& code);
 // Enter after a match: the next one starts once the other side wants it too. During a match (the
 // pause menu's "New game") it asks the other side to give this one up for a new one.
 void ready_for_next_match_soon();
@@ -33,7 +52,7 @@ void decline_new_match_soon();
 void leave_soon();
 // Escape while waiting for a session started from the network screen: it goes, that screen stays.
 void stop_waiting_soon();
-// The request since the last call, with its port and host for HOST and JOIN.
+// The request since the last call, with its port and host for HOST and JOIN (the code for JOIN_CODE).
 request take_request(std::uint16_t& port, std::string& host);
 
 // What the traffic since the last poll means for the board.

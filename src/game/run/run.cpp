@@ -64,12 +64,23 @@ void settle() {
         match_recorder::settle();
 }
 
-void start_network(bool hosting, std::uint16_t port, const std::string& host) {
+void start_network(network_match::request kind, std::uint16_t port, const std::string& host) {
     std::string error;
-    if (hosting ? run::host(port, error) : run::join(host, port, error))
+    const bool started = kind == network_match::request::HOST          ? run::host(port, error)
+                         : kind == network_match::request::JOIN        ? run::join(host, port, error)
+                         : kind == network_match::request::HOST_ONLINE ? run::host_online(port, error)
+                                                                       : run::join_code(host, error);
+    if (started)
         return;
     std::fprintf(stderr, "Network game: %s\n", error.c_str());
     network_match::set_last_word(error);
+}
+
+// A session started, or not.
+bool began(bool started) {
+    if (started)
+        network_session_began();
+    return started;
 }
 
 }  // namespace
@@ -84,12 +95,13 @@ void submit(const board_command& command) {
 void poll() {
     std::uint16_t port = 0;
     std::string host;
-    switch (network_match::take_request(port, host)) {
+    const network_match::request asked = network_match::take_request(port, host);
+    switch (asked) {
         case network_match::request::HOST:
-            start_network(true, port, host);
-            break;
         case network_match::request::JOIN:
-            start_network(false, port, host);
+        case network_match::request::HOST_ONLINE:
+        case network_match::request::JOIN_CODE:
+            start_network(asked, port, host);
             break;
         case network_match::request::LEAVE:
             leave_network();
@@ -173,17 +185,19 @@ void play_again() {
 }
 
 bool host(std::uint16_t port, std::string& error) {
-    if (!network_match::host(port, error))
-        return false;
-    network_session_began();
-    return true;
+    return began(network_match::host(port, error));
 }
 
 bool join(const std::string& host, std::uint16_t port, std::string& error) {
-    if (!network_match::join(host, port, error))
-        return false;
-    network_session_began();
-    return true;
+    return began(network_match::join(host, port, error));
+}
+
+bool host_online(std::uint16_t port, std::string& error) {
+    return began(network_match::host_online(port, error));
+}
+
+bool join_code(const std::string& code, std::string& error) {
+    return began(network_match::join_code(code, error));
 }
 
 void leave_network() {

@@ -32,6 +32,9 @@ void play_again();
 // Start a network session from the command line, before the loop runs; false with `error`.
 bool host(std::uint16_t port, std::string& error);
 bool join(const std::string& host, std::uint16_t port, std::string& error);
+// The same over the internet: the router asked for the port, an invite code from the rendezvous server.
+bool host_online(std::uint16_t port, std::string& error);
+bool join_code(const std::string& code, std::string& error);
 // This side leaves the network session now: both boards run on to the announced step, then the title.
 void leave_network();
 

@@ -1,0 +1,87 @@
+#include "router.h"
+
+const std::vector<nat_kind>& all_nat_kinds() {
+    static const std::vector<nat_kind> kinds{nat_kind::UPNP,  nat_kind::OPEN,    nat_kind::PRESERVING,
+                                             nat_kind::LINUX, nat_kind::CARRIER, nat_kind::SYMMETRIC};
+    return kinds;
+}
+
+std::string nat_name(nat_kind kind) {
+    switch (kind) {
+        case nat_kind::OPEN:
+            return "open";
+        case nat_kind::PRESERVING:
+            return "preserving";
+        case nat_kind::LINUX:
+            return "linux";
+        case nat_kind::SYMMETRIC:
+            return "symmetric";
+        case nat_kind::CARRIER:
+            return "carrier";
+        case nat_kind::UPNP:
+            return "upnp";
+    }
+    return "?";
+}
+
+namespace {
+
+std::string postrouting(const std::string& translation) {
+    return "table ip zv_nat {\n"
+           "  chain postrouting {\n"
+           "    type nat hook postrouting priority srcnat; policy accept;\n"
+           "    oifname \"wan\" " +
+           translation +
+           "\n"
+           "  }\n";
+}
+
+// The empty chains miniupnpd fills, hooked where it expects them.
+const char* const MINIUPNPD_CHAINS =
+    "table inet filter {\n"
+    "  chain forward {\n"
+    "    type filter hook forward priority filter; policy accept;\n"
+    "    jump miniupnpd\n"
+    "  }\n"
+    "  chain miniupnpd {\n"
+    "  }\n"
+    "  chain prerouting {\n"
+    "    type nat hook prerouting priority dstnat; policy accept;\n"
+    "    jump prerouting_miniupnpd\n"
+    "  }\n"
+    "  chain postrouting {\n"
+    "    type nat hook postrouting priority 90; policy accept;\n"
+    "    jump postrouting_miniupnpd\n"
+    "  }\n"
+    "  chain prerouting_miniupnpd {\n"
+    "  }\n"
+    "  chain postrouting_miniupnpd {\n"
+    "  }\n"
+    "}\n";
+
+}  // namespace
+
+std::string nat_rules(nat_kind kind, const std::string& wan, const std::string& player) {
+    switch (kind) {
+        case nat_kind::OPEN:
+            return "";
+        case nat_kind::PRESERVING:
+            // One player per home: every unsolicited datagram to a high port goes to it.
+            return postrouting("snat to " + wan) +
+                   "  chain prerouting {\n"
+                   "    type nat hook prerouting priority dstnat; policy accept;\n"
+                   "    iifname \"wan\" udp dport 1024-65535 dnat to " +
+                   player +
+                   "\n"
+                   "  }\n"
+                   "}\n";
+        case nat_kind::LINUX:
+        case nat_kind::CARRIER:
+            return postrouting("masquerade") + "}\n";
+        case nat_kind::SYMMETRIC:
+            return postrouting("masquerade fully-random") + "}\n";
+        case nat_kind::UPNP:
+            return postrouting("masquerade") + "}\n" + MINIUPNPD_CHAINS;
+    }
+    return "";
+}
