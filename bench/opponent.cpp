@@ -5,14 +5,10 @@
 #include <algorithm>
 #include <ctime>
 #include <optional>
-#include <string>
 
+#include "busiest_board.h"
 #include "game/opponent/gunner.h"
-#include "game/replay/replay_file.h"
-#include "game/replay/replay_playback.h"
-#include "game/replay/replay_verify.h"
 #include "game/run/run.h"
-#include "game/sim/board.h"
 #include "game/sim/board_snapshot.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
@@ -29,32 +25,13 @@ double thread_seconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// The busy recording played to the step where the board holds the most missiles and flares.
+// The busy recording at the step where the board holds the most missiles and flares.
 std::optional<CBoardSnapshot> busiest_board() {
-    static std::optional<CBoardSnapshot> board;
-    if (board)
-        return board;
-    build_board_without_window();
-    match_recording r;
-    if (read_recording(std::string(ZELVORANT_REPLAY_DIR) + "/two_players_busy.zvr", r) != RECORDING_OK)
-        return board;
-    auto flying = [] {
-        return std::count_if(particles.begin(), particles.end(), [](const CParticle* p) {
+    static const std::optional<CBoardSnapshot> board = busiest_recorded_board([] {
+        return static_cast<long>(std::count_if(particles.begin(), particles.end(), [](const CParticle* p) {
             return p->type == global::ROCKET || p->type == global::FLARE;
-        });
-    };
-    long best = -1;
-    {
-        CPlayback playback(r);
-        while (playback.next()) {
-            const long n = flying();
-            if (n > best) {
-                best = n;
-                board = CBoardSnapshot::take();
-            }
-        }
-    }
-    global::events.clear();
+        }));
+    });
     return board;
 }
 

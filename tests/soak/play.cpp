@@ -2,6 +2,8 @@
 // with key presses and releases, clicks on whatever menu is shown (the X pointer really moves there),
 // restarts, pauses, option changes and the odd frame drawn. It passes when nothing crashes and the
 // sanitizers stay quiet; it prints the peak particle count and the time taken.
+// With ZELVORANT_SOAK_SYNC set, every step is run twice: the board is saved, stepped, brought back and
+// stepped again, and both boards must hash alike, as a network match that rolls back needs.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,8 +24,11 @@
 #include "game/input/keyboard.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
+#include "game/sim/board_snapshot.h"
+#include "game/sim/events.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
+#include "game/sim/state_hash.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/screen_flow.h"
 #include "gl_window.h"
@@ -58,6 +64,38 @@ CWindow* shown_menu() {
 void draw_frame() {
     draw_passes(world_render, gui_render, global::camera);
     glFinish();
+}
+
+bool sync_mode() {
+    const char* text = std::getenv("ZELVORANT_SOAK_SYNC");
+    return text != nullptr && *text != '\0';
+}
+
+// What a step changes of each particle, to say where two runs of it part.
+struct body_state {
+    int type, counter;
+    float x, y, vx, vy, angle;
+    bool operator!=(const body_state& o) const {
+        return type != o.type || counter != o.counter || x != o.x || y != o.y || vx != o.vx || vy != o.vy ||
+               angle != o.angle;
+    }
+};
+
+std::vector<body_state> bodies() {
+    std::vector<body_state> out;
+    for (const CParticle* p : particles)
+        out.push_back({p->type, p->counter, p->pos.x, p->pos.y, p->vel.x, p->vel.y, p->ang_pos});
+    return out;
+}
+
+std::string first_difference(const std::vector<body_state>& a, const std::vector<body_state>& b) {
+    if (a.size() != b.size())
+        return std::to_string(a.size()) + " particles, then " + std::to_string(b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return "particle " + std::to_string(i) + " of type " + std::to_string(a[i].type) + ", counter " +
+                   std::to_string(a[i].counter) + " then " + std::to_string(b[i].counter);
+    return "the particles alike: the stations or the globals differ";
 }
 
 long soak_steps() {
@@ -125,6 +163,25 @@ TEST(Soak, MillionStepsOfRandomPlay) {
     };
 
     const long steps = soak_steps();
+    const bool sync = sync_mode();
+    std::optional<CBoardSnapshot> before;
+    long unlike = 0;
+    auto step_twice = [&](long step) {
+        if (before)
+            before->take_again();
+        else
+            before = CBoardSnapshot::take();
+        program_logic();
+        const std::uint64_t first = state_hash();
+        const std::vector<body_state> first_bodies = bodies();
+        before->restore();
+        global::events.clear();
+        const bool quit = program_logic();
+        if (state_hash() != first && ++unlike <= 5)
+            ADD_FAILURE() << "step " << step << ": run again from the saved board, it hashes otherwise ("
+                          << first_difference(first_bodies, bodies()) << ")";
+        return quit;
+    };
     size_t peak = 0;
     long quits = 0, matches_ended = 0, clicks = 0, key_events = 0;
     int last_state = global::game_state;
@@ -162,7 +219,7 @@ TEST(Soak, MillionStepsOfRandomPlay) {
         if (chance(0.001))
             mouse_callback(pick(3), pick(2));  // stray clicks wherever the pointer is
 
-        if (program_logic()) {
+        if (sync ? step_twice(step) : program_logic()) {
             ++quits;
             game_state = HIDDEN;
             menu_state = MAIN;
@@ -177,9 +234,11 @@ TEST(Soak, MillionStepsOfRandomPlay) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(
-        "soak: %ld steps in %.1f s; peak %zu particles; %ld matches ended, %ld quits, "
+        "soak%s: %ld steps in %.1f s; peak %zu particles; %ld matches ended, %ld quits, "
         "%ld clicks, %ld key events\n",
-        steps, seconds, peak, matches_ended, quits, clicks, key_events);
+        sync ? " (every step run twice)" : "", steps, seconds, peak, matches_ended, quits, clicks,
+        key_events);
+    EXPECT_EQ(unlike, 0);
 
     // The world is still whole: both stations and the fixed bodies are in the list.
     int stations_found = 0;

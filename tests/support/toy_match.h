@@ -1,10 +1,12 @@
 #pragma once
 
-// Lockstep sessions in one program over 127.0.0.1, each driving a toy board: a running hash of the
-// commands it applied and when, with a script of random commands. Real ENet underneath.
+// Sessions in one program over 127.0.0.1, each driving a toy board: a running hash of the commands it
+// applied and when, with a script of random commands, that it can take back to any step it kept. Real
+// ENet underneath.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -37,10 +39,22 @@ struct scripted {
 
 class toy_player {
   public:
-    toy_player(net_identity me, unsigned seed) : session(std::move(me)), script_(seed) {}
+    toy_player(net_identity me, unsigned seed, bool rolling = false) : session(std::move(me)), script_(seed) {
+        if (rolling)
+            session.allow_rollback();
+        session.on_confirmed([this](std::uint32_t step, const std::vector<board_command>& commands) {
+            if (step != confirmed_steps)
+                ADD_FAILURE() << "step " << step << " confirmed after " << confirmed_steps << " steps";
+            confirmed_steps = step + 1;
+            for (const board_command& c : commands)
+                confirmed_log.push_back({step, c.target, c.code});
+        });
+    }
 
     CNetSession session;
-    std::vector<applied> log;        // what the board applied
+    std::vector<applied> log;            // what the board applied
+    std::vector<applied> confirmed_log;  // what the session said was final, step by step
+    std::uint32_t confirmed_steps = 0;
     std::vector<scripted> expected;  // what this side's script asked for, where it should land
     std::uint64_t board = 14695981039346656037ULL;
     std::vector<std::uint64_t> checkpoints;  // the board every HASH_PERIOD steps
@@ -50,6 +64,9 @@ class toy_player {
     int stalls = 0;
     int long_stalls = 0;  // longer than half a second: a player would see the note
     double stalled_seconds = 0;
+    double longest_stall = 0;
+    std::vector<std::uint32_t> rollback_depths;  // steps run again, one entry per rollback
+    std::uint32_t slowest_command = 0;           // the most steps between making a command and its step
 
     // Runs what is due; paced at the game's 100 steps a second with the main loop's catch-up.
     bool advance(double now, bool paced, std::uint32_t steps) {
@@ -57,8 +74,9 @@ class toy_player {
             last_ = now;
         backlog_ = std::min(backlog_ + now - last_, 0.25);
         last_ = now;
-        bool ran = false;
+        bool ran = roll_back();
         for (int i = 0; i < 200 && session.next_step() < steps && (!paced || backlog_ >= STEP); ++i) {
+            ran = roll_back() || ran;
             script();
             if (!session.step_ready()) {
                 if (paced && !waiting_) {
@@ -71,6 +89,7 @@ class toy_player {
             if (waiting_) {
                 waiting_ = false;
                 stalled_seconds += now - waiting_since_;
+                longest_stall = std::max(longest_stall, now - waiting_since_);
                 if (now - waiting_since_ > 0.5)
                     ++long_stalls;
             }
@@ -82,6 +101,31 @@ class toy_player {
     }
 
   private:
+    struct kept {
+        std::uint64_t board;
+        std::size_t log, checkpoints;
+    };
+
+    // Back to the step the session names and on again to the present at once, as the game does.
+    bool roll_back() {
+        const std::uint32_t to = session.rollback_to();
+        if (to == CNetSession::NO_STEP)
+            return false;
+        const auto k = kept_.find(to);
+        if (k == kept_.end()) {
+            ADD_FAILURE() << "asked back to step " << to << ", not kept";
+            return false;
+        }
+        rollback_depths.push_back(session.next_step() - to);
+        board = k->second.board;
+        log.resize(k->second.log);
+        checkpoints.resize(k->second.checkpoints);
+        session.rewind();
+        while (session.replaying() && session.step_ready())
+            run_step();
+        return true;
+    }
+
     // Now and then a command, at most once per local step.
     void script() {
         const std::uint32_t n = session.next_step();
@@ -100,14 +144,18 @@ class toy_player {
             if (pick == STATION_COMMANDS)
                 c = {TARGET_MATCH,
                      static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 1)(script_))};
+            const std::uint32_t at = session.command_step();
+            slowest_command = std::max(slowest_command, at - n);
             session.submit(c);
-            expected.push_back({{n + static_cast<std::uint32_t>(session.input_delay()), c.target, c.code},
-                                session.local_side()});
+            expected.push_back({{at, c.target, c.code}, session.local_side()});
         }
     }
 
     void run_step() {
         const std::uint32_t n = session.next_step();
+        kept_[n] = {board, log.size(), checkpoints.size()};
+        if (n > CNetSession::ROLLBACK_REACH)
+            kept_.erase(kept_.begin(), kept_.lower_bound(n - CNetSession::ROLLBACK_REACH));
         for (const board_command& in : session.step_inputs()) {
             log.push_back({n, in.target, in.code});
             board = (board ^ (std::uint64_t{n} << 16 | std::uint64_t{in.target} << 8 | in.code)) *
@@ -119,6 +167,7 @@ class toy_player {
             checkpoints.push_back(board);
     }
 
+    std::map<std::uint32_t, kept> kept_;  // the board before each of the last steps
     std::mt19937 script_;
     bool scripted_ = false;
     std::uint32_t scripted_for_ = 0;

@@ -76,7 +76,8 @@ void CUdpRelay::run() {
         }
         const int copies = unit(random) < faults_.duplicate ? 2 : 1;
         for (int i = 0; i < copies; ++i) {
-            const auto wait = std::chrono::duration<double>(unit(random) * faults_.max_delay);
+            const auto wait = std::chrono::duration<double>(
+                faults_.min_delay + unit(random) * (faults_.max_delay - faults_.min_delay));
             queue.push({clock_type::now() + std::chrono::duration_cast<clock_type::duration>(wait), to_target,
                         std::vector<char>(data, data + size)});
         }

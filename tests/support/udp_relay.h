@@ -11,6 +11,7 @@ struct relay_faults {
     double drop = 0.10;
     double duplicate = 0.05;
     double max_delay = 0.100;  // seconds; each datagram waits a uniform time up to this
+    double min_delay = 0;      // and at least this
     unsigned seed = 1;
 };
 

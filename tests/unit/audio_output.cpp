@@ -173,6 +173,7 @@ class GameSounds : public ::testing::Test {
         global::game_state = global::ON;
         global::settings.restore();
         global::events.clear();
+        global::cut_events.clear();
     }
     void TearDown() override {
         global::station1 = saved_.blue;
@@ -242,6 +243,22 @@ TEST_F(GameSounds, AtTheBoardsEdgeBothEarsHearItWithinTwelveDecibels) {
     const double db = left_over_right_db(turn(0.3));
     EXPECT_LE(db, -3);
     EXPECT_GE(db, -12);
+}
+
+TEST_F(GameSounds, ABlastThatDidNotHappenAfterAllIsCutShortAndOnlyItsOwn) {
+    // A blast on each side; the left one is taken back a turn later (a network step run again).
+    record_event(EVENT_EXPLOSION, CVector(-10, 1), 0);
+    record_event(EVENT_EXPLOSION, CVector(10, 1), 0);
+    const levels both = turn(0.1);
+    EXPECT_GT(both.left_rms, 300);
+    global::cut_events.push_back({EVENT_EXPLOSION, CVector(-10, 1), 0});
+    const levels after = turn(0.2);
+    EXPECT_TRUE(global::cut_events.empty());
+    EXPECT_GT(after.right_rms, 2 * after.left_rms) << "the right one goes on";
+    EXPECT_GT(after.right_rms, 300);
+    // Nothing left to cut: a later cut changes nothing.
+    global::cut_events.push_back({EVENT_EXPLOSION, CVector(-10, 1), 0});
+    EXPECT_GT(turn(0.1).right_rms, 300);
 }
 
 TEST_F(GameSounds, ABlastOnAStationIsLouderThanAMiss) {

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 #include <vector>
 
+#include "game/netplay/netplay.h"
 #include "game/replay/replay_verify.h"
 #include "game/sim/board.h"
+#include "game/sim/board_ring.h"
 #include "game/sim/events.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
@@ -79,6 +83,66 @@ TEST(BoardSnapshot, FixedBodiesStayTheSameObjects) {
         EXPECT_NE(std::find(after.begin(), after.end(), s->particle), after.end())
             << "stations keep their bodies";
     restart();
+}
+
+// Both stations' commands drawn at random, as two players' might be, for the step about to run; applied
+// to the board unless only the dice are to move on.
+void random_commands(std::mt19937& dice, bool apply = true) {
+    for (station_side side : {BLUE_STATION, RED_STATION}) {
+        if (std::uniform_int_distribution<int>(0, 24)(dice) != 0)
+            continue;
+        const auto c = static_cast<station_command>(std::uniform_int_distribution<int>(0, CMD_FLARE)(dice));
+        if (apply)
+            apply_station_command(side, c);
+    }
+}
+
+TEST(BoardRing, EveryStepRunAgainFromItsSavedBoardAndRollbacksPlayAlike) {
+    // Every step saved, run, brought back and run again with the same commands; every 37 steps the
+    // board goes 12 steps back and runs them again. Any field a save misses shows as another hash.
+    for (std::uint32_t seed = 20; seed < 23; ++seed) {
+        begin(seed);
+        CBoardRing ring(CNetSession::ROLLBACK_REACH + 1);
+        std::map<std::uint32_t, std::uint64_t> hashes;  // after each step
+        std::mt19937 dice(seed);
+        const std::size_t undeleted = CParticle::undeleted();
+        int differing = 0, rollbacks = 0;
+        for (std::uint32_t step = 0; step < 2000 && differing == 0; ++step) {
+            ring.save(step);
+            const std::mt19937 before = dice;
+            random_commands(dice);
+            program_logic();
+            const std::uint64_t once = state_hash();
+            ASSERT_TRUE(ring.restore(step));
+            dice = before;
+            random_commands(dice);
+            program_logic();
+            differing += state_hash() != once;
+            hashes[step] = once;
+            if (step % 37 == 36 && step >= 12) {
+                // Back 12 steps: the commands drawn again from the dice as they were there.
+                const std::uint32_t from = step - 11;
+                ASSERT_TRUE(ring.restore(from));
+                std::mt19937 again(seed);
+                std::uint32_t s = 0;
+                for (; s < from; ++s)
+                    random_commands(again, false);
+                for (; s <= step; ++s) {
+                    ring.save(s);
+                    random_commands(again);
+                    program_logic();
+                    differing += state_hash() != hashes[s];
+                }
+                ++rollbacks;
+            }
+            global::events.clear();
+        }
+        EXPECT_EQ(differing, 0) << "seed " << seed;
+        EXPECT_GT(rollbacks, 40);
+        EXPECT_FALSE(ring.restore(0)) << "step 0 is long out of the ring";
+        restart();
+        EXPECT_LE(CParticle::undeleted(), undeleted) << "nothing leaked by going back";
+    }
 }
 
 TEST(TrialBoard, LeavesTheLiveBoardAsItWas) {

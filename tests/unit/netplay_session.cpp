@@ -1,5 +1,6 @@
-// Two lockstep sessions in one program, over 127.0.0.1, each driving a toy board: a running hash of
-// the commands it applied and when. Real ENet underneath; the lossy cases go through a relay.
+// Two sessions in one program, over 127.0.0.1, each driving a toy board: a running hash of the
+// commands it applied and when, which it can take back to any step it kept. Real ENet underneath; the
+// lossy cases go through a relay.
 #include "game/netplay/netplay.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <random>
 #include <thread>
@@ -33,8 +35,11 @@ std::vector<applied> merged_script(const toy_player& a, const toy_player& b) {
 void play_and_compare(toy_player& host, toy_player& joiner, std::uint32_t steps, bool paced, double limit) {
     ASSERT_TRUE(pump(
         host, joiner, limit,
-        [&] { return host.session.next_step() == steps && joiner.session.next_step() == steps; }, paced,
-        steps))
+        [&] {
+            // Run ahead of the other side, a board may still go back: only a confirmed one is final.
+            return host.session.confirmed() == steps && joiner.session.confirmed() == steps;
+        },
+        paced, steps))
         << host.session.next_step() << " / " << joiner.session.next_step();
     EXPECT_TRUE(both_playing(host, joiner)) << host.session.note() << " / " << joiner.session.note();
     EXPECT_EQ(host.board, joiner.board);
@@ -49,6 +54,9 @@ void play_and_compare(toy_player& host, toy_player& joiner, std::uint32_t steps,
     EXPECT_GT(due.size(), steps / 40);
     EXPECT_EQ(host.log, due);
     EXPECT_EQ(joiner.log, due);
+    // What the session hands a follower of the match, once each step is final, is what was played.
+    EXPECT_EQ(host.confirmed_log, due);
+    EXPECT_EQ(joiner.confirmed_log, due);
 }
 
 // Datagrams of random bytes from a stranger to a port of 127.0.0.1.
@@ -67,24 +75,33 @@ void spray(std::uint16_t to, int count, unsigned seed) {
 }  // namespace
 
 TEST(NetplaySession, TwoPeersPlayTheSameMatchCommandForCommand) {
-    toy_player host(ME, 1), joiner(ME, 2);
-    connect_pair(host, joiner, 0, 4);
-    EXPECT_EQ(host.session.local_side(), BLUE_STATION);
-    EXPECT_EQ(joiner.session.local_side(), RED_STATION);
-    EXPECT_EQ(joiner.session.input_delay(), 4);  // the host's choice
+    // Lockstep on both sides, rollback on both, and one of each: the same commands at the same steps.
+    for (const auto& [host_rolls, joiner_rolls] : {std::pair{false, false}, {true, true}, {true, false}}) {
+        SCOPED_TRACE(std::string(host_rolls ? "rolling" : "lockstep") + " host, " +
+                     (joiner_rolls ? "rolling" : "lockstep") + " joiner");
+        toy_player host(ME, 1, host_rolls), joiner(ME, 2, joiner_rolls);
+        connect_pair(host, joiner, 0, 4);
+        EXPECT_EQ(host.session.local_side(), BLUE_STATION);
+        EXPECT_EQ(joiner.session.local_side(), RED_STATION);
+        if (!joiner_rolls) {
+            EXPECT_EQ(joiner.session.input_delay(), 4);  // the host's choice
+        }
 
-    play_and_compare(host, joiner, 5000, false, 60);
+        play_and_compare(host, joiner, 3000, false, 60);
 
-    // Datagrams from a third party on the host's port change nothing.
-    spray(host.session.port(), 200, 7);
-    play_and_compare(host, joiner, 5600, false, 30);
+        // Datagrams from a third party on the host's port change nothing.
+        spray(host.session.port(), 200, 7);
+        play_and_compare(host, joiner, 3600, false, 30);
+    }
 }
 
-TEST(NetplaySession, ALossyNetworkDelaysTheMatchButNeverChangesIt) {
-    toy_player host(ME, 3), joiner(ME, 4);
+// 3,000 steps at the game's pace through a relay with `faults`, both sides rolling back: the boards
+// stay identical and every command lands where it was scheduled; prints what a player would feel.
+void rolling_through_relay(const char* name, relay_faults faults) {
+    toy_player host(ME, 3, true), joiner(ME, 4, true);
     std::string error;
     ASSERT_TRUE(host.session.host(0, CNetSession::DEFAULT_DELAY, error, "127.0.0.1")) << error;
-    CUdpRelay relay(host.session.port(), relay_faults{});
+    CUdpRelay relay(host.session.port(), faults);
     ASSERT_TRUE(relay.ok());
     ASSERT_TRUE(joiner.session.join("127.0.0.1", relay.port(), error)) << error;
     ASSERT_TRUE(pump(host, joiner, 10, [&] { return both_playing(host, joiner); }));
@@ -94,12 +111,32 @@ TEST(NetplaySession, ALossyNetworkDelaysTheMatchButNeverChangesIt) {
     play_and_compare(host, joiner, steps, true, 120);
     const double minutes = (seconds_now() - start) / 60;
     EXPECT_GT(relay.dropped(), 0);
+    std::printf("%s\n", name);
     for (const toy_player* p : {&host, &joiner}) {
-        std::printf("%s: %.1f stalls per minute (%.1f longer than 0.5 s), %.2f s stalled in %.2f min\n",
-                    p == &host ? "host" : "joiner", p->stalls / minutes, p->long_stalls / minutes,
-                    p->stalled_seconds, minutes);
+        std::vector<std::uint32_t> depths = p->rollback_depths;
+        std::sort(depths.begin(), depths.end());
+        const std::uint32_t p99 = depths.empty() ? 0 : depths[depths.size() * 99 / 100];
+        std::printf(
+            "  %s: round trip %.0f ms, own commands after %u steps at most; %.1f stalls per minute, "
+            "longest %.0f ms, %.2f s stalled in %.2f min; %zu rollbacks, depth 99th percentile %u, "
+            "most %u\n",
+            p == &host ? "host" : "joiner", 1000 * p->session.round_trip(), p->slowest_command,
+            p->stalls / minutes, 1000 * p->longest_stall, p->stalled_seconds, minutes, depths.size(), p99,
+            depths.empty() ? 0 : depths.back());
+        EXPECT_LE(p->slowest_command, static_cast<std::uint32_t>(CNetSession::MAX_ROLLBACK_DELAY));
+        EXPECT_FALSE(depths.empty());  // the relay's delays are longer than a step: predictions missed
     }
-    std::printf("relay: %ld datagrams passed, %ld dropped\n", relay.forwarded(), relay.dropped());
+    std::printf("  relay: %ld datagrams passed, %ld dropped\n", relay.forwarded(), relay.dropped());
+}
+
+TEST(NetplaySession, ALossyNetworkNeverChangesTheMatch) {
+    rolling_through_relay("10 % loss, 0 to 100 ms each way:", relay_faults{});
+    relay_faults ocean;
+    ocean.drop = 0.02;
+    ocean.duplicate = 0;
+    ocean.min_delay = 0.065;  // 150 ms round trip, give or take 20
+    ocean.max_delay = 0.085;
+    rolling_through_relay("2 % loss, 150 +- 20 ms round trip:", ocean);
 }
 
 TEST(NetplaySession, PlayersThatCannotShareTheMatchAreToldWhy) {
@@ -155,22 +192,26 @@ TEST(NetplaySession, AHostThatDoesNotAnswerIsGivenUpWithinFiveSeconds) {
 }
 
 TEST(NetplaySession, BoardsThatDifferEndTheMatchOnBothSides) {
-    toy_player host(ME, 1), joiner(ME, 2);
-    connect_pair(host, joiner);
-    joiner.hash_offset = 1;
-    ASSERT_TRUE(pump(
-        host, joiner, 10,
-        [&] {
-            return host.session.state() == CNetSession::OVER && joiner.session.state() == CNetSession::OVER;
-        },
-        false, 1000));
-    EXPECT_EQ(host.session.note(), "Out of sync");
-    EXPECT_EQ(joiner.session.note(), "Out of sync");
-    EXPECT_LE(host.session.next_step(), CNetSession::HASH_PERIOD + 6);
+    for (const bool rolling : {false, true}) {
+        toy_player host(ME, 1, rolling), joiner(ME, 2, rolling);
+        connect_pair(host, joiner);
+        joiner.hash_offset = 1;
+        ASSERT_TRUE(pump(
+            host, joiner, 10,
+            [&] {
+                return host.session.state() == CNetSession::OVER &&
+                       joiner.session.state() == CNetSession::OVER;
+            },
+            false, 1000));
+        EXPECT_EQ(host.session.note(), "Out of sync");
+        EXPECT_EQ(joiner.session.note(), "Out of sync");
+        EXPECT_LE(host.session.next_step(),
+                  CNetSession::HASH_PERIOD + 6 + (rolling ? CNetSession::ROLLBACK_REACH : 0));
+    }
 }
 
-TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
-    toy_player host(ME, 1), joiner(ME, 2);
+void next_match_and_leave(bool rolling) {
+    toy_player host(ME, 1, rolling), joiner(ME, 2, rolling);
     connect_pair(host, joiner);
     ASSERT_TRUE(pump(
         host, joiner, 10, [&] { return joiner.session.next_step() >= 50; }, false, 50));
@@ -193,6 +234,10 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
     host.board = joiner.board = 0;
     host.log.clear();
     joiner.log.clear();
+    for (toy_player* p : {&host, &joiner}) {
+        p->confirmed_log.clear();
+        p->confirmed_steps = 0;
+    }
     host.expected.clear();
     joiner.expected.clear();
     host.checkpoints.clear();
@@ -200,8 +245,10 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
     play_and_compare(host, joiner, 300, false, 20);
 
     // Leaving: both boards run on to the announced step and stop there, alike.
+    // The step announced is where this side's commands end; the other side, run ahead of them, goes
+    // back to it.
+    const std::uint32_t last = joiner.session.command_step();
     joiner.session.announce_leave();
-    const std::uint32_t last = 300 + CNetSession::DEFAULT_DELAY;
     const std::uint32_t no_limit = 1000000;
     ASSERT_TRUE(pump(
         host, joiner, 5, [&] { return joiner.session.leave_step_reached(); }, false, no_limit));
@@ -213,6 +260,11 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
     EXPECT_EQ(host.session.next_step(), last);
     EXPECT_EQ(joiner.session.next_step(), last);
     EXPECT_EQ(host.board, joiner.board);
+}
+
+TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
+    next_match_and_leave(false);
+    next_match_and_leave(true);
 }
 
 TEST(NetplaySession, ANewMatchAskedForDuringAMatchIsDeclinedOrAccepted) {

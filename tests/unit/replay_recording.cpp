@@ -16,6 +16,7 @@
 #include "game/replay/replay_playback.h"
 #include "game/run/run.h"
 #include "game/sim/board.h"
+#include "game/sim/board_snapshot.h"
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/state_hash.h"
@@ -276,3 +277,31 @@ TEST_F(Recording, AFolderThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {
 }
 
 }  // namespace
+
+TEST_F(Recording, StepsTakenBackAreForgottenAndTheRecordingHoldsTheStepsPlayedInstead) {
+    // As a network match that rolls back: now and then the board goes back up to 20 steps, and the
+    // steps from there are played again with other commands.
+    CSession session(77);
+    session.begin_match(global::MULTI, global::MEDIUM);
+    std::vector<std::pair<std::uint64_t, CBoardSnapshot>> kept;
+    int rollbacks = 0;
+    for (int i = 0; i < 4000 && global::game_state != global::ENDED; ++i) {
+        kept.emplace_back(match_clock::step(), CBoardSnapshot::take());
+        if (kept.size() > 20)
+            kept.erase(kept.begin());
+        session.random_inputs();
+        session.step();
+        if (i % 97 == 96) {
+            const auto& back = kept[static_cast<std::size_t>(session.pick(static_cast<int>(kept.size())))];
+            back.second.restore();
+            match_recorder::rewind();
+            ASSERT_EQ(match_clock::step(), back.first);
+            kept.clear();
+            ++rollbacks;
+        }
+    }
+    session.leave();
+    EXPECT_GT(rollbacks, 20);
+    ASSERT_EQ(session.closed.size(), 1u);
+    expect_all_verify(session.closed);
+}

@@ -1,6 +1,8 @@
 #include "game/netplay/netplay.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 #include "game/netplay/refusal_text.h"
@@ -12,6 +14,10 @@ using namespace netmsg;
 // Commands not yet acknowledged are sent again this often while no step sends them; an idle side
 // (paused, match over) keeps talking at that rate too, so that silence means trouble.
 constexpr double RESEND = 0.02;
+
+// A rolling board delays its own commands by a step for every this much of round trip: each step of
+// delay is a step less the other side must go back.
+constexpr double ROUND_TRIP_PER_DELAY_STEP = 0.05;
 
 const char* const BAD_MESSAGE = "The other side sent a message this program does not understand";
 
@@ -105,6 +111,7 @@ void CNetSession::on_event(const CNetLink::event& e) {
             hello.rules = me_.rules;
             player_ = e.peer;
             send(hello);
+            hello_sent_ = now_;
         } else {
             // A player during a match is told it is full once it greets; a watcher is welcome.
             candidates_.push_back({e.peer, now_});
@@ -240,6 +247,8 @@ void CNetSession::on_player_message(const message& m) {
     if (phase_ == WAITING) {
         if (m.type == WELCOME && m.input_delay >= 1 && m.input_delay <= MAX_DELAY) {
             delay_ = m.input_delay;
+            if (hello_sent_ >= 0)
+                round_trip_ = now_ - hello_sent_;
             start_match();
         } else if (m.type == REFUSE) {
             end(refusal_text(m.reason, m.program, me_.program));
@@ -255,7 +264,7 @@ void CNetSession::on_player_message(const message& m) {
         case STATE_HASH:
             // The other side runs a step only once it has our commands for it.
             if (m.match == match_)
-                judge(hashes_.theirs(m.step, m.hash, next_ + static_cast<std::uint32_t>(delay_)));
+                judge(hashes_.theirs(m.step, m.hash, own_until_));
             break;
         case NEXT_MATCH:
             if (m.match == match_ + 1)
@@ -275,6 +284,9 @@ void CNetSession::on_player_message(const message& m) {
                 stop_at_ = m.step;
             if (m.match != match_)
                 stop_at_ = 0;
+            // Run ahead beyond where both stop: the board goes back to that step.
+            if (m.match == match_ && stop_at_ < present_ && stop_at_ < rollback_from_)
+                rollback_from_ = stop_at_;
             check_left();
             break;
         default:
@@ -286,10 +298,11 @@ void CNetSession::on_player_message(const message& m) {
 void CNetSession::on_inputs(const message& m) {
     if (m.match != match_)
         return;
-    const std::uint32_t ours = next_ + static_cast<std::uint32_t>(delay_);
-    // The other side runs steps only with our commands, so it is at most `ours` and its own commands
-    // reach at most a delay beyond.
-    if (m.until > ours + static_cast<std::uint32_t>(delay_)) {
+    const std::uint32_t ours = own_until_;
+    // The other side runs steps with our commands or, rolling back, at most its reach beyond them; its
+    // own commands reach at most a delay further.
+    const int lead = std::max(delay_, ROLLBACK_REACH + MAX_ROLLBACK_DELAY);
+    if (m.until > ours + static_cast<std::uint32_t>(lead)) {
         end("The other side sent commands for steps it cannot have reached");
         return;
     }
@@ -315,6 +328,7 @@ void CNetSession::on_inputs(const message& m) {
         end("The other side made commands after it had seen ours for the same step");
         return;
     }
+    measure_round_trip(m.ack);
     if (m.ack > acked_) {
         acked_ = m.ack < ours ? m.ack : ours;
         while (!unacked_.empty() && unacked_.front().step < acked_)
@@ -330,8 +344,37 @@ void CNetSession::on_inputs(const message& m) {
             return;
         }
         remote_.push_back(in);
+        // A step already run went without this command: it runs again.
+        if (in.step < present_ && in.step < rollback_from_)
+            rollback_from_ = in.step;
     }
     remote_until_ = m.until;
+    confirm_steps();
+}
+
+// The time from sending a new end of our commands to hearing that the other side has them.
+void CNetSession::measure_round_trip(std::uint32_t ack) {
+    double sent = -1;
+    while (!unanswered_.empty() && unanswered_.front().until <= ack) {
+        sent = unanswered_.front().at;
+        unanswered_.pop_front();
+    }
+    if (sent < 0)
+        return;
+    const double sample = now_ - sent;
+    round_trip_ = round_trip_ < 0 ? sample : 0.875 * round_trip_ + 0.125 * sample;
+    schedule_own_commands();
+}
+
+void CNetSession::schedule_own_commands() {
+    if (rollback_)
+        delay_ = round_trip_ < 0 ? MAX_ROLLBACK_DELAY
+                                 : std::min(MAX_ROLLBACK_DELAY,
+                                            static_cast<int>(round_trip_ / ROUND_TRIP_PER_DELAY_STEP));
+    // Never earlier than a command already made: the other side may have it; never beyond a leave's
+    // step, which the other side must be able to go back to.
+    const std::uint32_t wanted = std::min(stop_at_, present_ + static_cast<std::uint32_t>(delay_));
+    own_until_ = std::max(own_until_, wanted);
 }
 
 void CNetSession::start_match() {
@@ -339,7 +382,11 @@ void CNetSession::start_match() {
         ++match_;
     phase_ = PLAYING;
     new_match_ = match_ > 0;
-    next_ = 0;
+    next_ = present_ = confirmed_ = own_until_ = 0;
+    rollback_from_ = NO_STEP;
+    unconfirmed_hashes_.clear();
+    unanswered_.clear();
+    schedule_own_commands();
     remote_until_ = 0;
     local_.clear();
     unacked_.clear();
@@ -377,7 +424,7 @@ void CNetSession::send_inputs(CNetLink::delivery how) {
     m.type = INPUTS;
     m.match = static_cast<std::uint16_t>(match_);
     m.from = acked_;
-    m.until = next_ + static_cast<std::uint32_t>(delay_);
+    m.until = own_until_;
     // Commands made since the last step are for step `until` itself: they go once that step is final.
     for (const timed_input& in : unacked_) {
         if (in.step >= m.until)
@@ -392,12 +439,14 @@ void CNetSession::send_inputs(CNetLink::delivery how) {
     m.ack = CAckOrder::to_send(remote_until_, m.until);
     send(m, how);
     last_sent_ = now_;
+    if (unanswered_.empty() || unanswered_.back().until < m.until)
+        unanswered_.push_back({m.until, now_});
 }
 
 void CNetSession::submit(const board_command& command) {
     if (phase_ != PLAYING)
         return;
-    const std::uint32_t at = next_ + static_cast<std::uint32_t>(delay_);
+    const std::uint32_t at = own_until_;
     // Beyond what a player makes, dropped here as the other side would refuse them.
     if (!local_budget_.take(at))
         return;
@@ -406,18 +455,28 @@ void CNetSession::submit(const board_command& command) {
 }
 
 bool CNetSession::step_ready() const {
-    return phase_ == PLAYING && remote_until_ > next_ && next_ < stop_at_;
+    if (phase_ != PLAYING || next_ >= stop_at_ || rollback_from_ != NO_STEP)
+        return false;
+    if (!rollback_)
+        return remote_until_ > next_;
+    return next_ < present_ || next_ < remote_until_ + ROLLBACK_REACH;
 }
 
 std::vector<board_command> CNetSession::step_inputs() const {
+    return inputs_at(next_);
+}
+
+// Both sides' known commands for `step`; none of the other side's where it is not known yet.
+std::vector<board_command> CNetSession::inputs_at(std::uint32_t step) const {
     std::vector<board_command> out;
     const bool blue_here = local_side_ == BLUE_STATION;
     for (const std::deque<timed_input>* side :
          {blue_here ? &local_ : &remote_, blue_here ? &remote_ : &local_}) {
         for (const timed_input& in : *side) {
-            if (in.step != next_)
+            if (in.step > step)
                 break;
-            out.push_back(byte_command(in.command));
+            if (in.step == step)
+                out.push_back(byte_command(in.command));
         }
     }
     return out;
@@ -426,30 +485,67 @@ std::vector<board_command> CNetSession::step_inputs() const {
 void CNetSession::step_done(const std::function<std::uint64_t()>& board_hash) {
     if (phase_ != PLAYING)
         return;
-    // Confirmed: in lockstep every step that runs is final, so the watchers have it at once.
-    feed_.step_confirmed(step_inputs());
-    while (!local_.empty() && local_.front().step <= next_)
-        local_.pop_front();
-    while (!remote_.empty() && remote_.front().step <= next_)
-        remote_.pop_front();
     ++next_;
-    hashes_.passed(next_);
-    send_inputs();
-    check_left();
+    const bool again = replaying();
+    present_ = std::max(present_, next_);
     if (next_ % HASH_PERIOD == 0)
-        check_now(board_hash());
+        unconfirmed_hashes_[next_] = board_hash();
+    confirm_steps();
+    if (!again) {
+        schedule_own_commands();
+        send_inputs();
+    }
+    check_left();
     link_.flush();
 }
 
-void CNetSession::check_now(std::uint64_t board_hash) {
-    if (phase_ != PLAYING || hashes_.taken(next_))
+// The one place a step becomes final: both sides' real commands for it known and the board run with
+// them. Its checkpoint goes to the other side and the feed hears of it.
+void CNetSession::confirm_steps() {
+    const std::uint32_t final_before = std::min({remote_until_, next_, rollback_from_});
+    while (phase_ == PLAYING && confirmed_ < final_before) {
+        const std::uint32_t step = confirmed_;
+        const std::vector<board_command> commands = inputs_at(step);
+        if (confirmed_feed_)
+            confirmed_feed_(step, commands);
+        feed_.step_confirmed(commands);
+        while (!local_.empty() && local_.front().step <= step)
+            local_.pop_front();
+        while (!remote_.empty() && remote_.front().step <= step)
+            remote_.pop_front();
+        ++confirmed_;
+        hashes_.passed(confirmed_);
+        const auto checkpoint = unconfirmed_hashes_.find(confirmed_);
+        if (checkpoint != unconfirmed_hashes_.end()) {
+            const std::uint64_t hash = checkpoint->second;
+            unconfirmed_hashes_.erase(unconfirmed_hashes_.begin(), std::next(checkpoint));
+            check_at(confirmed_, hash);
+        }
+    }
+}
+
+void CNetSession::rewind() {
+    if (rollback_from_ == NO_STEP)
         return;
-    const CHashCheck::verdict v = hashes_.ours(next_, board_hash, now_);
-    feed_.hash_confirmed(next_, board_hash);
+    next_ = rollback_from_;
+    rollback_from_ = NO_STEP;
+    confirm_steps();
+    check_left();
+}
+
+void CNetSession::check_now(std::uint64_t board_hash) {
+    check_at(next_, board_hash);
+}
+
+void CNetSession::check_at(std::uint32_t step, std::uint64_t board_hash) {
+    if (phase_ != PLAYING || hashes_.taken(step))
+        return;
+    const CHashCheck::verdict v = hashes_.ours(step, board_hash, now_);
+    feed_.hash_confirmed(step, board_hash);
     message m;
     m.type = STATE_HASH;
     m.match = static_cast<std::uint16_t>(match_);
-    m.step = next_;
+    m.step = step;
     m.hash = board_hash;
     send(m);
     judge(v);
@@ -497,8 +593,8 @@ void CNetSession::announce_leave() {
     if (phase_ != PLAYING || announced_)
         return;
     announced_ = true;
-    if (next_ + static_cast<std::uint32_t>(delay_) < stop_at_)
-        stop_at_ = next_ + static_cast<std::uint32_t>(delay_);
+    if (own_until_ < stop_at_)
+        stop_at_ = own_until_;
     // The commands up to that step must arrive even if this side is gone before a repeat would.
     send_inputs(CNetLink::RELIABLE);
     message m;
@@ -510,7 +606,8 @@ void CNetSession::announce_leave() {
 }
 
 void CNetSession::check_left() {
-    if (left_there_ && next_ >= stop_at_)
+    // Only once the board is back at the step both stop at, if it ran beyond.
+    if (left_there_ && confirmed_ >= stop_at_ && rollback_from_ == NO_STEP)
         end(OPPONENT_LEFT_NOTE);
 }
 

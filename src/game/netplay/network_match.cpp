@@ -9,6 +9,7 @@
 #include "game/config/version.h"
 #include "game/netplay/netplay.h"
 #include "game/netplay/online_play.h"
+#include "game/sim/board_ring.h"
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/rules_hash.h"
@@ -34,6 +35,8 @@ bool match_on = false;                // the session's match has begun on this b
 bool end_checked = false;             // the board at this match's end was compared with the other side's
 double waiting_since = -1;            // when a step first had to wait, -1 while steps run
 std::string addresses;                // this machine's, for the waiting host's screen
+// The board before each step a rollback may go back to.
+CBoardRing kept_boards(CNetSession::ROLLBACK_REACH + 1);
 
 request pending = request::NONE;
 std::string pending_host;
@@ -53,10 +56,17 @@ std::uint32_t match_seed() {
     return static_cast<std::uint32_t>(session->match());
 }
 
+std::unique_ptr<CNetSession> rolling_session() {
+    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    s->allow_rollback();
+    return s;
+}
+
 void begin(std::unique_ptr<CNetSession> s, std::unique_ptr<COnlinePlay> o = nullptr) {
     told_code.clear();
     session = std::move(s);
     online = std::move(o);
+    kept_boards.clear();
     match_on = false;
     last_word.clear();
     score = {};
@@ -80,15 +90,26 @@ std::string own_station_words() {
 // A new match on both boards: nothing left from an earlier local game may differ between them.
 change match_begins() {
     end_checked = false;
+    kept_boards.clear();
     waiting_since = -1;
     match_clock::fix_seed(match_seed());
     return change::MATCH_BEGINS;
 }
 
+// The board at a match's end is compared once, when no step before it can change any more.
+void check_end() {
+    if (!playing() || game_state != ENDED || end_checked || !settled())
+        return;
+    end_checked = true;
+    count_result();
+    session->check_now(state_hash());
+    session->board_ended();
+}
+
 }  // namespace
 
 bool host(std::uint16_t port, std::string& error) {
-    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    auto s = rolling_session();
     if (!s->host(port, settings.input_delay, error))
         return false;
     addresses.clear();
@@ -99,7 +120,7 @@ bool host(std::uint16_t port, std::string& error) {
 }
 
 bool join(const std::string& host, std::uint16_t port, std::string& error) {
-    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    auto s = rolling_session();
     if (!s->join(host, port, error))
         return false;
     begin(std::move(s));
@@ -117,7 +138,7 @@ bool host_online(std::uint16_t port, std::string& error) {
 }
 
 bool join_code(const std::string& code, std::string& error) {
-    auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
+    auto s = rolling_session();
     auto o = std::make_unique<COnlinePlay>(*s);
     // The port first: the JOIN goes out from it.
     if (!s->open(error) || !o->join(settings.rendezvous_server, code, now(), error))
@@ -254,6 +275,7 @@ change poll() {
     }
     if (session->take_new_match())
         return match_begins();
+    check_end();
     return change::NONE;
 }
 
@@ -295,7 +317,9 @@ bool step_ready() {
         session->poll(now());
     if (board_held())
         return false;
-    if (!playing() || session->step_ready()) {
+    // A match's end waits for the steps before it to be final, so that both sides end it alike.
+    const bool end_unsettled = playing() && game_state == ENDED && !settled();
+    if (!playing() || (session->step_ready() && !end_unsettled)) {
         waiting_since = -1;
         return true;
     }
@@ -318,19 +342,47 @@ void submit(const board_command& command) {
 }
 
 std::vector<board_command> step_commands() {
-    return playing() ? session->step_inputs() : std::vector<board_command>{};
+    if (!playing())
+        return {};
+    kept_boards.save(session->next_step());
+    return session->step_inputs();
+}
+
+bool next_step_final() {
+    return !playing() ||
+           (session->rollback_to() == CNetSession::NO_STEP && session->next_step() < session->remote_until());
 }
 
 void step_done() {
     if (!playing())
         return;
     session->step_done(state_hash);
-    if (game_state == ENDED && !end_checked) {
-        end_checked = true;
-        count_result();
-        session->check_now(state_hash());
-        session->board_ended();
+    check_end();
+}
+
+bool go_back() {
+    if (!playing() || session->rollback_to() == CNetSession::NO_STEP)
+        return false;
+    if (!kept_boards.restore(session->rollback_to())) {
+        // Cannot happen while steps stay within the reach; if it did, the boards could only differ.
+        close("This board could not go back far enough");
+        return false;
     }
+    session->rewind();
+    return true;
+}
+
+bool replaying() {
+    return playing() && session->replaying();
+}
+
+std::uint32_t next_step() {
+    return playing() ? session->next_step() : 0;
+}
+
+bool settled() {
+    return !playing() ||
+           (session->confirmed() >= session->next_step() && session->rollback_to() == CNetSession::NO_STEP);
 }
 
 bool begin_leaving() {

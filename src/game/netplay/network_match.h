@@ -100,10 +100,21 @@ bool commands_ready();
 // A local command for the session: it takes effect a few steps later on both boards, on this side's
 // own station whatever station it names. Dropped while no match is played.
 void submit(const board_command& command);
-// The commands of the next step, blue's before red's.
+// The commands of the next step, blue's before red's; the board before it is kept, to come back to.
 std::vector<board_command> step_commands();
+// The step about to run will be final: no session's match, or the other side's real commands for it known.
+bool next_step_final();
 // The step has run: hashes exchanged when due, and the board compared once at a match's end.
 void step_done();
+
+// Steps run ahead of the other side's commands, which turned out otherwise: true when the board has
+// just been taken back to the earliest step they change; the steps since are then run again at once.
+bool go_back();
+bool replaying();
+// The number of the next step of the session's match (0 without one).
+std::uint32_t next_step();
+// Every step run so far is final: no session's match, or the other side's commands known for all.
+bool settled();
 
 // Leaving: both boards stop at one announced step so that both recordings end alike. begin_leaving()
 // announces it when a match is played and says whether to run on to it; leaving_done() tells when

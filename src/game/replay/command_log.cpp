@@ -29,3 +29,14 @@ bool CCommandLog::reader::next(recorded_command& out) {
     pos_ = log_->byte_size() - in.left();
     return !in.bad;
 }
+
+void CCommandLog::cut(std::uint64_t step) {
+    if (count_ == 0 || last_ < step)
+        return;
+    CCommandLog kept;
+    reader in(*this);
+    recorded_command c;
+    while (in.next(c) && c.step < step)
+        kept.add(c.step, c.command);
+    *this = std::move(kept);
+}

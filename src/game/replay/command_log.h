@@ -21,6 +21,8 @@ class CCommandLog {
     // reader accepts.
     void add(std::uint64_t step, const board_command& command);
     std::size_t size() const { return count_; }
+    // Forgets the commands for `step` and after (a board gone back to that step).
+    void cut(std::uint64_t step);
     // The commands in the file's form.
     const char* data() const { return bytes_.data() + begin_; }
     std::size_t byte_size() const { return bytes_.size() - begin_; }

@@ -214,15 +214,31 @@ void before_step() {
     open_if_play_begins();
 }
 
-void after_step() {
+void after_step(bool final) {
     if (self.open) {
         match_clock::count_step();
         const std::uint64_t n = match_clock::step();
         if (n % CHECKPOINT_INTERVAL == 0)
             self.match.checkpoints.push_back(state_hash());
-        if (global::game_state == global::ENDED || n >= MAX_RECORDED_STEPS)
+        if ((final && global::game_state == global::ENDED) || n >= MAX_RECORDED_STEPS)
             close_match();
     }
+}
+
+void settle() {
+    if (self.open && global::game_state == global::ENDED)
+        close_match();
+}
+
+void rewind() {
+    if (!self.open)
+        return;
+    const std::uint64_t step = match_clock::step();
+    self.match.commands.cut(step);
+    self.match.checkpoints.resize(
+        std::min<std::size_t>(self.match.checkpoints.size(), step / CHECKPOINT_INTERVAL + 1));
+    if (self.busy_step >= step)
+        self.at_busy_step = 0;
 }
 
 void board_reset() {

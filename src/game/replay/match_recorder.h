@@ -18,9 +18,14 @@ void stop();
 // A command about to take effect: opens a match when play begins on a fresh board, and stores it.
 void record(const board_command& command);
 // Around each logic step of a recorded game: before it, opens a match when play begins on a fresh board;
-// after it, counts the step and writes the match once it has ended.
+// after it, counts the step and writes the match once it has ended. A step that is not `final` (run
+// ahead of a network match's other side) may be taken back: a match it ended waits for settle().
 void before_step();
-void after_step();
+void after_step(bool final = true);
+// Every step run so far is final: a match they ended is written.
+void settle();
+// The board went back to an earlier step (its clock with it): what was recorded from there on goes.
+void rewind();
 // The board is about to be cleared: an open match that has run a step is written as it stands, and the
 // board is fresh for the next one.
 void board_reset();

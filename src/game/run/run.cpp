@@ -7,6 +7,8 @@
 #include "game/netplay/network_match.h"
 #include "game/opponent/opponent_turn.h"
 #include "game/replay/match_recorder.h"
+#include "game/run/heard_events.h"
+#include "game/sim/events.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_start.h"
@@ -16,6 +18,8 @@ namespace run {
 namespace {
 
 using namespace global;
+
+CHeardEvents heard;
 
 constexpr auto LEAVE_TIME = std::chrono::seconds(1);  // at most this long to run on to the step both stop at
 
@@ -45,7 +49,24 @@ void network_session_began() {
 
 void network_match_begins() {
     clear_board();
+    heard.clear();
     restore_match_start(network_match::starting_board());
+}
+
+// The other side's real commands changed steps already run: the board goes back and runs them again
+// now, in the same frame, and the recorder forgets what it had of them.
+void catch_up() {
+    if (!network_match::go_back())
+        return;
+    match_recorder::rewind();
+    while (network_match::replaying() && network_match::commands_ready())
+        step();
+}
+
+// A network match's end the recorder held back is written once no step before it can change.
+void settle() {
+    if (network_match::active() && network_match::settled())
+        match_recorder::settle();
 }
 
 void start_network(network_match::request kind, std::uint16_t port, const std::string& host) {
@@ -117,12 +138,18 @@ void poll() {
 }
 
 bool step_ready() {
+    catch_up();
+    settle();
     return network_match::step_ready();
 }
 
 bool step() {
     if (network_match::board_held())
         return false;
+    // The step's events, from its commands on, to be heard once however often it runs.
+    const bool networked = network_match::playing();
+    const std::uint32_t number = network_match::next_step();
+    const std::size_t events_before = global::events.size();
     for (const board_command& c : network_match::step_commands()) {
         take(c);
         // Resumed from the other side: the pause menu open here closes.
@@ -132,8 +159,11 @@ bool step() {
     match_recorder::before_step();
     // The computer presses its keys as a player would, recorded with the step they precede.
     opponent_turn(submit_station_command);
+    const bool final = network_match::next_step_final();
     const bool closing = program_logic();
-    match_recorder::after_step();
+    if (networked)
+        heard.ran(number, events_before);
+    match_recorder::after_step(final);
     network_match::step_done();
     return closing;
 }
@@ -199,8 +229,10 @@ void leave_network() {
     if (network_match::begin_leaving()) {
         const auto give_up = std::chrono::steady_clock::now() + LEAVE_TIME;
         while (!network_match::leaving_done() && std::chrono::steady_clock::now() < give_up) {
+            catch_up();
             while (network_match::commands_ready())
                 step();
+            settle();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }

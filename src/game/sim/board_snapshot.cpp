@@ -4,39 +4,64 @@
 #include "game/sim/opponent_kind.h"
 
 CBoardSnapshot CBoardSnapshot::take(contents what) {
-    using namespace global;
     CBoardSnapshot s;
-    s.bodies.reserve(particles.size());
-    for (CParticle* p : particles) {
-        const bool owned = board_owned(*p);
-        if (what == WITHOUT_DECORATIONS && (p->type == TRACE || p->type == SIGN))
-            continue;
-        s.bodies.push_back({owned ? nullptr : p, *p});
-    }
-    if (station1 != nullptr && station2 != nullptr)
-        s.stations = {*station1, *station2};
-    s.counter = global::counter;
-    s.noise_counter = noise.counter;
-    s.game_state = global::game_state;
-    s.players = global::players;
-    s.difficulty = global::difficulty;
-    s.opponent = global::opponent;
-    s.clock = match_clock::save();
+    s.take_again(what);
     return s;
 }
 
+void CBoardSnapshot::take_again(contents what) {
+    using namespace global;
+    // Assigned over the bodies already held, each particle's outline keeps its storage: copying into
+    // fresh ones would allocate once per particle.
+    std::size_t n = 0;
+    for (CParticle* p : particles) {
+        if (what == WITHOUT_DECORATIONS && (p->type == TRACE || p->type == SIGN))
+            continue;
+        CParticle* fixed = board_owned(*p) ? nullptr : p;
+        if (n < bodies.size()) {
+            bodies[n].fixed = fixed;
+            bodies[n].value = *p;
+        } else {
+            bodies.push_back({fixed, *p});
+        }
+        ++n;
+    }
+    bodies.erase(bodies.begin() + static_cast<std::ptrdiff_t>(n), bodies.end());
+    stations.clear();
+    if (station1 != nullptr && station2 != nullptr)
+        stations = {*station1, *station2};
+    counter = global::counter;
+    noise_counter = noise.counter;
+    game_state = global::game_state;
+    players = global::players;
+    difficulty = global::difficulty;
+    opponent = global::opponent;
+    clock = match_clock::save();
+}
+
 void CBoardSnapshot::restore() const {
-    delete_board_owned();
+    // The board's own particles are given the saved values in turn, so that going back a few steps
+    // allocates little; only the surplus is deleted or made.
+    std::vector<CParticle*> spare;
+    for (CParticle* p : particles)
+        if (board_owned(*p))
+            spare.push_back(p);
     particles.clear();
+    std::size_t used = 0;
     for (const body& b : bodies) {
         if (b.fixed != nullptr) {
             particles.push_back(b.fixed);
+        } else if (used < spare.size()) {
+            *spare[used] = b.value;
+            particles.push_back(spare[used++]);
         } else {
             // The constructor appends the new particle; the saved value then replaces every field.
             CParticle* p = new CParticle(0, 0, 0);
             *p = b.value;
         }
     }
+    for (std::size_t i = used; i < spare.size(); ++i)
+        delete spare[i];
     restore_values();
 }
 

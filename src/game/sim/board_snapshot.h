@@ -16,6 +16,9 @@ class CBoardSnapshot {
     // looks at them); a planner's trial board can leave them out and stay exact for everything else.
     enum contents { WHOLE_BOARD, WITHOUT_DECORATIONS };
     static CBoardSnapshot take(contents what = WHOLE_BOARD);
+    // Takes the live board into this snapshot, reusing its storage: a board saved every step costs no
+    // allocation once the saves are warm.
+    void take_again(contents what = WHOLE_BOARD);
 
     // Deletes the particles the board owns now and builds the saved ones again; the fixed bodies (planets,
     // backdrop, shadows, the stations' bodies) are the same objects as before, given their saved values.

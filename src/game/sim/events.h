@@ -35,4 +35,7 @@ void record_event(event_kind kind, CVector where = CVector(0, 0), float strength
 namespace global {
 // The turn's events in the order they happened.
 extern std::vector<game_event> events;
+// Events heard in an earlier turn that did not happen after all (a network match's step run again):
+// what they sound like is cut short.
+extern std::vector<game_event> cut_events;
 }  // namespace global

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "audio/audio.h"
 #include "game/config/data_path.h"
@@ -78,6 +79,9 @@ planned_voice plan(const game_event& e, unsigned variation) {
 
 // Events of one effect on one side of the board in one turn are heard as one voice, a little louder
 // for each: a dozen blasts in a step neither clip nor take every voice.
+// Voices kept to be cut short: more than a rollback's steps ever make.
+constexpr std::size_t RECENT_VOICES = 32;
+
 struct merged_voice {
     planned_voice voice;
     bool left;
@@ -133,6 +137,7 @@ void CGameSounds::play_turn() {
         audio_.stop_layer(WORLD);
     if (global::settings.sound && !sounds_.empty())
         play_events();
+    cut_short();
     global::events.clear();
     follow_charges();
 }
@@ -163,8 +168,29 @@ void CGameSounds::play_events() {
         s.pan = m.pan_sum / static_cast<float>(m.count);
         s.pitch = m.voice.pitch;
         s.layer = m.voice.on;
-        audio_.play(sounds_[index(m.voice.effect)], s);
+        const long voice = audio_.play(sounds_[index(m.voice.effect)], s);
+        if (m.voice.on == WORLD) {
+            if (recent_.size() == RECENT_VOICES)
+                recent_.erase(recent_.begin());
+            recent_.push_back({index(m.voice.effect), m.left, voice});
+        }
     }
+}
+
+// Events that did not happen after all: the newest voice of their effect on their side stops.
+void CGameSounds::cut_short() {
+    for (const game_event& e : global::cut_events) {
+        const int effect = index(plan(e, 0).effect);
+        const bool left = e.where.x < 0;
+        for (auto v = recent_.rbegin(); v != recent_.rend(); ++v) {
+            if (v->effect == effect && v->left == left) {
+                audio_.stop(v->voice);
+                recent_.erase(std::next(v).base());
+                break;
+            }
+        }
+    }
+    global::cut_events.clear();
 }
 
 // A hum per charging station, rising with the charge; it stops with the charge, on pause and when

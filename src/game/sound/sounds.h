@@ -20,11 +20,18 @@ class CGameSounds {
 
   private:
     void play_events();
+    void cut_short();
     void follow_charges();
 
     CAudio& audio_;
     std::vector<int> sounds_;  // the audio output's number for each effect, -1 when it did not load
     long hums_[2] = {-1, -1};
+    struct played {
+        int effect;
+        bool left;
+        long voice;
+    };
+    std::vector<played> recent_;  // the last voices of the board's events, newest last
     unsigned variation_ = 0;
 };
 
