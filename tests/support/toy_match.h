@@ -43,6 +43,9 @@ class toy_player {
         if (rolling)
             session.allow_rollback();
         session.on_confirmed([this](std::uint32_t step, const std::vector<board_command>& commands) {
+            // The next match counts its steps from 0 again.
+            if (step == 0)
+                confirmed_steps = 0;
             if (step != confirmed_steps)
                 ADD_FAILURE() << "step " << step << " confirmed after " << confirmed_steps << " steps";
             confirmed_steps = step + 1;
