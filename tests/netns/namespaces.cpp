@@ -179,9 +179,10 @@ std::string CNamespaces::add(const std::string& role) {
     const std::string name = prefix_ + role;
     trap(name, true);
     std::string output;
-    if (run_command({"ip", "netns", "add", name}, &output) != 0) {
+    const int code = run_command({"ip", "netns", "add", name}, &output);
+    if (code != 0) {
         trap(name, false);
-        fail("ip netns add " + name + ": " + output);
+        fail("ip netns add " + name + ": " + std::to_string(code) + " " + output);
         return "";
     }
     names_.push_back(name);
@@ -195,12 +196,13 @@ bool CNamespaces::run(const std::string& name, const std::vector<std::string>& a
     std::vector<std::string> full{"ip", "netns", "exec", name};
     full.insert(full.end(), argv.begin(), argv.end());
     std::string text;
-    if (run_command(full, &text) != 0) {
+    const int code = run_command(full, &text);
+    if (code != 0) {
         std::string line;
         for (const std::string& a : argv) {
             line += a + " ";
         }
-        return fail("in " + name + ": " + line + "-> " + text);
+        return fail("in " + name + ": " + line + "-> " + std::to_string(code) + " " + text);
     }
     if (output != nullptr) {
         *output = text;
