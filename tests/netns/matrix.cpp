@@ -20,8 +20,6 @@
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
-
 #include "nat_world.h"
 #include "needs.h"
 #include "program_run.h"
@@ -44,10 +42,6 @@ std::string expected_path(nat_kind host, nat_kind joiner) {
     }
     const bool host_filters = host != nat_kind::PRESERVING;
     return host_filters && joiner == nat_kind::SYMMETRIC ? "relayed" : "punched";
-}
-
-std::string ip_program() {
-    return access("/usr/sbin/ip", X_OK) == 0 ? "/usr/sbin/ip" : "/sbin/ip";
 }
 
 // "key value" lines of a player's output.

@@ -152,11 +152,18 @@ int run_command(const std::vector<std::string>& argv, std::string* output, doubl
 }
 
 bool namespaces_available() {
-    if (geteuid() != 0 || run_command({"nft", "--version"}) != 0) {
-        return false;
-    }
-    CNamespaces probe("probe");
-    return !probe.add("x").empty();
+    static const bool available = [] {
+        if (geteuid() != 0 || run_command({"nft", "--version"}) != 0) {
+            return false;
+        }
+        CNamespaces probe("probe");
+        return !probe.add("x").empty();
+    }();
+    return available;
+}
+
+std::string ip_program() {
+    return access("/usr/sbin/ip", X_OK) == 0 ? "/usr/sbin/ip" : "/sbin/ip";
 }
 
 CNamespaces::CNamespaces(const std::string& test) {

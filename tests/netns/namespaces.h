@@ -10,8 +10,11 @@
 // could not start or was killed for taking too long. Standard output and error go to `output`.
 int run_command(const std::vector<std::string>& argv, std::string* output = nullptr, double seconds = 10);
 
-// True when this process may create namespaces (root, with iproute2 and nftables at hand).
+// True when this process may create namespaces (root, with iproute2 and nftables at hand); found out
+// once.
 bool namespaces_available();
+// The path of iproute2's program, for starting a daemon inside a namespace with "ip netns exec".
+std::string ip_program();
 
 class CNamespaces {
   public:

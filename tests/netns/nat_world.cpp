@@ -1,15 +1,9 @@
 #include "nat_world.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 namespace {
-
-std::string ip_program() {
-    return access("/usr/sbin/ip", X_OK) == 0 ? "/usr/sbin/ip" : "/sbin/ip";
-}
 
 // A folder of its own per daemon: each writes its stdout.txt and stderr.txt there.
 std::string daemon_folder(const std::string& parent, const std::string& name) {

@@ -14,11 +14,6 @@ namespace {
 
 constexpr unsigned short GAME_PORT = 24816;
 
-bool can_build() {
-    static const bool available = namespaces_available();
-    return available;
-}
-
 std::string port_of(const std::string& endpoint) {
     return endpoint.substr(endpoint.find(':') + 1);
 }
@@ -29,7 +24,7 @@ std::string address_of(const std::string& endpoint) {
 class RouterProbe : public ::testing::TestWithParam<nat_kind> {};
 
 TEST_P(RouterProbe, MapsAndFiltersAsItsKindSays) {
-    NEEDS(can_build(), "root with network namespaces");
+    NEEDS(namespaces_available(), "root with network namespaces");
     const nat_kind kind = GetParam();
     CNatWorld world("routers", kind, nat_kind::OPEN, scratch_dir("routers_" + nat_name(kind)));
     ASSERT_TRUE(world.ready()) << world.error();
@@ -72,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RouterProbe, ::testing::ValuesIn(all_nat_kinds()
                          [](const auto& info) { return nat_name(info.param); });
 
 TEST(Namespaces, GoAwayWithTheirOwnerAndTheirLeftoversWithTheNextRun) {
-    NEEDS(can_build(), "root with network namespaces");
+    NEEDS(namespaces_available(), "root with network namespaces");
     std::string name;
     {
         CNamespaces spaces("cleanup");
