@@ -69,11 +69,10 @@ struct pair_result {
 };
 
 std::unique_ptr<CProgramRun> start_in(const std::string& folder, const std::string& space,
-                                      std::vector<std::string> command) {
+                                      const std::vector<std::string>& command) {
     std::filesystem::create_directories(folder);
     auto run = std::make_unique<CProgramRun>(folder);
-    command.insert(command.begin(), {"netns", "exec", space});
-    run->start(ip_program(), false, command);
+    start_inside(*run, space, command);
     return run;
 }
 

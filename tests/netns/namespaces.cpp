@@ -162,10 +162,17 @@ bool namespaces_available() {
     return available;
 }
 
-std::string ip_program() {
-    return access("/usr/sbin/ip", X_OK) == 0 ? "/usr/sbin/ip" : "/sbin/ip";
+std::vector<std::string> inside(const std::string& name, const std::vector<std::string>& argv) {
+    std::vector<std::string> full{"nsenter", "--net=" + std::string(NETNS_DIR) + "/" + name};
+    full.insert(full.end(), argv.begin(), argv.end());
+    return full;
 }
 
+bool start_inside(CProgramRun& run, const std::string& name, const std::vector<std::string>& argv) {
+    std::vector<std::string> args = inside(name, argv);
+    args.erase(args.begin());
+    return run.start("/usr/bin/nsenter", false, args);
+}
 CNamespaces::CNamespaces(const std::string& test) {
     const std::string test_prefix = "zv-" + test + "-";
     sweep(test_prefix);
@@ -184,15 +191,15 @@ CNamespaces::~CNamespaces() {
 
 std::string CNamespaces::add(const std::string& role) {
     const std::string name = prefix_ + role;
+    // Owned before it exists: an "ip netns add" cut short may still leave the namespace behind.
     trap(name, true);
+    names_.push_back(name);
     std::string output;
-    const int code = run_command({"ip", "netns", "add", name}, &output);
+    const int code = run_command({"ip", "netns", "add", name}, &output, 30);
     if (code != 0) {
-        trap(name, false);
         fail("ip netns add " + name + ": " + std::to_string(code) + " " + output);
         return "";
     }
-    names_.push_back(name);
     if (!run(name, {"ip", "link", "set", "lo", "up"})) {
         return "";
     }
@@ -200,10 +207,8 @@ std::string CNamespaces::add(const std::string& role) {
 }
 
 bool CNamespaces::run(const std::string& name, const std::vector<std::string>& argv, std::string* output) {
-    std::vector<std::string> full{"ip", "netns", "exec", name};
-    full.insert(full.end(), argv.begin(), argv.end());
     std::string text;
-    const int code = run_command(full, &text);
+    const int code = run_command(inside(name, argv), &text, 30);
     if (code != 0) {
         std::string line;
         for (const std::string& a : argv) {
@@ -222,7 +227,7 @@ bool CNamespaces::link(const std::string& a, const std::string& a_interface, con
     std::string output;
     if (run_command({"ip", "link", "add", a_interface, "netns", a, "type", "veth", "peer", "name",
                      b_interface, "netns", b},
-                    &output) != 0) {
+                    &output, 30) != 0) {
         return fail("veth " + a + "/" + a_interface + " - " + b + "/" + b_interface + ": " + output);
     }
     for (const auto& [space, interface, address] :

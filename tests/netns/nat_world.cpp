@@ -111,8 +111,7 @@ bool CNatWorld::build_side(int index, nat_kind kind) {
 
 bool CNatWorld::start_stun() {
     stun_ = std::make_unique<CProgramRun>(daemon_folder(folder_, "stund"));
-    if (!stun_->start(ip_program(), false,
-                      {"netns", "exec", public_, "stund", "-h", SERVER, "-a", SERVER_ALTERNATE})) {
+    if (!start_inside(*stun_, public_, {"/usr/sbin/stund", "-h", SERVER, "-a", SERVER_ALTERNATE})) {
         error_ = "stund did not start";
         return false;
     }
@@ -155,9 +154,8 @@ bool CNatWorld::start_miniupnpd(int index, bool upnp, bool natpmp) {
                                      "allow 1024-65535 192.0.2.0/24 1024-65535\n"
                                      "deny 0-65535 0.0.0.0/0 0-65535\n";
     auto daemon = std::make_unique<CProgramRun>(folder);
-    if (!daemon->start(
-            ip_program(), false,
-            {"netns", "exec", s.router, "miniupnpd", "-f", base + ".conf", "-d", "-P", base + ".pid"})) {
+    if (!start_inside(*daemon, s.router,
+                      {"/usr/sbin/miniupnpd", "-f", base + ".conf", "-d", "-P", base + ".pid"})) {
         error_ = "miniupnpd did not start";
         return false;
     }

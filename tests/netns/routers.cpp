@@ -73,15 +73,15 @@ TEST(Namespaces, GoAwayWithTheirOwnerAndTheirLeftoversWithTheNextRun) {
         CNamespaces spaces("cleanup");
         name = spaces.add("a");
         ASSERT_FALSE(name.empty()) << spaces.error();
-        EXPECT_EQ(run_command({"ip", "netns", "exec", name, "true"}), 0);
+        EXPECT_EQ(run_command(inside(name, {"true"})), 0);
     }
-    EXPECT_NE(run_command({"ip", "netns", "exec", name, "true"}), 0) << name << " outlived its owner";
+    EXPECT_NE(run_command(inside(name, {"true"})), 0) << name << " outlived its owner";
 
     // A crashed run's namespace: the pid in its name belongs to no process (pid_max is below 2^22).
     const std::string leftover = "zv-cleanup-4999999-0-a";
     ASSERT_EQ(run_command({"ip", "netns", "add", leftover}), 0);
     CNamespaces next("cleanup");
-    EXPECT_NE(run_command({"ip", "netns", "exec", leftover, "true"}), 0) << "the leftover is still there";
+    EXPECT_NE(run_command(inside(leftover, {"true"})), 0) << "the leftover is still there";
     run_command({"ip", "netns", "delete", leftover});
 }
 
