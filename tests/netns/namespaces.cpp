@@ -39,7 +39,12 @@ void remove_trapped_and_die(int signal_number) {
         }
         const pid_t child = fork();
         if (child == 0) {
-            execlp("ip", "ip", "netns", "delete", name, static_cast<char*>(nullptr));
+            // execve alone of the exec calls may be made here.
+            char* const args[] = {const_cast<char*>("ip"), const_cast<char*>("netns"),
+                                  const_cast<char*>("delete"), name, nullptr};
+            char* const no_environment[] = {nullptr};
+            execve("/usr/sbin/ip", args, no_environment);
+            execve("/sbin/ip", args, no_environment);
             _exit(127);
         }
         if (child > 0) {
