@@ -72,20 +72,33 @@ void CRendezvousClient::send_register() {
     send(server_, m);
 }
 
+bool CRendezvousClient::due(double now, double every) {
+    if (now - last_sent_ < every)
+        return false;
+    last_sent_ = now;
+    return true;
+}
+
+rdv::message CRendezvousClient::with_token(rdv::type kind) const {
+    rdv::message m;
+    m.kind = kind;
+    m.token = token_;
+    return m;
+}
+
 void CRendezvousClient::poll(double now) {
     if (phase_ == IDLE || phase_ == FAILED || connected_)
         return;
-    const double in_phase = now - phase_since_;
     if (hosting_ && now - last_register_ >= (phase_ == REGISTERING ? REGISTER_RETRY : KEEP_ALIVE)) {
         last_register_ = now;
         send_register();
     }
-    if (phase_ == REGISTERING && in_phase > SERVER_LIMIT)
+    const double in_phase = now - phase_since_;
+    if ((phase_ == REGISTERING || phase_ == JOINING) && in_phase > SERVER_LIMIT) {
         fail("The server does not answer");
-    if (phase_ == JOINING && in_phase > SERVER_LIMIT)
-        fail("The server does not answer");
-    else if (phase_ == JOINING && now - last_sent_ >= JOIN_RETRY) {
-        last_sent_ = now;
+        return;
+    }
+    if (phase_ == JOINING && due(now, JOIN_RETRY)) {
         rdv::message m;
         m.kind = rdv::JOIN;
         m.code = code_;
@@ -95,29 +108,18 @@ void CRendezvousClient::poll(double now) {
     if (phase_ == PUNCHING && !hosting_ && answered_ &&
         (now - answered_at_ >= BETTER_WAIT || rank(best_) == 0)) {
         choose(best_);
-        return;
-    }
-    if (phase_ == PUNCHING && in_phase >= PUNCH_LIMIT) {
+    } else if (phase_ == PUNCHING && in_phase >= PUNCH_LIMIT) {
         phase_ = ASKING_RELAY;
         phase_since_ = now;
         last_sent_ = -1e9;
-    } else if (phase_ == PUNCHING && now - last_sent_ >= PUNCH_EVERY) {
-        last_sent_ = now;
-        rdv::message m;
-        m.kind = rdv::PUNCH;
-        m.token = token_;
+    } else if (phase_ == PUNCHING && due(now, PUNCH_EVERY)) {
         for (const rdv::endpoint& to : candidates())
-            send(to, m);
+            send(to, with_token(rdv::PUNCH));
     }
     if (phase_ == ASKING_RELAY && now - phase_since_ > RELAY_LIMIT)
         no_relay("Could not reach the other player, even through the server");
-    else if (phase_ == ASKING_RELAY && now - last_sent_ >= RELAY_EVERY) {
-        last_sent_ = now;
-        rdv::message m;
-        m.kind = rdv::RELAY;
-        m.token = token_;
-        send(server_, m);
-    }
+    else if (phase_ == ASKING_RELAY && due(now, RELAY_EVERY))
+        send(server_, with_token(rdv::RELAY));
 }
 
 void CRendezvousClient::received(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size,
@@ -190,9 +192,7 @@ void CRendezvousClient::on_punch(const rdv::endpoint& from, const rdv::message& 
     if (token_ == 0 || m.token != token_ || phase_ == JOINING || phase_ == FAILED)
         return;
     if (m.ack == 0) {
-        rdv::message answer;
-        answer.kind = rdv::PUNCH;
-        answer.token = token_;
+        rdv::message answer = with_token(rdv::PUNCH);
         answer.ack = 1;
         send(from, answer);
     }
@@ -215,6 +215,8 @@ void CRendezvousClient::choose(const rdv::endpoint& answered) {
 void CRendezvousClient::connected(const rdv::endpoint& player) {
     if (!hosting_ || connected_)
         return;
+    // The code has served: nobody else is introduced to a host that plays. A relay goes on without it.
+    leave();
     connected_ = true;
     phase_ = READY;
     peer_ = player;
@@ -235,6 +237,7 @@ void CRendezvousClient::leave() {
         rdv::message m;
         m.kind = rdv::UNREGISTER;
         send(server_, m);
+        code_.clear();
     }
     phase_ = IDLE;
 }

@@ -49,8 +49,8 @@ class CRendezvousClient {
     bool join(const std::string& typed, double now);
     void received(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size, double now);
     void poll(double now);
-    // Host: the player's connection came from `player`; the path is known and nothing more is sent
-    // but the goodbye.
+    // Host: the player's connection came from `player`; the path is known, the code given up, and
+    // nothing more is sent.
     void connected(const rdv::endpoint& player);
     // Host: the code is given up.
     void leave();
@@ -68,6 +68,10 @@ class CRendezvousClient {
 
   private:
     void send(const rdv::endpoint& to, const rdv::message& m);
+    // Whether `every` seconds have passed since the last JOIN, round of probes or RELAY; if so, now they
+    // have.
+    bool due(double now, double every);
+    rdv::message with_token(rdv::type kind) const;
     void send_register();
     void on_message(const rdv::message& m, double now);
     void on_introduce(const rdv::message& m, double now);

@@ -97,7 +97,8 @@ bool CRendezvous::allowed(const rdv::endpoint& from, std::int64_t now_ms, CDatag
 }
 
 std::string CRendezvous::fresh_code() const {
-    // With the table at most 1 in 24,000 full, a draw that is taken is rare; a bound keeps it finite.
+    // At most one code in 24,000 is taken at the default limits: a second draw is rare, a bound keeps it
+    // finite.
     for (int attempt = 0; attempt < 64; ++attempt) {
         std::string code = secure_random_code();
         if (!codes_.code_taken(code))

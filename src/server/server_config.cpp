@@ -80,7 +80,7 @@ bool set_config_value(server_config& config, const std::string& key, const std::
         config.*k.field = static_cast<std::uint32_t>(n);
         return true;
     }
-    error = "unknown key: " + key;
+    error = key + ": unknown key";
     return false;
 }
 

@@ -133,6 +133,12 @@ int CServerLoop::run(CRendezvous& rendezvous) {
             return -1;
         if (fds[1].revents != 0)
             return 0;
+        if ((fds[0].revents & POLLERR) != 0) {
+            // A pending error (an ICMP answer to an earlier send) would wake every poll: take it.
+            int error = 0;
+            socklen_t length = sizeof error;
+            getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length);
+        }
         for (unsigned round = 0; round < 16 && (fds[0].revents & POLLIN) != 0; ++round) {
             for (unsigned i = 0; i < BATCH; ++i) {
                 iov[i] = {&buffers[i * rdv::MAX_DATAGRAM], rdv::MAX_DATAGRAM};

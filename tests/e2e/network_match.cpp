@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -372,4 +373,85 @@ TEST_F(NetworkMatch, EscapeWhileHostingGoesBackToTheNetworkScreen) {
     x_session::close_window(host.window);
     EXPECT_EQ(host.wait_exit(), 0);
     EXPECT_EQ(host.errors(), "");
+}
+
+namespace {
+
+// The rendezvous server on 127.0.0.1, as an operator would run it.
+class CServer : public CProgramRun {
+  public:
+    CServer() : CProgramRun(scratch_dir("e2e_network_server")) {
+        port = std::to_string(free_port());
+        start(ZELVORANT_SERVER_PROGRAM, false, {"--address", "127.0.0.1", "--port", port});
+    }
+    bool listening() {
+        return wait_for([&] { return errors().find("listening on") != std::string::npos; }, 10);
+    }
+    std::string port;
+};
+
+// The six symbols after "Invite code for the other player: " in a program's output, or "".
+std::string invite_code(const std::string& out) {
+    const std::string said = "Invite code for the other player: ";
+    const std::size_t at = out.find(said);
+    return at == std::string::npos || out.size() < at + said.size() + 6 ? ""
+                                                                        : out.substr(at + said.size(), 6);
+}
+
+}  // namespace
+
+TEST_F(NetworkMatch, AnInviteCodeTypedOnTheNetworkScreenJoinsTheHostThroughTheServer) {
+    CServer server;
+    ASSERT_TRUE(server.listening()) << server.errors();
+    CPlayer host("host_online", {"--host-online", port});
+    CPlayer joiner("join_by_code", {});
+    for (const CPlayer* p : {&host, &joiner})
+        std::ofstream(p->folder() + "/settings") << "rendezvous_server = 127.0.0.1:" << server.port << "\n";
+    ASSERT_TRUE(start_pair(host, joiner, 0.5)) << host.errors() << joiner.errors();
+    std::string code;
+    ASSERT_TRUE(wait_for([&] { return !(code = invite_code(host.output())).empty(); }, 10))
+        << host.output() << host.errors() << server.errors();
+
+    focus(joiner.window);
+    x_session::click(joiner.window, 150, 450, 0.5);  // "Network game", below Quit
+    x_session::click(joiner.window, 560, 158, 0.3);  // the code field, beside the address field
+    // Typed in lower case, with a dash in the middle, as a player reads it out.
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        if (i == 3)
+            joiner.press("minus");
+        const std::string key(1, static_cast<char>(std::tolower(static_cast<unsigned char>(code[i]))));
+        joiner.press(key.c_str());
+    }
+    joiner.press("Return");
+    ASSERT_TRUE(wait_for([&] { return board_moves(joiner.window) && board_moves(host.window); }, 10))
+        << joiner.errors() << host.errors() << server.errors();
+    // The HUD's corner names the path in small grey letters.
+    const x_session::capture corner = x_session::grab(joiner.window, 480, 455, 150, 20);
+    int lit = 0;
+    for (const x_session::rgb& p : corner.pixels)
+        lit += p.r > 120 && p.g > 120 && p.b > 120;
+    EXPECT_GT(lit, 20);
+    host.hold("d", 0.8);  // blue fires: both boards go on alike
+
+    close_both(host, joiner);
+    EXPECT_EQ(joiner.errors(), "");
+    EXPECT_NE(server.errors().find("introduced"), std::string::npos) << server.errors();
+    ASSERT_EQ(host.recordings().size(), 1u);
+    ASSERT_EQ(joiner.recordings().size(), 1u);
+    const verdict a = verify("online_host", host.recordings()[0]);
+    const verdict b = verify("online_join", joiner.recordings()[0]);
+    EXPECT_EQ(a.status, 0);
+    EXPECT_EQ(a.out, b.out);
+}
+
+TEST_F(NetworkMatch, ACodeOnTheCommandLineThatNoHostHasIsToldAndTheProgramGoesOn) {
+    CServer server;
+    ASSERT_TRUE(server.listening()) << server.errors();
+    CPlayer joiner("join_unknown_code", {"--join-code", "acd-efg"});
+    std::ofstream(joiner.folder() + "/settings") << "rendezvous_server = 127.0.0.1:" << server.port << "\n";
+    ASSERT_TRUE(joiner.begin(0)) << joiner.errors();
+    const std::string said = "Network game: No such code: ask the host for it again\n";
+    ASSERT_TRUE(wait_for([&] { return joiner.errors() == said; }, 10)) << joiner.errors();
+    x_session::close_window(joiner.window);
+    EXPECT_EQ(joiner.wait_exit(), 0);
 }

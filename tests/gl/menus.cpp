@@ -117,8 +117,12 @@ TEST_F(Menus, LayoutOnA1024By600Display) {
                                        {"How to play", 50, 50, 200, 50},
                                        {"Quit", 50, -25, 200, 50},
                                        {"Network game", 50, -100, 200, 50}});
-    expect_buttons(global::network_menu,
-                   {{"Host", 50, 150, 200, 50}, {"Join", 50, 85, 200, 50}, {"Back", 50, 20, 200, 50}});
+    // Internet play beside the panel, its three buttons where they were.
+    expect_buttons(global::network_menu, {{"Host", 50, 150, 200, 50},
+                                          {"Join", 50, 85, 200, 50},
+                                          {"Back", 50, 20, 200, 50},
+                                          {"Host online", 320, 150, 200, 50},
+                                          {"Join code", 320, 85, 200, 50}});
     expect_buttons(global::options_menu, {{"A", 25, 500, 100, 30},
                                           {"Q", 25, 450, 100, 30},
                                           {"D", 25, 400, 100, 30},

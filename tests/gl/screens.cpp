@@ -11,16 +11,19 @@
 #include <string>
 #include <vector>
 
+#include "docs_pictures.h"
 #include "frame_pixels.h"
 #include "game/app/main_loop.h"
 #include "game/app/startup.h"
 #include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
+#include "game/run/run.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
+#include "game/ui/network_screen.h"
 #include "gl_window.h"
 #include "graphics/graphics.h"
 #include "match_scene.h"
@@ -32,6 +35,7 @@
 
 namespace fs = std::filesystem;
 using namespace global;
+using namespace docs_pictures;
 
 namespace {
 
@@ -49,57 +53,7 @@ rgba_image draw(int game, int menu) {
     return capture;
 }
 
-fs::path docs_picture(const std::string& name) {
-    return fs::path(ZELVORANT_SOURCE_DIR) / "docs" / "screenshots" / (name + ".png");
-}
-
-// PPM rows run from the top, like the capture; ImageMagick converts between it and PNG.
-void write_ppm(const rgba_image& image, const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << image.width << " " << image.height << "\n255\n";
-    for (size_t i = 0; i < image.pixels.size(); i += 4)
-        out.write(reinterpret_cast<const char*>(&image.pixels[i]), 3);
-}
-
-// The picture at `png`, or an empty image when it cannot be read.
-rgba_image read_png(const fs::path& png, const std::string& name) {
-    const std::string ppm = (fs::current_path() / (name + ".committed.ppm")).string();
-    const std::string command = "convert '" + png.string() + "' -depth 8 'ppm:" + ppm + "'";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    std::ifstream in(ppm, std::ios::binary);
-    std::string magic;
-    int width = 0, height = 0, maximum = 0;
-    in >> magic >> width >> height >> maximum;
-    in.get();
-    if (magic != "P6" || maximum != 255 || width <= 0 || height <= 0)
-        return {};
-    rgba_image image(width, height);
-    for (size_t i = 0; i < image.pixels.size(); i += 4) {
-        in.read(reinterpret_cast<char*>(&image.pixels[i]), 3);
-        image.pixels[i + 3] = 255;
-    }
-    return in ? image : rgba_image{};
-}
-
-void write_docs(const rgba_image& image, const std::string& name) {
-    const std::string ppm = (fs::current_path() / (name + ".ppm")).string();
-    write_ppm(image, ppm);
-    fs::create_directories(docs_picture(name).parent_path());
-    const std::string command = "convert '" + ppm + "' '" + docs_picture(name).string() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-// Share of pixels that differ clearly between two captures.
-double difference(const rgba_image& a, const rgba_image& b) {
-    long n = 0;
-    for (size_t i = 0; i < a.pixels.size(); i += 4) {
-        const int d = std::abs(a.pixels[i] - b.pixels[i]) + std::abs(a.pixels[i + 1] - b.pixels[i + 1]) +
-                      std::abs(a.pixels[i + 2] - b.pixels[i + 2]);
-        n += d > 30;
-    }
-    return static_cast<double>(n) / (a.pixels.size() / 4);
-}
+}  // namespace
 
 TEST(Screens, EveryScreenAtTheDefaultSize) {
     NEEDS(std::getenv("DISPLAY") != nullptr, "an X display");
@@ -139,6 +93,10 @@ TEST(Screens, EveryScreenAtTheDefaultSize) {
     program_logic();
     ASSERT_EQ(game_state, ENDED);
     screens.push_back({"match_over", draw(ENDED, NONE)});
+    // The network screen as a player with no rendezvous server set up sees it.
+    run::clear_board();
+    network_screen::open();
+    screens.push_back({"network", draw(HIDDEN, NETWORK)});
 
     const bool write = std::getenv("ZELVORANT_WRITE_DOCS") != nullptr;
     for (const auto& [name, image] : screens) {
@@ -161,5 +119,3 @@ TEST(Screens, EveryScreenAtTheDefaultSize) {
             EXPECT_GT(difference(screens[i].second, screens[j].second), 0.005)
                 << screens[i].first << " and " << screens[j].first << " look the same";
 }
-
-}  // namespace

@@ -18,6 +18,7 @@ class CLoopbackSocket {
     CLoopbackSocket& operator=(const CLoopbackSocket&) = delete;
 
     std::uint16_t port() const { return port_; }
+    int descriptor() const { return fd_; }
     // One datagram from this socket to a port of 127.0.0.1.
     void send_to(std::uint16_t port, const void* data, std::size_t size) const;
     // How many datagrams have arrived and not been counted yet; they are read and dropped.

@@ -28,6 +28,15 @@ TEST(CommandLine, EachOptionSelectsItsMode) {
     EXPECT_EQ(r.value, "x.zvr");
     // A file whose name starts with a dash is still the file.
     EXPECT_EQ(parse({"--replay", "-odd"}).value, "-odd");
+    // Internet play: the port stays optional, the code does not.
+    EXPECT_EQ(parse({"--host-online"}).mode, LAUNCH_HOST_ONLINE);
+    r = parse({"--host-online", "4000"});
+    EXPECT_EQ(r.mode, LAUNCH_HOST_ONLINE);
+    EXPECT_EQ(r.value, "4000");
+    r = parse({"--join-code", "kx7-4pq"});
+    EXPECT_EQ(r.mode, LAUNCH_JOIN_CODE);
+    EXPECT_EQ(r.value, "kx7-4pq");
+    EXPECT_EQ(parse({"--join-code"}).mode, LAUNCH_BAD_USAGE);
 }
 
 TEST(CommandLine, MistakesAreBadUsageWithAReason) {
@@ -56,7 +65,8 @@ TEST(CommandLine, MistakesAreBadUsageWithAReason) {
 
 TEST(CommandLine, UsageListsEveryOption) {
     const std::string usage = usage_text();
-    for (const char* option : {"--help", "--version", "--replay FILE", "--verify-replay FILE"})
+    for (const char* option : {"--help", "--version", "--replay FILE", "--verify-replay FILE",
+                               "--host-online [PORT]", "--join-code CODE"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_EQ(usage.back(), '\n');
 }

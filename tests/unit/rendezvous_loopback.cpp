@@ -49,6 +49,7 @@ class running_server {
 };
 
 struct outcome {
+    std::string code;
     std::string host_path, joiner_path;
     rdv::endpoint joiner_peer;
     std::string received;  // what the host got from the joiner over the connection
@@ -90,6 +91,7 @@ outcome meet_and_connect(const rdv::endpoint& server, bool probes_get_through) {
         joiner.poll(now);
         if (!joined && host.state() == CRendezvousClient::WAITING) {
             EXPECT_TRUE(joiner.join(host.code(), now));
+            out.code = host.code();
             joined = true;
         }
         if (!connecting && joiner.state() == CRendezvousClient::READY) {
@@ -123,6 +125,26 @@ outcome meet_and_connect(const rdv::endpoint& server, bool probes_get_through) {
     return out;
 }
 
+// What a third player who types the code is told, or "" when it is introduced.
+std::string third_player_told(const rdv::endpoint& server, const std::string& code) {
+    CNetLink link;
+    std::string error;
+    EXPECT_TRUE(link.open(0, error)) << error;
+    CRendezvousClient client(
+        server, {},
+        [&link](const rdv::endpoint& to, const std::vector<std::uint8_t>& d) { link.send_datagram(to, d); });
+    link.on_rendezvous([&client](const rdv::endpoint& from, const std::uint8_t* data, std::size_t size) {
+        client.received(from, data, size, seconds_now());
+    });
+    EXPECT_TRUE(client.join(code, seconds_now()));
+    const double give_up = seconds_now() + 3;
+    while (seconds_now() < give_up && client.state() == CRendezvousClient::JOINING) {
+        client.poll(seconds_now());
+        link.service(5);
+    }
+    return client.error();
+}
+
 }  // namespace
 
 TEST(RendezvousLoopback, TheSidesMeetAndConnectFromTheirOwnPorts) {
@@ -137,6 +159,8 @@ TEST(RendezvousLoopback, TheSidesMeetAndConnectFromTheirOwnPorts) {
     EXPECT_NE(o.joiner_peer, server.at());
     EXPECT_GT(o.round_trip_ms, 0u);
     EXPECT_LT(o.round_trip_ms, 500u);
+    // A host that plays has given its code up.
+    EXPECT_EQ(third_player_told(server.at(), o.code), "No such code: ask the host for it again");
 }
 
 TEST(RendezvousLoopback, WithNoProbeThroughTheConnectionGoesThroughTheServer) {

@@ -33,7 +33,8 @@ class ReplaySeek : public testing::Test {
 }  // namespace
 
 TEST_F(ReplaySeek, EveryJumpGivesTheBoardOfPlayingStraightThere) {
-    const std::vector<std::uint64_t> marks = {0, 1, 999, 3000, 7777, recording.steps - 1, recording.steps};
+    const std::vector<std::uint64_t> marks = {
+        0, 1, 999, 3000, 5432, 7777, recording.steps - 1, recording.steps};
     std::map<std::uint64_t, std::uint64_t> straight;
     {
         CPlayback playback(recording);
@@ -44,9 +45,10 @@ TEST_F(ReplaySeek, EveryJumpGivesTheBoardOfPlayingStraightThere) {
         }
     }
     CPlayback playback(recording);
-    // Back and on, far and near, and twice to the same place.
-    for (std::uint64_t to : {recording.steps, std::uint64_t{3000}, std::uint64_t{7777}, std::uint64_t{1},
-                             recording.steps - 1, std::uint64_t{999}, std::uint64_t{999}, std::uint64_t{0}}) {
+    // Back and on, far and near, onto a kept board and between two, and twice to the same place.
+    for (std::uint64_t to :
+         {recording.steps, std::uint64_t{3000}, std::uint64_t{7777}, std::uint64_t{5432}, std::uint64_t{1},
+          recording.steps - 1, std::uint64_t{999}, std::uint64_t{999}, std::uint64_t{0}}) {
         playback.seek(to);
         EXPECT_EQ(playback.position(), to);
         EXPECT_EQ(state_hash(), straight[to]) << "after a jump to " << to;

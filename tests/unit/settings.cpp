@@ -224,6 +224,25 @@ TEST_F(SettingsFile, OneBadValueResetsItselfAloneAndSaveChangesOnlyWhatThePlayer
     EXPECT_EQ(read_text("settings"), "volume = 5\nnot a setting\r\npad_dead_zone = 0.5\n");
 }
 
+// The rendezvous server: the build's choice until the file names one; a line that cannot
+// be a host and port is refused and leaves the build's choice; a file without the line never gains it.
+TEST_F(SettingsFile, TheRendezvousServerComesFromItsLineOrTheBuild) {
+    const std::string build_choice = CSettings().rendezvous_server;
+    EXPECT_EQ(read_settings().rendezvous_server, build_choice);
+    write_text("settings", "rendezvous_server = rdv.example.org:24817\n");
+    EXPECT_EQ(read_settings().rendezvous_server, "rdv.example.org:24817");
+    write_text("settings", "rendezvous_server = rm -rf /\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read_settings().rendezvous_server, build_choice);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("rendezvous_server"), std::string::npos);
+
+    write_text("settings", "volume = 5\n");
+    CSettings s = read_settings();
+    s.volume = 6;
+    s.save();
+    EXPECT_EQ(read_text("settings"), "volume = 6\n");
+}
+
 // A file of junk says a few of its lines and how many more, not every one of them.
 TEST_F(SettingsFile, AFileOfJunkLinesSaysAFewAndACount) {
     std::string text = "volume = 3\n";

@@ -14,6 +14,7 @@
 #include "game/sim/rules_hash.h"
 #include "game/sim/state_hash.h"
 #include "net/link.h"
+#include "net/rendezvous_message.h"
 
 namespace network_match {
 
@@ -24,9 +25,11 @@ using namespace global;
 constexpr double WAITING_NOTE_AFTER = 0.5;  // seconds of waiting for the other side before the HUD says so
 constexpr double LAST_WORD_SECONDS = 8;     // how long the title screen says why a network game ended
 constexpr double DECLINED_SECONDS = 4;      // how long a refused request for a new match is told
+constexpr double LINK_LABEL_EVERY = 1;      // seconds between round trips shown
 
 std::unique_ptr<CNetSession> session;
 std::unique_ptr<COnlinePlay> online;  // beside the session, on its port: goes before it
+std::string told_code;                // the invite code last printed
 bool match_on = false;                // the session's match has begun on this board
 bool end_checked = false;             // the board at this match's end was compared with the other side's
 double waiting_since = -1;            // when a step first had to wait, -1 while steps run
@@ -51,6 +54,7 @@ std::uint32_t match_seed() {
 }
 
 void begin(std::unique_ptr<CNetSession> s, std::unique_ptr<COnlinePlay> o = nullptr) {
+    told_code.clear();
     session = std::move(s);
     online = std::move(o);
     match_on = false;
@@ -115,7 +119,8 @@ bool host_online(std::uint16_t port, std::string& error) {
 bool join_code(const std::string& code, std::string& error) {
     auto s = std::make_unique<CNetSession>(net_identity{PROGRAM_VERSION, rules_hash()});
     auto o = std::make_unique<COnlinePlay>(*s);
-    if (!o->join(settings.rendezvous_server, code, now(), error) || !s->open(error))
+    // The port first: the JOIN goes out from it.
+    if (!s->open(error) || !o->join(settings.rendezvous_server, code, now(), error))
         return false;
     begin(std::move(s), std::move(o));
     return true;
@@ -139,6 +144,23 @@ std::string path() {
 
 std::uint32_t round_trip_ms() {
     return online != nullptr && session != nullptr ? session->round_trip_ms() : 0;
+}
+
+std::string link_label() {
+    static std::string label;
+    static double taken = -1;
+    if (!playing() || path().empty())
+        return "";
+    if (taken < 0 || now() - taken >= LINK_LABEL_EVERY || label.rfind(path(), 0) != 0) {
+        taken = now();
+        label = path() + "  " + std::to_string(round_trip_ms()) + " ms";
+    }
+    return label;
+}
+
+bool valid_code(const std::string& typed) {
+    std::string code;
+    return rdv::normalize_code(typed, code);
 }
 
 void host_soon(std::uint16_t port) {
@@ -196,8 +218,16 @@ change poll() {
     if (session == nullptr)
         return change::NONE;
     if (online != nullptr && !online->poll(now())) {
-        close(online->problem());
+        const std::string why = online->problem();
+        std::fprintf(stderr, "Network game: %s\n", why.c_str());
+        close(why);
         return change::OVER;
+    }
+    // Also for a host started from a terminal, who passes the code on from there.
+    if (online != nullptr && !online->code().empty() && online->code() != told_code) {
+        told_code = online->code();
+        std::printf("Invite code for the other player: %s\n", told_code.c_str());
+        std::fflush(stdout);
     }
     session->poll(now());
     if (session->state() == CNetSession::OVER) {

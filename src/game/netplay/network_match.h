@@ -29,6 +29,11 @@ bool server_configured();
 std::string invite_code();
 std::string path();
 std::uint32_t round_trip_ms();
+// For the HUD's corner during such a match: the path and the round trip, "punched  42 ms", the round
+// trip taken again once a second so that the still picture is not drawn anew each frame. "" otherwise.
+std::string link_label();
+// Whether a player's typing is an invite code (any case, dashes and spaces left out).
+bool valid_code(const std::string& typed);
 
 // What the input callbacks ask for, done by the run's next poll, since callbacks do no network work.
 enum class request { NONE, HOST, JOIN, HOST_ONLINE, JOIN_CODE, NEXT_MATCH, LEAVE, DECLINE, STOP_WAITING };

@@ -86,6 +86,7 @@ bool COnlinePlay::join(const std::string& server, const std::string& code, doubl
 
 bool COnlinePlay::poll(double now) {
     now_ = now;
+    mapping_.poll();
     // The server learns the mapping once the router has given it; the first REGISTER went without.
     if (hosting_ && !mapping_told_ && mapping_.finished()) {
         mapping_told_ = true;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "game/netplay/network_match.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/render/screen_inputs.h"
@@ -50,6 +51,7 @@ std::vector<float> still_inputs() {
     }
     append_text_inputs(out, network_screen::note());
     append_text_inputs(out, network_panel_label(BLUE_STATION) + network_panel_label(RED_STATION));
+    append_text_inputs(out, network_match::link_label());
     return out;
 }
 

@@ -80,6 +80,10 @@ void panels_under_pulse(int W, int H) {
         text_colour(grey);
         write(30, H - 160, network_panel_label(BLUE_STATION), 16, 16, LEFT);
         write(W - 164, H - 160, network_panel_label(RED_STATION), 16, 16, LEFT);
+        // Small, out of the way of the board.
+        const std::string link = network_match::link_label();
+        if (!link.empty())
+            write(W - 20, 10, link, 12, 12, RIGHT);
     }
 }
 

@@ -15,6 +15,28 @@ void CPlayback::start() {
     command_waiting = commands.next(next_command);
     done = false;
     check_point();
+    keep_keyframe();
+}
+
+void CPlayback::keep_keyframe() {
+    const std::uint64_t now = match_clock::step();
+    if (now % KEYFRAME_INTERVAL == 0 && now / KEYFRAME_INTERVAL == keyframes.size())
+        keyframes.push_back({CBoardSnapshot::take(), commands, next_command, command_waiting});
+}
+
+std::size_t CPlayback::keyframe_bytes() const {
+    std::size_t bytes = 0;
+    for (const keyframe& k : keyframes)
+        bytes += sizeof k + k.board.particle_count() * sizeof(CParticle);
+    return bytes;
+}
+
+void CPlayback::go_back_to(const keyframe& k) {
+    k.board.restore();
+    commands = k.commands;
+    next_command = k.next_command;
+    command_waiting = k.command_waiting;
+    done = false;
 }
 
 std::uint64_t CPlayback::position() const {
@@ -22,8 +44,10 @@ std::uint64_t CPlayback::position() const {
 }
 
 void CPlayback::seek(std::uint64_t step) {
-    if (step < position())
-        start();
+    if (step < position()) {
+        const std::uint64_t index = step / KEYFRAME_INTERVAL;
+        go_back_to(keyframes[index < keyframes.size() ? index : keyframes.size() - 1]);
+    }
     while (position() < step && next()) {
     }
     global::events.clear();
@@ -57,6 +81,7 @@ bool CPlayback::next() {
     program_logic();
     match_clock::count_step();
     check_point();
+    keep_keyframe();
     return true;
 }
 

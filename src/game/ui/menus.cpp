@@ -104,6 +104,9 @@ void build_menus() {
     global::network_menu->add_button(50, 150, 200, 50, "Host");
     global::network_menu->add_button(50, 85, 200, 50, "Join");
     global::network_menu->add_button(50, 20, 200, 50, "Back");
+    // Internet play beside the panel, each beside its direct kind.
+    global::network_menu->add_button(320, 150, 200, 50, "Host online");
+    global::network_menu->add_button(320, 85, 200, 50, "Join code");
 
     global::howto_menu = bare_window(static_cast<float>(W - 230), 30, 200, 50, font);
     global::howto_menu->active_gfx(-1, clear_panel, font, light_grey, FONT_SIZE, false, white);

@@ -1,5 +1,6 @@
 #include "game/ui/network_screen.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "game/netplay/network_match.h"
 #include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
+#include "graphics/display.h"
 #include "graphics/graphics.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
@@ -19,16 +21,34 @@ namespace {
 using namespace global;
 
 constexpr std::size_t MAX_TYPED = 64;
-// The network menu's buttons by index.
-enum class network_button { HOST = 0, JOIN = 1, BACK = 2 };
+constexpr std::size_t MAX_CODE_TYPED = 8;  // six symbols, and room for a dash or a space
+// The network menu's buttons by index: the first three in the panel, the online ones beside it.
+enum class network_button { HOST = 0, JOIN = 1, BACK = 2, HOST_ONLINE = 3, JOIN_CODE = 4 };
+// The typing goes to one field at a time: Tab or a click on the other moves it.
+enum class field { ADDRESS, CODE };
+// Where the fields sit in the network menu, in its own coordinates.
+struct box {
+    float x, y, w, h;
+};
+constexpr box ADDRESS_FIELD = {20, 255, 260, 30};
+constexpr box CODE_FIELD = {320, 255, 200, 30};
+constexpr box ONLINE_PANEL = {310, 0, 220, 375};
 
 float grey[4] = {0.8f, 0.8f, 0.8f, 1};
-float field[4] = {0, 0, 0, 0.6f};
+float field_shade[4] = {0, 0, 0, 0.6f};
 float note_shade[4] = {0, 0, 0, 0.6f};
+float online_panel[4] = {0, 0.1f, 0.2f, 0.4f};  // as the network panel's own
 
-std::string typed;          // the address to join
-std::string problem;        // what was wrong with the last attempt, shown under the field
+std::string typed;         // the address to join
+std::string problem;       // what was wrong with the last attempt, shown under the field
+std::string typed_code;    // the invite code to join, upper-cased
+std::string code_problem;  // the same for the code, under its field
+field focus = field::ADDRESS;
 bool started_here = false;  // the session was started from this screen, not from the command line
+
+bool inside(const box& b, float x, float y) {
+    return b.x <= x && x <= b.x + b.w && b.y <= y && y <= b.y + b.h;
+}
 
 // Lines of at most `width` characters, broken between words where a word allows it.
 std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
@@ -47,11 +67,45 @@ std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
     return lines;
 }
 
-void start(bool hosting) {
+// Up to three lines under a field, centred on `x`.
+void problem_lines(float x, float y, const std::string& text, std::size_t width) {
+    const std::vector<std::string> lines = wrapped(text, width);
+    for (std::size_t i = 0; i < lines.size() && i < 3; ++i)
+        write(x, y - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
+}
+
+// The waiting host's invite code, large, over the note that tells what to do with it.
+void draw_invite_code(int W, int H) {
+    const std::string code = network_match::invite_code();
+    if (code.empty())
+        return;
+    set_texture("font");
+    set_color(grey);
+    write(W / 2.0f, H / 2.0f + 40, "Invite code for the other player:", 20, 20, CENTER);
+    write(W / 2.0f, H / 2.0f - 40, code, 64, 64, CENTER);
+}
+
+bool code_accepted() {
+    if (!network_match::server_configured())
+        code_problem = "No rendezvous server is set up: join by address";
+    else if (!network_match::valid_code(typed_code))
+        code_problem = "An invite code is six letters and digits";
+    else
+        return true;
+    return false;
+}
+
+void start(network_button how) {
     std::string host;
     std::uint16_t port = static_cast<std::uint16_t>(settings.network_port);
-    if (hosting) {
+    if (how == network_button::HOST) {
         network_match::host_soon(port);
+    } else if (how == network_button::HOST_ONLINE) {
+        network_match::host_online_soon(port);
+    } else if (how == network_button::JOIN_CODE) {
+        if (!code_accepted())
+            return;
+        network_match::join_code_soon(typed_code);
     } else if (parse_address(typed, host, port, problem)) {
         network_match::join_soon(host, port);
         if (typed != settings.last_join) {
@@ -62,6 +116,7 @@ void start(bool hosting) {
         return;  // `problem` says why, under the field
     }
     problem.clear();
+    code_problem.clear();
     started_here = true;
 }
 
@@ -80,6 +135,8 @@ void back() {
 void open() {
     typed = settings.last_join;
     problem.clear();
+    code_problem.clear();
+    focus = field::ADDRESS;
     menu_state = NETWORK;
 }
 
@@ -90,52 +147,77 @@ void key(int key, int action) {
         back();
     } else if (network_match::active()) {
         return;
-    } else if (key == glfw2::KEY_BACKSPACE && !typed.empty()) {
-        typed.pop_back();
+    } else if (key == glfw2::KEY_TAB) {
+        focus = focus == field::ADDRESS ? field::CODE : field::ADDRESS;
+    } else if (key == glfw2::KEY_BACKSPACE) {
+        std::string& text = focus == field::ADDRESS ? typed : typed_code;
+        if (!text.empty())
+            text.pop_back();
     } else if (key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER) {
-        start(false);
+        start(focus == field::ADDRESS ? network_button::JOIN : network_button::JOIN_CODE);
     }
 }
 
 void character(int c) {
-    if (network_match::active() || c < 0x21 || c > 0x7e || typed.size() >= MAX_TYPED)
+    if (network_match::active() || c < 0x20 || c > 0x7e)
         return;
-    typed += static_cast<char>(c);
-}
-
-void click(int button) {
-    switch (static_cast<network_button>(button)) {
-        case network_button::HOST:
-            if (!network_match::active())
-                start(true);
-            break;
-        case network_button::JOIN:
-            if (!network_match::active())
-                start(false);
-            break;
-        case network_button::BACK:
-            back();
-            break;
-        default:
-            break;
+    if (focus == field::CODE) {
+        if (typed_code.size() < MAX_CODE_TYPED && (std::isalnum(c) || c == '-' || c == ' '))
+            typed_code += static_cast<char>(std::toupper(c));
+    } else if (c != ' ' && typed.size() < MAX_TYPED) {
+        typed += static_cast<char>(c);
     }
 }
 
-void draw(int, int) {
-    if (network_match::active() || network_menu == nullptr)
+void click(int button) {
+    const network_button which = static_cast<network_button>(button);
+    if (which == network_button::BACK) {
+        back();
+    } else if (network_match::active() || network_menu == nullptr) {
         return;
-    network_menu->draw();
+    } else if (button >= 0) {
+        start(which);
+    } else {
+        // Not a button: a field, perhaps, which then takes the typing.
+        int x = 0, y = 0;
+        glfw2::get_mouse_pos(&x, &y);
+        const float mx = static_cast<float>(x) - network_menu->x;
+        const float my = static_cast<float>(CDisplay::height() - y) - network_menu->y;
+        if (inside(ADDRESS_FIELD, mx, my))
+            focus = field::ADDRESS;
+        else if (inside(CODE_FIELD, mx, my))
+            focus = field::CODE;
+    }
+}
+
+void draw(int W, int H) {
+    if (network_menu == nullptr)
+        return;
+    if (network_match::active()) {
+        draw_invite_code(W, H);
+        return;
+    }
     const float ox = network_menu->x;
     const float oy = network_menu->y;
-    draw_box(ox + 20, oy + 255, 260, 30, field);
+    draw_box(ox + ONLINE_PANEL.x, oy + ONLINE_PANEL.y, ONLINE_PANEL.w, ONLINE_PANEL.h, online_panel);
+    network_menu->draw();
+    draw_box(ox + ADDRESS_FIELD.x, oy + ADDRESS_FIELD.y, ADDRESS_FIELD.w, ADDRESS_FIELD.h, field_shade);
+    draw_box(ox + CODE_FIELD.x, oy + CODE_FIELD.y, CODE_FIELD.w, CODE_FIELD.h, field_shade);
     set_texture("font");
     set_color(grey);
+    write(ox + 420, oy + 340, "Internet", 20, 20, CENTER);
     write(ox + 25, oy + 295, "Address to join:", 16, 16, LEFT);
-    write(ox + 25, oy + 262, typed + "_", 16, 16, LEFT);
-    // Three lines fit between the field and the first button.
-    const std::vector<std::string> lines = wrapped(problem, 46);
-    for (std::size_t i = 0; i < lines.size() && i < 3; ++i)
-        write(ox + 150, oy + 235 - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
+    write(ox + 25, oy + 262, typed + (focus == field::ADDRESS ? "_" : ""), 16, 16, LEFT);
+    write(ox + 325, oy + 295, "Invite code:", 16, 16, LEFT);
+    write(ox + 325, oy + 262, typed_code + (focus == field::CODE ? "_" : ""), 16, 16, LEFT);
+    // Three lines fit between each field and the first button.
+    problem_lines(ox + 150, oy + 235, problem, 46);
+    problem_lines(ox + 420, oy + 235,
+                  !code_problem.empty()                ? code_problem
+                  : network_match::server_configured() ? ""
+                                                       : "No rendezvous server is set up: direct play and "
+                                                         "the router's port mapping only",
+                  34);
 }
 
 std::string note() {
