@@ -59,6 +59,15 @@ TEST_P(RouterProbe, MapsAndFiltersAsItsKindSays) {
                           static_cast<unsigned short>(std::stoi(port_of(seen[0]))), "unsolicited"));
     const bool let_in = kind == nat_kind::OPEN || kind == nat_kind::PRESERVING;
     EXPECT_EQ(receive_text(game, 500) == "unsolicited", let_in);
+
+    // The player now writes to that sender, as a probe answered from both sides at once does: what was
+    // kept out leaves no trace that would make the router give the player another port.
+    ASSERT_TRUE(send_text(game, CNatWorld::SERVER_ALTERNATE, 7004, "hello"));
+    std::string sender;
+    EXPECT_EQ(receive_text(stranger, 500, &sender), "hello");
+    if (kind != nat_kind::SYMMETRIC) {
+        EXPECT_EQ(sender, seen[0]);
+    }
     close(stranger);
     close(game);
 }
