@@ -1,15 +1,9 @@
 #include "nat_world.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 namespace {
-
-std::string ip_program() {
-    return access("/usr/sbin/ip", X_OK) == 0 ? "/usr/sbin/ip" : "/sbin/ip";
-}
 
 // A folder of its own per daemon: each writes its stdout.txt and stderr.txt there.
 std::string daemon_folder(const std::string& parent, const std::string& name) {
@@ -76,7 +70,7 @@ bool CNatWorld::build_side(int index, nat_kind kind) {
         return false;
     }
     std::string home = "192.0.2.";
-    std::string host = std::to_string(10 + index);
+    std::string host = "10";  // the same address in both homes, as often happens
     std::string prefix = "/24";
     if (kind == nat_kind::OPEN) {
         home = "198.51.100.";
@@ -117,8 +111,7 @@ bool CNatWorld::build_side(int index, nat_kind kind) {
 
 bool CNatWorld::start_stun() {
     stun_ = std::make_unique<CProgramRun>(daemon_folder(folder_, "stund"));
-    if (!stun_->start(ip_program(), false,
-                      {"netns", "exec", public_, "stund", "-h", SERVER, "-a", SERVER_ALTERNATE})) {
+    if (!start_inside(*stun_, public_, {"/usr/sbin/stund", "-h", SERVER, "-a", SERVER_ALTERNATE})) {
         error_ = "stund did not start";
         return false;
     }
@@ -161,9 +154,8 @@ bool CNatWorld::start_miniupnpd(int index, bool upnp, bool natpmp) {
                                      "allow 1024-65535 192.0.2.0/24 1024-65535\n"
                                      "deny 0-65535 0.0.0.0/0 0-65535\n";
     auto daemon = std::make_unique<CProgramRun>(folder);
-    if (!daemon->start(
-            ip_program(), false,
-            {"netns", "exec", s.router, "miniupnpd", "-f", base + ".conf", "-d", "-P", base + ".pid"})) {
+    if (!start_inside(*daemon, s.router,
+                      {"/usr/sbin/miniupnpd", "-f", base + ".conf", "-d", "-P", base + ".pid"})) {
         error_ = "miniupnpd did not start";
         return false;
     }

@@ -8,7 +8,8 @@
 //   player1 -- router1 --+
 //
 // Public side 203.0.113.0/24; homes behind a NAT 192.0.2.0/24 (the same on both sides, as home
-// networks are); homes with no NAT 198.51.100.0/25 and .128/25; between two NATs 198.18.N.0/24.
+// networks often are, the player at 192.0.2.10 in both); homes with no NAT 198.51.100.0/25 and
+// .128/25; between two NATs 198.18.N.0/24.
 #include <memory>
 #include <string>
 

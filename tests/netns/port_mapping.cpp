@@ -15,11 +15,6 @@ namespace {
 
 constexpr unsigned short GAME_PORT = 24816;
 
-bool can_build() {
-    static const bool available = namespaces_available();
-    return available;
-}
-
 std::uint32_t address_value(const std::string& text) {
     in_addr a{};
     inet_pton(AF_INET, text.c_str(), &a);
@@ -29,7 +24,7 @@ std::uint32_t address_value(const std::string& text) {
 class PortMappingTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        NEEDS(can_build(), "root with network namespaces");
+        NEEDS(namespaces_available(), "root with network namespaces");
         world_ = std::make_unique<CNatWorld>("portmap", nat_kind::UPNP, nat_kind::OPEN,
                                              scratch_dir("port_mapping"));
         ASSERT_TRUE(world_->ready()) << world_->error();

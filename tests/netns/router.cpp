@@ -36,6 +36,20 @@ std::string postrouting(const std::string& translation) {
            "  }\n";
 }
 
+// As every home router does: nothing from the public side reaches the router itself unless it answers
+// what went out (or is `allowed`). Without it an early probe to a closed port would leave a
+// connection-tracking entry that makes the router pick another port for the player's own datagrams to
+// that sender.
+std::string guard(const std::string& allowed = "") {
+    return "table ip zv_guard {\n"
+           "  chain input {\n"
+           "    type filter hook input priority filter; policy accept;\n" +
+           allowed +
+           "    iifname \"wan\" ct state != { established, related } drop\n"
+           "  }\n"
+           "}\n";
+}
+
 // The empty chains miniupnpd fills, hooked where it expects them.
 const char* const MINIUPNPD_CHAINS =
     "table inet filter {\n"
@@ -67,7 +81,7 @@ std::string nat_rules(nat_kind kind, const std::string& wan, const std::string& 
             return "";
         case nat_kind::PRESERVING:
             // One player per home: every unsolicited datagram to a high port goes to it.
-            return postrouting("snat to " + wan) +
+            return guard() + postrouting("snat to " + wan) +
                    "  chain prerouting {\n"
                    "    type nat hook prerouting priority dstnat; policy accept;\n"
                    "    iifname \"wan\" udp dport 1024-65535 dnat to " +
@@ -77,11 +91,14 @@ std::string nat_rules(nat_kind kind, const std::string& wan, const std::string& 
                    "}\n";
         case nat_kind::LINUX:
         case nat_kind::CARRIER:
-            return postrouting("masquerade") + "}\n";
+            return guard() + postrouting("masquerade") + "}\n";
         case nat_kind::SYMMETRIC:
-            return postrouting("masquerade fully-random") + "}\n";
+            return guard() + postrouting("masquerade fully-random") + "}\n";
         case nat_kind::UPNP:
-            return postrouting("masquerade") + "}\n" + MINIUPNPD_CHAINS;
+            // miniupnpd's test of its public address needs the STUN server's answers from its other
+            // address and port.
+            return guard("    udp sport { 3478, 3479 } accept\n") + postrouting("masquerade") + "}\n" +
+                   MINIUPNPD_CHAINS;
     }
     return "";
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The kinds of router a player may sit behind, as nftables rule sets for a router namespace whose
-// public side is interface "wan" and whose home side is "lan".
+// public side is interface "wan" and whose home side is "lan". All but OPEN keep unsolicited
+// datagrams from the public side away from the router itself, as home routers do.
 #include <string>
 #include <vector>
 

@@ -8,6 +8,16 @@
 
 #include "namespaces.h"
 
+namespace {
+
+std::string endpoint_text(const sockaddr_in& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
+}
+
+}  // namespace
+
 CEchoServer::CEchoServer(const std::string& space, const std::string& address, unsigned short port)
     : socket_(udp_socket_in(space, address, port)) {
     if (socket_ < 0) {
@@ -23,9 +33,7 @@ CEchoServer::CEchoServer(const std::string& space, const std::string& address, u
                                                     reinterpret_cast<sockaddr*>(&from), &length) < 0) {
                 continue;
             }
-            char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-            const std::string answer = std::string(text) + ":" + std::to_string(ntohs(from.sin_port));
+            const std::string answer = endpoint_text(from);
             sendto(socket_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
         }
     });
@@ -50,13 +58,18 @@ bool send_text(int socket, const std::string& address, unsigned short port, cons
                static_cast<ssize_t>(text.size());
 }
 
-std::string receive_text(int socket, int milliseconds) {
+std::string receive_text(int socket, int milliseconds, std::string* sender) {
     pollfd wait{socket, POLLIN, 0};
     char buffer[512];
     if (poll(&wait, 1, milliseconds) <= 0) {
         return "";
     }
-    const ssize_t n = recv(socket, buffer, sizeof buffer, 0);
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    const ssize_t n = recvfrom(socket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+    if (sender != nullptr) {
+        *sender = endpoint_text(from);
+    }
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : "";
 }
 

@@ -23,8 +23,8 @@ class CEchoServer {
 };
 
 bool send_text(int socket, const std::string& address, unsigned short port, const std::string& text);
-// The next datagram's text within `milliseconds`, or "".
-std::string receive_text(int socket, int milliseconds);
+// The next datagram's text within `milliseconds`, or ""; its sender ("a.b.c.d:port") in `sender`.
+std::string receive_text(int socket, int milliseconds, std::string* sender = nullptr);
 // Asks an echo server how it sees `socket`, a few times over in case a datagram is lost; "" if it
 // never answers.
 std::string seen_by(int socket, const std::string& address, unsigned short port);

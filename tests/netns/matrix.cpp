@@ -1,0 +1,203 @@
+// Online play across every pair of router kinds: two headless players find each other through the
+// real rendezvous server by invite code, take the best way their routers allow, and play 30 seconds
+// of scripted match to the same board. The pairs run at once, each in namespaces of its own.
+//
+// The way each pair should take, host's router first (the host alone asks its router for a mapping):
+//   upnp host: mapped (the router forwards the port, whatever the joiner sits behind)
+//   open host: direct (the host's public address is its own)
+//   preserving host: punched (it lets in any sender once its port has gone out)
+//   linux, carrier host: punched, but relayed with a symmetric joiner: the joiner's probes come from a
+//     port the host never wrote to, and the host's probes go to a port the joiner's router opened
+//     for the server only
+//   symmetric host and joiner: relayed, for the same reason twice over
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "nat_world.h"
+#include "needs.h"
+#include "program_run.h"
+#include "scratch_folder.h"
+
+namespace {
+
+constexpr int ROUNDS = 3;            // joins per pair, for the spread of the join times
+constexpr double PLAY_SECONDS = 30;  // of match in the first round; the others only join
+constexpr const char* SERVER_PORT = "24817";
+// A person reads the code and types it: the host's router has answered by then.
+constexpr double TYPING_SECONDS = 2;
+
+std::string expected_path(nat_kind host, nat_kind joiner) {
+    if (host == nat_kind::UPNP) {
+        return "mapped";
+    }
+    if (host == nat_kind::OPEN) {
+        return "direct";
+    }
+    const bool host_filters = host != nat_kind::PRESERVING;
+    return host_filters && joiner == nat_kind::SYMMETRIC ? "relayed" : "punched";
+}
+
+// "key value" lines of a player's output.
+std::map<std::string, std::string> items(const std::string& output) {
+    std::map<std::string, std::string> found;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t space = line.find(' ');
+        if (space != std::string::npos) {
+            found[line.substr(0, space)] = line.substr(space + 1);
+        }
+    }
+    return found;
+}
+
+struct round_result {
+    std::string host_path, joiner_path, host_hash, joiner_hash, problem;
+    int host_ms = -1, joiner_ms = -1;
+};
+
+struct pair_result {
+    nat_kind host, joiner;
+    std::string problem;  // the world could not be built
+    std::vector<round_result> rounds;
+};
+
+std::unique_ptr<CProgramRun> start_in(const std::string& folder, const std::string& space,
+                                      const std::vector<std::string>& command) {
+    std::filesystem::create_directories(folder);
+    auto run = std::make_unique<CProgramRun>(folder);
+    start_inside(*run, space, command);
+    return run;
+}
+
+round_result play_round(CNatWorld& world, const std::string& folder, double seconds) {
+    round_result r;
+    const std::string server = std::string(CNatWorld::SERVER) + ":" + SERVER_PORT;
+    const std::string length = std::to_string(seconds);
+    auto host = start_in(folder + "/host", world.at(0).player, {ONLINE_PLAYER, "host", server, length});
+    std::string code;
+    wait_for(
+        [&] {
+            code = items(host->output())["code"];
+            return !code.empty() || !host->running();
+        },
+        10);
+    if (code.empty()) {
+        r.problem = "no code: " + host->errors();
+        return r;
+    }
+    let_run(TYPING_SECONDS);
+    auto joiner =
+        start_in(folder + "/joiner", world.at(1).player, {ONLINE_PLAYER, "join", server, code, length});
+    const double limit = 30 + 2 * seconds;
+    const int joiner_exit = joiner->wait_exit(limit);
+    const int host_exit = host->wait_exit(10);
+    auto h = items(host->output()), j = items(joiner->output());
+    r.host_path = h["path"];
+    r.joiner_path = j["path"];
+    r.host_hash = h["hash"];
+    r.joiner_hash = j["hash"];
+    r.host_ms = h.count("connect_ms") ? std::stoi(h["connect_ms"]) : -1;
+    r.joiner_ms = j.count("connect_ms") ? std::stoi(j["connect_ms"]) : -1;
+    if (host_exit != 0 || joiner_exit != 0) {
+        r.problem = "host " + std::to_string(host_exit) + ": " + host->errors() + " joiner " +
+                    std::to_string(joiner_exit) + ": " + joiner->errors();
+    }
+    return r;
+}
+
+pair_result play_pair(nat_kind host, nat_kind joiner, int index) {
+    pair_result out{host, joiner, "", {}};
+    const std::string folder = scratch_dir("matrix_" + std::to_string(index));
+    CNatWorld world("matrix", host, joiner, folder);
+    if (!world.ready()) {
+        out.problem = world.error();
+        return out;
+    }
+    auto server = start_in(folder + "/server", world.public_space(),
+                           {SERVER_PROGRAM, "--address", CNatWorld::SERVER, "--port", SERVER_PORT});
+    std::string sockets;
+    if (!wait_for(
+            [&] {
+                world.spaces().run(world.public_space(), {"ss", "-Hnuln"}, &sockets);
+                return sockets.find(std::string(CNatWorld::SERVER) + ":" + SERVER_PORT) != std::string::npos;
+            },
+            10)) {
+        out.problem = "the server is not listening: " + server->errors();
+        return out;
+    }
+    for (int round = 0; round < ROUNDS; ++round) {
+        out.rounds.push_back(
+            play_round(world, folder + "/round" + std::to_string(round), round == 0 ? PLAY_SECONDS : 1));
+    }
+    return out;
+}
+
+double median(std::vector<int> v) {
+    if (v.empty()) {
+        return -1;
+    }
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2.0;
+}
+
+TEST(Matrix, EveryPairOfRoutersMeetsByCodeTheBestWayAndPlaysToTheSameBoard) {
+    NEEDS(namespaces_available(), "root with network namespaces");
+    const auto& kinds = all_nat_kinds();
+    std::vector<std::pair<nat_kind, nat_kind>> pairs;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        for (std::size_t j = i; j < kinds.size(); ++j) {
+            pairs.emplace_back(kinds[i], kinds[j]);
+        }
+    }
+    std::vector<pair_result> results(pairs.size());
+    std::vector<std::thread> threads;
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        threads.emplace_back(
+            [&, p] { results[p] = play_pair(pairs[p].first, pairs[p].second, static_cast<int>(p)); });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+
+    std::vector<int> all_times;
+    std::printf("%-22s %-8s %-8s %-8s %7s %7s  %s\n", "host - joiner", "expected", "host", "joiner", "median",
+                "max", "hashes");
+    for (const pair_result& r : results) {
+        const std::string name = nat_name(r.host) + " - " + nat_name(r.joiner);
+        const std::string expected = expected_path(r.host, r.joiner);
+        EXPECT_EQ(r.problem, "") << name;
+        std::vector<int> times;
+        for (const round_result& round : r.rounds) {
+            EXPECT_EQ(round.problem, "") << name;
+            EXPECT_EQ(round.joiner_path, expected) << name;
+            EXPECT_EQ(round.host_path, expected) << name;
+            // The join time is the joiner's, from the code typed to the match's first step; the host's
+            // also holds the typing.
+            EXPECT_GE(round.host_ms, 0) << name << ": the host never played";
+            EXPECT_GE(round.joiner_ms, 0) << name << ": the joiner never played";
+            times.push_back(round.joiner_ms);
+            all_times.push_back(round.joiner_ms);
+        }
+        const round_result* played = r.rounds.empty() ? nullptr : &r.rounds.front();
+        if (played != nullptr) {
+            EXPECT_FALSE(played->host_hash.empty()) << name;
+            EXPECT_EQ(played->host_hash, played->joiner_hash) << name;
+        }
+        EXPECT_LE(median(times), 5000) << name << ": the median join took longer than 5 s";
+        std::printf("%-22s %-8s %-8s %-8s %7.0f %7d  %s\n", name.c_str(), expected.c_str(),
+                    played ? played->host_path.c_str() : "-", played ? played->joiner_path.c_str() : "-",
+                    median(times), times.empty() ? -1 : *std::max_element(times.begin(), times.end()),
+                    played && played->host_hash == played->joiner_hash ? "same" : "DIFFER");
+    }
+    std::printf("all pairs: median join %.0f ms, max %d ms\n", median(all_times),
+                all_times.empty() ? -1 : *std::max_element(all_times.begin(), all_times.end()));
+}
+
+}  // namespace
