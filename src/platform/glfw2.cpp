@@ -26,6 +26,8 @@ char_fun character_callback = nullptr;
 bool key_repeating = false;
 
 int wheel = 0;
+// Times the window system asked for the window's content again.
+unsigned long refreshes = 0;
 double wheel_fraction = 0.0;
 
 // The window's size in screen coordinates and in pixels, kept up to date by GLFW's callbacks: asking the
@@ -77,6 +79,10 @@ void on_char(GLFWwindow*, unsigned int codepoint) {
 void on_mouse_button(GLFWwindow*, int button, int action, int) {
     if (button_callback)
         button_callback(button, action == GLFW_PRESS ? PRESS : RELEASE);
+}
+
+void on_refresh(GLFWwindow*) {
+    ++refreshes;
 }
 
 void on_scroll(GLFWwindow*, double, double yoffset) {
@@ -195,6 +201,7 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
     glfwGetFramebufferSize(window, &pixels_width, &pixels_height);
     glfwSetWindowSizeCallback(window, on_window_size);
     glfwSetFramebufferSizeCallback(window, on_framebuffer_size);
+    glfwSetWindowRefreshCallback(window, on_refresh);
     return 1;
 }
 
@@ -239,6 +246,10 @@ void swap_buffers() {
 void poll_events() {
     if (window)
         glfwPollEvents();
+}
+
+unsigned long content_requests() {
+    return refreshes;
 }
 
 int get_window_param(int param) {

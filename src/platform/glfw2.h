@@ -96,6 +96,9 @@ void swap_interval(int interval);
 void swap_buffers();
 void poll_events();
 int get_window_param(int param);
+// Times the window system has asked for the window's content to be drawn again (uncovered, resized):
+// a window that keeps its last frame must then draw it again.
+unsigned long content_requests();
 
 double get_time();
 void set_time(double time);

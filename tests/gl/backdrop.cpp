@@ -18,9 +18,11 @@
 #include "game/app/startup.h"
 #include "game/config/options.h"
 #include "game/config/settings.h"
+#include "game/netplay/network_match.h"
 #include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
+#include "game/render/shown_frame.h"
 #include "game/render/still_screen.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
@@ -126,6 +128,56 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
     // The screens differ from one another, so a stale copy would have shown.
     for (size_t i = 1; i < seen.size(); ++i)
         EXPECT_NE(differences(seen[i - 1], seen[i]), "") << screens[i].name;
+}
+
+// A frame is taken as the one the window shows only while nothing it is drawn from has changed.
+TEST_F(Backdrop, AFrameIsLeftAsShownOnlyWhileNothingItShowsChanged) {
+    const auto drawn = [] {
+        game_frame(false);
+        shown_frame::drawn();
+    };
+    game_state = HIDDEN;
+    menu_state = MAIN;
+    drawn();
+    EXPECT_TRUE(shown_frame::unchanged()) << "the title screen";
+    const int fps_before = fps;
+    fps = fps_before + 1;
+    EXPECT_FALSE(shown_frame::unchanged()) << "a new frame rate";
+    drawn();
+    EXPECT_TRUE(shown_frame::unchanged());
+    network_match::set_last_word("No answer from 192.0.2.1:24816");
+    EXPECT_FALSE(shown_frame::unchanged()) << "a note";
+    drawn();
+    EXPECT_TRUE(shown_frame::unchanged());
+    network_match::set_last_word("");
+    menu_state = OPTIONS;
+    EXPECT_FALSE(shown_frame::unchanged()) << "another screen";
+    drawn();
+    EXPECT_TRUE(shown_frame::unchanged());
+    // The network screen moves by itself (its cursor blinks); back on the title it is drawn again once.
+    menu_state = NETWORK;
+    drawn();
+    EXPECT_FALSE(shown_frame::unchanged()) << "the network screen";
+    menu_state = MAIN;
+    EXPECT_FALSE(shown_frame::unchanged()) << "the title after the network screen";
+    drawn();
+    EXPECT_TRUE(shown_frame::unchanged());
+    // A match in play is never left as it was; paused, it is, until it runs on.
+    play_a_little();
+    menu_state = NONE;
+    drawn();
+    EXPECT_FALSE(shown_frame::unchanged()) << "a match in play";
+    game_state = PAUSED;
+    menu_state = MAIN;
+    drawn();
+    EXPECT_TRUE(shown_frame::unchanged()) << "the pause menu";
+    game_state = ON;
+    menu_state = NONE;
+    program_logic();
+    game_state = PAUSED;
+    menu_state = MAIN;
+    EXPECT_FALSE(shown_frame::unchanged()) << "a step run under the pause menu";
+    fps = fps_before;
 }
 
 TEST_F(Backdrop, APausedMatchStaysKeptWhileItsRecordingCountsTheSteps) {

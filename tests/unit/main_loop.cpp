@@ -295,3 +295,34 @@ TEST_F(PacedLoop, AHiddenWindowDrawsNothingSleepsAndKeepsTheSteps) {
     window_hidden = false;
     EXPECT_GT(frames_in(0.1, 0.002), 0);
 }
+
+namespace {
+bool frame_unchanged = false;
+bool unchanged() {
+    return frame_unchanged;
+}
+}  // namespace
+
+TEST_F(PacedLoop, AFrameTheWindowShowsAlreadyIsNotDrawnAgainOnlyWithAFrameRateChosen) {
+    hooks.unchanged = unchanged;
+    frame_unchanged = true;
+    // Unlimited, as the game always was: every frame is drawn.
+    EXPECT_EQ(frames_in(1.0, 0.002), 500);
+    // Capped: nothing drawn, the turns keep the cap's pace and count as its frames, the steps run.
+    chosen_rate = 60;
+    frames_in(0.1, 0.002);
+    const int steps_before = steps, unseen_before = unseen_turns;
+    EXPECT_EQ(frames_in(1.0, 0.002), 0);
+    EXPECT_NEAR(unseen_turns - unseen_before, 60, 1);
+    EXPECT_NEAR(steps - steps_before, 100, 2);  // the last turn may end up to a frame past the second
+    frames_in(1.0, 0.002);
+    EXPECT_NEAR(fps, 60, 1);  // a second counted at the cap alone
+    // The retrace: with no swap to wait in, each turn waits about a frame.
+    chosen_rate = frame_rate::VSYNC;
+    naps.clear();
+    EXPECT_EQ(frames_in(1.0, 0.0), 0);
+    EXPECT_NEAR(static_cast<int>(naps.size()), 60, 1);
+    // Something changed: drawn at once.
+    frame_unchanged = false;
+    EXPECT_GT(frames_in(0.1, 0.002), 0);
+}

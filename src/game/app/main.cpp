@@ -21,6 +21,7 @@
 #include "game/render/hud_images.h"
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
+#include "game/render/shown_frame.h"
 #include "game/replay/match_recorder.h"
 #include "game/replay/replay_verify.h"
 #include "game/run/run.h"
@@ -37,6 +38,7 @@ namespace {
 // events are all in, and are heard.
 void frame() {
     draw_frame(world_render, gui_render, global::camera);
+    shown_frame::drawn();
     poll_pads();
     play_turn_sounds();
 }
@@ -126,6 +128,7 @@ int play(const network_request& network = {}) {
     loop_hooks hooks{run::step, frame, nullptr, &global::LPS, &global::fps};
     use_window_hooks(hooks);
     hooks.unseen = unseen;
+    hooks.unchanged = shown_frame::unchanged;
     hooks.poll = run::poll;
     hooks.ready = run::step_ready;
     window_open = hooks.window_open;

@@ -18,6 +18,8 @@ constexpr int MAX_KEPT_STEPS = 25;
 // A hidden window's turns come this often: the steps keep their pace in short bursts, the network is
 // heard, and next to nothing is spent.
 constexpr double HIDDEN_NAP = 0.02;
+// With the retrace chosen, a frame not drawn has no swap to wait in: it waits about as long instead.
+constexpr double RETRACE_WAIT = 1.0 / 60;
 
 void real_sleep(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -37,13 +39,14 @@ void rest(const loop_hooks& hooks, double seconds) {
 }
 
 // The retrace is waited for by the swap itself; a cap sleeps off what is left of the frame's share.
-void pace(loop_state& state, const loop_hooks& hooks) {
-    const int rate = hooks.frame_rate != nullptr ? hooks.frame_rate() : frame_rate::UNLIMITED;
+void pace(loop_state& state, const loop_hooks& hooks, int rate, bool swapped) {
     const int interval = rate == frame_rate::VSYNC ? 1 : 0;
     if (interval != state.swap_interval) {
         glfw2::swap_interval(interval);
         state.swap_interval = interval;
     }
+    if (rate == frame_rate::VSYNC && !swapped)
+        rest(hooks, RETRACE_WAIT);
     if (rate <= 0)
         return;
     const double period = 1.0 / rate;
@@ -91,14 +94,21 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
         state.fps_counter = 0;
     }
 
+    const int rate = hooks.frame_rate != nullptr ? hooks.frame_rate() : frame_rate::UNLIMITED;
     if (hooks.hidden != nullptr && hooks.hidden()) {
         if (hooks.unseen != nullptr)
             hooks.unseen();
         rest(hooks, HIDDEN_NAP);
+    } else if (rate != frame_rate::UNLIMITED && hooks.unchanged != nullptr && hooks.unchanged()) {
+        // The window shows this frame already: it counts, and keeps the pace, without being drawn again.
+        if (hooks.unseen != nullptr)
+            hooks.unseen();
+        ++state.fps_counter;
+        pace(state, hooks, rate, false);
     } else {
         hooks.frame();
         ++state.fps_counter;
-        pace(state, hooks);
+        pace(state, hooks, rate, true);
     }
 
     if (state.running == 1)

@@ -19,6 +19,10 @@ struct loop_hooks {
     // (events, pads and sounds, no drawing) and then sleeps.
     bool (*hidden)() = nullptr;
     void (*unseen)() = nullptr;
+    // Optional: whether the frame would show just what the window shows already. With a frame-rate
+    // choice such a turn runs `unseen` instead of `frame` and keeps the frame's pace; unlimited, every
+    // frame is drawn, as the game always did.
+    bool (*unchanged)() = nullptr;
     // How the loop sleeps (replaceable for tests, with the clock).
     void (*sleep)(double seconds) = nullptr;
 };
