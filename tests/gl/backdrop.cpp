@@ -16,6 +16,7 @@
 #include "frame_pixels.h"
 #include "game/app/main_loop.h"
 #include "game/app/startup.h"
+#include "game/config/frame_rate.h"
 #include "game/config/options.h"
 #include "game/config/settings.h"
 #include "game/netplay/network_match.h"
@@ -136,6 +137,9 @@ TEST_F(Backdrop, AFrameIsLeftAsShownOnlyWhileNothingItShowsChanged) {
         game_frame(false);
         shown_frame::drawn();
     };
+    // Frames are left as shown only with a frame rate chosen.
+    const int rate_before = settings.frame_rate;
+    settings.frame_rate = 60;
     game_state = HIDDEN;
     menu_state = MAIN;
     drawn();
@@ -177,7 +181,11 @@ TEST_F(Backdrop, AFrameIsLeftAsShownOnlyWhileNothingItShowsChanged) {
     game_state = PAUSED;
     menu_state = MAIN;
     EXPECT_FALSE(shown_frame::unchanged()) << "a step run under the pause menu";
+    settings.frame_rate = frame_rate::UNLIMITED;
+    drawn();
+    EXPECT_FALSE(shown_frame::unchanged()) << "unlimited";
     fps = fps_before;
+    settings.frame_rate = rate_before;
 }
 
 TEST_F(Backdrop, APausedMatchStaysKeptWhileItsRecordingCountsTheSteps) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "game/config/frame_rate.h"
+#include "game/config/settings.h"
 #include "game/render/hud_images.h"
 #include "game/render/still_screen.h"
 #include "game/ui/network_screen.h"
@@ -21,6 +23,11 @@ shown last;
 }  // namespace
 
 void shown_frame::drawn() {
+    // Unlimited, every frame is drawn anyway: nothing is looked at, and nothing stale is kept for a cap.
+    if (global::settings.frame_rate == frame_rate::UNLIMITED) {
+        last.still = false;
+        return;
+    }
     last.still = still_screen().kept();
     last.fps = global::fps;
     last.note = network_screen::note();
