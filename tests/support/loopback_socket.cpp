@@ -12,9 +12,10 @@ sockaddr_in loopback_address(std::uint16_t port) {
     return a;
 }
 
-CLoopbackSocket::CLoopbackSocket() {
+CLoopbackSocket::CLoopbackSocket(std::uint32_t address) {
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a = loopback_address(0);
+    a.sin_addr.s_addr = htonl(address);
     socklen_t len = sizeof a;
     if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
         getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)

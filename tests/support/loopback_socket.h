@@ -12,7 +12,8 @@ sockaddr_in loopback_address(std::uint16_t port);
 
 class CLoopbackSocket {
   public:
-    CLoopbackSocket();
+    // On `address` (host byte order), any of 127.0.0.0/8: every one of them is this machine's.
+    explicit CLoopbackSocket(std::uint32_t address = INADDR_LOOPBACK);
     ~CLoopbackSocket();
     CLoopbackSocket(const CLoopbackSocket&) = delete;
     CLoopbackSocket& operator=(const CLoopbackSocket&) = delete;

@@ -86,8 +86,8 @@ class world : public CDatagramSink {
         return lets_in(host_, to, from) ? from : rdv::endpoint{};
     }
 
-    void send(const rdv::endpoint& to, const std::uint8_t* data, std::size_t size) override {
-        queue_.push_back({SERVER, to, std::vector<std::uint8_t>(data, data + size)});
+    void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
+        queue_.push_back({SERVER, to.at, std::vector<std::uint8_t>(data, data + size)});
     }
 
     bool drop_probes = false;
@@ -149,7 +149,7 @@ class world : public CDatagramSink {
             datagram d = std::move(queue_.front());
             queue_.pop_front();
             if (d.to == SERVER) {
-                server_.receive(d.bytes.data(), d.bytes.size(), d.from,
+                server_.receive(d.bytes.data(), d.bytes.size(), udp_peer(d.from),
                                 static_cast<std::int64_t>(now_ * 1000), *this);
                 continue;
             }

@@ -110,7 +110,7 @@ TEST(RendezvousServer, RegistrationGivesACodeThatAKeepAliveKeeps) {
     std::string normal;
     EXPECT_TRUE(rdv::normalize_code(answer.code, normal));
     EXPECT_EQ(answer.seen, host.endpoint());
-    EXPECT_EQ(answer.lifetime_s, 600);
+    EXPECT_EQ(answer.lifetime_s, 30);
 
     EXPECT_EQ(registered(host, server.port()), answer.code);
     const std::string second = registered(other, server.port());
@@ -308,7 +308,7 @@ TEST(RendezvousServer, GarbageAndOversizedDatagramsLeaveItServing) {
         for (std::size_t k = 0; k < noise.size(); ++k)
             noise[k] = static_cast<std::uint8_t>((i * 2654435761u + k * 40503u) >> 13);
         if (i % 2 == 0)
-            noise.insert(noise.begin(), {'Z', 'V', 'R', 1});
+            noise.insert(noise.begin(), {'Z', 'V', 'R', rdv::VERSION});
         rdv::message m;
         if (!rdv::decode(noise.data(), noise.size(), m))
             junk.push_back(noise);
