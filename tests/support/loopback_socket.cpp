@@ -28,7 +28,13 @@ CLoopbackSocket::~CLoopbackSocket() {
 }
 
 void CLoopbackSocket::send_to(std::uint16_t port, const void* data, std::size_t size) const {
-    const sockaddr_in to = loopback_address(port);
+    send_to(INADDR_LOOPBACK, port, data, size);
+}
+
+void CLoopbackSocket::send_to(std::uint32_t address, std::uint16_t port, const void* data,
+                              std::size_t size) const {
+    sockaddr_in to = loopback_address(port);
+    to.sin_addr.s_addr = htonl(address);
     sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 

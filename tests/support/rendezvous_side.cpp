@@ -36,6 +36,26 @@ void CRendezvousSide::send_raw(std::uint16_t port, const std::vector<std::uint8_
     socket_.send_to(port, bytes.data(), bytes.size());
 }
 
+bool CRendezvousSide::request(std::uint16_t port, const rdv::message& m, rdv::message& answer,
+                              double seconds) const {
+    send(port, m);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!receive(answer, seconds))
+            return false;
+        if (answer.kind != rdv::COOKIE)
+            return true;
+        cookie_ = answer.proof;
+        rdv::message again = m;
+        again.proof = cookie_;
+        send_raw(port, rdv::encode(again));
+    }
+    return false;
+}
+
+void CRendezvousSide::send_raw(const rdv::endpoint& to, const std::vector<std::uint8_t>& bytes) const {
+    socket_.send_to(to.address, to.port, bytes.data(), bytes.size());
+}
+
 bool CRendezvousSide::receive_raw(std::vector<std::uint8_t>& bytes, std::uint16_t& from,
                                   double seconds) const {
     pollfd p = {socket_.descriptor(), POLLIN, 0};

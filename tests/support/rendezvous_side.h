@@ -18,10 +18,14 @@ class CRendezvousSide {
     rdv::endpoint endpoint() const;  // its address and port
     int descriptor() const { return socket_.descriptor(); }
     void send(std::uint16_t port, const rdv::message& m) const;
+    // Sends a request and gives the first answer that is not a cookie, within `seconds`; a cookie that
+    // comes instead (the one held has expired) is taken and the request sent again with it.
+    bool request(std::uint16_t port, const rdv::message& m, rdv::message& answer, double seconds = 2) const;
     // Forgets the cookie: the next request asks for one again.
     void forget_cookie() const { cookie_ = rdv::cookie{}; }
     const rdv::cookie& cookie() const { return cookie_; }
     void send_raw(std::uint16_t port, const std::vector<std::uint8_t>& bytes) const;
+    void send_raw(const rdv::endpoint& to, const std::vector<std::uint8_t>& bytes) const;
     // The next datagram within `seconds`, and the port it came from; false when none came.
     bool receive_raw(std::vector<std::uint8_t>& bytes, std::uint16_t& from, double seconds = 2) const;
     // The next datagram as a message; false when none came in time or it was not one.
