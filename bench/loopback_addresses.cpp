@@ -10,7 +10,8 @@ std::uint32_t next_honest_address() {
 }
 
 std::uint32_t attack_address(int network, int index) {
-    return 0x7f000000u | static_cast<std::uint32_t>(network) << 16 | static_cast<std::uint32_t>(index & 0xffff);
+    return 0x7f000000u | static_cast<std::uint32_t>(network) << 16 |
+           static_cast<std::uint32_t>(index & 0xffff);
 }
 
 void raise_file_limit() {

@@ -85,4 +85,3 @@ void report(benchmark::State& state, load_outcome& o) {
     state.counters["arrived_percent"] =
         o.sent == 0 ? 0 : 100.0 * static_cast<double>(o.delays_us.size()) / static_cast<double>(o.sent);
 }
-

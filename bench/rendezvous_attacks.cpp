@@ -44,12 +44,15 @@ class CManyAddressSocket {
     explicit CManyAddressSocket(std::uint16_t port = 0, std::uint32_t address = 0) {
         fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         const int yes = 1;
-        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        // A port the system chooses is one nobody else shares; only then may others share it.
+        if (port != 0)
+            setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(port);
         a.sin_addr.s_addr = htonl(address);
         bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         socklen_t length = sizeof a;
         getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
         port_ = ntohs(a.sin_port);
@@ -109,7 +112,8 @@ class CHonestNewcomers {
                 asked = clock_type::now();
                 ++pairs_asked_;
                 // Registration, join and relay: three round trips and their cookies.
-                pairs_served_ += relayed(pair_host, joiner, server) && seconds_since(asked) <= 3 * ANSWER_WITHIN;
+                pairs_served_ +=
+                    relayed(pair_host, joiner, server) && seconds_since(asked) <= 3 * ANSWER_WITHIN;
             }
         });
     }
@@ -123,7 +127,8 @@ class CHonestNewcomers {
         finish();
         state.counters["honest_registrations_percent"] =
             hosts_asked_ == 0 ? 0 : 100.0 * hosts_served_ / hosts_asked_;
-        state.counters["honest_new_relays_percent"] = pairs_asked_ == 0 ? 0 : 100.0 * pairs_served_ / pairs_asked_;
+        state.counters["honest_new_relays_percent"] =
+            pairs_asked_ == 0 ? 0 : 100.0 * pairs_served_ / pairs_asked_;
     }
 
   private:
@@ -138,10 +143,11 @@ class CHonestNewcomers {
 // The attack runs in a thread of its own from the moment the honest traffic starts until it ends.
 using attack = std::function<void(std::uint16_t server, const std::atomic<bool>& stop)>;
 
-// A fresh server, 20 honest pairs relayed, then the attack beside the honest newcomers and the pairs'
-// datagrams for LOAD_SECONDS. The honest figures, the server's processor share and memory go into
-// `state`.
-bool run_attack(benchmark::State& state, CServerProcess& server, const attack& what) {
+// A fresh server, 20 honest pairs relayed, what the attack takes before (`prepare`), then the attack
+// beside the honest newcomers and the pairs' datagrams for LOAD_SECONDS. The honest figures, the
+// server's processor share and memory go into `state`.
+bool run_attack(benchmark::State& state, CServerProcess& server, const attack& what,
+                const std::function<void(std::uint16_t server)>& prepare = nullptr) {
     raise_file_limit();
     if (server.port() == 0) {
         state.SkipWithError("the server did not start");
@@ -156,6 +162,8 @@ bool run_attack(benchmark::State& state, CServerProcess& server, const attack& w
             return false;
         }
     }
+    if (prepare)
+        prepare(server.port());
     const double cpu_before = server.cpu_seconds();
     const auto start = clock_type::now();
     std::atomic<bool> stop{false};
@@ -169,9 +177,9 @@ bool run_attack(benchmark::State& state, CServerProcess& server, const attack& w
     state.SetIterationTime(wall);
     newcomers.report(state);
     state.counters["honest_relayed_arrived_percent"] =
-        relayed_load.sent == 0
-            ? 0
-            : 100.0 * static_cast<double>(relayed_load.delays_us.size()) / static_cast<double>(relayed_load.sent);
+        relayed_load.sent == 0 ? 0
+                               : 100.0 * static_cast<double>(relayed_load.delays_us.size()) /
+                                     static_cast<double>(relayed_load.sent);
     state.counters["honest_relayed_delay_p99_ms"] = quantile(relayed_load.delays_us, 0.99) / 1000;
     state.counters["server_cpu_percent"] = 100 * (server.cpu_seconds() - cpu_before) / wall;
     state.counters["server_rss_kB"] = server.status_kb("VmRSS");
@@ -225,30 +233,35 @@ BENCHMARK(BM_RegistrationFlood)->Iterations(1)->UseManualTime()->Unit(benchmark:
 // them alive with pings.
 void BM_RelayTableFill(benchmark::State& state) {
     CServerProcess server;
-    std::atomic<int> pairs{0};
+    int pairs = 0;
+    side_list held;
+    const auto fill = [&](std::uint16_t port) {
+        for (int a = 0; a < 50; ++a) {
+            for (int p = 0; p < 12; ++p) {
+                auto host = std::make_unique<CRendezvousSide>(attack_address(220 + a / 25, a % 25 * 256 + 1));
+                auto joiner = std::make_unique<CRendezvousSide>(host->endpoint().address);
+                if (!relayed(*host, *joiner, port))
+                    break;
+                ++pairs;
+                held.push_back(std::move(host));
+                held.push_back(std::move(joiner));
+            }
+        }
+    };
     for (auto _ : state) {
-        run_attack(state, server, [&](std::uint16_t port, const std::atomic<bool>& stop) {
-            side_list held;
-            for (int a = 0; a < 50 && !stop; ++a) {
-                for (int p = 0; p < 12 && !stop; ++p) {
-                    auto host = std::make_unique<CRendezvousSide>(attack_address(220 + a / 25, a % 25 * 256 + 1));
-                    auto joiner = std::make_unique<CRendezvousSide>(host->endpoint().address);
-                    if (!relayed(*host, *joiner, port))
-                        break;
-                    ++pairs;
-                    held.push_back(std::move(host));
-                    held.push_back(std::move(joiner));
+        run_attack(
+            state, server,
+            [&](std::uint16_t port, const std::atomic<bool>& stop) {
+                const rdv::message ping = rdv_message(rdv::PING);
+                for (std::size_t i = 0; !stop; ++i) {
+                    if (!held.empty())
+                        held[i % held.size()]->send(port, ping);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 }
-            }
-            rdv::message ping = rdv_message(rdv::PING);
-            for (std::size_t i = 0; !stop; ++i) {
-                if (!held.empty())
-                    held[i % held.size()]->send(port, ping);
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-        });
+            },
+            fill);
     }
-    state.counters["attacker_pairs"] = pairs.load();
+    state.counters["attacker_pairs"] = pairs;
 }
 BENCHMARK(BM_RelayTableFill)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
@@ -325,7 +338,8 @@ void BM_ForgedRelayVictim(benchmark::State& state) {
                         continue;
                     victim_bytes += n;
                     rdv::message m;
-                    victim_not_cookies += !rdv::decode(got, static_cast<std::size_t>(n), m) || m.kind != rdv::COOKIE;
+                    victim_not_cookies +=
+                        !rdv::decode(got, static_cast<std::size_t>(n), m) || m.kind != rdv::COOKIE;
                 }
             });
             for (long i = 0; !stop; ++i) {

@@ -59,6 +59,8 @@ bool both_told(const CRendezvousSide& one, const CRendezvousSide& other, rdv::ty
 
 std::uint64_t introduced(const CRendezvousSide& host, const CRendezvousSide& joiner, std::uint16_t server) {
     const std::string code = registered(host, server);
+    if (code.empty())
+        return 0;
     joiner.send(server, join(code));
     rdv::message to_host;
     rdv::message to_joiner;
@@ -67,11 +69,13 @@ std::uint64_t introduced(const CRendezvousSide& host, const CRendezvousSide& joi
 
 bool relayed(const CRendezvousSide& host, const CRendezvousSide& joiner, std::uint16_t server) {
     const std::uint64_t token = introduced(host, joiner, server);
+    if (token == 0)
+        return false;
     host.send(server, with_token(rdv::RELAY, token));
     joiner.send(server, with_token(rdv::RELAY, token));
     rdv::message a;
     rdv::message b;
-    return token != 0 && both_told(host, joiner, rdv::RELAYING, a, b) && a.token == token;
+    return both_told(host, joiner, rdv::RELAYING, a, b) && a.token == token;
 }
 
 bool forwarded(const CRendezvousSide& from, const CRendezvousSide& to, std::uint16_t server,
