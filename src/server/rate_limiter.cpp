@@ -9,16 +9,15 @@ constexpr std::int64_t TELL_EVERY_MS = 1000;
 
 }  // namespace
 
-CRateLimiter::CRateLimiter(std::size_t capacity, rate requests, rate joins, std::uint64_t salt)
+CRateLimiter::CRateLimiter(std::size_t capacity, token_rate requests, token_rate joins, std::uint64_t salt)
     : entries_((std::max<std::size_t>(capacity, WAYS) + WAYS - 1) / WAYS * WAYS),
       sets_(entries_.size() / WAYS),
-      salt_(salt) {
-    fresh_.requests = CTokenBucket(requests.per_second, requests.burst);
-    fresh_.joins = CTokenBucket(joins.per_second, joins.burst);
-}
+      requests_(requests),
+      joins_(joins),
+      salt_(salt) {}
 
 bool CRateLimiter::idle(const entry& e, std::int64_t now_ms) const {
-    return !e.used || (e.requests.full(now_ms) && e.joins.full(now_ms));
+    return !e.used || (e.requests.full(now_ms, requests_) && e.joins.full(now_ms, joins_));
 }
 
 CRateLimiter::verdict CRateLimiter::take(std::uint32_t address, bool join, std::int64_t now_ms) {
@@ -37,15 +36,14 @@ CRateLimiter::verdict CRateLimiter::take(std::uint32_t address, bool join, std::
         if (spare == nullptr)
             return REFUSE_QUIET;
         e = spare;
-        *e = fresh_;
         e->used = true;
         e->address = address;
-        e->requests.fill(now_ms);
-        e->joins.fill(now_ms);
+        e->requests.fill(now_ms, requests_);
+        e->joins.fill(now_ms, joins_);
         e->told_ms = now_ms - TELL_EVERY_MS;
     }
     // A join refused by its own budget still spent a request: both budgets hold whatever is sent.
-    if (e->requests.take(now_ms) && (!join || e->joins.take(now_ms)))
+    if (e->requests.take(now_ms, requests_) && (!join || e->joins.take(now_ms, joins_)))
         return ALLOW;
     if (now_ms - e->told_ms < TELL_EVERY_MS)
         return REFUSE_QUIET;

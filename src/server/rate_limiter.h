@@ -14,12 +14,7 @@
 class CRateLimiter {
   public:
     enum verdict { ALLOW, REFUSE_TELL, REFUSE_QUIET };
-    struct rate {
-        std::uint32_t per_second;
-        std::uint32_t burst;
-    };
-
-    CRateLimiter(std::size_t capacity, rate requests, rate joins, std::uint64_t salt);
+    CRateLimiter(std::size_t capacity, token_rate requests, token_rate joins, std::uint64_t salt);
 
     // One request from `address` at `now_ms`; `join`: a registration or a join. A refused address is
     // told at most once a second.
@@ -38,6 +33,7 @@ class CRateLimiter {
 
     std::vector<entry> entries_;
     std::size_t sets_;
-    entry fresh_;  // what a new address starts from
+    token_rate requests_;
+    token_rate joins_;
     std::uint64_t salt_;
 };

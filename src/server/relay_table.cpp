@@ -3,8 +3,8 @@
 CRelayTable::CRelayTable(std::size_t capacity, std::uint32_t bytes_per_second,
                          std::uint32_t datagrams_per_second, std::uint64_t salt)
     : pairs_(capacity),
-      bytes_per_second_(bytes_per_second),
-      datagrams_per_second_(datagrams_per_second),
+      bytes_(per_second(bytes_per_second, bytes_per_second)),
+      datagrams_(per_second(datagrams_per_second, datagrams_per_second)),
       by_token_(capacity, salt),
       by_peer_(2 * capacity, salt * 7 + 3) {
     free_.reserve(capacity);
@@ -39,10 +39,8 @@ relay_pair* CRelayTable::add(std::uint64_t token, const peer& a, const peer& b, 
     p.side[1] = b;
     p.last_ms = now_ms;
     for (int s = 0; s < 2; ++s) {
-        p.bytes[s] = CTokenBucket(bytes_per_second_, bytes_per_second_);
-        p.datagrams[s] = CTokenBucket(datagrams_per_second_, datagrams_per_second_);
-        p.bytes[s].fill(now_ms);
-        p.datagrams[s].fill(now_ms);
+        p.bytes[s].fill(now_ms, bytes_);
+        p.datagrams[s].fill(now_ms, datagrams_);
         by_peer_.insert(peer_key(p.side[s]), slot * 2 + static_cast<std::uint32_t>(s));
     }
     by_token_.insert(token, slot);
@@ -51,8 +49,8 @@ relay_pair* CRelayTable::add(std::uint64_t token, const peer& a, const peer& b, 
 
 bool CRelayTable::pass(relay_pair& p, int side, std::size_t size, std::int64_t now_ms) {
     p.last_ms = now_ms;
-    if (!p.datagrams[side].take(now_ms) ||
-        !p.bytes[side].take(now_ms, static_cast<std::int64_t>(size + DATAGRAM_OVERHEAD))) {
+    if (!p.datagrams[side].take(now_ms, datagrams_) ||
+        !p.bytes[side].take(now_ms, bytes_, static_cast<std::int64_t>(size + DATAGRAM_OVERHEAD))) {
         ++p.over_budget;
         return false;
     }

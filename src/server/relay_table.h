@@ -48,8 +48,8 @@ class CRelayTable {
     std::vector<relay_pair> pairs_;
     std::vector<std::uint32_t> free_;
     std::size_t count_ = 0;
-    std::int64_t bytes_per_second_;
-    std::int64_t datagrams_per_second_;
+    token_rate bytes_;
+    token_rate datagrams_;
     CFixedIndex by_token_;
     CFixedIndex by_peer_;  // value: slot * 2 + side
 };

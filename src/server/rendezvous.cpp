@@ -19,8 +19,8 @@ CRendezvous::CRendezvous(const server_config& config, CEventLog* log)
     : config_(config),
       log_(log),
       proof_(COOKIE_WINDOW_MS),
-      rate_(config.max_sources, {config.messages_per_second, config.message_burst},
-            {config.joins_per_second, config.join_burst}, secure_random_u64()),
+      rate_(config.max_sources, per_second(config.messages_per_second, config.message_burst),
+            per_second(config.joins_per_second, config.join_burst), secure_random_u64()),
       codes_(config.max_hosts, secure_random_u64()),
       relays_(config.max_relays, config.relay_bytes_per_second, config.relay_datagrams_per_second,
               secure_random_u64()),
@@ -169,8 +169,7 @@ void CRendezvous::on_register(const rdv::message& m, const peer& from, std::int6
             h = codes_.add(from, code);
             if (h != nullptr) {
                 host_quota_.take(from.at.address);
-                h->introductions = CTokenBucket(1, INTRODUCTIONS_AT_ONCE);
-                h->introductions.fill(now_ms);
+                h->introductions.fill(now_ms, INTRODUCTIONS);
             }
         }
         if (code.empty() || h == nullptr) {
@@ -242,7 +241,7 @@ void CRendezvous::on_join(const rdv::message& m, const peer& from, std::int64_t 
     }
     // A join sent again (its introduction lost on the way) gets the same introduction again.
     if (h->token == 0 || h->joiner != from) {
-        if (!h->introductions.take(now_ms)) {
+        if (!h->introductions.take(now_ms, INTRODUCTIONS)) {
             log(log_topic::REFUSED, "refused %s: host %s was introduced to too many players at once",
                 to_string(from).c_str(), to_string(h->seen).c_str());
             refuse(out, from, rdv::TOO_MANY);

@@ -35,9 +35,8 @@ class CRendezvous {
     static constexpr std::int64_t COOKIE_WINDOW_MS = 30 * 1000;
     // How long an introduction may turn into a relay: the sides' probes and relay requests, with room.
     static constexpr std::int64_t INTRODUCTION_MS = 15 * 1000;
-    // New joiners introduced to one host: a few at once, then one every few seconds.
-    static constexpr std::int64_t INTRODUCTIONS_AT_ONCE = 3;
-    static constexpr std::int64_t INTRODUCTION_EVERY_S = 3;
+    // New joiners introduced to one host: three at once, then one every three seconds.
+    static constexpr token_rate INTRODUCTIONS = {1000 / 3, 3};
 
     // `log` takes the events; nullptr: none.
     CRendezvous(const server_config& config, CEventLog* log);

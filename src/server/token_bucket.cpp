@@ -2,20 +2,32 @@
 
 #include <algorithm>
 
-std::int64_t CTokenBucket::level(std::int64_t now_ms) const {
-    return std::min(full_, thousandths_ + std::max<std::int64_t>(0, now_ms - at_ms_) * per_ms_);
+namespace {
+
+constexpr std::int64_t MILLION = 1000000;
+
+}  // namespace
+
+std::int64_t CTokenBucket::level(std::int64_t now_ms, const token_rate& rate) const {
+    // Thousandths a second are millionths a millisecond.
+    return std::min(rate.full * MILLION,
+                    millionths_ + std::max<std::int64_t>(0, now_ms - at_ms_) * rate.thousandths_per_second);
 }
 
-void CTokenBucket::fill(std::int64_t now_ms) {
-    thousandths_ = full_;
+bool CTokenBucket::full(std::int64_t now_ms, const token_rate& rate) const {
+    return level(now_ms, rate) == rate.full * MILLION;
+}
+
+void CTokenBucket::fill(std::int64_t now_ms, const token_rate& rate) {
+    millionths_ = rate.full * MILLION;
     at_ms_ = now_ms;
 }
 
-bool CTokenBucket::take(std::int64_t now_ms, std::int64_t units) {
-    thousandths_ = level(now_ms);
+bool CTokenBucket::take(std::int64_t now_ms, const token_rate& rate, std::int64_t units) {
+    millionths_ = level(now_ms, rate);
     at_ms_ = std::max(at_ms_, now_ms);
-    if (thousandths_ < units * 1000)
+    if (millionths_ < units * MILLION)
         return false;
-    thousandths_ -= units * 1000;
+    millionths_ -= units * MILLION;
     return true;
 }

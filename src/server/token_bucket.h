@@ -1,27 +1,30 @@
 #pragma once
 
-// A budget that refills at a steady rate up to a ceiling, kept in thousandths of a unit so that slow
+// A budget that refills at a steady rate up to a ceiling, kept in millionths of a unit so that slow
 // rates refill smoothly: the rate limits per address, a relayed pair's bytes and datagrams, a host's
-// introductions.
+// introductions. Its rate lives with its table, shared by all its buckets: a bucket is two numbers.
 #include <cstdint>
+
+struct token_rate {
+    std::int64_t thousandths_per_second = 0;  // of a unit
+    std::int64_t full = 0;                    // units at most
+};
+
+constexpr token_rate per_second(std::int64_t units, std::int64_t full) {
+    return token_rate{units * 1000, full};
+}
 
 class CTokenBucket {
   public:
-    CTokenBucket() = default;
-    // `full` units refilled at `per_second` units a second.
-    CTokenBucket(std::int64_t per_second, std::int64_t full) : per_ms_(per_second), full_(full * 1000) {}
-
     // Full at `now_ms`.
-    void fill(std::int64_t now_ms);
+    void fill(std::int64_t now_ms, const token_rate& rate);
     // Takes `units` when they are there at `now_ms`; false (taking nothing) when not.
-    bool take(std::int64_t now_ms, std::int64_t units = 1);
-    bool full(std::int64_t now_ms) const { return level(now_ms) == full_; }
+    bool take(std::int64_t now_ms, const token_rate& rate, std::int64_t units = 1);
+    bool full(std::int64_t now_ms, const token_rate& rate) const;
 
   private:
-    std::int64_t level(std::int64_t now_ms) const;
+    std::int64_t level(std::int64_t now_ms, const token_rate& rate) const;
 
-    std::int64_t per_ms_ = 0;  // thousandths of a unit a millisecond
-    std::int64_t full_ = 0;
-    std::int64_t thousandths_ = 0;
+    std::int64_t millionths_ = 0;
     std::int64_t at_ms_ = 0;
 };

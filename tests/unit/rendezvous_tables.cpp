@@ -42,12 +42,12 @@ TEST(FixedIndex, AgreesWithAMapThroughInsertsAndErasesAndKeepsItsCapacity) {
 
 namespace {
 
-const CRateLimiter::rate ROOMY = {1000, 1000};
+const token_rate ROOMY = per_second(1000, 1000);
 
 }  // namespace
 
 TEST(RateLimiter, ABurstThenTheRateAndOneRefusalToldASecond) {
-    CRateLimiter rate(64, ROOMY, {5, 20}, 99);
+    CRateLimiter rate(64, ROOMY, per_second(5, 20), 99);
     std::int64_t now = 1000000;
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(rate.take(0xc0000201, true, now), CRateLimiter::ALLOW) << i;
@@ -72,7 +72,7 @@ TEST(RateLimiter, ABurstThenTheRateAndOneRefusalToldASecond) {
 }
 
 TEST(RateLimiter, AFullTableRefusesNewcomersUntilABucketRefills) {
-    CRateLimiter rate(8, ROOMY, {1, 2}, 5);  // one set of eight
+    CRateLimiter rate(8, ROOMY, per_second(1, 2), 5);  // one set of eight
     const std::int64_t now = 50000;
     for (std::uint32_t a = 1; a <= 8; ++a)
         EXPECT_EQ(rate.take(a, true, now), CRateLimiter::ALLOW);
@@ -84,7 +84,7 @@ TEST(RateLimiter, AFullTableRefusesNewcomersUntilABucketRefills) {
 }
 
 TEST(RateLimiter, EveryRequestSpendsTheAddressBudgetAndJoinsTheirOwnBesides) {
-    CRateLimiter rate(64, {10, 10}, {1, 2}, 3);
+    CRateLimiter rate(64, per_second(10, 10), per_second(1, 2), 3);
     const std::int64_t now = 70000;
     // Pings and the like: the burst of ten, then refused and told once.
     for (int i = 0; i < 10; ++i)
