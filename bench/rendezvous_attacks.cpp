@@ -317,8 +317,9 @@ void BM_ForgedRelayVictim(benchmark::State& state) {
     std::atomic<long> victim_not_cookies{0};
     for (auto _ : state) {
         run_attack(state, server, [&](std::uint16_t port, const std::atomic<bool>& stop) {
-            const CManyAddressSocket victim(0, attack_address(240, 1));
-            const CManyAddressSocket forger(victim.port());
+            // The forger's port first, free on every address; the victim's socket then shares it.
+            const CManyAddressSocket forger;
+            const CManyAddressSocket victim(forger.port(), attack_address(240, 1));
             const CRendezvousSide attacker(attack_address(241, 1));
             const std::string code = registered(attacker, port);
             std::vector<std::vector<std::uint8_t>> requests;
