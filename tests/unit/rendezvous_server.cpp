@@ -124,14 +124,14 @@ TEST(RendezvousServer, RequestsBeyondTheRateAreRefusedOnceThenIgnored) {
     EXPECT_EQ(too_many, 1);
     EXPECT_EQ(others, 0);
     // Pings spend the same budget as every request (40 at once, 20 a second): of a burst of 60 only
-    // what refilled since is answered; then it refills.
+    // what refilled since (at least the 0.3 s of the wait above) is answered; then it refills.
     rdv::message ping = rdv_message(rdv::PING);
     ping.nonce = 77;
     for (int i = 0; i < 60; ++i)
         guesser.send(server.port(), ping);
     const int pongs = guesser.count_arrivals(0.3);
     EXPECT_GE(pongs, 1);
-    EXPECT_LE(pongs, 14);
+    EXPECT_LE(pongs, 30);
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     const rdv::message pong = answer_to(guesser, server.port(), ping);
     EXPECT_EQ(pong.kind, rdv::PONG);
