@@ -215,7 +215,8 @@ void CRendezvousClient::on_introduce(const rdv::message& m, double now) {
     answered_ = false;
     error_.clear();
     path_.clear();
-    phase_ = PUNCHING;
+    // A side that only the server reaches (a browser) answers no probe: no time is lost on them.
+    phase_ = m.relay_only != 0 ? ASKING_RELAY : PUNCHING;
     phase_since_ = now;
     last_sent_ = -1e9;
     poll(now);

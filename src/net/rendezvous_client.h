@@ -3,9 +3,11 @@
 // One side's way to the other through a rendezvous server, from the socket the match will use. The
 // host registers and gets a code to pass on; the joiner gives the code; the server introduces the two,
 // who then send probes to each other's addresses at once so that their routers open, and when no probe
-// gets through, ask the server to relay. Every request carries the cookie the server last gave; a
-// request the server answers with a new cookie goes again at once with it. It is driven by poll() and
-// the datagrams handed in, and sends through the function it is given: no socket, no clock of its own.
+// gets through, ask the server to relay; when the server says that a side can be reached only through
+// it (a browser, on a WebSocket), they ask for the relay at once. Every request carries the cookie the server
+// last gave; a request the server answers with a new cookie goes again at once with it. It is driven by
+// poll() and the datagrams handed in, and sends through the function it is given: no socket, no clock of its
+// own.
 #include <cstdint>
 #include <functional>
 #include <string>

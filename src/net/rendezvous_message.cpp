@@ -96,7 +96,7 @@ bool decode_body(CByteReader& r, message& m) {
             m.token = r.fixed(8);
             m.seen = get_endpoint(r);
             m.mapped = get_endpoint(r);
-            return get_flag(r, m.role) && get_locals(r, m.locals);
+            return get_flag(r, m.role) && get_flag(r, m.relay_only) && get_locals(r, m.locals);
         case PUNCH:
             m.token = r.fixed(8);
             return get_flag(r, m.ack);
@@ -193,6 +193,7 @@ std::vector<std::uint8_t> encode(const message& m) {
             put_endpoint(w, m.seen);
             put_endpoint(w, m.mapped);
             w.byte(m.role);
+            w.byte(m.relay_only);
             put_locals(w, m.locals);
             break;
         case PUNCH:

@@ -42,7 +42,8 @@ enum type : std::uint8_t {
     UNREGISTER = 3,  // host -> server: the code is gone now
     JOIN = 4,        // joiner -> server: code, locals
     INTRODUCE = 5,   // server -> both: token, seen (the other side's public endpoint), locals and mapped of
-                     //   the other side, role (0: you host, 1: you join)
+                     //   the other side, role (0: you host, 1: you join), relay_only (1: a side is reached
+                     //   only through the server, a browser on a WebSocket: ask for the relay at once)
     PUNCH = 6,       // side -> side: token, ack (0: probe, 1: answer to a probe)
     RELAY = 7,       // side -> server: token: punching failed, relay us
     RELAYING = 8,    // server -> side: token: the server now forwards this pair's other datagrams
@@ -62,6 +63,7 @@ struct message {
     std::vector<endpoint> locals;  // REGISTER, JOIN, INTRODUCE: at most MAX_ENDPOINTS
     std::uint64_t token = 0;       // INTRODUCE, PUNCH, RELAY, RELAYING
     std::uint8_t role = 0;         // INTRODUCE
+    std::uint8_t relay_only = 0;   // INTRODUCE
     std::uint8_t ack = 0;          // PUNCH
     std::uint8_t reason = 0;       // REFUSED
     std::uint16_t lifetime_s = 0;  // REGISTERED

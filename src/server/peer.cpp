@@ -6,6 +6,14 @@ peer udp_peer(const rdv::endpoint& at) {
     return p;
 }
 
+peer websocket_peer(const rdv::endpoint& at, std::uint32_t link) {
+    peer p;
+    p.via = transport::WEBSOCKET;
+    p.at = at;
+    p.link = link;
+    return p;
+}
+
 std::uint64_t peer_key(const peer& p) {
     const std::uint64_t kind = static_cast<std::uint64_t>(p.via) << 56;
     if (p.via == transport::UDP)
@@ -18,5 +26,5 @@ std::uint32_t network_of(std::uint32_t address) {
 }
 
 std::string to_string(const peer& p) {
-    return rdv::to_string(p.at);
+    return p.via == transport::WEBSOCKET ? "ws " + rdv::to_string(p.at) : rdv::to_string(p.at);
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-// Whom the server hears from and answers: a UDP source as the server saw it, address and port. A
-// transport with connections adds its own kind, its connections told apart by number; the tables, the
-// proof of address and the quotas work on peers alone, whatever carried them.
+// Whom the server hears from and answers: a UDP source as the server saw it, address and port, or a
+// WebSocket connection, told apart by its number, with the address and port it came from. The tables,
+// the proof of address and the quotas work on peers alone, whatever carried them.
 #include <cstdint>
 #include <string>
 
 #include "net/rendezvous_message.h"
 
-enum class transport : std::uint8_t { UDP = 1 };
+enum class transport : std::uint8_t { UDP = 1, WEBSOCKET = 2 };
 
 struct peer {
     transport via = transport::UDP;
@@ -20,6 +20,7 @@ struct peer {
 };
 
 peer udp_peer(const rdv::endpoint& at);
+peer websocket_peer(const rdv::endpoint& at, std::uint32_t link);
 // Distinct for every two peers held at once: the tables' key.
 std::uint64_t peer_key(const peer& p);
 // Quotas count by address and by the address's network (its /24).

@@ -205,6 +205,22 @@ void CRendezvous::on_unregister(const peer& from) {
     drop_host_if_done(*h);
 }
 
+void CRendezvous::disconnected(const peer& gone) {
+    if (host_record* h = codes_.by_peer(gone)) {
+        if (!h->code.empty()) {
+            log(log_topic::UNREGISTERED, "unregistered %s: code %s, its connection closed (%zu hosts)",
+                to_string(gone).c_str(), h->code.c_str(), codes_.codes() - 1);
+            codes_.close(*h);
+        }
+        // Its latest introduction can no longer turn into a relay.
+        codes_.end_introduction(*h);
+        drop_host_if_done(*h);
+    }
+    int side = 0;
+    if (relay_pair* p = relays_.by_peer(gone, side))
+        end_relay(*p, "a side's connection closed");
+}
+
 void CRendezvous::drop_host_if_done(host_record& h) {
     if (!h.code.empty() || h.token != 0)
         return;
@@ -222,6 +238,8 @@ void CRendezvous::introduce(const host_record& h, CDatagramSink& out) {
     // such a list would only aim the host's probes where a stranger with the code chose.
     if (h.joiner.at.address == h.seen.at.address)
         m.locals = h.joiner_locals;
+    // A side on a WebSocket has no address of its own to probe: both go through the relay at once.
+    m.relay_only = h.seen.via != transport::UDP || h.joiner.via != transport::UDP;
     m.role = 0;
     send_message(out, h.seen, m);
     m.seen = h.seen.at;

@@ -44,6 +44,9 @@ class CRendezvous {
     // `size` may exceed rdv::MAX_DATAGRAM (the reader saw a truncated datagram): it is dropped.
     void receive(const std::uint8_t* data, std::size_t size, const peer& from, std::int64_t now_ms,
                  CDatagramSink& out);
+    // A peer whose connection has closed: its code goes, and the relay it is a side of ends. Nothing
+    // will be sent to it again.
+    void disconnected(const peer& gone);
     // Codes past their lifetime, introductions and relays gone quiet, the log's summaries. Called about
     // once a second.
     void expire(std::int64_t now_ms);

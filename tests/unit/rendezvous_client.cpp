@@ -48,6 +48,7 @@ std::uint64_t key(const rdv::endpoint& e) {
 struct datagram {
     rdv::endpoint from, to;
     std::vector<std::uint8_t> bytes;
+    bool websocket = false;  // between the server and a joiner on a WebSocket
 };
 
 // Two sides, the server, and what is on the way between them.
@@ -87,10 +88,14 @@ class world : public CDatagramSink {
     }
 
     void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
-        queue_.push_back({SERVER, to.at, std::vector<std::uint8_t>(data, data + size)});
+        queue_.push_back(
+            {SERVER, to.at, std::vector<std::uint8_t>(data, data + size), to.via == transport::WEBSOCKET});
     }
 
     bool drop_probes = false;
+    // The joiner is a browser: it reaches the server alone, over a connection of its own.
+    bool joiner_on_websocket = false;
+    int probes_sent = 0;
 
   private:
     void set_up(side& s, router kind, const char* local, const char* outside) {
@@ -101,9 +106,11 @@ class world : public CDatagramSink {
         s.client = std::make_unique<CRendezvousClient>(
             SERVER, std::vector<rdv::endpoint>{s.local},
             [this, self](const rdv::endpoint& to, const std::vector<std::uint8_t>& bytes) {
-                if (drop_probes && to != SERVER)
+                probes_sent += to != SERVER;
+                const bool websocket = self == &joiner_ && joiner_on_websocket;
+                if ((drop_probes || websocket) && to != SERVER)
                     return;
-                queue_.push_back({outward(*self, to), to, bytes});
+                queue_.push_back({outward(*self, to), to, bytes, websocket});
             });
     }
 
@@ -149,8 +156,13 @@ class world : public CDatagramSink {
             datagram d = std::move(queue_.front());
             queue_.pop_front();
             if (d.to == SERVER) {
-                server_.receive(d.bytes.data(), d.bytes.size(), udp_peer(d.from),
+                server_.receive(d.bytes.data(), d.bytes.size(),
+                                d.websocket ? websocket_peer(d.from, 1) : udp_peer(d.from),
                                 static_cast<std::int64_t>(now_ * 1000), *this);
+                continue;
+            }
+            if (d.websocket) {
+                joiner_.client->received(SERVER, d.bytes.data(), d.bytes.size(), now_);
                 continue;
             }
             for (side* s : {&host_, &joiner_})
@@ -285,6 +297,24 @@ TEST(RendezvousClient, WhenNoProbeGetsThroughTheServerRelays) {
     EXPECT_EQ(w.joiner().client->path(), "relayed");
     EXPECT_EQ(w.joiner().client->peer(), SERVER);
     EXPECT_EQ(w.host().client->path(), "relayed");
+}
+
+TEST(RendezvousClient, AJoinerOnAWebSocketIsRelayedAtOnceWithoutProbes) {
+    // The host's router would let probes through; the joiner has no address to probe.
+    world w(PRESERVING, PRESERVING);
+    w.joiner_on_websocket = true;
+    w.host().client->host(w.host().mapped(), w.now());
+    w.run(1);
+    ASSERT_FALSE(w.host().client->code().empty());
+    const double joined = w.now();
+    ASSERT_TRUE(w.joiner().client->join(w.host().client->code(), joined));
+    w.run(10);
+    EXPECT_EQ(w.joiner().client->path(), "relayed");
+    EXPECT_EQ(w.joiner().client->peer(), SERVER);
+    EXPECT_EQ(w.host().client->path(), "relayed");
+    EXPECT_EQ(w.probes_sent, 0);
+    // A few round trips to the server, far from the seconds of probing.
+    EXPECT_LT(w.now() - joined, 0.2);
 }
 
 TEST(RendezvousClient, ProbesBeforeAnIntroductionAreNotAnswered) {

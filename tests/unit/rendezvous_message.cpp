@@ -25,6 +25,7 @@ rdv::message introduce() {
     m.seen = ep(0xcb007105, 40000);
     m.mapped = ep(0xc6336401, 24816);
     m.role = 1;
+    m.relay_only = 1;
     m.locals = {ep(0xc0a80002, 24816), ep(0x0a000001, 1), ep(0xc0000201, 65535), ep(0x7f000001, 24816)};
     return m;
 }
@@ -93,6 +94,7 @@ TEST(RendezvousMessage, EveryTypeComesBackWithItsFields) {
         EXPECT_EQ(got.locals, sent.locals);
         EXPECT_EQ(got.token, sent.token);
         EXPECT_EQ(got.role, sent.role);
+        EXPECT_EQ(got.relay_only, sent.relay_only);
         EXPECT_EQ(got.ack, sent.ack);
         EXPECT_EQ(got.reason, sent.reason);
         EXPECT_EQ(got.lifetime_s, sent.lifetime_s);
@@ -162,9 +164,11 @@ TEST(RendezvousMessage, MalformedDatagramsAreRefused) {
         bad[4] = kind;
         EXPECT_FALSE(decodes(bad)) << int(kind);
     }
-    bad = good;
-    bad[5 + 8 + 6 + 6] = 2;  // role
-    EXPECT_FALSE(decodes(bad));
+    for (std::size_t flag : {5 + 8 + 6 + 6, 5 + 8 + 6 + 6 + 1}) {  // role, relay_only
+        bad = good;
+        bad[flag] = 2;
+        EXPECT_FALSE(decodes(bad)) << flag;
+    }
 
     rdv::message m = introduce();
     m.locals.push_back(ep(1, 2));
