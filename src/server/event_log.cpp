@@ -33,6 +33,8 @@ const char* summary_noun(log_topic topic) {
             return "refusals";
         case log_topic::OTHER_VERSION:
             return "refusals of another version";
+        case log_topic::LIBRARY:
+            return "lines of the WebSocket library";
         case log_topic::SUMMARY:
         case log_topic::COUNT:
             break;

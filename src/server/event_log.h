@@ -22,6 +22,7 @@ enum class log_topic : std::uint8_t {
     RELAY_ENDED,
     REFUSED,
     OTHER_VERSION,
+    LIBRARY,  // what the WebSocket library itself warns of
     SUMMARY,  // the server's own lines: start, stop, what it dropped; never summed up
     COUNT
 };

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <fstream>
 
+#include "server/origin_list.h"
+
 namespace {
 
 struct key_entry {
@@ -42,7 +44,34 @@ const key_entry KEYS[] = {
     {"relay_idle_s", &server_config::relay_idle_s, 1, 3600, "seconds a quiet relay lives"},
     {"log_lines_per_second", &server_config::log_lines_per_second, 1, 100000,
      "log lines a second of one kind of event, the rest summed up"},
+    {"max_websockets", &server_config::max_websockets, 1, 1000000, "WebSocket connections at once"},
+    {"websockets_per_address", &server_config::websockets_per_address, 1, 1000000,
+     "WebSocket connections at once per address"},
+    {"websockets_per_network", &server_config::websockets_per_network, 1, 1000000,
+     "WebSocket connections at once per /24 network"},
+    {"websocket_idle_s", &server_config::websocket_idle_s, 5, 3600,
+     "seconds a WebSocket connection lives without a message"},
+    {"websocket_queue_bytes", &server_config::websocket_queue_bytes, 2048, 16777216,
+     "bytes waiting to go to one WebSocket connection, beyond which its datagrams are dropped"},
+    {"websocket_buffer_bytes", &server_config::websocket_buffer_bytes, 65536, 1073741824,
+     "bytes waiting to go to all WebSocket connections together"},
 };
+
+// An IPv4 address, or "none" for 0.
+bool read_address(const std::string& key, const std::string& value, bool none_allowed, std::uint32_t& out,
+                  std::string& error) {
+    rdv::endpoint e;
+    if (none_allowed && value == "none") {
+        out = 0;
+        return true;
+    }
+    if (!rdv::parse_endpoint(value + ":0", e)) {
+        error = key + ": not an IPv4 address a.b.c.d" + (none_allowed ? " or none: " : ": ") + value;
+        return false;
+    }
+    out = e.address;
+    return true;
+}
 
 bool read_number(const std::string& text, std::uint64_t& out) {
     if (text.empty() || text.size() > 10)
@@ -68,21 +97,35 @@ std::string trimmed(const std::string& s) {
 bool set_config_value(server_config& config, const std::string& key, const std::string& value,
                       std::string& error) {
     std::uint64_t n = 0;
-    if (key == "address") {
-        rdv::endpoint e;
-        if (!rdv::parse_endpoint(value + ":0", e)) {
-            error = "address: not an IPv4 address a.b.c.d: " + value;
-            return false;
-        }
-        config.address = e.address;
+    if (key == "address")
+        return read_address(key, value, false, config.address, error);
+    if (key == "websocket_proxy")
+        return read_address(key, value, true, config.websocket_proxy, error);
+    if (key == "websocket_port" && value == "off") {
+        config.websocket = false;
         return true;
     }
-    if (key == "port") {
+    if (key == "port" || key == "websocket_port") {
         if (!read_number(value, n) || n > 65535) {
-            error = "port: not a number from 0 to 65535: " + value;
+            error = key + ": not a number from 0 to 65535" + (key == "port" ? "" : " or off") + ": " + value;
             return false;
         }
-        config.port = static_cast<std::uint16_t>(n);
+        (key == "port" ? config.port : config.websocket_port) = static_cast<std::uint16_t>(n);
+        config.websocket |= key == "websocket_port";
+        return true;
+    }
+    if (key == "websocket_origins") {
+        COriginList origins;
+        if (!origins.parse(value, error)) {
+            error = key + ": " + error;
+            return false;
+        }
+        config.websocket_origins = value;
+        return true;
+    }
+    if (key == "websocket_certificate" || key == "websocket_private_key") {
+        (key == "websocket_certificate" ? config.websocket_certificate : config.websocket_private_key) =
+            value == "none" ? std::string() : value;
         return true;
     }
     for (const key_entry& k : KEYS) {
@@ -130,7 +173,15 @@ std::string config_keys_text() {
     std::string text =
         "  address                     IPv4 address to listen on (default 0.0.0.0: every one)\n"
         "  port                        UDP port, 0 to 65535 (default " +
-        std::to_string(defaults.port) + ")\n";
+        std::to_string(defaults.port) +
+        ")\n"
+        "  websocket_port              TCP port for WebSocket connections, 0 to 65535, or off (default off)\n"
+        "  websocket_origins           origins of the pages that may connect, https://example.org ..., or *\n"
+        "                              for any (default *)\n"
+        "  websocket_proxy             IPv4 address of a reverse proxy whose X-Forwarded-For names the\n"
+        "                              client, or none (default none)\n"
+        "  websocket_certificate       PEM certificate (chain) for TLS on the WebSocket port, or none\n"
+        "  websocket_private_key       its PEM private key, or none (default none: no TLS)\n";
     for (const key_entry& k : KEYS) {
         std::string left = std::string("  ") + k.name;
         left.resize(30, ' ');

@@ -26,6 +26,22 @@ struct server_config {
     std::uint32_t code_lifetime_s = 30;  // a host's place without a keep-alive
     std::uint32_t relay_idle_s = 30;
     std::uint32_t log_lines_per_second = 10;  // of one kind of event, before they are summed up
+
+    // WebSocket connections beside UDP, on a TCP port of the same address: none unless a port is given
+    // (0: the system's choice).
+    bool websocket = false;
+    std::uint16_t websocket_port = 0;
+    std::uint32_t max_websockets = 4096;
+    std::uint32_t websockets_per_address = 16;
+    std::uint32_t websockets_per_network = 128;              // per /24
+    std::uint32_t websocket_idle_s = 60;                     // without a message from the other end
+    std::uint32_t websocket_queue_bytes = 16 * 1024;         // waiting to go to one connection
+    std::uint32_t websocket_buffer_bytes = 4 * 1024 * 1024;  // waiting to go to all of them
+    std::string websocket_origins = "*";                     // see COriginList
+    std::uint32_t websocket_proxy = 0;  // a reverse proxy whose X-Forwarded-For is believed; 0: none
+    // TLS on the WebSocket port itself, when both are given; otherwise a proxy in front does it.
+    std::string websocket_certificate;
+    std::string websocket_private_key;
 };
 
 // Sets one key from its text; false with a reason for an unknown key or a value out of its range.

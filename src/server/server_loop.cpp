@@ -1,114 +1,187 @@
 #include "server/server_loop.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <time.h>
+#include <libwebsockets.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
-#include <memory>
-#include <vector>
+
+#include "server/websocket_front.h"
 
 namespace {
 
-constexpr unsigned BATCH = 64;
 constexpr std::int64_t EXPIRE_EVERY_MS = 1000;
-// Room for a second of the busiest relay load between two reads.
-constexpr int SOCKET_BUFFER = 4 * 1024 * 1024;
+// Files the loop holds besides its WebSocket connections: the UDP socket, the pipes, the listening
+// socket, the library's own, with room.
+constexpr std::size_t OTHER_FILES = 64;
 
-sockaddr_in to_sockaddr(const rdv::endpoint& e) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(e.address);
-    a.sin_port = htons(e.port);
-    return a;
+int on_adopted(lws* wsi, lws_callback_reasons reason, void* user, void* in, std::size_t size) {
+    auto* loop = static_cast<CServerLoop*>(lws_context_user(lws_get_context(wsi)));
+    switch (reason) {
+        case LWS_CALLBACK_RAW_RX_FILE:
+            loop->on_readable(lws_get_socket_fd(wsi));
+            return 0;
+        case LWS_CALLBACK_RAW_CLOSE_FILE:
+            loop->on_closed(lws_get_socket_fd(wsi));
+            return 0;
+        default:
+            return lws_callback_http_dummy(wsi, reason, user, in, size);
+    }
 }
 
-// Datagrams to send, gathered to go out in one call.
-class COutbox : public CDatagramSink {
-  public:
-    explicit COutbox(int socket) : socket_(socket) {}
+const char* const ADOPTED = "adopted";
+const lws_protocols LOOP_PROTOCOLS[] = {{ADOPTED, on_adopted, 0, 0, 0, nullptr, 0},
+                                        {nullptr, nullptr, 0, 0, 0, nullptr, 0}};
 
-    void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
-        if (to.via != transport::UDP)
-            return;
-        if (count_ == BATCH)
-            flush();
-        std::memcpy(buffers_[count_], data, size);
-        addresses_[count_] = to_sockaddr(to.at);
-        iov_[count_] = {buffers_[count_], size};
-        headers_[count_] = {};
-        headers_[count_].msg_hdr.msg_name = &addresses_[count_];
-        headers_[count_].msg_hdr.msg_namelen = sizeof(sockaddr_in);
-        headers_[count_].msg_hdr.msg_iov = &iov_[count_];
-        headers_[count_].msg_hdr.msg_iovlen = 1;
-        ++count_;
-    }
+std::atomic<CEventLog*> library_log{nullptr};
 
-    void flush() {
-        unsigned sent = 0;
-        while (sent < count_) {
-            const int n = sendmmsg(socket_, headers_ + sent, count_ - sent, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            // A datagram the system will not take now (its buffer full, a refused route) is dropped, as
-            // the network might have: the sides repeat what matters.
-            sent += n > 0 ? static_cast<unsigned>(n) : 1;
-        }
-        count_ = 0;
-    }
+void library_line(int, const char* line) {
+    CEventLog* log = library_log.load();
+    if (log == nullptr)
+        return;
+    // Past the library's own time stamp; without its newline.
+    const char* text = std::strstr(line, "] ");
+    text = text != nullptr ? text + 2 : line;
+    std::size_t size = std::strlen(text);
+    while (size > 0 && (text[size - 1] == '\n' || text[size - 1] == '\r'))
+        --size;
+    log->line(log_topic::LIBRARY, "websocket library: %.*s", static_cast<int>(size), text);
+}
 
-  private:
-    int socket_;
-    unsigned count_ = 0;
-    std::uint8_t buffers_[BATCH][rdv::MAX_DATAGRAM];
-    sockaddr_in addresses_[BATCH];
-    iovec iov_[BATCH];
-    mmsghdr headers_[BATCH];
-};
+// Files this process may open.
+std::size_t file_limit() {
+    rlimit r{};
+    if (getrlimit(RLIMIT_NOFILE, &r) != 0 || r.rlim_cur == RLIM_INFINITY)
+        return 1u << 20;
+    return static_cast<std::size_t>(r.rlim_cur);
+}
 
 }  // namespace
 
-std::int64_t monotonic_ms() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<std::int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+// Sends each datagram by the transport of the peer it is for.
+class CServerLoop::CTransports : public CDatagramSink {
+  public:
+    CTransports(CUdpFront& udp, CWebSocketFront* websocket) : udp_(udp), websocket_(websocket) {}
+
+    void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
+        if (to.via == transport::UDP)
+            udp_.send(to.at, data, size);
+        else if (websocket_ != nullptr)
+            websocket_->send(to, data, size);
+    }
+
+  private:
+    CUdpFront& udp_;
+    CWebSocketFront* websocket_;
+};
+
+struct CServerLoop::timer {
+    lws_sorted_usec_list_t sul;  // first: the library hands it back
+    CServerLoop* loop;
+
+    static void fire(lws_sorted_usec_list_t* sul) { reinterpret_cast<timer*>(sul)->loop->on_second(); }
+};
+
+CServerLoop::CServerLoop() : timer_(new timer{}) {
+    static_assert(offsetof(timer, sul) == 0, "the timer is found from its list entry");
+    timer_->loop = this;
 }
 
 CServerLoop::~CServerLoop() {
-    for (int fd : {socket_, wake_[0], wake_[1]})
-        if (fd >= 0)
-            close(fd);
+    // The library closes what it adopted.
+    if (context_ != nullptr)
+        lws_context_destroy(context_);
+    if (wake_[0] >= 0 && !wake_adopted_)
+        close(wake_[0]);
+    if (wake_[1] >= 0)
+        close(wake_[1]);
 }
 
-bool CServerLoop::open(const server_config& config, std::string& error) {
+rdv::endpoint CServerLoop::websocket_local() const {
+    return websocket_ != nullptr ? websocket_->local() : rdv::endpoint{};
+}
+
+bool CServerLoop::websocket_secure() const {
+    return websocket_ != nullptr && websocket_->secure();
+}
+
+std::size_t CServerLoop::websocket_capacity() const {
+    return websocket_ != nullptr ? websocket_->capacity() : 0;
+}
+
+std::size_t CServerLoop::table_bytes() const {
+    return websocket_ != nullptr ? websocket_->table_bytes() : 0;
+}
+
+void CServerLoop::log_library_to(CEventLog* log) {
+    library_log.store(log);
+}
+
+bool CServerLoop::open(const server_config& config, std::string& error, CEventLog* log) {
+    lws_set_log_level(LLL_ERR | LLL_WARN, library_line);
     if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) {
         error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (socket_ < 0) {
-        error = std::string("socket: ") + std::strerror(errno);
+    if (!udp_.open(config, error))
+        return false;
+    server_config effective = config;
+    const std::size_t files = file_limit();
+    if (config.websocket) {
+        if (files < 2 * OTHER_FILES) {
+            error = "too few files allowed to this process (" + std::to_string(files) +
+                    ") for WebSocket connections";
+            return false;
+        }
+        effective.max_websockets =
+            static_cast<std::uint32_t>(std::min<std::size_t>(config.max_websockets, files - OTHER_FILES));
+    }
+    lws_context_creation_info info{};
+    info.options = LWS_SERVER_OPTION_EXPLICIT_VHOSTS | LWS_SERVER_OPTION_DISABLE_IPV6;
+    if (config.websocket && !config.websocket_certificate.empty())
+        info.options |= LWS_SERVER_OPTION_DO_SSL_GLOBAL_INIT;
+    info.user = this;
+    info.fd_limit_per_thread =
+        static_cast<unsigned>(config.websocket ? effective.max_websockets + OTHER_FILES : OTHER_FILES);
+    // Handshakes read at once; the others wait to be read, a few milliseconds each.
+    info.max_http_header_pool =
+        static_cast<unsigned short>(std::min<std::uint32_t>(effective.max_websockets, 256));
+    context_ = lws_create_context(&info);
+    if (context_ == nullptr) {
+        error = "the WebSocket library cannot start";
         return false;
     }
-    for (int option : {SO_RCVBUF, SO_SNDBUF})
-        setsockopt(socket_, SOL_SOCKET, option, &SOCKET_BUFFER, sizeof SOCKET_BUFFER);
-    rdv::endpoint want;
-    want.address = config.address;
-    want.port = config.port;
-    sockaddr_in address = to_sockaddr(want);
-    if (bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        error = "cannot listen on " + rdv::to_string(want) + ": " + std::strerror(errno);
+    lws_context_creation_info loop_info{};
+    loop_info.vhost_name = "loop";
+    loop_info.port = CONTEXT_PORT_NO_LISTEN_SERVER;
+    loop_info.protocols = LOOP_PROTOCOLS;
+    lws_vhost* loop_host = lws_create_vhost(context_, &loop_info);
+    lws_sock_file_fd_type udp{};
+    udp.filefd = udp_.descriptor();
+    lws_sock_file_fd_type wake{};
+    wake.filefd = wake_[0];
+    if (loop_host == nullptr ||
+        lws_adopt_descriptor_vhost(loop_host, LWS_ADOPT_RAW_FILE_DESC, udp, ADOPTED, nullptr) == nullptr) {
+        error = "the event loop cannot watch the UDP socket";
         return false;
     }
-    socklen_t length = sizeof address;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    local_.address = ntohl(address.sin_addr.s_addr);
-    local_.port = ntohs(address.sin_port);
+    udp_.hand_over();
+    if (lws_adopt_descriptor_vhost(loop_host, LWS_ADOPT_RAW_FILE_DESC, wake, ADOPTED, nullptr) == nullptr) {
+        error = "the event loop cannot watch its stop signal";
+        return false;
+    }
+    wake_adopted_ = true;
+    if (config.websocket) {
+        websocket_.reset(new CWebSocketFront(effective, log));
+        if (!websocket_->open(context_, effective, error))
+            return false;
+    }
+    transports_.reset(new CTransports(udp_, websocket_.get()));
     return true;
 }
 
@@ -119,61 +192,48 @@ void CServerLoop::stop() {
     }
 }
 
-int CServerLoop::run(CRendezvous& rendezvous) {
-    // On the heap, made once: a batch's buffers are large for a thread's stack.
-    std::vector<std::uint8_t> buffers(BATCH * rdv::MAX_DATAGRAM);
-    const std::unique_ptr<COutbox> outbox_owner(new COutbox(socket_));
-    COutbox& outbox = *outbox_owner;
-    sockaddr_in sources[BATCH];
-    iovec iov[BATCH];
-    mmsghdr headers[BATCH];
-    std::int64_t next_expiry = monotonic_ms() + EXPIRE_EVERY_MS;
-    for (;;) {
-        pollfd fds[2] = {{socket_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        const std::int64_t wait = next_expiry - monotonic_ms();
-        if (poll(fds, 2, wait > 0 ? static_cast<int>(wait) : 0) < 0 && errno != EINTR)
-            return -1;
-        if (fds[1].revents != 0)
-            return 0;
-        if ((fds[0].revents & POLLERR) != 0) {
-            // A pending error (an ICMP answer to an earlier send) would wake every poll: take it.
-            int error = 0;
-            socklen_t length = sizeof error;
-            getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length);
-        }
-        for (unsigned round = 0; round < 16 && (fds[0].revents & POLLIN) != 0; ++round) {
-            for (unsigned i = 0; i < BATCH; ++i) {
-                iov[i] = {&buffers[i * rdv::MAX_DATAGRAM], rdv::MAX_DATAGRAM};
-                headers[i] = {};
-                headers[i].msg_hdr.msg_name = &sources[i];
-                headers[i].msg_hdr.msg_namelen = sizeof(sockaddr_in);
-                headers[i].msg_hdr.msg_iov = &iov[i];
-                headers[i].msg_hdr.msg_iovlen = 1;
-            }
-            const int n = recvmmsg(socket_, headers, BATCH, MSG_DONTWAIT, nullptr);
-            if (n <= 0)
-                break;
-            const std::int64_t now = monotonic_ms();
-            for (int i = 0; i < n; ++i) {
-                if (headers[i].msg_hdr.msg_namelen != sizeof(sockaddr_in) || sources[i].sin_family != AF_INET)
-                    continue;
-                rdv::endpoint from;
-                from.address = ntohl(sources[i].sin_addr.s_addr);
-                from.port = ntohs(sources[i].sin_port);
-                // A datagram cut to the buffer was larger than any the server takes.
-                const bool cut = (headers[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
-                rendezvous.receive(&buffers[i * rdv::MAX_DATAGRAM],
-                                   cut ? rdv::MAX_DATAGRAM + 1 : headers[i].msg_len, udp_peer(from), now,
-                                   outbox);
-            }
-            outbox.flush();
-            if (static_cast<unsigned>(n) < BATCH)
-                break;
-        }
-        const std::int64_t now = monotonic_ms();
-        if (now >= next_expiry) {
-            rendezvous.expire(now);
-            next_expiry = now + EXPIRE_EVERY_MS;
-        }
+void CServerLoop::on_readable(int descriptor) {
+    if (descriptor == udp_.descriptor()) {
+        udp_.read(*rendezvous_, *transports_);
+        return;
     }
+    char drained[64];
+    while (read(descriptor, drained, sizeof drained) > 0) {
+    }
+    stopping_ = true;
+}
+
+void CServerLoop::on_closed(int descriptor) {
+    if (!stopping_ && descriptor == udp_.descriptor())
+        failed_ = true;
+}
+
+void CServerLoop::on_second() {
+    const std::int64_t now = monotonic_ms();
+    rendezvous_->expire(now);
+    if (websocket_ != nullptr)
+        websocket_->expire(now);
+    lws_sul_schedule(context_, 0, &timer_->sul, timer::fire, EXPIRE_EVERY_MS * LWS_US_PER_MS);
+}
+
+int CServerLoop::run(CRendezvous& rendezvous) {
+    rendezvous_ = &rendezvous;
+    if (websocket_ != nullptr)
+        websocket_->serve(&rendezvous, transports_.get());
+    lws_sul_schedule(context_, 0, &timer_->sul, timer::fire, EXPIRE_EVERY_MS * LWS_US_PER_MS);
+    int result = 0;
+    while (!stopping_ && !failed_) {
+        if (lws_service(context_, 0) < 0) {
+            result = -1;
+            break;
+        }
+        // What the turn's datagrams made the rendezvous send over UDP.
+        udp_.flush();
+    }
+    lws_sul_cancel(&timer_->sul);
+    // Connections closed from here on (the library's end) concern no rendezvous.
+    if (websocket_ != nullptr)
+        websocket_->serve(nullptr, nullptr);
+    rendezvous_ = nullptr;
+    return failed_ ? -1 : result;
 }
