@@ -10,6 +10,8 @@ server_config roomy() {
     c.hosts_per_network = 1000;
     c.relays_per_address = 1000;
     c.relays_per_network = 1000;
+    c.websockets_per_address = 1000;
+    c.websockets_per_network = 1000;
     return c;
 }
 
@@ -20,7 +22,7 @@ rdv::endpoint ep(std::uint32_t address, std::uint16_t port) {
     return e;
 }
 
-std::string registered(const CRendezvousSide& host, std::uint16_t server, const rdv::message& m) {
+std::string registered(const CRendezvousEnd& host, std::uint16_t server, const rdv::message& m) {
     host.send(server, m);
     rdv::message answer;
     if (!host.receive(answer) || answer.kind != rdv::REGISTERED)
@@ -28,7 +30,7 @@ std::string registered(const CRendezvousSide& host, std::uint16_t server, const 
     return answer.code;
 }
 
-std::string registered(const CRendezvousSide& host, std::uint16_t server) {
+std::string registered(const CRendezvousEnd& host, std::uint16_t server) {
     return registered(host, server, rdv_message(rdv::REGISTER));
 }
 
@@ -44,7 +46,7 @@ rdv::message with_token(rdv::type kind, std::uint64_t token) {
     return m;
 }
 
-rdv::message answer_to(const CRendezvousSide& side, std::uint16_t server, const rdv::message& m) {
+rdv::message answer_to(const CRendezvousEnd& side, std::uint16_t server, const rdv::message& m) {
     side.send(server, m);
     rdv::message answer;
     if (!side.receive(answer))
@@ -52,12 +54,12 @@ rdv::message answer_to(const CRendezvousSide& side, std::uint16_t server, const 
     return answer;
 }
 
-bool both_told(const CRendezvousSide& one, const CRendezvousSide& other, rdv::type kind, rdv::message& a,
+bool both_told(const CRendezvousEnd& one, const CRendezvousEnd& other, rdv::type kind, rdv::message& a,
                rdv::message& b) {
     return one.receive(a) && other.receive(b) && a.kind == kind && b.kind == kind && a.token == b.token;
 }
 
-std::uint64_t introduced(const CRendezvousSide& host, const CRendezvousSide& joiner, std::uint16_t server) {
+std::uint64_t introduced(const CRendezvousEnd& host, const CRendezvousEnd& joiner, std::uint16_t server) {
     const std::string code = registered(host, server);
     if (code.empty())
         return 0;
@@ -67,7 +69,7 @@ std::uint64_t introduced(const CRendezvousSide& host, const CRendezvousSide& joi
     return both_told(host, joiner, rdv::INTRODUCE, to_host, to_joiner) ? to_host.token : 0;
 }
 
-bool relayed(const CRendezvousSide& host, const CRendezvousSide& joiner, std::uint16_t server) {
+bool relayed(const CRendezvousEnd& host, const CRendezvousEnd& joiner, std::uint16_t server) {
     const std::uint64_t token = introduced(host, joiner, server);
     if (token == 0)
         return false;
@@ -78,7 +80,7 @@ bool relayed(const CRendezvousSide& host, const CRendezvousSide& joiner, std::ui
     return both_told(host, joiner, rdv::RELAYING, a, b) && a.token == token;
 }
 
-bool forwarded(const CRendezvousSide& from, const CRendezvousSide& to, std::uint16_t server,
+bool forwarded(const CRendezvousEnd& from, const CRendezvousEnd& to, std::uint16_t server,
                const std::vector<std::uint8_t>& bytes) {
     from.send_raw(server, bytes);
     std::vector<std::uint8_t> got;

@@ -9,6 +9,7 @@ namespace {
 server_config on_loopback(server_config config) {
     config.address = INADDR_LOOPBACK;
     config.port = 0;
+    config.websocket_port = 0;
     return config;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// A rendezvous server on a free port of 127.0.0.1, its loop in a thread of the test, stopped and
-// joined when it goes out of scope.
+// A rendezvous server on a free port of 127.0.0.1 (and a free WebSocket port, when the configuration
+// asks for one), its loop in a thread of the test, stopped and joined when it goes out of scope.
 #include <cstdint>
 #include <thread>
 
@@ -18,6 +18,7 @@ class CServedRendezvous {
 
     bool ready() const { return ready_; }
     std::uint16_t port() const { return loop_.local().port; }
+    std::uint16_t websocket_port() const { return loop_.websocket_local().port; }
 
   private:
     CServerLoop loop_;

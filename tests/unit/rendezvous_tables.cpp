@@ -126,6 +126,29 @@ TEST(ServerConfig, FileThenCommandLineWithClearReasonsForBadLines) {
     EXPECT_EQ(config.max_relays, 7u);
     EXPECT_EQ(config.relay_idle_s, 9u);
     EXPECT_EQ(config.code_lifetime_s, 30u);
+    EXPECT_FALSE(config.websocket);
+
+    ASSERT_EQ(
+        parse({"--websocket-port", "24818", "--websocket-origins", "https://a.example, https://b.example",
+               "--websocket-proxy", "127.0.0.1", "--websocket-certificate", "c.pem",
+               "--websocket-private-key=k.pem", "--max-websockets", "9"},
+              config, error),
+        SERVER_RUN)
+        << error;
+    EXPECT_TRUE(config.websocket);
+    EXPECT_EQ(config.websocket_port, 24818);
+    EXPECT_EQ(config.websocket_origins, "https://a.example, https://b.example");
+    EXPECT_EQ(config.websocket_proxy, 0x7f000001u);
+    EXPECT_EQ(config.websocket_certificate, "c.pem");
+    EXPECT_EQ(config.websocket_private_key, "k.pem");
+    EXPECT_EQ(config.max_websockets, 9u);
+    ASSERT_EQ(
+        parse({"--websocket-port", "off", "--websocket-proxy", "none", "--websocket-certificate", "none"},
+              config, error),
+        SERVER_RUN);
+    EXPECT_FALSE(config.websocket);
+    EXPECT_EQ(config.websocket_proxy, 0u);
+    EXPECT_EQ(config.websocket_certificate, "");
 
     const std::pair<const char*, const char*> bad_files[] = {
         {"max_hosts 5\n", ":1: not a line key = value"},
@@ -135,6 +158,10 @@ TEST(ServerConfig, FileThenCommandLineWithClearReasonsForBadLines) {
         {"joins_per_second = 5x\n", ":1: joins_per_second: not a number"},
         {"address = 256.1.1.1\n", ":1: address: not an IPv4 address"},
         {"code_lifetime_s = 99999999999\n", ":1: code_lifetime_s: not a number"},
+        {"websocket_port = on\n", ":1: websocket_port: not a number from 0 to 65535 or off: on"},
+        {"websocket_origins = example.org\n", ":1: websocket_origins: not an origin like"},
+        {"websocket_proxy = proxy\n", ":1: websocket_proxy: not an IPv4 address a.b.c.d or none: proxy"},
+        {"websocket_idle_s = 1\n", ":1: websocket_idle_s: not a number from 5 to 3600: 1"},
     };
     for (const auto& [text, reason] : bad_files) {
         std::ofstream(path) << text;
