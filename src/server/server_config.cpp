@@ -99,6 +99,10 @@ bool set_config_value(server_config& config, const std::string& key, const std::
     std::uint64_t n = 0;
     if (key == "address")
         return read_address(key, value, false, config.address, error);
+    if (key == "websocket_address") {
+        config.websocket_address_given = true;
+        return read_address(key, value, false, config.websocket_address, error);
+    }
     if (key == "websocket_proxy")
         return read_address(key, value, true, config.websocket_proxy, error);
     if (key == "websocket_port" && value == "off") {
@@ -176,6 +180,7 @@ std::string config_keys_text() {
         std::to_string(defaults.port) +
         ")\n"
         "  websocket_port              TCP port for WebSocket connections, 0 to 65535, or off (default off)\n"
+        "  websocket_address           IPv4 address it listens on (default: the one of address)\n"
         "  websocket_origins           origins of the pages that may connect, https://example.org ..., or *\n"
         "                              for any (default *)\n"
         "  websocket_proxy             IPv4 address of a reverse proxy whose X-Forwarded-For names the\n"

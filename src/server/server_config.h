@@ -31,6 +31,8 @@ struct server_config {
     // (0: the system's choice).
     bool websocket = false;
     std::uint16_t websocket_port = 0;
+    bool websocket_address_given = false;  // otherwise the WebSocket port listens on `address`
+    std::uint32_t websocket_address = 0;
     std::uint32_t max_websockets = 4096;
     std::uint32_t websockets_per_address = 16;
     std::uint32_t websockets_per_network = 128;              // per /24

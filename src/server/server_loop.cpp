@@ -232,8 +232,10 @@ int CServerLoop::run(CRendezvous& rendezvous) {
     }
     lws_sul_cancel(&timer_->sul);
     // Connections closed from here on (the library's end) concern no rendezvous.
-    if (websocket_ != nullptr)
+    if (websocket_ != nullptr) {
         websocket_->serve(nullptr, nullptr);
+        websocket_->summarize("since the last summary");
+    }
     rendezvous_ = nullptr;
     return failed_ ? -1 : result;
 }

@@ -18,6 +18,8 @@ namespace {
 // What a connection's handshake may take, and an HTTP connection may stay idle.
 constexpr int HANDSHAKE_S = 5;
 constexpr std::int64_t SUMMARY_EVERY_MS = 60 * 1000;
+// A second of a match's datagrams, many times over (the system doubles it).
+constexpr int SEND_BUFFER = 32 * 1024;
 
 // What the library keeps for each connection.
 struct session {
@@ -77,7 +79,7 @@ CWebSocketFront::~CWebSocketFront() = default;
 
 bool CWebSocketFront::open(lws_context* context, const server_config& config, std::string& error) {
     rdv::endpoint want;
-    want.address = config.address;
+    want.address = config.websocket_address_given ? config.websocket_address : config.address;
     want.port = config.websocket_port;
     const std::string address = rdv::to_string(want);
     const std::string host = address.substr(0, address.rfind(':'));
@@ -91,7 +93,7 @@ bool CWebSocketFront::open(lws_context* context, const server_config& config, st
     lws_context_creation_info info{};
     info.vhost_name = "websocket";
     info.port = config.websocket_port;
-    info.iface = config.address == 0 ? nullptr : host.c_str();
+    info.iface = want.address == 0 ? nullptr : host.c_str();
     info.protocols = protocols_.get();
     info.options = LWS_SERVER_OPTION_DISABLE_IPV6;
     // Connections of HTTP/1.1 only: one WebSocket each, no streams sharing one.
@@ -109,7 +111,7 @@ bool CWebSocketFront::open(lws_context* context, const server_config& config, st
         error = "cannot listen for WebSockets on " + address;
         return false;
     }
-    local_.address = config.address;
+    local_.address = want.address;
     local_.port = static_cast<std::uint16_t>(lws_get_vhost_listen_port(vhost_));
     return true;
 }
@@ -186,6 +188,9 @@ int CWebSocketFront::on_accept(lws* wsi, std::uint32_t& slot) {
     rdv::endpoint from;
     if (!peer_endpoint(wsi, from))
         return -1;
+    // What the system keeps for a reader that does not keep up: the rest waits in the bounded queue,
+    // and is dropped there, rather than reaching a game seconds late.
+    setsockopt(lws_get_socket_fd(wsi), SOL_SOCKET, SO_SNDBUF, &SEND_BUFFER, sizeof SEND_BUFFER);
     const CWebSocketLinks::admission a = links_.accept(from, wsi, monotonic_ms(), slot);
     if (a == CWebSocketLinks::ADMITTED)
         return 0;
@@ -277,16 +282,20 @@ void CWebSocketFront::expire(std::int64_t now_ms) {
     if (now_ms - summary_ms_ < SUMMARY_EVERY_MS)
         return;
     summary_ms_ = now_ms;
+    summarize("in the last minute");
+}
+
+void CWebSocketFront::summarize(const char* period) {
     const CWebSocketLinks::counts c = links_.take_counts();
     if (c.opened + c.refused + c.other_origin + c.too_large + c.not_binary + c.idle + c.dropped == 0)
         return;
     log(log_topic::SUMMARY,
-        "in the last minute: %llu WebSocket connections opened, %zu held; refused %llu at their limits and "
-        "%llu "
-        "of other origins; closed %llu for messages too large, %llu for text and %llu idle; dropped %llu "
-        "datagrams for slow readers",
-        static_cast<unsigned long long>(c.opened), links_.size(), static_cast<unsigned long long>(c.refused),
-        static_cast<unsigned long long>(c.other_origin), static_cast<unsigned long long>(c.too_large),
-        static_cast<unsigned long long>(c.not_binary), static_cast<unsigned long long>(c.idle),
-        static_cast<unsigned long long>(c.dropped));
+        "%s: %llu WebSocket connections opened, %zu held; refused %llu at their limits and %llu of other "
+        "origins; closed %llu for messages too large, %llu for text and %llu idle; dropped %llu datagrams "
+        "for "
+        "slow readers",
+        period, static_cast<unsigned long long>(c.opened), links_.size(),
+        static_cast<unsigned long long>(c.refused), static_cast<unsigned long long>(c.other_origin),
+        static_cast<unsigned long long>(c.too_large), static_cast<unsigned long long>(c.not_binary),
+        static_cast<unsigned long long>(c.idle), static_cast<unsigned long long>(c.dropped));
 }

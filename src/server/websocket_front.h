@@ -41,6 +41,8 @@ class CWebSocketFront {
     void send(const peer& to, const std::uint8_t* data, std::size_t size);
     // Once a second: connections gone quiet are closed; once a minute, a summary line.
     void expire(std::int64_t now_ms);
+    // A line of what happened since the last: connections opened and refused, closed, datagrams dropped.
+    void summarize(const char* period);
     std::size_t table_bytes() const { return links_.table_bytes(); }
     std::size_t connections() const { return links_.size(); }
     std::size_t capacity() const { return links_.capacity(); }
