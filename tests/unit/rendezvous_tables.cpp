@@ -131,7 +131,7 @@ TEST(ServerConfig, FileThenCommandLineWithClearReasonsForBadLines) {
     ASSERT_EQ(
         parse({"--websocket-port", "24818", "--websocket-origins", "https://a.example, https://b.example",
                "--websocket-proxy", "127.0.0.1", "--websocket-certificate", "c.pem",
-               "--websocket-private-key=k.pem", "--max-websockets", "9"},
+               "--websocket-private-key=k.pem", "--max-websockets", "9", "--websocket-address", "127.0.0.1"},
               config, error),
         SERVER_RUN)
         << error;
@@ -142,6 +142,8 @@ TEST(ServerConfig, FileThenCommandLineWithClearReasonsForBadLines) {
     EXPECT_EQ(config.websocket_certificate, "c.pem");
     EXPECT_EQ(config.websocket_private_key, "k.pem");
     EXPECT_EQ(config.max_websockets, 9u);
+    EXPECT_TRUE(config.websocket_address_given);
+    EXPECT_EQ(config.websocket_address, 0x7f000001u);
     ASSERT_EQ(
         parse({"--websocket-port", "off", "--websocket-proxy", "none", "--websocket-certificate", "none"},
               config, error),
