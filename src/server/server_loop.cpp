@@ -19,6 +19,7 @@ constexpr std::int64_t EXPIRE_EVERY_MS = 1000;
 // Files the loop holds besides its WebSocket connections: the UDP socket, the pipes, the listening
 // socket, the library's own, with room.
 constexpr std::size_t OTHER_FILES = 64;
+constexpr std::uint32_t HANDSHAKES_AT_ONCE = 1024;
 
 int on_adopted(lws* wsi, lws_callback_reasons reason, void* user, void* in, std::size_t size) {
     auto* loop = static_cast<CServerLoop*>(lws_context_user(lws_get_context(wsi)));
@@ -43,6 +44,9 @@ std::atomic<CEventLog*> library_log{nullptr};
 void library_line(int, const char* line) {
     CEventLog* log = library_log.load();
     if (log == nullptr)
+        return;
+    // Its word on each connection the server refused: the server's own line said why.
+    if (std::strstr(line, "User code denied connection") != nullptr)
         return;
     // Past the library's own time stamp; without its newline.
     const char* text = std::strstr(line, "] ");
@@ -146,11 +150,11 @@ bool CServerLoop::open(const server_config& config, std::string& error, CEventLo
     if (config.websocket && !config.websocket_certificate.empty())
         info.options |= LWS_SERVER_OPTION_DO_SSL_GLOBAL_INIT;
     info.user = this;
-    info.fd_limit_per_thread =
-        static_cast<unsigned>(config.websocket ? effective.max_websockets + OTHER_FILES : OTHER_FILES);
-    // Handshakes read at once; the others wait to be read, a few milliseconds each.
+    // No limit of the library's own on files: below the process's, it would look each one up by a search
+    // through all it may hold, for every event.
+    // Handshakes read at once, 4 kB each while they are read; beyond them, connections wait their turn.
     info.max_http_header_pool =
-        static_cast<unsigned short>(std::min<std::uint32_t>(effective.max_websockets, 256));
+        static_cast<unsigned short>(std::min<std::uint32_t>(effective.max_websockets, HANDSHAKES_AT_ONCE));
     context_ = lws_create_context(&info);
     if (context_ == nullptr) {
         error = "the WebSocket library cannot start";

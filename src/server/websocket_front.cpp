@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <libwebsockets.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cstdarg>
@@ -20,12 +21,6 @@ constexpr int HANDSHAKE_S = 5;
 constexpr std::int64_t SUMMARY_EVERY_MS = 60 * 1000;
 // A second of a match's datagrams, many times over (the system doubles it).
 constexpr int SEND_BUFFER = 32 * 1024;
-
-// What the library keeps for each connection.
-struct session {
-    std::uint32_t slot;
-    bool held;  // a place in the table
-};
 
 // A header of the handshake, whole; empty when it is not there.
 std::string header(lws* wsi, lws_token_indexes which) {
@@ -68,7 +63,6 @@ CWebSocketFront::CWebSocketFront(const server_config& config, CEventLog* log)
     protocols_[0] = lws_protocols{};
     protocols_[0].name = SUBPROTOCOL;
     protocols_[0].callback = callback;
-    protocols_[0].per_session_data_size = sizeof(session);
     // A message no larger than a datagram arrives in one piece.
     protocols_[0].rx_buffer_size = rdv::MAX_DATAGRAM + 64;
     protocols_[0].user = this;
@@ -103,6 +97,8 @@ bool CWebSocketFront::open(lws_context* context, const server_config& config, st
     info.timeout_secs_ah_idle = HANDSHAKE_S;
     info.server_string = "zelvorant-server";
     if (secure_) {
+        // A vhost serves TLS only when its own options say so too.
+        info.options |= LWS_SERVER_OPTION_DO_SSL_GLOBAL_INIT;
         info.ssl_cert_filepath = config.websocket_certificate.c_str();
         info.ssl_private_key_filepath = config.websocket_private_key.c_str();
     }
@@ -131,30 +127,23 @@ void CWebSocketFront::log(log_topic topic, const char* format, ...) {
 }
 
 int CWebSocketFront::on_event(lws* wsi, int reason, void* user, void* in, std::size_t size) {
-    auto* s = static_cast<session*>(user);
+    if (reason == LWS_CALLBACK_SERVER_NEW_CLIENT_INSTANTIATED)
+        return on_accept(wsi);
+    std::uint32_t slot = 0;
+    const bool held = links_.find(wsi, slot);
     switch (reason) {
-        case LWS_CALLBACK_HTTP_BIND_PROTOCOL:
-            // A new connection, before anything is read from it.
-            if (s == nullptr || s->held)
-                return 0;
-            if (on_accept(wsi, s->slot) != 0)
-                return -1;
-            s->held = true;
-            return 0;
         case LWS_CALLBACK_FILTER_PROTOCOL_CONNECTION:
-            return s != nullptr && s->held ? on_handshake(wsi, s->slot) : -1;
+            return held ? on_handshake(wsi, slot) : -1;
         case LWS_CALLBACK_RECEIVE:
-            return s != nullptr && s->held ? on_receive(wsi, s->slot, in, size) : -1;
+            return held ? on_receive(wsi, slot, in, size) : -1;
         case LWS_CALLBACK_SERVER_WRITEABLE:
-            return s != nullptr && s->held ? on_writable(wsi, s->slot) : -1;
+            return held ? on_writable(wsi, slot) : -1;
         case LWS_CALLBACK_HTTP:
             lws_return_http_status(wsi, 426, "This port takes WebSocket connections only");
             return -1;
         case LWS_CALLBACK_WSI_DESTROY:
-            if (s != nullptr && s->held) {
-                s->held = false;
-                on_gone(s->slot);
-            }
+            if (held)
+                on_gone(slot);
             return 0;
         default:
             return lws_callback_http_dummy(wsi, static_cast<lws_callback_reasons>(reason), user, in, size);
@@ -184,13 +173,18 @@ void CWebSocketFront::refused(const char* who, CWebSocketLinks::admission why) {
     }
 }
 
-int CWebSocketFront::on_accept(lws* wsi, std::uint32_t& slot) {
+int CWebSocketFront::on_accept(lws* wsi) {
     rdv::endpoint from;
     if (!peer_endpoint(wsi, from))
         return -1;
     // What the system keeps for a reader that does not keep up: the rest waits in the bounded queue,
     // and is dropped there, rather than reaching a game seconds late.
-    setsockopt(lws_get_socket_fd(wsi), SOL_SOCKET, SO_SNDBUF, &SEND_BUFFER, sizeof SEND_BUFFER);
+    const int fd = lws_get_socket_fd(wsi);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &SEND_BUFFER, sizeof SEND_BUFFER);
+    // Each datagram goes out as it comes, never held back to be sent with the next.
+    const int no_delay = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &no_delay, sizeof no_delay);
+    std::uint32_t slot = 0;
     const CWebSocketLinks::admission a = links_.accept(from, wsi, monotonic_ms(), slot);
     if (a == CWebSocketLinks::ADMITTED)
         return 0;

@@ -51,7 +51,7 @@ class CWebSocketFront {
     int on_event(lws* wsi, int reason, void* user, void* in, std::size_t size);
 
   private:
-    int on_accept(lws* wsi, std::uint32_t& slot);
+    int on_accept(lws* wsi);
     int on_handshake(lws* wsi, std::uint32_t slot);
     int on_receive(lws* wsi, std::uint32_t slot, const void* in, std::size_t size);
     int on_writable(lws* wsi, std::uint32_t slot);

@@ -7,6 +7,7 @@
 CWebSocketLinks::CWebSocketLinks(const server_config& config, std::size_t headroom, std::uint64_t salt)
     : links_(config.max_websockets),
       by_link_(config.max_websockets, salt),
+      by_handle_(config.max_websockets, salt * 17 + 11),
       quota_(config.max_websockets, config.websockets_per_address, config.websockets_per_network,
              salt * 13 + 7),
       proxy_(config.websocket_proxy),
@@ -25,7 +26,19 @@ CWebSocketLinks::CWebSocketLinks(const server_config& config, std::size_t headro
 
 std::size_t CWebSocketLinks::table_bytes() const {
     return links_.size() * sizeof(websocket_link) + free_.capacity() * sizeof(std::uint32_t) +
-           by_link_.bytes() + quota_.bytes();
+           by_link_.bytes() + by_handle_.bytes() + quota_.bytes();
+}
+
+namespace {
+
+std::uint64_t handle_key(void* handle) {
+    return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(handle));
+}
+
+}  // namespace
+
+bool CWebSocketLinks::find(void* handle, std::uint32_t& slot) const {
+    return by_handle_.find(handle_key(handle), slot);
 }
 
 bool CWebSocketLinks::take_place(std::uint32_t address) {
@@ -56,6 +69,7 @@ CWebSocketLinks::admission CWebSocketLinks::accept(const rdv::endpoint& from, vo
         next_link_ = 1;
     l.who = websocket_peer(from, next_link_++);
     by_link_.insert(l.who.link, slot);
+    by_handle_.insert(handle_key(handle), slot);
     return ADMITTED;
 }
 
@@ -137,6 +151,7 @@ bool CWebSocketLinks::close(std::uint32_t slot, peer& who) {
     if (l.counted != 0)
         quota_.give_back(l.counted);
     by_link_.erase(l.who.link);
+    by_handle_.erase(handle_key(l.handle));
     l.waiting.clear();
     std::vector<std::uint8_t>().swap(l.pieces);
     const bool admitted = l.admitted;

@@ -37,8 +37,10 @@ class CWebSocketLinks {
     // `headroom`: bytes the library writes before each datagram it sends.
     CWebSocketLinks(const server_config& config, std::size_t headroom, std::uint64_t salt);
 
-    // A TCP connection accepted from `from`, before its handshake: its slot in `slot` when admitted.
+    // A TCP connection accepted from `from`, before anything is read from it: its slot in `slot` when
+    // admitted. `handle` (the library's connection) finds it from then on.
     admission accept(const rdv::endpoint& from, void* handle, std::int64_t now_ms, std::uint32_t& slot);
+    bool find(void* handle, std::uint32_t& slot) const;
     // Its handshake, with the Origin and X-Forwarded-For headers it carried (size 0: none). Admitted,
     // the connection is a peer.
     admission handshake(std::uint32_t slot, const char* origin, std::size_t origin_size,
@@ -83,6 +85,7 @@ class CWebSocketLinks {
     std::size_t count_ = 0;
     std::uint32_t next_link_ = 1;
     CFixedIndex by_link_;
+    CFixedIndex by_handle_;
     CQuota quota_;
     COriginList origins_;
     std::uint32_t proxy_;
