@@ -177,10 +177,10 @@ bool run_attack(benchmark::State& state, CServerProcess& server, const attack& w
     state.SetIterationTime(wall);
     newcomers.report(state);
     state.counters["honest_relayed_arrived_percent"] =
-        relayed_load.sent == 0 ? 0
-                               : 100.0 * static_cast<double>(relayed_load.delays_us.size()) /
-                                     static_cast<double>(relayed_load.sent);
-    state.counters["honest_relayed_delay_p99_ms"] = quantile(relayed_load.delays_us, 0.99) / 1000;
+        relayed_load.sent[0] == 0 ? 0
+                                  : 100.0 * static_cast<double>(relayed_load.delays_us[0].size()) /
+                                        static_cast<double>(relayed_load.sent[0]);
+    state.counters["honest_relayed_delay_p99_ms"] = quantile(relayed_load.delays_us[0], 0.99) / 1000;
     state.counters["server_cpu_percent"] = 100 * (server.cpu_seconds() - cpu_before) / wall;
     state.counters["server_rss_kB"] = server.status_kb("VmRSS");
     state.counters["server_peak_rss_kB"] = server.status_kb("VmHWM");

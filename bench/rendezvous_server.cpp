@@ -2,8 +2,10 @@
 // 10,000 registered hosts, 200 matches relayed at the game's pace (each side ~100 datagrams of 60
 // bytes a second), every side on a loopback address of its own. Each run reports the server's share
 // of a core and resident memory (from /proc) and the delay of a relayed datagram; the same pairs
-// talking directly give the delay the relay adds to. The attacks of rendezvous_attacks.cpp run in the
-// same program.
+// talking directly give the delay the relay adds to. With its WebSocket port open: 200 matches of a
+// UDP host and a browser's connection beside 200 of two UDP sides, and 800 more connections held, the
+// delays of each kind of path in the same run. The attacks of rendezvous_attacks.cpp run in the same
+// program.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -16,6 +18,7 @@
 #include "relay_load.h"
 #include "rendezvous_exchanges.h"
 #include "server_process.h"
+#include "websocket_side.h"
 
 namespace {
 
@@ -111,6 +114,102 @@ void BM_DirectMatches(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DirectMatches)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+constexpr int HELD_WEBSOCKETS = 1000;
+
+// The kinds of path of the WebSocket benchmark's datagrams.
+enum path { UDP_TO_UDP, UDP_TO_WEBSOCKET, WEBSOCKET_TO_UDP, PATHS };
+
+// The server with its WebSocket port: 200 pairs of UDP sides and 200 of a UDP host and a browser,
+// relayed; 800 more connections held, each from an address of its own. Idle connections last longer
+// than the benchmark's set-up and runs.
+struct loaded_websocket_server {
+    CServerProcess process{{"--websocket-port", "0", "--websocket-idle-s", "3600"}};
+    std::vector<std::unique_ptr<CRendezvousSide>> udp;
+    std::vector<std::unique_ptr<CWebSocketSide>> browsers;
+    std::vector<std::unique_ptr<CWebSocketClient>> held;
+    std::vector<load_side> sides;
+    double empty_rss_kb = 0;
+    double relayed_rss_kb = 0;
+    double held_rss_kb = 0;
+    bool ready = false;
+
+    loaded_websocket_server() {
+        if (process.port() == 0 || process.websocket_port() == 0)
+            return;
+        raise_file_limit();
+        const std::uint16_t server = process.port();
+        const rdv::endpoint to_server{0x7f000001, server};
+        empty_rss_kb = process.status_kb("VmRSS");
+        for (int p = 0; p < PAIRS; ++p) {
+            udp.emplace_back(new CRendezvousSide(next_honest_address()));
+            udp.emplace_back(new CRendezvousSide(next_honest_address()));
+            if (!relayed(*udp[udp.size() - 2], *udp.back(), server))
+                return;
+            for (std::size_t i = udp.size() - 2; i < udp.size(); ++i)
+                sides.push_back({udp[i].get(), nullptr, to_server, UDP_TO_UDP});
+        }
+        for (int p = 0; p < PAIRS; ++p) {
+            websocket_options browser;
+            browser.from = next_honest_address();
+            udp.emplace_back(new CRendezvousSide(next_honest_address()));
+            browsers.emplace_back(new CWebSocketSide(server, process.websocket_port(), browser));
+            if (!browsers.back()->upgraded() || !relayed(*udp.back(), *browsers.back(), server))
+                return;
+            sides.push_back({udp.back().get(), nullptr, to_server, WEBSOCKET_TO_UDP});
+            sides.push_back({nullptr, &browsers.back()->client(), to_server, UDP_TO_WEBSOCKET});
+        }
+        relayed_rss_kb = process.status_kb("VmRSS");
+        for (int i = PAIRS; i < HELD_WEBSOCKETS; ++i) {
+            websocket_options idle;
+            idle.from = next_honest_address();
+            held.emplace_back(new CWebSocketClient);
+            if (held.back()->connect(process.websocket_port(), idle) != 101)
+                return;
+        }
+        held_rss_kb = process.status_kb("VmRSS");
+        ready = true;
+    }
+};
+
+loaded_websocket_server& websocket_server() {
+    static loaded_websocket_server s;
+    return s;
+}
+
+void BM_WebSocketRelayedMatches(benchmark::State& state) {
+    loaded_websocket_server& s = websocket_server();
+    if (!s.ready) {
+        state.SkipWithError("the server or its set-up failed");
+        return;
+    }
+    for (auto _ : state) {
+        const double cpu_before = s.process.cpu_seconds();
+        const auto start = std::chrono::steady_clock::now();
+        load_outcome o = run_load(s.sides, PATHS);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(wall);
+        state.counters["server_cpu_percent"] = 100 * (s.process.cpu_seconds() - cpu_before) / wall;
+        // The WebSocket side's datagrams both ways, against the UDP pairs' in the same run.
+        std::vector<double> websocket = o.delays_us[UDP_TO_WEBSOCKET];
+        websocket.insert(websocket.end(), o.delays_us[WEBSOCKET_TO_UDP].begin(),
+                         o.delays_us[WEBSOCKET_TO_UDP].end());
+        state.counters["websocket_added_median_us"] =
+            quantile(websocket, 0.5) - quantile(o.delays_us[UDP_TO_UDP], 0.5);
+        state.counters["websocket_added_p99_us"] =
+            quantile(websocket, 0.99) - quantile(o.delays_us[UDP_TO_UDP], 0.99);
+        report(state, o, UDP_TO_UDP, "udp");
+        report(state, o, UDP_TO_WEBSOCKET, "to_websocket");
+        report(state, o, WEBSOCKET_TO_UDP, "from_websocket");
+    }
+    state.counters["server_rss_kB"] = s.process.status_kb("VmRSS");
+    state.counters["server_peak_rss_kB"] = s.process.status_kb("VmHWM");
+    state.counters["server_rss_empty_kB"] = s.empty_rss_kb;
+    state.counters["server_rss_relayed_kB"] = s.relayed_rss_kb;
+    state.counters["server_rss_per_held_websocket_kB"] =
+        (s.held_rss_kb - s.relayed_rss_kb) / (HELD_WEBSOCKETS - PAIRS);
+}
+BENCHMARK(BM_WebSocketRelayedMatches)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -66,11 +66,18 @@ CServerProcess::CServerProcess(const std::vector<std::string>& options, int log_
             }
         });
     }
-    for (int i = 0; i < 500 && port_ == 0; ++i) {
+    const bool websocket = std::find(options.begin(), options.end(), "--websocket-port") != options.end();
+    const std::string udp_line = "listening on 127.0.0.1:";
+    const std::string websocket_line = "listening for ws on 127.0.0.1:";
+    for (int i = 0; i < 500 && (port_ == 0 || (websocket && websocket_port_ == 0)); ++i) {
         const std::string text = this->log();
-        const std::size_t at = text.find("listening on 127.0.0.1:");
-        if (at != std::string::npos)
-            port_ = static_cast<std::uint16_t>(std::atoi(text.c_str() + at + 23));
+        const std::size_t at = text.find(udp_line);
+        const std::size_t ws_at = text.find(websocket_line);
+        if (ws_at != std::string::npos)
+            websocket_port_ =
+                static_cast<std::uint16_t>(std::atoi(text.c_str() + ws_at + websocket_line.size()));
+        if (at != std::string::npos && (!websocket || websocket_port_ != 0))
+            port_ = static_cast<std::uint16_t>(std::atoi(text.c_str() + at + udp_line.size()));
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

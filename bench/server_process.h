@@ -1,6 +1,6 @@
 #pragma once
 
-// The real zelvorant-server for the benchmarks, on 127.0.0.1 at a port the system chooses, its log
+// The real zelvorant-server for the benchmarks, on 127.0.0.1 at ports the system chooses, its log
 // in a temporary file or, for the slow-reader case, on a pipe read at a set pace. What /proc says of
 // it: processor time and memory.
 #include <sys/types.h>
@@ -21,6 +21,8 @@ class CServerProcess {
     CServerProcess& operator=(const CServerProcess&) = delete;
 
     std::uint16_t port() const { return port_; }
+    // The WebSocket port, when its options open one; 0 otherwise.
+    std::uint16_t websocket_port() const { return websocket_port_; }
     // Seconds of processor time it has used so far.
     double cpu_seconds() const;
     // A line of /proc/PID/status in kB ("VmRSS", "VmHWM").
@@ -39,6 +41,7 @@ class CServerProcess {
     std::string piped_;
     std::atomic<bool> stop_reading_{false};
     std::uint16_t port_ = 0;
+    std::uint16_t websocket_port_ = 0;
 };
 
 std::string read_text(const std::string& path);
