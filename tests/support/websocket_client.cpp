@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
@@ -57,6 +58,11 @@ bool CWebSocketClient::connect_only(std::uint16_t port, const websocket_options&
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
         return false;
+    if (o.receive_buffer > 0)
+        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &o.receive_buffer, sizeof o.receive_buffer);
+    // As browsers do: each message goes out as it is written.
+    const int no_delay = 1;
+    setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &no_delay, sizeof no_delay);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(o.from);

@@ -22,6 +22,7 @@ struct websocket_options {
     std::string subprotocol = "zelvorant";         // empty: none named
     std::string extra_headers;                     // whole lines, each ending in \r\n
     bool tls = false;
+    int receive_buffer = 0;  // bytes the system keeps for this end; 0: its default
 };
 
 class CWebSocketClient {
