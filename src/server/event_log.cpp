@@ -166,3 +166,12 @@ std::uint64_t CEventLog::written() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return written_;
 }
+
+void log_to(CEventLog* log, log_topic topic, const char* format, ...) {
+    if (log == nullptr)
+        return;
+    std::va_list args;
+    va_start(args, format);
+    log->line_v(topic, format, args);
+    va_end(args);
+}

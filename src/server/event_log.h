@@ -72,3 +72,7 @@ class CEventLog {
     std::uint64_t written_ = 0;
     std::thread writer_;
 };
+
+// A line to `log`, when there is one: the parts of the server write through this, and run without a log
+// in the tests.
+void log_to(CEventLog* log, log_topic topic, const char* format, ...) __attribute__((format(printf, 3, 4)));

@@ -1,7 +1,5 @@
 #include "server/rendezvous.h"
 
-#include <cstdarg>
-
 #include "server/secure_random.h"
 
 namespace {
@@ -30,15 +28,6 @@ CRendezvous::CRendezvous(const server_config& config, CEventLog* log)
 
 std::size_t CRendezvous::table_bytes() const {
     return rate_.bytes() + codes_.bytes() + relays_.bytes() + host_quota_.bytes() + relay_quota_.bytes();
-}
-
-void CRendezvous::log(log_topic topic, const char* format, ...) {
-    if (log_ == nullptr)
-        return;
-    std::va_list args;
-    va_start(args, format);
-    log_->line_v(topic, format, args);
-    va_end(args);
 }
 
 void CRendezvous::refuse(CDatagramSink& out, const peer& to, rdv::reason why) {
@@ -119,8 +108,8 @@ void CRendezvous::on_other_version(const std::uint8_t* data, std::size_t size, c
         ++malformed_;
         return;
     }
-    log(log_topic::OTHER_VERSION, "refused %s: a program of version %u (this server speaks %u)",
-        to_string(from).c_str(), data[3], rdv::VERSION);
+    log_to(log_, log_topic::OTHER_VERSION, "refused %s: a program of version %u (this server speaks %u)",
+           to_string(from).c_str(), data[3], rdv::VERSION);
     out.send(from, answer.data(), answer.size());
 }
 
@@ -129,7 +118,7 @@ bool CRendezvous::allowed(const peer& from, bool join, std::int64_t now_ms, CDat
         case CRateLimiter::ALLOW:
             return true;
         case CRateLimiter::REFUSE_TELL:
-            log(log_topic::REFUSED, "refused %s: too many requests", to_string(from).c_str());
+            log_to(log_, log_topic::REFUSED, "refused %s: too many requests", to_string(from).c_str());
             refuse(out, from, rdv::TOO_MANY);
             ++over_rate_;
             return false;
@@ -156,8 +145,9 @@ void CRendezvous::on_register(const rdv::message& m, const peer& from, std::int6
     host_record* h = codes_.by_peer(from);
     if (h == nullptr && !host_quota_.allows(from.at.address)) {
         // The newest asker is refused: nobody's place is taken for it.
-        log(log_topic::REFUSED, "refused %s: as many hosts from its address or network as it may have",
-            to_string(from).c_str());
+        log_to(log_, log_topic::REFUSED,
+               "refused %s: as many hosts from its address or network as it may have",
+               to_string(from).c_str());
         refuse(out, from, rdv::TOO_MANY);
         return;
     }
@@ -173,13 +163,13 @@ void CRendezvous::on_register(const rdv::message& m, const peer& from, std::int6
             }
         }
         if (code.empty() || h == nullptr) {
-            log(log_topic::REFUSED, "refused %s: server full (%zu hosts)", to_string(from).c_str(),
-                codes_.codes());
+            log_to(log_, log_topic::REFUSED, "refused %s: server full (%zu hosts)", to_string(from).c_str(),
+                   codes_.codes());
             refuse(out, from, rdv::SERVER_FULL);
             return;
         }
-        log(log_topic::REGISTERED, "registered %s: code %s (%zu hosts)", to_string(from).c_str(),
-            code.c_str(), codes_.codes());
+        log_to(log_, log_topic::REGISTERED, "registered %s: code %s (%zu hosts)", to_string(from).c_str(),
+               code.c_str(), codes_.codes());
     }
     h->mapped = m.mapped;
     h->locals.assign(m.locals.begin(), m.locals.end());
@@ -199,8 +189,8 @@ void CRendezvous::on_unregister(const peer& from) {
     host_record* h = codes_.by_peer(from);
     if (h == nullptr || h->code.empty())
         return;
-    log(log_topic::UNREGISTERED, "unregistered %s: code %s (%zu hosts)", to_string(from).c_str(),
-        h->code.c_str(), codes_.codes() - 1);
+    log_to(log_, log_topic::UNREGISTERED, "unregistered %s: code %s (%zu hosts)", to_string(from).c_str(),
+           h->code.c_str(), codes_.codes() - 1);
     codes_.close(*h);
     drop_host_if_done(*h);
 }
@@ -208,8 +198,9 @@ void CRendezvous::on_unregister(const peer& from) {
 void CRendezvous::disconnected(const peer& gone) {
     if (host_record* h = codes_.by_peer(gone)) {
         if (!h->code.empty()) {
-            log(log_topic::UNREGISTERED, "unregistered %s: code %s, its connection closed (%zu hosts)",
-                to_string(gone).c_str(), h->code.c_str(), codes_.codes() - 1);
+            log_to(log_, log_topic::UNREGISTERED,
+                   "unregistered %s: code %s, its connection closed (%zu hosts)", to_string(gone).c_str(),
+                   h->code.c_str(), codes_.codes() - 1);
             codes_.close(*h);
         }
         // Its latest introduction can no longer turn into a relay.
@@ -253,15 +244,16 @@ void CRendezvous::on_join(const rdv::message& m, const peer& from, std::int64_t 
     host_record* h = codes_.by_code(m.code);
     // A host cannot join itself: there would be no second side to introduce.
     if (h == nullptr || h->seen == from) {
-        log(log_topic::REFUSED, "refused %s: unknown code %s", to_string(from).c_str(), m.code.c_str());
+        log_to(log_, log_topic::REFUSED, "refused %s: unknown code %s", to_string(from).c_str(),
+               m.code.c_str());
         refuse(out, from, rdv::UNKNOWN_CODE);
         return;
     }
     // A join sent again (its introduction lost on the way) gets the same introduction again.
     if (h->token == 0 || h->joiner != from) {
         if (!h->introductions.take(now_ms, INTRODUCTIONS)) {
-            log(log_topic::REFUSED, "refused %s: host %s was introduced to too many players at once",
-                to_string(from).c_str(), to_string(h->seen).c_str());
+            log_to(log_, log_topic::REFUSED, "refused %s: host %s was introduced to too many players at once",
+                   to_string(from).c_str(), to_string(h->seen).c_str());
             refuse(out, from, rdv::TOO_MANY);
             return;
         }
@@ -269,8 +261,8 @@ void CRendezvous::on_join(const rdv::message& m, const peer& from, std::int64_t 
         while (token == 0)
             token = secure_random_u64();
         codes_.introduce(*h, token, from, m.locals, now_ms);
-        log(log_topic::INTRODUCED, "introduced %s to host %s: code %s", to_string(from).c_str(),
-            to_string(h->seen).c_str(), h->code.c_str());
+        log_to(log_, log_topic::INTRODUCED, "introduced %s to host %s: code %s", to_string(from).c_str(),
+               to_string(h->seen).c_str(), h->code.c_str());
     }
     introduce(*h, out);
 }
@@ -330,19 +322,19 @@ void CRendezvous::start_relay(host_record& h, std::int64_t now_ms, CDatagramSink
     answer.kind = rdv::REFUSED;
     if (!relay_quota_allows(h.seen, h.joiner)) {
         answer.reason = rdv::TOO_MANY;
-        log(log_topic::REFUSED,
-            "refused to relay %s and %s: as many pairs from their address or network as "
-            "they may have",
-            to_string(h.seen).c_str(), to_string(h.joiner).c_str());
+        log_to(log_, log_topic::REFUSED,
+               "refused to relay %s and %s: as many pairs from their address or network as "
+               "they may have",
+               to_string(h.seen).c_str(), to_string(h.joiner).c_str());
     } else if (relays_.add(h.token, h.seen, h.joiner, now_ms) == nullptr) {
         answer.reason = rdv::SERVER_FULL;
-        log(log_topic::REFUSED, "refused to relay %s and %s: server full (%zu pairs)",
-            to_string(h.seen).c_str(), to_string(h.joiner).c_str(), relays_.size());
+        log_to(log_, log_topic::REFUSED, "refused to relay %s and %s: server full (%zu pairs)",
+               to_string(h.seen).c_str(), to_string(h.joiner).c_str(), relays_.size());
     } else {
         answer.kind = rdv::RELAYING;
         change_relay_quota(h.seen, h.joiner, true);
-        log(log_topic::RELAY_STARTED, "relaying %s and %s (%zu pairs)", to_string(h.seen).c_str(),
-            to_string(h.joiner).c_str(), relays_.size());
+        log_to(log_, log_topic::RELAY_STARTED, "relaying %s and %s (%zu pairs)", to_string(h.seen).c_str(),
+               to_string(h.joiner).c_str(), relays_.size());
     }
     send_message(out, h.seen, answer);
     send_message(out, h.joiner, answer);
@@ -351,11 +343,11 @@ void CRendezvous::start_relay(host_record& h, std::int64_t now_ms, CDatagramSink
 }
 
 void CRendezvous::end_relay(relay_pair& p, const char* why) {
-    log(log_topic::RELAY_ENDED,
-        "relay of %s and %s ended, %s: %llu bytes forwarded, %llu datagrams dropped "
-        "over the limits",
-        to_string(p.side[0]).c_str(), to_string(p.side[1]).c_str(), why,
-        static_cast<unsigned long long>(p.forwarded), static_cast<unsigned long long>(p.over_budget));
+    log_to(log_, log_topic::RELAY_ENDED,
+           "relay of %s and %s ended, %s: %llu bytes forwarded, %llu datagrams dropped "
+           "over the limits",
+           to_string(p.side[0]).c_str(), to_string(p.side[1]).c_str(), why,
+           static_cast<unsigned long long>(p.forwarded), static_cast<unsigned long long>(p.over_budget));
     change_relay_quota(p.side[0], p.side[1], false);
     relays_.remove(p);
 }
@@ -390,8 +382,8 @@ void CRendezvous::expire(std::int64_t now_ms) {
         if (!h.used)
             continue;
         if (!h.code.empty() && now_ms - h.registered_ms > lifetime_ms) {
-            log(log_topic::EXPIRED, "expired %s: code %s (%zu hosts)", to_string(h.seen).c_str(),
-                h.code.c_str(), codes_.codes() - 1);
+            log_to(log_, log_topic::EXPIRED, "expired %s: code %s (%zu hosts)", to_string(h.seen).c_str(),
+                   h.code.c_str(), codes_.codes() - 1);
             codes_.close(h);
         }
         if (h.token != 0 && now_ms - h.introduced_ms > INTRODUCTION_MS)
@@ -403,7 +395,8 @@ void CRendezvous::expire(std::int64_t now_ms) {
             end_relay(p, "quiet");
     if (now_ms - summary_ms_ >= SUMMARY_EVERY_MS) {
         if (oversized_ + malformed_ + unmatched_ + unproven_ + over_rate_ > 0)
-            log(log_topic::SUMMARY,
+            log_to(
+                log_, log_topic::SUMMARY,
                 "in the last minute: %llu requests answered with a cookie; dropped %llu over the rate, %llu "
                 "oversized, %llu malformed and %llu unexpected datagrams",
                 static_cast<unsigned long long>(unproven_), static_cast<unsigned long long>(over_rate_),

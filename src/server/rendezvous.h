@@ -80,7 +80,6 @@ class CRendezvous {
     void drop_host_if_done(host_record& h);
     void refuse(CDatagramSink& out, const peer& to, rdv::reason why);
     std::string fresh_code() const;
-    void log(log_topic topic, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
     server_config config_;
     CEventLog* log_;

@@ -6,7 +6,6 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
-#include <cstdarg>
 #include <cstring>
 #include <vector>
 
@@ -117,15 +116,6 @@ void CWebSocketFront::serve(CRendezvous* rendezvous, CDatagramSink* out) {
     out_ = out;
 }
 
-void CWebSocketFront::log(log_topic topic, const char* format, ...) {
-    if (log_ == nullptr)
-        return;
-    std::va_list args;
-    va_start(args, format);
-    log_->line_v(topic, format, args);
-    va_end(args);
-}
-
 int CWebSocketFront::on_event(lws* wsi, int reason, void* user, void* in, std::size_t size) {
     if (reason == LWS_CALLBACK_SERVER_NEW_CLIENT_INSTANTIATED)
         return on_accept(wsi);
@@ -153,20 +143,21 @@ int CWebSocketFront::on_event(lws* wsi, int reason, void* user, void* in, std::s
 void CWebSocketFront::refused(const char* who, CWebSocketLinks::admission why) {
     switch (why) {
         case CWebSocketLinks::FULL:
-            log(log_topic::REFUSED, "refused ws %s: server full (%zu WebSocket connections)", who,
-                links_.size());
+            log_to(log_, log_topic::REFUSED, "refused ws %s: server full (%zu WebSocket connections)", who,
+                   links_.size());
             return;
         case CWebSocketLinks::ADDRESS_FULL:
-            log(log_topic::REFUSED,
-                "refused ws %s: as many WebSocket connections from its address or network as it may have",
-                who);
+            log_to(log_, log_topic::REFUSED,
+                   "refused ws %s: as many WebSocket connections from its address or network as it may have",
+                   who);
             return;
         case CWebSocketLinks::OTHER_ORIGIN:
-            log(log_topic::REFUSED, "refused ws %s: a page of an origin not in websocket_origins", who);
+            log_to(log_, log_topic::REFUSED, "refused ws %s: a page of an origin not in websocket_origins",
+                   who);
             return;
         case CWebSocketLinks::NO_CLIENT_ADDRESS:
-            log(log_topic::REFUSED, "refused ws %s: the proxy named no client address in X-Forwarded-For",
-                who);
+            log_to(log_, log_topic::REFUSED,
+                   "refused ws %s: the proxy named no client address in X-Forwarded-For", who);
             return;
         case CWebSocketLinks::ADMITTED:
             return;
@@ -283,13 +274,13 @@ void CWebSocketFront::summarize(const char* period) {
     const CWebSocketLinks::counts c = links_.take_counts();
     if (c.opened + c.refused + c.other_origin + c.too_large + c.not_binary + c.idle + c.dropped == 0)
         return;
-    log(log_topic::SUMMARY,
-        "%s: %llu WebSocket connections opened, %zu held; refused %llu at their limits and %llu of other "
-        "origins; closed %llu for messages too large, %llu for text and %llu idle; dropped %llu datagrams "
-        "for "
-        "slow readers",
-        period, static_cast<unsigned long long>(c.opened), links_.size(),
-        static_cast<unsigned long long>(c.refused), static_cast<unsigned long long>(c.other_origin),
-        static_cast<unsigned long long>(c.too_large), static_cast<unsigned long long>(c.not_binary),
-        static_cast<unsigned long long>(c.idle), static_cast<unsigned long long>(c.dropped));
+    log_to(log_, log_topic::SUMMARY,
+           "%s: %llu WebSocket connections opened, %zu held; refused %llu at their limits and %llu of other "
+           "origins; closed %llu for messages too large, %llu for text and %llu idle; dropped %llu datagrams "
+           "for "
+           "slow readers",
+           period, static_cast<unsigned long long>(c.opened), links_.size(),
+           static_cast<unsigned long long>(c.refused), static_cast<unsigned long long>(c.other_origin),
+           static_cast<unsigned long long>(c.too_large), static_cast<unsigned long long>(c.not_binary),
+           static_cast<unsigned long long>(c.idle), static_cast<unsigned long long>(c.dropped));
 }

@@ -57,7 +57,6 @@ class CWebSocketFront {
     int on_writable(lws* wsi, std::uint32_t slot);
     void on_gone(std::uint32_t slot);
     void refused(const char* who, CWebSocketLinks::admission why);
-    void log(log_topic topic, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
     CWebSocketLinks links_;
     CEventLog* log_;

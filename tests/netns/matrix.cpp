@@ -14,14 +14,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "nat_world.h"
 #include "needs.h"
+#include "online_players.h"
 #include "program_run.h"
 #include "scratch_folder.h"
 
@@ -44,19 +43,6 @@ std::string expected_path(nat_kind host, nat_kind joiner) {
     return host_filters && joiner == nat_kind::SYMMETRIC ? "relayed" : "punched";
 }
 
-// "key value" lines of a player's output.
-std::map<std::string, std::string> items(const std::string& output) {
-    std::map<std::string, std::string> found;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        const std::size_t space = line.find(' ');
-        if (space != std::string::npos) {
-            found[line.substr(0, space)] = line.substr(space + 1);
-        }
-    }
-    return found;
-}
-
 struct round_result {
     std::string host_path, joiner_path, host_hash, joiner_hash, problem;
     int host_ms = -1, joiner_ms = -1;
@@ -67,14 +53,6 @@ struct pair_result {
     std::string problem;  // the world could not be built
     std::vector<round_result> rounds;
 };
-
-std::unique_ptr<CProgramRun> start_in(const std::string& folder, const std::string& space,
-                                      const std::vector<std::string>& command) {
-    std::filesystem::create_directories(folder);
-    auto run = std::make_unique<CProgramRun>(folder);
-    start_inside(*run, space, command);
-    return run;
-}
 
 round_result play_round(CNatWorld& world, const std::string& folder, double seconds) {
     round_result r;

@@ -7,11 +7,9 @@
 //   player1 (game -> bridge -> TCP) -- symmetric router --+
 #include <gtest/gtest.h>
 
-#include <map>
-#include <sstream>
-
 #include "nat_world.h"
 #include "needs.h"
+#include "online_players.h"
 #include "program_run.h"
 #include "scratch_folder.h"
 #include "websocket_bridge.h"
@@ -21,25 +19,6 @@ namespace {
 constexpr const char* UDP_PORT = "24817";
 constexpr std::uint16_t WEBSOCKET_PORT = 24818;
 constexpr const char* PLAY_SECONDS = "30";
-
-std::map<std::string, std::string> items(const std::string& output) {
-    std::map<std::string, std::string> found;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        const std::size_t space = line.find(' ');
-        if (space != std::string::npos)
-            found[line.substr(0, space)] = line.substr(space + 1);
-    }
-    return found;
-}
-
-std::unique_ptr<CProgramRun> start_in(const std::string& folder, const std::string& space,
-                                      const std::vector<std::string>& command) {
-    std::filesystem::create_directories(folder);
-    auto run = std::make_unique<CProgramRun>(folder);
-    start_inside(*run, space, command);
-    return run;
-}
 
 }  // namespace
 
