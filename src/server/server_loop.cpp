@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <limits>
 
 #include "server/websocket_front.h"
 
@@ -20,6 +21,7 @@ constexpr std::int64_t EXPIRE_EVERY_MS = 1000;
 // socket, the library's own, with room.
 constexpr std::size_t OTHER_FILES = 64;
 constexpr std::uint32_t HANDSHAKES_AT_ONCE = 1024;
+constexpr std::size_t UNBOUNDED_FILES = 1u << 20;
 
 int on_adopted(lws* wsi, lws_callback_reasons reason, void* user, void* in, std::size_t size) {
     auto* loop = static_cast<CServerLoop*>(lws_context_user(lws_get_context(wsi)));
@@ -61,7 +63,7 @@ void library_line(int, const char* line) {
 std::size_t file_limit() {
     rlimit r{};
     if (getrlimit(RLIMIT_NOFILE, &r) != 0 || r.rlim_cur == RLIM_INFINITY)
-        return 1u << 20;
+        return std::numeric_limits<std::size_t>::max();
     return static_cast<std::size_t>(r.rlim_cur);
 }
 
@@ -150,8 +152,11 @@ bool CServerLoop::open(const server_config& config, std::string& error, CEventLo
     if (config.websocket && !config.websocket_certificate.empty())
         info.options |= LWS_SERVER_OPTION_DO_SSL_GLOBAL_INIT;
     info.user = this;
-    // No limit of the library's own on files: below the process's, it would look each one up by a search
-    // through all it may hold, for every event.
+    // The library sizes its tables by the files the process may open and finds a connection by its
+    // file's number; a limit of its own below the process's would have it search through all it may
+    // hold, at every event. Only an unbounded process is given one, for tables of a sane size.
+    if (files > UNBOUNDED_FILES)
+        info.fd_limit_per_thread = static_cast<unsigned>(effective.max_websockets + OTHER_FILES);
     // Handshakes read at once, 4 kB each while they are read; beyond them, connections wait their turn.
     info.max_http_header_pool =
         static_cast<unsigned short>(std::min<std::uint32_t>(effective.max_websockets, HANDSHAKES_AT_ONCE));

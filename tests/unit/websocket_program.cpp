@@ -332,3 +332,22 @@ TEST(WebSocketProgram, BehindNginxConfiguredAsTheReadmeSaysBrowsersConnectOverTl
         EXPECT_EQ(nginx.wait_exit(5), 0) << read_text(folder + "/error.log");
     }
 }
+
+TEST(WebSocketProgram, HoldsNoMoreConnectionsThanItMayOpenFilesAndSaysSo) {
+    CProgramRun run(scratch_dir("websocket_program_files"));
+    ASSERT_TRUE(run.start("/usr/bin/prlimit", false,
+                          {"--nofile=500", ZELVORANT_SERVER_PROGRAM, "--address", "127.0.0.1", "--port", "0",
+                           "--websocket-port", "0"}));
+    ASSERT_TRUE(wait_for([&] { return run.errors().find("raise its limit") != std::string::npos; }, 10))
+        << run.errors();
+    EXPECT_NE(run.errors().find("at most 436 connections"), std::string::npos) << run.errors();
+    kill(run.pid(), SIGTERM);
+    EXPECT_EQ(run.wait_exit(2), 0);
+
+    CProgramRun starved(scratch_dir("websocket_program_starved"));
+    ASSERT_TRUE(starved.start("/usr/bin/prlimit", false,
+                              {"--nofile=100", ZELVORANT_SERVER_PROGRAM, "--address", "127.0.0.1", "--port", "0",
+                               "--websocket-port", "0"}));
+    EXPECT_EQ(starved.wait_exit(5), 1);
+    EXPECT_NE(starved.errors().find("too few files allowed to this process (100)"), std::string::npos);
+}
