@@ -26,8 +26,9 @@ class CLinkSink : public CDatagramSink {
     void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
         if (size > rdv::MAX_DATAGRAM)
             abort();
-        if (to.via == transport::WEBSOCKET)
-            links_.send(to.link, data, size);
+        std::uint32_t slot = 0;
+        if (to.via == transport::WEBSOCKET && links_.open_link(to.link, slot))
+            links_.queue(slot, data, size);
     }
 
   private:
@@ -124,7 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case 5: {  // a datagram the rendezvous did not make, for any link number
                 const std::string d = text(data, size, at, arg * 6);
-                links.send(arg % 8, reinterpret_cast<const std::uint8_t*>(d.data()), d.size());
+                std::uint32_t to = 0;
+                if (links.open_link(arg % 8, to))
+                    links.queue(to, reinterpret_cast<const std::uint8_t*>(d.data()), d.size());
                 break;
             }
             case 6: {  // gone
@@ -133,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 peer who;
                 if (links.close(slot, who))
                     rendezvous.disconnected(who);
-                if (links.send(who.link, data, 1) != nullptr)
+                std::uint32_t still = 0;
+                if (links.open_link(who.link, still))
                     abort();
                 break;
             }

@@ -236,7 +236,9 @@ int CWebSocketFront::on_writable(lws* wsi, std::uint32_t slot) {
     while (!waiting.empty()) {
         std::size_t size = 0;
         std::uint8_t* data = waiting.front(size);
-        if (lws_write(wsi, data, size, LWS_WRITE_BINARY) < static_cast<int>(size))
+        // The library keeps what the socket does not take at once, and says so through
+        // lws_send_pipe_choked() until it has gone.
+        if (lws_write(wsi, data, size, LWS_WRITE_BINARY) < 0)
             return -1;
         waiting.pop();
         if (lws_send_pipe_choked(wsi) != 0)
@@ -254,8 +256,21 @@ void CWebSocketFront::on_gone(std::uint32_t slot) {
 }
 
 void CWebSocketFront::send(const peer& to, const std::uint8_t* data, std::size_t size) {
-    if (void* handle = links_.send(to.link, data, size))
-        lws_callback_on_writable(static_cast<lws*>(handle));
+    std::uint32_t slot = 0;
+    if (size > rdv::MAX_DATAGRAM || !links_.open_link(to.link, slot))
+        return;
+    auto* wsi = static_cast<lws*>(links_.at(slot).handle);
+    if (links_.waiting(slot).empty() && lws_send_pipe_choked(wsi) == 0) {
+        // Nothing waits before it and the socket takes it now: out at once, without waiting a turn of
+        // the loop or a copy in the queue.
+        std::uint8_t frame[LWS_PRE + rdv::MAX_DATAGRAM];
+        std::memcpy(frame + LWS_PRE, data, size);
+        if (lws_write(wsi, frame + LWS_PRE, size, LWS_WRITE_BINARY) < 0)
+            lws_set_timeout(wsi, PENDING_TIMEOUT_CLOSE_SEND, LWS_TO_KILL_ASYNC);
+        return;
+    }
+    if (links_.queue(slot, data, size))
+        lws_callback_on_writable(wsi);
 }
 
 void CWebSocketFront::expire(std::int64_t now_ms) {

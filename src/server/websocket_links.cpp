@@ -131,19 +131,18 @@ CWebSocketLinks::verdict CWebSocketLinks::receive(std::uint32_t slot, const std:
     return last ? COMPLETE : INCOMPLETE;
 }
 
-void* CWebSocketLinks::send(std::uint32_t link, const std::uint8_t* data, std::size_t size) {
-    std::uint32_t slot = 0;
-    if (!by_link_.find(link, slot))
-        return nullptr;
-    websocket_link& l = links_[slot];
-    if (!l.admitted || l.closing)
-        return nullptr;
-    const bool was_empty = l.waiting.empty();
-    if (!l.waiting.push(data, size)) {
+bool CWebSocketLinks::open_link(std::uint32_t link, std::uint32_t& slot) const {
+    return by_link_.find(link, slot) && links_[slot].admitted && !links_[slot].closing;
+}
+
+bool CWebSocketLinks::queue(std::uint32_t slot, const std::uint8_t* data, std::size_t size) {
+    CDatagramQueue& waiting = links_[slot].waiting;
+    const bool was_empty = waiting.empty();
+    if (!waiting.push(data, size)) {
         ++counts_.dropped;
-        return nullptr;
+        return false;
     }
-    return was_empty ? l.handle : nullptr;
+    return was_empty;
 }
 
 bool CWebSocketLinks::close(std::uint32_t slot, peer& who) {

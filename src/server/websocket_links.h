@@ -50,9 +50,11 @@ class CWebSocketLinks {
     verdict receive(std::uint32_t slot, const std::uint8_t* data, std::size_t size, bool first, bool last,
                     bool binary, std::int64_t now_ms, const std::uint8_t*& message,
                     std::size_t& message_size);
-    // A datagram for the peer of `link`: the connection's handle when it should now be asked to write
-    // (its queue was empty), nullptr otherwise (waiting already, dropped, closing, or no such link).
-    void* send(std::uint32_t link, const std::uint8_t* data, std::size_t size);
+    // The slot of the connection of peer `link` while datagrams may go to it: admitted, not closing.
+    bool open_link(std::uint32_t link, std::uint32_t& slot) const;
+    // A datagram to wait for the connection in `slot` to take it; true when it is the only one waiting
+    // (the connection is to be asked to write). Beyond the queue's limits it is dropped, and counted.
+    bool queue(std::uint32_t slot, const std::uint8_t* data, std::size_t size);
     CDatagramQueue& waiting(std::uint32_t slot) { return links_[slot].waiting; }
     // The connection has gone: its places are given back. Its peer in `who` when it was admitted.
     bool close(std::uint32_t slot, peer& who);
