@@ -3,27 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/opponent/aim_line.h"
 #include "game/sim/global.h"
 #include "game/sim/rules.h"
 
 namespace {
 
-constexpr float PI = 3.14159265f;
 constexpr float AIM_ERROR = 0.5f;                      // radians either way
 constexpr int SHORTEST_HOLD = 30, LONGEST_HOLD = 150;  // steps fire is held
 constexpr int SHORTEST_GAP = 200, LONGEST_GAP = 300;   // steps from one shot's start to the next
-
-global::CStation* station_of(station_side side) {
-    return side == BLUE_STATION ? global::station1 : global::station2;
-}
-
-float wrap_half_turn(float a) {
-    while (a > PI)
-        a -= 2 * PI;
-    while (a <= -PI)
-        a += 2 * PI;
-    return a;
-}
 
 }  // namespace
 
@@ -35,12 +23,12 @@ int CNewcomer::steps_between(int low, int high) {
 }
 
 void CNewcomer::decide(key_press press) {
-    const global::CStation* own = station_of(side);
-    const global::CStation* other = station_of(side == BLUE_STATION ? RED_STATION : BLUE_STATION);
-    const CVector line(own->particle->pos, other->particle->pos);
+    const global::CStation* own = side == BLUE_STATION ? global::station1 : global::station2;
+    const global::CStation* other = side == BLUE_STATION ? global::station2 : global::station1;
     const float error = AIM_ERROR * (2.0f * static_cast<float>(dice.next()) / 2147483648.0f - 1);
-    // The line of fire of an aim a is (sin a, -cos a); the clockwise key lowers the aim.
-    const float turn = wrap_half_turn(std::atan2(line.x, -line.y) + error - own->aim);
+    // The clockwise key lowers the aim.
+    const float turn =
+        wrap_half_turn(aim_along(CVector(own->particle->pos, other->particle->pos)) + error - own->aim);
     turning_cw = turn < 0;
     turn_until = now + std::lround(std::fabs(turn) / AIM_STEP);
     turn_held = turn_until > now;

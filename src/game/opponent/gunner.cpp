@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/opponent/aim_line.h"
 #include "game/opponent/trial_flight.h"
 #include "game/sim/global.h"
 #include "game/sim/rules.h"
@@ -30,19 +31,6 @@ constexpr float SAFE_BLAST_DISTANCE = BLAST_REACH + 0.4f;  // a flare caught nea
 
 global::CStation* station_of(station_side side) {
     return side == BLUE_STATION ? global::station1 : global::station2;
-}
-
-float wrap_half_turn(float a) {
-    while (a > PI)
-        a -= 2 * PI;
-    while (a <= -PI)
-        a += 2 * PI;
-    return a;
-}
-
-// The aim whose line of fire, (sin aim, -cos aim), points along `v`.
-float aim_along(CVector v) {
-    return std::atan2(v.x, -v.y);
 }
 
 float distance(CVector a, CVector b) {
