@@ -21,8 +21,9 @@ constexpr int MAX_TURNS = static_cast<int>(PI / AIM_STEP) + 1;
 constexpr int FULL_DELAY = MAX_CHARGE_STEPS + 1;
 constexpr int QUICK_DELAY = 61;
 constexpr int FLIGHT_STEPS = 350;  // a trial missile that has not arrived by then has missed
-// A miss still flying at the end of its trial may come round again at its own station: it counts as
-// this much further off than one that went off.
+// A miss still flying at the end of its trial is never fired (it may come round at its own station
+// later): it ranks as this much further off than one that went off, so that a search without a hit
+// settles on a miss it can fire.
 constexpr float LOOSE_MISS = 2.0f;
 constexpr int THREAT_HORIZON = 200;  // how far ahead it looks for a missile hitting it
 constexpr int FLARE_THROWS = 13;     // moments of throwing tried against one threat, each with three aims
