@@ -3,6 +3,7 @@
 #include "game/sim/events.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_clock.h"
+#include "game/sim/match_tally.h"
 #include "game/sim/state_hash.h"
 
 CPlayback::CPlayback(const match_recording& r) : recording(r), commands(r.commands) {
@@ -46,8 +47,9 @@ void CPlayback::seek(std::uint64_t step) {
         const std::uint64_t index = step / KEYFRAME_INTERVAL;
         go_back_to(keyframes[index < keyframes.size() ? index : keyframes.size() - 1]);
     }
-    while (position() < step && next()) {
-    }
+    // Each step's events go once the tally has read them: a long jump would fill the turn's list.
+    while (position() < step && next())
+        global::events.clear();
     global::events.clear();
 }
 
@@ -74,7 +76,11 @@ bool CPlayback::next() {
     apply_due_commands();
     if (match_clock::step() >= recording.steps)
         return false;
+    const bool match_runs = global::game_state == global::ON;
+    const std::size_t first_event = global::events.size();
     program_logic();
+    if (match_runs)
+        global::tally.after_step(first_event);
     match_clock::count_step();
     check_point();
     keep_keyframe();

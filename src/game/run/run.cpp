@@ -12,6 +12,7 @@
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_start.h"
+#include "game/sim/match_tally.h"
 
 namespace run {
 
@@ -160,7 +161,10 @@ bool step() {
     // The computer presses its keys as a player would, recorded with the step they precede.
     opponent_turn(submit_station_command);
     const bool final = network_match::next_step_final();
+    const bool match_runs = global::game_state == ON;
     const bool closing = program_logic();
+    if (match_runs)
+        global::tally.after_step(events_before);
     if (networked)
         heard.ran(number, events_before);
     match_recorder::after_step(final);
