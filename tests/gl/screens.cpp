@@ -88,6 +88,8 @@ TEST(Screens, EveryScreenAtTheDefaultSize) {
     screens.push_back({"match", draw(ON, NONE)});
     screens.push_back({"pause_menu", draw(PAUSED, MAIN)});
     screens.push_back({"options_from_pause", draw(PAUSED, OPTIONS)});
+    // Won against the computer, as a newcomer would see it.
+    players = SINGLE;
     station2->shields = 0;
     game_state = ON;
     program_logic();

@@ -1,7 +1,6 @@
 #include "game/app/replay_viewer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -139,13 +138,6 @@ class CRecordedSource : public CViewerSource {
 };
 
 }  // namespace
-
-std::string match_time(std::uint64_t step, float lps) {
-    const auto seconds = static_cast<unsigned long long>(static_cast<double>(step) / lps);
-    char out[32];
-    std::snprintf(out, sizeof out, "%llu:%02llu", seconds / 60, seconds % 60);
-    return out;
-}
 
 std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps) {
     return match_time(step, lps) + " / " + match_time(steps, lps);

@@ -7,7 +7,9 @@
 #include "game/config/settings.h"
 #include "game/netplay/network_match.h"
 #include "game/render/hud_images.h"
+#include "game/render/key_list.h"
 #include "game/render/match_picture.h"
+#include "game/render/match_result.h"
 #include "game/render/options_extras.h"
 #include "game/render/still_screen.h"
 #include "game/sim/global.h"
@@ -131,6 +133,7 @@ void end_of_match(int W, int H) {
     write(W / 2, H / 2 - 30, result_prompt, 30, 30, CENTER);
     if (network_match::playing())
         write(W / 2, H / 2 - 60, series_line(), 20, 20, CENTER);
+    draw_match_result(W, H, network_match::playing() ? 2 : 1);
 }
 
 void options_screen() {
@@ -168,6 +171,7 @@ void how_to_play(int W, int H) {
           20, 20, LEFT);
     write(30, 100, "When you release the button, or when the indicator is full,\nthe missile will be shot.",
           20, 20, LEFT);
+    draw_key_list(false, W);
 }
 
 }  // namespace
@@ -240,6 +244,8 @@ void gui_render() {
         if (game_state != HIDDEN) {
             if (menu_state == MAIN) {
                 pause_menu->draw();
+                text_colour(grey);
+                draw_key_list(true, W);
             } else if (menu_state == DIFF) {
                 diff_menu->draw();
             }

@@ -11,6 +11,7 @@
 #include "game/sim/global.h"
 #include "game/sim/opponent_kind.h"
 #include "game/sim/presentation.h"
+#include "game/ui/key_capture.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/menus.h"
 #include "game/ui/network_screen.h"
@@ -144,16 +145,15 @@ void click_options_menu(int check) {
         return;
     CButton* button = options_menu->buttons[check];
     if (check < KEY_BUTTON_COUNT) {
-        if (CActive::read() != nullptr)
-            CActive::read()->active = false;
-        CActive::write(button);
-        button->active = true;
+        begin_key_capture(button);
     } else if (check == SAVE_BUTTON) {
+        end_key_capture();
         options.from_menu(options_menu);
         options.write();
         settings.save();
         menu_state = MAIN;
     } else if (check == CANCEL_BUTTON) {
+        end_key_capture();
         reload_options();
         menu_state = MAIN;
     } else if (check == SMALLER_BUTTON) {
@@ -180,6 +180,17 @@ void click_options_menu(int check) {
     }
 }
 
+void leave_how_to_play() {
+    menu_state = MAIN;
+    run::clear_board();
+}
+
+// The keys that start the next match from the result screen: both players' sides of the keyboard
+// have one.
+bool next_match_key(int key) {
+    return key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER || key == glfw2::KEY_SPACE;
+}
+
 }  // namespace
 
 bool answer_new_match(int key) {
@@ -200,7 +211,10 @@ void pause_match() {
 }
 
 void screen_key(int key) {
-    if (key == glfw2::KEY_ESC) {
+    if (menu_state == INSTRUCTIONS) {
+        if (key == glfw2::KEY_ESC || key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER)
+            leave_how_to_play();
+    } else if (key == glfw2::KEY_ESC) {
         switch (menu_state) {
             case DIFF:
                 game_state = HIDDEN;
@@ -222,7 +236,7 @@ void screen_key(int key) {
             default:
                 break;
         }
-    } else if (key == glfw2::KEY_ENTER && game_state == ENDED && menu_state == NONE) {
+    } else if (next_match_key(key) && game_state == ENDED && menu_state == NONE) {
         // Over the network the next match starts when both sides have asked for it.
         run::play_again();
     }
@@ -244,10 +258,8 @@ void mouse_callback(int button, int action) {
     } else if (menu == diff_menu) {
         click_diff_menu(pressed(menu));
     } else if (menu == howto_menu) {
-        if (pressed(menu) == 0) {
-            menu_state = MAIN;
-            run::clear_board();
-        }
+        if (pressed(menu) == 0)
+            leave_how_to_play();
     } else if (menu == options_menu) {
         click_options_menu(pressed(menu));
     } else if (menu == network_menu) {
@@ -275,13 +287,13 @@ CWindow* current_menu() {
 void escape_pressed() {
     if (station1 == nullptr || station2 == nullptr)
         return;
-    if (answer_new_match(glfw2::KEY_ESC))
+    if (capture_key(glfw2::KEY_ESC) || answer_new_match(glfw2::KEY_ESC))
         return;
     if (menu_state == NETWORK)
         network_screen::key(glfw2::KEY_ESC, glfw2::PRESS);
     else if (game_state == ON)
         pause_match();
-    else if (game_state != HIDDEN)
+    else if (game_state != HIDDEN || menu_state == INSTRUCTIONS)
         screen_key(glfw2::KEY_ESC);
 }
 
