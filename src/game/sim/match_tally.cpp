@@ -48,17 +48,21 @@ void CMatchTally::after_step(std::size_t first_event) {
     }
     std::vector<tracked> now;
     std::vector<bool> seen_body(flying.size(), false);
+    // Bodies keep their order in the list, so the search for the next one starts past those found.
+    std::size_t first_unseen = 0;
     for (const CParticle* p : particles) {
         if (p->type != ROCKET && p->type != FLARE)
             continue;
         const bool flare = p->type == FLARE;
         int owner = -1;
-        for (std::size_t i = 0; i < flying.size() && owner < 0; ++i) {
+        for (std::size_t i = first_unseen; i < flying.size() && owner < 0; ++i) {
             if (!seen_body[i] && flying[i].flare == flare && same_body(p, flying[i].pos)) {
                 seen_body[i] = true;
                 owner = flying[i].owner;
             }
         }
+        while (first_unseen < flying.size() && seen_body[first_unseen])
+            ++first_unseen;
         if (owner < 0)
             owner = nearest_station(p->pos);
         now.push_back({p->pos, owner, flare});
