@@ -335,7 +335,7 @@ TEST_F(EndToEnd, FullscreenFromConfFillsTheScreen) {
     EXPECT_EQ(g.wait_exit(), 0);
 }
 
-TEST_F(EndToEnd, HowToPlayAndTheDifficultyChoiceReturnToTheTitle) {
+TEST_F(EndToEnd, HowToPlayNamesTheKeysAndItAndTheDifficultyChoiceReturnToTheTitle) {
     game g("howto");
     g.skip_splash();
     ASSERT_TRUE(wait_screen(g, title_screen));
@@ -343,7 +343,32 @@ TEST_F(EndToEnd, HowToPlayAndTheDifficultyChoiceReturnToTheTitle) {
     g.click(150, 300);  // "How to play"
     ASSERT_TRUE(wait_screen(g, how_to_play));
     // The frozen scene of play is drawn behind the texts: the world is no longer the bare starfield.
-    EXPECT_GT(changed(title, g.shot(), 300, 100, 1000, 450), 2000);
+    const screenshot before = g.shot();
+    EXPECT_GT(changed(title, before, 300, 100, 1000, 450), 2000);
+    g.tap("Escape");
+    ASSERT_TRUE(wait_screen(g, title_screen));
+
+    // Escape ends a key button's wait and binds nothing; the key pressed after a new click is bound.
+    g.click(150, 375);  // "Options"
+    ASSERT_TRUE(wait_screen(g, options_screen));
+    g.click(175, 515);  // blue "Turn clockwise" key button
+    g.point(700, 300);
+    g.tap("Escape");
+    g.tap("j");
+    g.click(175, 465);  // blue "Turn counter-clockwise"
+    g.point(700, 300);
+    g.tap("k");
+    g.click(450, 55);  // "Save"
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    EXPECT_EQ(g.conf().substr(0, 22), "65 blue_cw\n75 blue_ccw");
+
+    // The scene names the key now bound, in the blue column's second row, and nothing else changed.
+    g.click(150, 300);
+    ASSERT_TRUE(wait_screen(g, how_to_play));
+    const screenshot after = g.shot();
+    EXPECT_GT(changed(before, after, 900, 417, 927, 439), 20);
+    EXPECT_EQ(changed(before, after, 0, 0, 1024, 412), 0);
+    EXPECT_EQ(changed(before, after, 0, 444, 1024, 570), 0);
     g.click(894, 55);  // "Main menu"
     ASSERT_TRUE(wait_screen(g, title_screen));
 
