@@ -1022,19 +1022,20 @@ TEST(Hud, HowToPlayNamesTheKeysTheOptionsSaved) {
     options.restore();
 }
 
-// Over a match the pause menu names the keys of the stations this keyboard steers: blue alone against
-// the computer, both in a two-player match.
+// Over a match the pause menu names the keys of the stations this keyboard steers, right of its window
+// (which ends at x 662): blue alone against the computer, both in a two-player match.
 TEST(Hud, PauseMenuNamesTheKeysThatSteer) {
     REQUIRE_GAME();
     fresh(PAUSED, MAIN, SINGLE);
     draw_hud();
-    EXPECT_PIXEL(970, 150, GREY);  // "D", alone in its column at x 958.5..976.5
-    EXPECT_PIXEL(995, 150, BLACK);
-    EXPECT_PIXEL(912, 150, BLACK);  // "Primary fire" ends at x 859.5
+    EXPECT_PIXEL(690, 150, GREY);  // "Primary fire" from x 682.5
+    EXPECT_PIXEL(678, 150, BLACK);
+    EXPECT_PIXEL(905, 150, GREY);   // "D" at x 898.5..916.5
+    EXPECT_PIXEL(990, 150, BLACK);  // no red column
     fresh(PAUSED, MAIN, MULTI);
     draw_hud();
-    EXPECT_PIXEL(912, 150, GREY);  // blue's "D"
-    EXPECT_PIXEL(995, 150, GREY);  // red's "KP_5"
+    EXPECT_PIXEL(905, 150, GREY);  // blue's "D"
+    EXPECT_PIXEL(990, 150, GREY);  // red's "KP_5", x 952.5..997.5
 }
 
 // A key button waiting for a key says so above the columns, in its own light blue, until the key or

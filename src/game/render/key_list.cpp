@@ -4,8 +4,10 @@
 #include "game/input/pad_input.h"
 #include "game/netplay/network_match.h"
 #include "game/sim/global.h"
+#include "game/ui/menu_windows.h"
 #include "graphics/graphics.h"
 #include "interface/key_names.h"
+#include "interface/window.h"
 
 namespace {
 
@@ -16,6 +18,8 @@ constexpr float LINE_HEIGHT = 21;
 // Window pixels from the lower-left corner: the table's right edge stays as far from the window's
 // right edge as the how-to-play texts do, its rows above the lowest of them and below the red planet.
 constexpr int TABLE_RIGHT_MARGIN = 25;
+// Over a match the table starts this far right of the pause menu's window, whatever its width.
+constexpr float PAUSE_MENU_GAP = 25;
 constexpr float TABLE_TOP = 205;
 constexpr float PAD_LEFT = 30;
 constexpr float PAD_TOP = 55;
@@ -88,7 +92,9 @@ std::vector<std::string> pad_key_lines() {
 
 void draw_key_list(bool over_match, int W) {
     const text_table table = key_table(over_match);
-    draw_table(table, static_cast<float>(W - TABLE_RIGHT_MARGIN) - table_width(table), TABLE_TOP);
+    const float left = over_match ? pause_menu->x + pause_menu->w + PAUSE_MENU_GAP
+                                  : static_cast<float>(W - TABLE_RIGHT_MARGIN) - table_width(table);
+    draw_table(table, left, TABLE_TOP);
     float y = PAD_TOP;
     for (const std::string& line : pad_key_lines()) {
         write(PAD_LEFT, y, line, TEXT_SIZE, TEXT_SIZE, LEFT);

@@ -17,5 +17,6 @@ const char* action_name(int action);
 text_table key_table(bool over_match);
 // What a pad does, while one is connected; empty otherwise.
 std::vector<std::string> pad_key_lines();
-// In free space: the table in the lower right, the pad's lines in the lower left.
+// In free space: the table in the lower right (over a match, right of the pause menu), the pad's lines
+// in the lower left.
 void draw_key_list(bool over_match, int W);
