@@ -1,5 +1,6 @@
 #include "game/render/options_extras.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,7 @@ std::string key_capture_prompt() {
     for (int i = 0; options_menu != nullptr && waiting != nullptr && i < KEY_BUTTON_COUNT; ++i) {
         if (static_cast<size_t>(i) < options_menu->buttons.size() && options_menu->buttons[i] == waiting) {
             std::string action = action_name(i % 4);
-            action[0] = static_cast<char>(action[0] - 'A' + 'a');
+            action[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(action[0])));
             return std::string(i < 4 ? "Blue " : "Red ") + action + ": press a key, Escape to cancel";
         }
     }
