@@ -9,8 +9,8 @@
 #include "game/netplay/network_match.h"
 #include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
-#include "graphics/display.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
 
@@ -184,10 +184,10 @@ void click(int button) {
         start(which);
     } else {
         // Not a button: a field, perhaps, which then takes the typing.
-        int x = 0, y = 0;
-        glfw2::get_mouse_pos(&x, &y);
-        const float mx = static_cast<float>(x) - network_menu->x;
-        const float my = static_cast<float>(CDisplay::height() - y) - network_menu->y;
+        float x = 0, y = 0;
+        CInterfaceFrame::pointer(x, y);
+        const float mx = x - network_menu->x;
+        const float my = y - network_menu->y;
         if (inside(ADDRESS_FIELD, mx, my))
             focus = field::ADDRESS;
         else if (inside(CODE_FIELD, mx, my))
@@ -242,7 +242,9 @@ void draw_note(int W, int H) {
             lines.back() += c;
     }
     const int top = H / 2 - 120;
-    draw_box(0, static_cast<float>(top - 22 * static_cast<int>(lines.size()) - 8), static_cast<float>(W),
+    // A band across the whole window, margins included.
+    const frame_box across = CInterfaceFrame::mapping().whole_window();
+    draw_box(across.x, static_cast<float>(top - 22 * static_cast<int>(lines.size()) - 8), across.width,
              static_cast<float>(22 * lines.size() + 20), note_shade);
     set_texture("font");
     set_color(grey);
