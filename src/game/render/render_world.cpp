@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "game/render/font_picture.h"
 #include "game/render/hud_images.h"
 #include "game/render/match_picture.h"
 #include "game/render/render_hud.h"
@@ -113,6 +114,9 @@ void draw_match_under_pulse() {
 
 void world_render() {
     using namespace global;
+
+    // Before anything looks at what the pictures are: the font may change with the window's size.
+    fit_font_picture(CInterfaceFrame::mapping().scale);
 
     // The HUD pass puts back the whole still picture.
     if (still_screen().begin_frame())
