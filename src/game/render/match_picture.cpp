@@ -53,6 +53,7 @@ std::vector<float> still_inputs() {
     append_text_inputs(out, network_screen::note());
     append_text_inputs(out, network_panel_label(BLUE_STATION) + network_panel_label(RED_STATION));
     append_text_inputs(out, network_match::link_label());
+    out.push_back(zoom_hint_shown() ? 1.0f : 0.0f);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "game/render/render_hud.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "game/render/options_extras.h"
 #include "game/render/still_screen.h"
 #include "game/sim/global.h"
+#include "game/sim/match_clock.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/network_screen.h"
 #include "graphics/graphics.h"
@@ -31,6 +33,9 @@ float result_shade[4] = {0, 0, 0, 0.4f};
 float howto_shade[4] = {0, 0, 0, 0.3f};
 
 std::string result_prompt = "Press enter to restart";
+
+// The zoom hint is for the start of a match: its first ten seconds.
+constexpr std::uint64_t ZOOM_HINT_STEPS = 1000;
 
 // Images and windows leave the no-texture name bound, so the font is selected again before text.
 void text_colour(float* col) {
@@ -100,6 +105,8 @@ void pulse_and_over(int H, bool pulse) {
 }
 
 void zoom_hint(int W, int H) {
+    if (!zoom_hint_shown())
+        return;
     text_colour(grey);
     const std::string hint = "Use mouse scroll to adjust zoom";
     // Drawing a patch it cannot reach, it still leaves what its drawing would for what comes next.
@@ -205,6 +212,10 @@ void draw_pulse_and_over(bool pulse) {
     network_screen::draw_note(W, H);
 }
 
+bool zoom_hint_shown() {
+    return match_clock::step() < ZOOM_HINT_STEPS;
+}
+
 float hud_pulse() {
     // A slow pulse: 0.5 at the start of each 300-step period, 0.25 halfway.
     return std::abs(global::counter % 300 - 150) / 600.0f + 0.25f;
@@ -227,7 +238,8 @@ void gui_render() {
         match_picture().end_frame();
     } else if (ready && !still_screen().put_back()) {
         // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
-        if (game_state != HIDDEN) {
+        // The options window stands where the blue panel does: over a match the panels make way for it.
+        if (game_state != HIDDEN && menu_state != OPTIONS) {
             panels_under_pulse(W, H);
             pulse_and_over(H, true);
         }
@@ -267,9 +279,11 @@ void gui_render() {
         network_screen::draw_note(W, H);
     }
 
+    // A number leads with an empty cell: started half a cell back, its digits follow the colon as the
+    // next character would.
     text_colour(grey);
     write(20, 10, "FPS:", 16, 16, LEFT);
-    write(40, 10, fps, 16, 16, LEFT);
+    write(44, 10, fps, 16, 16, LEFT);
 }
 
 void set_result_prompt(const std::string& prompt) {
