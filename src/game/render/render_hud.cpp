@@ -279,7 +279,7 @@ void gui_render() {
         network_screen::draw_note(W, H);
     }
 
-    // A number leads with an empty cell: started half a cell back, its digits follow the colon as the
+    // A number leads with an empty cell: written one character early, its digits follow the colon as the
     // next character would.
     text_colour(grey);
     write(20, 10, "FPS:", 16, 16, LEFT);
