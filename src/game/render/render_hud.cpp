@@ -34,7 +34,8 @@ float howto_shade[4] = {0, 0, 0, 0.3f};
 
 std::string result_prompt = "Press enter to restart";
 
-// The zoom hint is for the start of a match: its first ten seconds.
+// The zoom hint is for the start of a match: its first ten seconds on the match's clock, which counts
+// the steps of a pause too.
 constexpr std::uint64_t ZOOM_HINT_STEPS = 1000;
 
 // Images and windows leave the no-texture name bound, so the font is selected again before text.

@@ -23,7 +23,7 @@ void draw_pulse_and_over(bool pulse);
 pixel_rect noise_panel_area(int W, int H);
 pixel_rect pulse_area(int H);
 float hud_pulse();
-// Whether the zoom hint shows over a match now: during the first ten seconds of its play.
+// Whether the zoom hint shows over a match now: during its first ten seconds.
 bool zoom_hint_shown();
 
 // In a network match, under each station's panel: its wins in the series, and which is this side's own.
