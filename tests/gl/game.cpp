@@ -21,6 +21,7 @@
 #include "game/render/options_extras.h"
 #include "game/render/render_hud.h"
 #include "game/sim/global.h"
+#include "game/sim/match_clock.h"
 #include "game/sim/match_tally.h"
 #include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
@@ -522,17 +523,17 @@ TEST(Options, ResolutionArrowsCycleTheList) {
     options.width = 1440;
     options.height = 900;
     click(options_menu, 11);
-    EXPECT_EQ(options.width, 800);
-    EXPECT_EQ(options.height, 600);
+    EXPECT_EQ(options.width, 1920);
+    EXPECT_EQ(options.height, 1080);
     click(options_menu, 10);
     EXPECT_EQ(options.width, 1440);
     EXPECT_EQ(options.height, 900);
-    options.width = 1920;
-    options.height = 1080;
+    // A size "conf" holds that the list does not: the arrows still move, to its neighbours.
+    options.width = 1600;
+    options.height = 900;
     click(options_menu, 10);
-    click(options_menu, 11);
-    EXPECT_EQ(options.width, 1920);
-    EXPECT_EQ(options.height, 1080);
+    EXPECT_EQ(options.width, 1440);
+    EXPECT_EQ(options.height, 900);
 }
 
 TEST(Options, SaveWritesTheTenLinesAndReturnsToTheMenuItCameFrom) {
@@ -885,6 +886,22 @@ TEST(Hud, MatchShowsBothPanelsAndTheZoomHint) {
     EXPECT_PIXEL(40, 552, (std::array<int, 4>{230, 230, 230, 255}));
     EXPECT_PIXEL(500, 560, GREY);  // zoom hint
     EXPECT_PIXEL(24, 18, GREY);
+    // The frame rate's digits follow "FPS:" as its next character would, not half a character into the
+    // colon: with the solid font's whole-quad glyphs the colon's quad ends at x 56 and the digit's at 64.
+    fps = 7;
+    draw_hud();
+    EXPECT_PIXEL(62, 18, GREY);
+    EXPECT_PIXEL(66, 18, BLACK);
+    // The hint is for the first ten seconds of a match.
+    match_clock::begin(1);
+    for (int i = 0; i < 999; ++i)
+        match_clock::count_step();
+    draw_hud();
+    EXPECT_PIXEL(500, 560, GREY);
+    match_clock::count_step();
+    draw_hud();
+    EXPECT_PIXEL(500, 560, BLACK);
+    match_clock::begin(1);
 
     screen(PAUSED, MAIN);
     draw_hud();
@@ -942,6 +959,18 @@ TEST(Hud, MatchOverShowsTheResult) {
     screen(ENDED, MAIN);  // a menu open over the result hides it
     draw_hud();
     EXPECT_PIXEL(350, 285, BLACK);
+}
+
+TEST(Hud, OptionsOverAMatchLeaveOutTheStatusPanels) {
+    REQUIRE_GAME();
+    fresh(PAUSED, MAIN);
+    counter = 0;
+    draw_hud();
+    EXPECT_GT(hud_pixel(170, 580)[0], 40) << "the blue panel, dimmed, under the pause menu";
+    screen(PAUSED, OPTIONS);
+    draw_hud();
+    EXPECT_PIXEL(170, 580, BLACK);  // where left_one stands, by "BLUE"
+    EXPECT_PIXEL(984, 505, BLACK);  // the red panel's box
 }
 
 TEST(Hud, OptionsLabelFollowsTheResolution) {

@@ -12,6 +12,7 @@
 #include "game/ui/key_capture.h"
 #include "game/ui/menu_windows.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 #include "interface/window.h"
 
 namespace {
@@ -69,7 +70,8 @@ void prompt_for_key() {
         return;
     set_texture("font");
     set_color(prompt_text);
-    write(CDisplay::width() / 2, options_menu->y + PROMPT_TOP, prompt, PROMPT_SIZE, PROMPT_SIZE, CENTER);
+    write(CInterfaceFrame::width() / 2, options_menu->y + PROMPT_TOP, prompt, PROMPT_SIZE, PROMPT_SIZE,
+          CENTER);
 }
 
 }  // namespace

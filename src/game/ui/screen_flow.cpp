@@ -15,6 +15,7 @@
 #include "game/ui/menu_windows.h"
 #include "game/ui/menus.h"
 #include "game/ui/network_screen.h"
+#include "game/ui/resolution_list.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
 
@@ -22,25 +23,14 @@ namespace {
 
 using namespace global;
 
-struct resolution {
-    int width;
-    int height;
-};
-
-const resolution resolutions[] = {{800, 600},   {1024, 600}, {1024, 768}, {1280, 800},
-                                  {1280, 1024}, {1366, 768}, {1440, 900}};
-constexpr int RESOLUTION_COUNT = sizeof(resolutions) / sizeof(resolutions[0]);
-
-// A pair outside the list stays as it is.
+// The list holds the desktop's size as it is now.
 void step_resolution(int direction) {
-    for (int i = 0; i < RESOLUTION_COUNT; ++i) {
-        if (resolutions[i].width == options.width && resolutions[i].height == options.height) {
-            const resolution& next = resolutions[(i + direction + RESOLUTION_COUNT) % RESOLUTION_COUNT];
-            options.width = next.width;
-            options.height = next.height;
-            return;
-        }
-    }
+    resolution desktop{0, 0};
+    glfw2::get_desktop_mode(&desktop.width, &desktop.height);
+    const resolution next =
+        step_resolution(offered_resolutions(desktop), {options.width, options.height}, direction);
+    options.width = next.width;
+    options.height = next.height;
 }
 
 void reload_options() {
