@@ -1,5 +1,6 @@
 #include "game/netplay/online_play.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -121,12 +122,22 @@ bool COnlinePlay::poll(double now) {
     return true;
 }
 
+// The server saw this host at one of its own addresses: nothing translates, so nothing needs opening.
+bool COnlinePlay::reachable_as_is() const {
+    if (client_ == nullptr || client_->seen() == rdv::endpoint{})
+        return false;
+    const std::vector<rdv::endpoint> own = local_endpoints(session_.port());
+    return std::find(own.begin(), own.end(), client_->seen()) != own.end();
+}
+
 std::string COnlinePlay::host_lines() const {
     std::string text;
     if (!mapping_.finished())
         text = "Asking the router to open the port ...";
     else if (mapping_.external() != rdv::endpoint{})
         text = "The router (" + mapping_.method() + ") opened " + rdv::to_string(mapping_.external());
+    else if (reachable_as_is())
+        text = "No router in front of this machine: it needs no port opened";
     else
         text = "The router opened no port";
     if (client_ == nullptr)
