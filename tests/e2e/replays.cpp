@@ -169,7 +169,7 @@ TEST(Replays, OptionsWithoutAWindow) {
     CRun unknown(scratch_dir("e2e_replays_unknown"), {"--bogus"});
     EXPECT_EQ(unknown.wait_exit(), 2);
     EXPECT_EQ(unknown.output(), "");
-    EXPECT_EQ(unknown.errors().rfind("zelvorant: unknown option: --bogus\nUsage:", 0), 0u)
+    EXPECT_EQ(unknown.errors().rfind("zelvorant: unknown option: \"--bogus\"\nUsage:", 0), 0u)
         << unknown.errors();
     CRun missing(scratch_dir("e2e_replays_missing"), {"--replay", "nowhere.zvr"});
     EXPECT_EQ(missing.wait_exit(), 2);
