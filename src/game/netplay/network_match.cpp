@@ -45,6 +45,10 @@ std::string last_word;  // why the last network game ended
 double last_word_at = 0;
 series_score score;
 double declined_at = -1;  // when the other side last refused a new match
+// Where the recording of a match that ended apart is to end, until the run takes it.
+bool recording_cut = false;
+std::uint32_t cut_step = 0;
+std::uint64_t cut_hash = 0;
 
 double now() {
     static const auto start = std::chrono::steady_clock::now();
@@ -405,10 +409,19 @@ void close(const std::string& why) {
     online.reset();
     if (session->state() != CNetSession::OVER)
         session->leave();
+    recording_cut = match_on && !session->stopped_together();
+    cut_step = session->agreed_step();
+    cut_hash = session->agreed_hash();
     match_clock::seeds_from_clock();
     session.reset();
     match_on = false;
     set_last_word(why);
+}
+
+bool take_recording_end(std::uint32_t& step, std::uint64_t& hash) {
+    step = cut_step;
+    hash = cut_hash;
+    return std::exchange(recording_cut, false);
 }
 
 void set_last_word(const std::string& why) {

@@ -250,6 +250,20 @@ void rewind() {
         self.at_busy_step = 0;
 }
 
+void end_at(std::uint64_t step, std::uint64_t hash) {
+    if (!self.open)
+        return;
+    self.open = false;
+    if (step == 0 || step > match_clock::step())
+        return;
+    self.match.commands.cut(step);
+    self.match.checkpoints.resize(
+        std::min<std::size_t>(self.match.checkpoints.size(), step / CHECKPOINT_INTERVAL + 1));
+    self.match.steps = step;
+    self.match.final_hash = hash;
+    write_match();
+}
+
 void board_reset() {
     close_match();
     self.fresh = true;
