@@ -471,7 +471,8 @@ void CNetSession::submit(const board_command& command) {
 }
 
 bool CNetSession::step_ready() const {
-    if (phase_ != PLAYING || next_ >= stop_at_ || rollback_from_ != NO_STEP)
+    // A new match begun and not yet taken: the board still stands as the last one ended.
+    if (phase_ != PLAYING || new_match_ || next_ >= stop_at_ || rollback_from_ != NO_STEP)
         return false;
     if (!rollback_)
         return remote_until_ > next_;

@@ -139,7 +139,8 @@ class CNetSession {
     bool take_declined();
     bool ready_here() const { return ready_here_; }
     bool ready_there() const { return ready_there_; }
-    // True once when both sides are ready: the board starts the next match now.
+    // True once when both sides are ready: the board starts the next match now. No step is ready
+    // until it is taken.
     bool take_new_match();
     // Leaving a match: both boards stop at the same step, so that both recordings end alike. This
     // side announces the step (a few ahead, where the other side may already be) and runs on to it,
