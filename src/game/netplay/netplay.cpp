@@ -126,10 +126,12 @@ void CNetSession::on_event(const CNetLink::event& e) {
         feed_.forget(e.peer);
         if (e.peer == player_ && phase_ == WAITING)
             end("No answer from " + host_name_);
+        else if (e.peer == player_ && (left_there_ || announced_) && remote_until_ >= stop_at_)
+            return;  // gone with its commands up to the step both stop at here: the board runs on to it
         else if (e.peer == player_ && left_there_)
-            end(OPPONENT_LEFT_NOTE);  // gone, perhaps before its last commands arrived
+            end(OPPONENT_LEFT_NOTE);  // gone before its last commands arrived
         else if (e.peer == player_ && announced_)
-            end("");  // this side leaves; the other got to the step first and went
+            end("");  // this side leaves: the other side went first
         else if (e.peer == player_)
             end(LOST_NOTE);
         return;

@@ -146,7 +146,7 @@ class CNetSession {
     // side announces the step (a few ahead, where the other side may already be) and runs on to it,
     // as the other side does once it hears; steps are not ready beyond it.
     void announce_leave();
-    bool leave_step_reached() const { return confirmed_ >= stop_at_; }
+    bool leave_step_reached() const { return confirmed_ >= stop_at_ && rollback_from_ == NO_STEP; }
     // Tells the other side (if not announced yet) and closes the connection, waiting briefly so that
     // the word gets out.
     void leave();
