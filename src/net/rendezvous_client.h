@@ -65,6 +65,9 @@ class CRendezvousClient {
     const rdv::endpoint& peer() const { return peer_; }
     // Host: the public address the server saw, once registered.
     const rdv::endpoint& seen() const { return own_seen_; }
+    // Host: where the joiner the server introduced may come from (its addresses, and the server's own
+    // for a relay); empty while none is on its way in.
+    std::vector<rdv::endpoint> introduced() const;
 
   private:
     void send(const rdv::endpoint& to, const rdv::message& m);

@@ -189,14 +189,17 @@ void CNetSession::on_candidate_message(const CNetLink::event& e) {
             refuse(e.peer, MATCH_FULL);
         else if (!feed_.admit(e.peer, now_))
             refuse(e.peer, WATCHERS_FULL, true);
-        else
+        else {
+            link_.vouch(e.peer);
             link_.send(e.peer, encode(welcome()));
+        }
         forget_candidate(e.peer);
         return;
     } else {
         // The first to greet rightly plays; the other players waiting are told the match is full
         // once they greet.
         player_ = e.peer;
+        link_.vouch(player_);
         forget_candidate(player_);
         send(welcome());
         note_.clear();

@@ -101,6 +101,12 @@ bool COnlinePlay::poll(double now) {
     }
     client_->poll(now);
     if (hosting_) {
+        // While a joiner the server introduced is on its way in, nobody else takes a place from it.
+        std::vector<rdv::endpoint> admitted = client_->introduced();
+        if (admitted != admitted_) {
+            admitted_ = admitted;
+            session_.link().admit_only(std::move(admitted));
+        }
         rdv::endpoint player;
         if (path_.empty() && rdv::parse_endpoint(session_.player_address(), player)) {
             client_->connected(player);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/netplay/netplay.h"
 #include "game/netplay/router_mapping.h"
@@ -48,4 +49,5 @@ class COnlinePlay {
     bool mapping_told_ = false;  // the server has the mapping's address
     std::string path_;
     std::string problem_;
+    std::vector<rdv::endpoint> admitted_;  // by the link: empty for anyone
 };
