@@ -1,7 +1,7 @@
 // The look at raw datagrams a listening host takes before ENet reads them: any bytes, no harm; a
 // request is only ever seen in a datagram long enough to hold its first command, its fields only in one
-// that holds the whole command; a cookie only in a datagram of the cookie's size, and one good now is
-// good for the next period too.
+// that holds the whole command; a cookie only in a datagram of the cookie's size, and good only if this
+// host gave it.
 #include <cstdint>
 #include <cstdlib>
 
@@ -18,9 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((CConnectCookies::is_ask(data, size) || CConnectCookies::read_answer(data, size, cookie)) &&
         size != CConnectCookies::DATAGRAM_SIZE)
         abort();
-    // An answer made up by the sender is no cookie of this host's (one in 2^32 would be).
-    if (CConnectCookies::read_answer(data, size, cookie) && host.valid(0x7f000001, 9, cookie, 1000) &&
-        !host.valid(0x7f000001, 9, cookie, 1000 + 1000 * CConnectCookies::PERIOD_S))
+    // A cookie is good only if it is one this host gives that sender now or gave it in the period before.
+    constexpr std::uint32_t now = 100000;
+    std::uint32_t given_now = 0, given_before = 0;
+    CConnectCookies::read_answer(host.answer(0x7f000001, 9, now).data(), CConnectCookies::DATAGRAM_SIZE,
+                                 given_now);
+    CConnectCookies::read_answer(host.answer(0x7f000001, 9, now - 1000 * CConnectCookies::PERIOD_S).data(),
+                                 CConnectCookies::DATAGRAM_SIZE, given_before);
+    if (CConnectCookies::read_answer(data, size, cookie) && host.valid(0x7f000001, 9, cookie, now) &&
+        cookie != given_now && cookie != given_before)
         abort();
     return 0;
 }
