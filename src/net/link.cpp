@@ -246,7 +246,7 @@ void CNetLink::on_cookie_datagram() {
     const std::uint32_t from = ntohl(host_->receivedAddress.host);
     const std::uint16_t port = host_->receivedAddress.port;
     std::uint32_t cookie = 0;
-    if (accepting_ && CConnectCookies::is_ask(data, size) && admitted(from, port)) {
+    if (accepting_ && CConnectCookies::is_ask(data, size) && admitted(from)) {
         send_datagram(rdv::endpoint{from, port}, cookies_.answer(from, port, host_->serviceTime));
     } else if (asking_ && from == target_address_ && port == target_port_ &&
                CConnectCookies::read_answer(data, size, cookie)) {
@@ -255,9 +255,11 @@ void CNetLink::on_cookie_datagram() {
     }
 }
 
-bool CNetLink::admitted(std::uint32_t address, std::uint16_t port) const {
-    return admitted_.empty() ||
-           std::find(admitted_.begin(), admitted_.end(), rdv::endpoint{address, port}) != admitted_.end();
+// By address: a router that gives each destination a port of its own shows the server one port and
+// this host another.
+bool CNetLink::admitted(std::uint32_t address) const {
+    return admitted_.empty() || std::any_of(admitted_.begin(), admitted_.end(),
+                                            [&](const rdv::endpoint& e) { return e.address == address; });
 }
 
 // Before ENet reads a connect request: only with the cookie given to its sender, from an endpoint let
@@ -270,7 +272,7 @@ bool CNetLink::admits_request() {
     const ENetAddress& sender = host_->receivedAddress;
     const std::uint32_t from = ntohl(sender.host);
     std::uint32_t connect_id = 0, cookie = 0;
-    if (!connect_fields(data, size, connect_id, cookie) || !admitted(from, sender.port) ||
+    if (!connect_fields(data, size, connect_id, cookie) || !admitted(from) ||
         !cookies_.valid(from, sender.port, cookie, host_->serviceTime))
         return false;
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
@@ -338,8 +340,7 @@ void CNetLink::admit_only(std::vector<rdv::endpoint> endpoints) {
         return;
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
         const ENetPeer* p = &host_->peers[i];
-        if (p->state != ENET_PEER_STATE_DISCONNECTED && !vouched_[i] &&
-            !admitted(ntohl(p->address.host), p->address.port))
+        if (p->state != ENET_PEER_STATE_DISCONNECTED && !vouched_[i] && !admitted(ntohl(p->address.host)))
             evict(static_cast<int>(i));
     }
 }
@@ -348,16 +349,24 @@ void CNetLink::on_rendezvous(datagram_handler handler) {
     rendezvous_ = std::move(handler);
 }
 
-bool CNetLink::send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram) {
+bool CNetLink::send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram, int hops) {
     if (host_ == nullptr || datagram.empty())
         return false;
+    int usual = 0;
+    socklen_t size = sizeof usual;
+    const bool limited = hops > 0 && getsockopt(host_->socket, IPPROTO_IP, IP_TTL, &usual, &size) == 0 &&
+                         setsockopt(host_->socket, IPPROTO_IP, IP_TTL, &hops, sizeof hops) == 0;
     ENetAddress address;
     address.host = htonl(to.address);
     address.port = to.port;
     ENetBuffer buffer;
     buffer.data = const_cast<std::uint8_t*>(datagram.data());
     buffer.dataLength = datagram.size();
-    return enet_socket_send(host_->socket, &address, &buffer, 1) == static_cast<int>(datagram.size());
+    const bool sent =
+        enet_socket_send(host_->socket, &address, &buffer, 1) == static_cast<int>(datagram.size());
+    if (limited)
+        setsockopt(host_->socket, IPPROTO_IP, IP_TTL, &usual, sizeof usual);
+    return sent;
 }
 
 void CNetLink::hurry_half_open() {

@@ -45,8 +45,8 @@ class CNetLink {
     // The connection has shown what it is (a player's or a watcher's greeting): it no longer counts
     // among its address's strangers.
     void vouch(int peer);
-    // Only requests from these endpoints are let in from now on, and strangers from others go; empty:
-    // anyone's (the way the other side was introduced names where it comes from).
+    // Only requests from the addresses of these endpoints are let in from now on, and strangers from
+    // others go; empty: anyone's (the way the other side was introduced names where it comes from).
     void admit_only(std::vector<rdv::endpoint> endpoints);
     // Opens a UDP port (0: any free port) that takes no connections, so that a connection started
     // later goes out from it: the port the way to the other side was found from. On every local
@@ -75,7 +75,8 @@ class CNetLink {
     using datagram_handler =
         std::function<void(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size)>;
     void on_rendezvous(datagram_handler handler);
-    bool send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram);
+    // `hops`: how many routers it may pass (its TTL), 0 for as many as any datagram.
+    bool send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram, int hops = 0);
 
     // The bound port, once listening (useful when 0 was asked).
     std::uint16_t port() const;
@@ -93,7 +94,7 @@ class CNetLink {
     static int intercept(_ENetHost* host, _ENetEvent* event);
     void on_cookie_datagram();
     bool admits_request();
-    bool admitted(std::uint32_t address, std::uint16_t port) const;
+    bool admitted(std::uint32_t address) const;
     void make_room_for(std::uint32_t address);
     void evict(int peer);
     void ask_cookie();

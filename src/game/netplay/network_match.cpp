@@ -247,6 +247,9 @@ request take_request(std::uint16_t& port, std::string& host) {
 change poll() {
     if (session == nullptr)
         return change::NONE;
+    // What arrived first: after a slow turn the server's answer may be waiting, and the way in judges
+    // its time limits after reading it.
+    session->poll(now());
     if (online != nullptr && !online->poll(now())) {
         const std::string why = online->problem();
         std::fprintf(stderr, "Network game: %s\n", why.c_str());
@@ -259,7 +262,6 @@ change poll() {
         std::printf("Invite code for the other player: %s\n", told_code.c_str());
         std::fflush(stdout);
     }
-    session->poll(now());
     if (session->state() == CNetSession::OVER) {
         // Copied first: the session that holds the note is about to go.
         const std::string why = session->note();

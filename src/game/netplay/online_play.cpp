@@ -48,7 +48,10 @@ void COnlinePlay::use_server(const rdv::endpoint& at) {
     CNetLink& link = session_.link();
     client_ = std::make_unique<CRendezvousClient>(
         at, local_endpoints(session_.port()),
-        [&link](const rdv::endpoint& to, const std::vector<std::uint8_t>& d) { link.send_datagram(to, d); });
+        [this, &link, at](const rdv::endpoint& to, const std::vector<std::uint8_t>& d) {
+            const bool opening = to != at && client_ != nullptr && client_->opening(now_);
+            link.send_datagram(to, d, opening ? CRendezvousClient::OPENING_HOPS : 0);
+        });
     link.on_rendezvous([this](const rdv::endpoint& from, const std::uint8_t* data, std::size_t size) {
         client_->received(from, data, size, now_);
     });
