@@ -100,6 +100,13 @@ change match_begins() {
     return change::MATCH_BEGINS;
 }
 
+// The session ends: after a match, or before any could begin.
+change closed(const std::string& why) {
+    const bool played = match_on;
+    close(why);
+    return played ? change::OVER : change::NEVER_BEGAN;
+}
+
 // The board at a match's end is compared once, when no step before it can change any more.
 void check_end() {
     if (!playing() || game_state != ENDED || end_checked || !settled())
@@ -253,8 +260,7 @@ change poll() {
     if (online != nullptr && !online->poll(now())) {
         const std::string why = online->problem();
         std::fprintf(stderr, "Network game: %s\n", why.c_str());
-        close(why);
-        return change::OVER;
+        return closed(why);
     }
     // Also for a host started from a terminal, who passes the code on from there.
     if (online != nullptr && !online->code().empty() && online->code() != told_code) {
@@ -265,8 +271,7 @@ change poll() {
     if (session->state() == CNetSession::OVER) {
         // Copied first: the session that holds the note is about to go.
         const std::string why = session->note();
-        close(why);
-        return change::OVER;
+        return closed(why);
     }
     if (session->state() != CNetSession::PLAYING)
         return change::NONE;

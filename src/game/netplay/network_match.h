@@ -73,6 +73,7 @@ enum class change {
     NONE,
     MATCH_BEGINS,  // both sides are there, or both asked for the next match: start the board below
     OVER,          // the session ended (why: last_word()); it is closed
+    NEVER_BEGAN,   // the session ended before any match began (a host that does not answer); it is closed
 };
 change poll();
 // The board both sides start each match from: the session's match number `match`, or the current one.

@@ -138,6 +138,11 @@ void poll() {
         case network_match::change::OVER:
             to_title();
             break;
+        case network_match::change::NEVER_BEGAN:
+            // Back where another address or code can be tried.
+            to_title();
+            menu_state = NETWORK;
+            break;
         case network_match::change::NONE:
             break;
     }
