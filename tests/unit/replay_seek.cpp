@@ -97,6 +97,21 @@ TEST_F(ReplaySeek, KeyframesStayWithinTheirBudgetAndJumpsStillLandExactly) {
     EXPECT_EQ(state_hash(), straight[2500]);
 }
 
+TEST_F(ReplaySeek, StepsPausedAreCountedWhereverTheViewerJumps) {
+    // The players paused at step 1,000 and went on at step 3,000: the match's own clock stood meanwhile.
+    match_recording paused;
+    paused.start = recording.start;
+    paused.steps = 5000;
+    paused.commands.add(1000, {TARGET_MATCH, MATCH_PAUSE});
+    paused.commands.add(3000, {TARGET_MATCH, MATCH_RESUME});
+    CPlayback playback(paused, 3000);  // room for no keyframe but the start: jumps back play it again
+    for (const auto& [to, expected] : std::vector<std::pair<std::uint64_t, std::uint64_t>>{
+             {5000, 2000}, {2500, 1500}, {999, 0}, {1001, 1}, {4000, 2000}, {0, 0}}) {
+        playback.seek(to);
+        EXPECT_EQ(playback.paused_steps(), expected) << "at step " << to;
+    }
+}
+
 TEST(WatchClock, ShowsWholeMatchSecondsWatchedAndTheLength) {
     EXPECT_EQ(watch_clock(0, 12000, 100), "0:00 / 2:00");
     EXPECT_EQ(watch_clock(6199, 12000, 100), "1:01 / 2:00");

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "game/sim/events.h"
+#include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/state_hash.h"
@@ -15,6 +16,7 @@ CPlayback::CPlayback(const match_recording& r, std::size_t keyframe_budget)
 
 void CPlayback::start() {
     restore_match_start(recording.start);
+    paused = 0;
     commands = CCommandLog::reader(recording.commands);
     command_waiting = commands.next(next_command);
     check_point();
@@ -26,7 +28,7 @@ void CPlayback::keep_keyframe() {
     // Each is taken the first time the playback passes its step.
     if (budget == 0 || now % interval != 0 || (!keyframes.empty() && now <= keyframes.back().step))
         return;
-    keyframes.push_back({now, CBoardSnapshot::take(), commands, next_command, command_waiting});
+    keyframes.push_back({now, paused, CBoardSnapshot::take(), commands, next_command, command_waiting});
     bytes += size_of(keyframes.back());
     thin_out();
 }
@@ -53,6 +55,7 @@ void CPlayback::thin_out() {
 
 void CPlayback::go_back_to(const keyframe& k) {
     k.board.restore();
+    paused = k.paused;
     commands = k.commands;
     next_command = k.next_command;
     command_waiting = k.command_waiting;
@@ -99,6 +102,7 @@ bool CPlayback::next() {
     apply_due_commands();
     if (match_clock::step() >= recording.steps)
         return false;
+    paused += global::game_state == global::PAUSED;
     program_logic();
     match_clock::count_step();
     check_point();

@@ -25,6 +25,8 @@ class CPlayback {
     bool over() const { return position() >= length(); }
     // Steps run so far, and in the whole recording.
     std::uint64_t position() const;
+    // Of the steps run so far, those the match was paused for: the match's own clock stood still.
+    std::uint64_t paused_steps() const { return paused; }
     std::uint64_t length() const { return recording.steps; }
     // Puts the board as it stood after `step` steps (at most the length): ahead by running on, back from
     // the last keyframe at or before it. The events of the steps run are dropped: a jump is not heard.
@@ -44,6 +46,7 @@ class CPlayback {
     // the playback passes it.
     struct keyframe {
         std::uint64_t step;
+        std::uint64_t paused;
         CBoardSnapshot board;
         CCommandLog::reader commands;
         recorded_command next_command;
@@ -63,6 +66,7 @@ class CPlayback {
     recorded_command next_command{};
     bool command_waiting = false;  // next_command is one not yet applied
     long long diverged = -1;
+    std::uint64_t paused = 0;
     std::size_t budget;
     std::uint64_t interval = KEYFRAME_INTERVAL;
     std::size_t bytes = 0;
