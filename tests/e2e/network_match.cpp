@@ -324,9 +324,8 @@ TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscap
     host.hold("Escape", 0.05);  // the pause menu again
     x_session::click(host.window, 320, 203, 0.5);
     focus(joiner.window);
-    joiner.press("Return");  // accepted: a new match runs on both boards
-    let_run(0.5);
-    EXPECT_TRUE(board_moves(host.window));
+    joiner.press("Return");  // accepted: both boards run on to the step the host names, then a new match
+    EXPECT_TRUE(wait_for([&] { return board_moves(host.window); }, 5));
     EXPECT_TRUE(board_moves(joiner.window));
 
     close_both(host, joiner);

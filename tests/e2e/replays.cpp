@@ -173,7 +173,7 @@ TEST(Replays, OptionsWithoutAWindow) {
         << unknown.errors();
     CRun missing(scratch_dir("e2e_replays_missing"), {"--replay", "nowhere.zvr"});
     EXPECT_EQ(missing.wait_exit(), 2);
-    EXPECT_EQ(missing.errors(), "zelvorant: nowhere.zvr: cannot be read\n");
+    EXPECT_EQ(missing.errors(), "zelvorant: \"nowhere.zvr\": cannot be read\n");
 }
 
 // The largest recording the reader takes, as busy as the recorder lets a match be at every step (64 MiB,
