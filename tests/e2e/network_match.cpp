@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "game/replay/replay_file.h"
 #include "gl_window.h"
 #include "graphics/interface_frame.h"
 #include "loopback_socket.h"
@@ -341,16 +342,26 @@ TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscap
     host.hold("Escape", 0.05);  // the pause menu again
     click_frame(host.window, 512, 337.5, 0.5);
     focus(joiner.window);
-    joiner.press("Return");  // accepted: a new match runs on both boards
-    let_run(0.5);
-    EXPECT_TRUE(board_moves(host.window));
+    joiner.press("Return");  // accepted: both boards run on to the step the host names, then a new match
+    EXPECT_TRUE(wait_for([&] { return board_moves(host.window); }, 5));
     EXPECT_TRUE(board_moves(joiner.window));
 
     close_both(host, joiner);
-    // The match given up was written when the new one began, the new one when the program ended.
-    EXPECT_EQ(host.recordings().size(), 2u);
-    EXPECT_EQ(joiner.recordings().size(), 2u);
+    // The match given up was written when the new one began, the new one when the program ended: each
+    // alike on both sides.
+    ASSERT_EQ(host.recordings().size(), 2u);
+    ASSERT_EQ(joiner.recordings().size(), 2u);
     EXPECT_EQ(joiner.errors(), "");
+    std::vector<fs::path> hosted = host.recordings(), joined = joiner.recordings();
+    std::sort(hosted.begin(), hosted.end());
+    std::sort(joined.begin(), joined.end());
+    for (std::size_t i = 0; i < 2; ++i) {
+        match_recording a, b;
+        ASSERT_EQ(read_recording(hosted[i].string(), a), RECORDING_OK);
+        ASSERT_EQ(read_recording(joined[i].string(), b), RECORDING_OK);
+        EXPECT_EQ(a.steps, b.steps) << "match " << i;
+        EXPECT_EQ(a.final_hash, b.final_hash) << "match " << i;
+    }
 }
 
 namespace {

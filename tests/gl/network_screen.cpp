@@ -137,6 +137,14 @@ TEST_F(NetworkScreen, AClickOnTheCodeFieldTakesTheTypingAndTabGivesItBack) {
     EXPECT_LT(text_pixels(back, code_field), code_text) << "no cursor left in the code field";
 }
 
+TEST_F(NetworkScreen, ASpaceTypedInTheAddressIsLeftOutWithAWord) {
+    const area above_address = in_menu(0, 300, 300, 50);
+    type("192.168.1.2");
+    const int before = text_pixels(network_frame(), above_address);
+    type(" ");
+    EXPECT_GT(text_pixels(network_frame(), above_address), before + 100) << "the space is told of";
+}
+
 TEST_F(NetworkScreen, ACodeThatCannotBeOneIsToldUnderItsFieldAndStartsNothing) {
     global::settings.rendezvous_server = "127.0.0.1:9";
     click_at(420, 270);

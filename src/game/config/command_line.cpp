@@ -1,4 +1,5 @@
 #include "game/config/command_line.h"
+#include "general/echoed_text.h"
 
 namespace {
 
@@ -69,9 +70,9 @@ launch_request parse_command_line(int argc, const char* const* argv) {
         }
         const option_entry* entry = find_option(word);
         if (entry == nullptr && word.rfind("-", 0) != 0)
-            return bad_usage("unexpected argument: " + word);
+            return bad_usage("unexpected argument: " + echoed(word));
         if (entry == nullptr)
-            return bad_usage("unknown option: " + std::string(argv[i]));
+            return bad_usage("unknown option: " + echoed(argv[i]));
         if (chosen)
             return bad_usage("only one option may be given: " + word);
         if (entry->argument == NO_ARGUMENT && has_value)

@@ -35,7 +35,13 @@ void take(const board_command& command) {
     apply_command(command);
 }
 
+// A network match that ended apart is recorded up to where both boards were last found alike, as the
+// other side records it.
 void to_title() {
+    std::uint32_t step = 0;
+    std::uint64_t hash = 0;
+    if (network_match::take_recording_end(step, hash))
+        match_recorder::end_at(step, hash);
     clear_board();
     game_state = HIDDEN;
     menu_state = MAIN;
@@ -132,6 +138,11 @@ void poll() {
             break;
         case network_match::change::OVER:
             to_title();
+            break;
+        case network_match::change::NEVER_BEGAN:
+            // Back where another address or code can be tried.
+            to_title();
+            menu_state = NETWORK;
             break;
         case network_match::change::NONE:
             break;

@@ -195,7 +195,9 @@ void character(int c) {
     if (focus == field::CODE) {
         if (typed_code.size() < MAX_CODE_TYPED && (std::isalnum(c) || c == '-' || c == ' '))
             typed_code += static_cast<char>(std::toupper(c));
-    } else if (c != ' ' && typed.size() < MAX_TYPED) {
+    } else if (c == ' ') {
+        problem = "An address has no spaces: the space was left out";
+    } else if (typed.size() < MAX_TYPED) {
         typed += static_cast<char>(c);
     }
 }
