@@ -1,7 +1,7 @@
 #pragma once
 
 #include "arena_options.h"
-#include "match_tally.h"
+#include "game/sim/match_tally.h"
 
 // One side's results over a series of matches.
 struct arena_side_totals {
