@@ -5,6 +5,7 @@
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphical.h"
+#include "graphics/interface_frame.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -39,16 +40,15 @@ int draw_splash(void* arguments) {
     static float no_background[4] = {0, 0, 0, 1};
     float* background = args.col2 != nullptr ? args.col2 : no_background;
 
-    const int W = CDisplay::width();
-    const int H = CDisplay::height();
+    // The picture is centred in the interface's frame, and scaled with it.
+    const int W = CInterfaceFrame::width();
+    const int H = CInterfaceFrame::height();
 
     apply_blend(ALPHA);
     glEnable(GL_BLEND);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, W, 0, H, 0, 1);
+    CInterfaceFrame::project();
     glMatrixMode(GL_MODELVIEW);
-    glViewport(0, 0, W, H);
+    glViewport(0, 0, CDisplay::width(), CDisplay::height());
 
     const float lengths[3] = {args.in, args.duration, args.out};
     for (int phase = FADE_IN; phase <= FADE_OUT; ++phase) {
@@ -59,12 +59,12 @@ int draw_splash(void* arguments) {
         // The test uses the time read in the previous frame, so every phase draws at least once.
         while (seconds <= length / 100.0) {
             glClear(GL_COLOR_BUFFER_BIT);
-            draw_box(0, 0, W, H, background);
+            cover_window(background);
             draw_tex(W / 2 - args.w / 2, H / 2 - args.h / 2, args.w, args.h, untinted, args.tex);
             seconds = glfw2::get_time();
             if (phase != HOLD) {
                 veil[3] = veil_alpha(phase, seconds, length);
-                draw_box(0, 0, W, H, veil);
+                cover_window(veil);
             }
             glFlush();
             glfw2::swap_buffers();

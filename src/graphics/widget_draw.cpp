@@ -2,6 +2,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/font.h"
+#include "graphics/interface_frame.h"
 #include "interface/window.h"
 
 namespace {
@@ -39,7 +40,8 @@ void body(const window_graphics& set, float w, float h) {
     if (set.outline) {
         glPushAttrib(GL_POLYGON_BIT | GL_LINE_BIT);
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        glLineWidth(2);
+        // Two pixels of the interface's frame, as wide as the rest of the widget is scaled.
+        glLineWidth(2 * CInterfaceFrame::mapping().scale);
         glColor4fv(set.o_colour);
         rectangle(GL_POLYGON, w, h, false);
         glPopAttrib();

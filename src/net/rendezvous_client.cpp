@@ -310,3 +310,12 @@ std::vector<rdv::endpoint> CRendezvousClient::candidates() const {
             out.push_back(e);
     return out;
 }
+
+std::vector<rdv::endpoint> CRendezvousClient::introduced() const {
+    const bool on_its_way = phase_ == PUNCHING || phase_ == ASKING_RELAY || (phase_ == READY && !connected_);
+    if (!hosting_ || !on_its_way)
+        return {};
+    std::vector<rdv::endpoint> out = candidates();
+    out.push_back(server_);
+    return out;
+}

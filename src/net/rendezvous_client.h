@@ -23,6 +23,9 @@ class CRendezvousClient {
     static constexpr double SERVER_LIMIT = 5;  // seconds for the server's first answer
     static constexpr double PUNCH_EVERY = 0.1;
     static constexpr double PUNCH_LIMIT = 3;
+    // The first probes only open this side's own router (see opening()).
+    static constexpr double OPENING = 0.3;
+    static constexpr int OPENING_HOPS = 2;
     static constexpr double BETTER_WAIT = 0.15;  // after a first answer, for a better address to answer too
     static constexpr double RELAY_EVERY = 0.25;
     static constexpr double RELAY_LIMIT = 2;
@@ -68,6 +71,14 @@ class CRendezvousClient {
     const rdv::endpoint& peer() const { return peer_; }
     // Host: the public address the server saw, once registered.
     const rdv::endpoint& seen() const { return own_seen_; }
+    // Probing has just begun: datagrams to the other side go only as far as this side's own router
+    // (OPENING_HOPS), so that its mapping toward the other side is there before the other side's probes
+    // arrive. A router that lets those reach itself would otherwise answer them and keep a connection
+    // entry for them, and then give this side's own datagrams to that sender another port.
+    bool opening(double now) const { return phase_ == PUNCHING && now - phase_since_ < OPENING; }
+    // Host: where the joiner the server introduced may come from (its addresses, and the server's own
+    // for a relay); empty while none is on its way in.
+    std::vector<rdv::endpoint> introduced() const;
 
   private:
     void send(const rdv::endpoint& to, const rdv::message& m);
