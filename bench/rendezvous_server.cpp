@@ -2,9 +2,9 @@
 // 10,000 registered hosts, 200 matches relayed at the game's pace (each side ~100 datagrams of 60
 // bytes a second), every side on a loopback address of its own. Each run reports the server's share
 // of a core and resident memory (from /proc) and the delay of a relayed datagram; the same pairs
-// talking directly give the delay the relay adds to. With its WebSocket port open, the same load with a
-// browser's connection on one side of each match and 800 more connections held: each way's delay,
-// against the UDP matches' in the same run. The attacks of rendezvous_attacks.cpp run in the same
+// talking directly give the delay the relay adds to. With its WebSocket port open: 200 matches of a
+// UDP host and a browser's connection beside 200 of two UDP sides, and 800 more connections held, the
+// delays of each kind of path in the same run. The attacks of rendezvous_attacks.cpp run in the same
 // program.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -118,11 +118,11 @@ BENCHMARK(BM_DirectMatches)->Iterations(1)->UseManualTime()->Unit(benchmark::kSe
 constexpr int HELD_WEBSOCKETS = 1000;
 
 // The kinds of path of the WebSocket benchmark's datagrams.
-enum path { UDP_TO_WEBSOCKET, WEBSOCKET_TO_UDP, PATHS };
+enum path { UDP_TO_UDP, UDP_TO_WEBSOCKET, WEBSOCKET_TO_UDP, PATHS };
 
-// The server with its WebSocket port: 200 matches of a UDP host and a browser, relayed; 800 more
-// connections held, each from an address of its own. Idle connections last longer than the benchmark's
-// set-up and runs.
+// The server with its WebSocket port: 200 pairs of UDP sides and 200 of a UDP host and a browser,
+// relayed; 800 more connections held, each from an address of its own. Idle connections last longer
+// than the benchmark's set-up and runs.
 struct loaded_websocket_server {
     CServerProcess process{{"--websocket-port", "0", "--websocket-idle-s", "3600"}};
     std::vector<std::unique_ptr<CRendezvousSide>> udp;
@@ -141,6 +141,14 @@ struct loaded_websocket_server {
         const std::uint16_t server = process.port();
         const rdv::endpoint to_server{0x7f000001, server};
         empty_rss_kb = process.status_kb("VmRSS");
+        for (int p = 0; p < PAIRS; ++p) {
+            udp.emplace_back(new CRendezvousSide(next_honest_address()));
+            udp.emplace_back(new CRendezvousSide(next_honest_address()));
+            if (!relayed(*udp[udp.size() - 2], *udp.back(), server))
+                return;
+            for (std::size_t i = udp.size() - 2; i < udp.size(); ++i)
+                sides.push_back({udp[i].get(), nullptr, to_server, UDP_TO_UDP});
+        }
         for (int p = 0; p < PAIRS; ++p) {
             websocket_options browser;
             browser.from = next_honest_address();
@@ -182,11 +190,15 @@ void BM_WebSocketRelayedMatches(benchmark::State& state) {
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(wall);
         state.counters["server_cpu_percent"] = 100 * (s.process.cpu_seconds() - cpu_before) / wall;
-        // Both ways together, to set against BM_RelayedMatches' delay of the same run.
-        std::vector<double> both = o.delays_us[UDP_TO_WEBSOCKET];
-        both.insert(both.end(), o.delays_us[WEBSOCKET_TO_UDP].begin(), o.delays_us[WEBSOCKET_TO_UDP].end());
-        state.counters["websocket_median_us"] = quantile(both, 0.5);
-        state.counters["websocket_p99_us"] = quantile(both, 0.99);
+        // The WebSocket side's datagrams both ways, against the UDP pairs' in the same run.
+        std::vector<double> websocket = o.delays_us[UDP_TO_WEBSOCKET];
+        websocket.insert(websocket.end(), o.delays_us[WEBSOCKET_TO_UDP].begin(),
+                         o.delays_us[WEBSOCKET_TO_UDP].end());
+        state.counters["websocket_added_median_us"] =
+            quantile(websocket, 0.5) - quantile(o.delays_us[UDP_TO_UDP], 0.5);
+        state.counters["websocket_added_p99_us"] =
+            quantile(websocket, 0.99) - quantile(o.delays_us[UDP_TO_UDP], 0.99);
+        report(state, o, UDP_TO_UDP, "udp");
         report(state, o, UDP_TO_WEBSOCKET, "to_websocket");
         report(state, o, WEBSOCKET_TO_UDP, "from_websocket");
     }
