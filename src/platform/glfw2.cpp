@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/glfw2_target.h"
 #include "platform/picture.h"
 
 namespace glfw2 {
@@ -49,7 +50,7 @@ double (*clock_now)() = nullptr;
 double clock_base = 0.0;
 
 double now() {
-    return clock_now ? clock_now() : glfwGetTime();
+    return clock_now ? clock_now() : target::clock();
 }
 
 // GLFW says why a call failed (no X display, the connection refused, no matching visual...) only
@@ -85,9 +86,9 @@ void on_refresh(GLFWwindow*) {
     ++refreshes;
 }
 
-void on_scroll(GLFWwindow*, double, double yoffset) {
+void on_wheel(double notches) {
     // Trackpads scroll in fractions of a notch: count a notch once the fractions add up to one.
-    wheel_fraction += yoffset;
+    wheel_fraction += notches;
     double whole = std::trunc(wheel_fraction);
     wheel += static_cast<int>(whole);
     wheel_fraction -= whole;
@@ -196,7 +197,7 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
     glfwSetKeyCallback(window, on_key);
     glfwSetCharCallback(window, on_char);
     glfwSetMouseButtonCallback(window, on_mouse_button);
-    glfwSetScrollCallback(window, on_scroll);
+    target::watch_wheel(window, on_wheel);
     glfwGetWindowSize(window, &window_width, &window_height);
     glfwGetFramebufferSize(window, &pixels_width, &pixels_height);
     glfwSetWindowSizeCallback(window, on_window_size);
@@ -233,7 +234,7 @@ void disable(int token) {
 
 void swap_interval(int interval) {
     if (window)
-        glfwSwapInterval(interval);
+        target::swap_interval(interval);
 }
 
 void swap_buffers() {
@@ -256,10 +257,7 @@ int get_window_param(int param) {
     if (param == OPENED)
         return window != nullptr && !glfwWindowShouldClose(window) ? 1 : 0;
     if (param == ICONIFIED)
-        return window != nullptr && (glfwGetWindowAttrib(window, GLFW_ICONIFIED) ||
-                                     !glfwGetWindowAttrib(window, GLFW_VISIBLE))
-                   ? 1
-                   : 0;
+        return window != nullptr && target::hidden(window) ? 1 : 0;
     return 0;
 }
 

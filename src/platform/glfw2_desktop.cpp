@@ -1,0 +1,33 @@
+#include <GLFW/glfw3.h>
+
+#include "platform/glfw2_target.h"
+
+namespace glfw2::target {
+
+namespace {
+void (*wheel_turned)(double) = nullptr;
+
+void on_scroll(GLFWwindow*, double, double yoffset) {
+    if (wheel_turned)
+        wheel_turned(yoffset);
+}
+}  // namespace
+
+double clock() {
+    return glfwGetTime();
+}
+
+void watch_wheel(GLFWwindow* window, void (*turned)(double)) {
+    wheel_turned = turned;
+    glfwSetScrollCallback(window, on_scroll);
+}
+
+bool hidden(GLFWwindow* window) {
+    return glfwGetWindowAttrib(window, GLFW_ICONIFIED) || !glfwGetWindowAttrib(window, GLFW_VISIBLE);
+}
+
+void swap_interval(int interval) {
+    glfwSwapInterval(interval);
+}
+
+}  // namespace glfw2::target
