@@ -12,6 +12,8 @@ void animation_frame() {
         return;
     emscripten_cancel_main_loop();
     when_done();
+    // The page learns that the program has ended and says so.
+    emscripten_run_script("if (Module['onGameEnded']) Module['onGameEnded']();");
 }
 
 }  // namespace
