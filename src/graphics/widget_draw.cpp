@@ -6,9 +6,9 @@
 
 namespace {
 
-// The rectangle (0, 0)..(w, h), in the vertex order the textured fill and the outline share.
-void rectangle(GLenum primitive, float w, float h, bool textured) {
-    glBegin(primitive);
+// The rectangle (0, 0)..(w, h), filled.
+void rectangle(float w, float h, bool textured) {
+    glBegin(GL_QUADS);
     if (textured)
         glTexCoord2f(1, 1);
     glVertex2f(w, h);
@@ -24,6 +24,25 @@ void rectangle(GLenum primitive, float w, float h, bool textured) {
     glEnd();
 }
 
+// The rectangle's outline two pixels wide, as the line loop around it two pixels wide lit them: each side
+// as two one-pixel lines either side of the edge, each in the direction the loop ran, a quarter pixel off
+// the pixel centres so that both ends land as the wide line's did (its first pixel lit, its last not).
+// A browser's OpenGL draws no line wider than one pixel.
+void outline(float w, float h) {
+    glBegin(GL_LINES);
+    for (float d : {-0.75f, 0.25f}) {
+        glVertex2f(w + d, h);
+        glVertex2f(w + d, 0);
+        glVertex2f(w, d);
+        glVertex2f(0, d);
+        glVertex2f(d, 0);
+        glVertex2f(d, h);
+        glVertex2f(0, h + d);
+        glVertex2f(w, h + d);
+    }
+    glEnd();
+}
+
 // Fill and optional outline of one rectangle in the given look.
 void body(const window_graphics& set, float w, float h) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -31,24 +50,20 @@ void body(const window_graphics& set, float w, float h) {
     if (set.texture != -1) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(set.texture));
-        rectangle(GL_QUADS, w, h, true);
+        rectangle(w, h, true);
     } else {
-        rectangle(GL_QUADS, w, h, false);
+        rectangle(w, h, false);
     }
     bind_no_texture();
     if (set.outline) {
-        glPushAttrib(GL_POLYGON_BIT | GL_LINE_BIT);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        glLineWidth(2);
         glColor4fv(set.o_colour);
-        rectangle(GL_POLYGON, w, h, false);
-        glPopAttrib();
+        outline(w, h);
     }
 }
 
 void text(const window_graphics& set, float x, float y, const std::string& title, int align) {
     glColor4fv(set.f_colour);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(set.font));
+    bind_texture(set.font);
     write(x, y, title, set.font_size, set.font_size, align);
     bind_no_texture();
 }

@@ -115,6 +115,10 @@ void set_key_callback(key_fun callback);
 void set_mouse_button_callback(mouse_button_fun callback);
 void set_char_callback(char_fun callback);
 
+// Whether drawing reaches the window: desktop OpenGL's feedback and selection passes leave it untouched; a
+// browser's has neither.
+bool rendering_to_window();
+
 // Loads a TGA picture into the bound texture; true on success.
 int load_texture_2d(const char* path, int flags);
 

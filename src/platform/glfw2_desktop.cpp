@@ -1,6 +1,18 @@
+#include <GL/gl.h>
 #include <GLFW/glfw3.h>
 
+#include "platform/glfw2.h"
 #include "platform/glfw2_target.h"
+
+namespace glfw2 {
+
+bool rendering_to_window() {
+    GLint mode = 0;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    return mode == GL_RENDER;
+}
+
+}  // namespace glfw2
 
 namespace glfw2::target {
 

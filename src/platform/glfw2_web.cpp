@@ -2,7 +2,16 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include "platform/glfw2.h"
 #include "platform/glfw2_target.h"
+
+namespace glfw2 {
+
+bool rendering_to_window() {
+    return true;
+}
+
+}  // namespace glfw2
 
 namespace glfw2::target {
 
