@@ -34,7 +34,10 @@ function fail(text) {
 var Module = {
   canvas: page.canvas,
   print: function (text) { console.log(text); },
-  printErr: function (text) { console.warn(text); },
+  printErr: function (text) {
+    // The OpenGL emulation announces itself; the game draws only what it emulates.
+    if (!/^WARNING: using emscripten GL/.test(text)) console.warn(text);
+  },
   // Emscripten reports the packed files' progress as "Downloading data... (done/total)".
   setStatus: function (text) {
     var m = /\((\d+(?:\.\d+)?)\/(\d+(?:\.\d+)?)\)/.exec(text);
@@ -69,14 +72,18 @@ var Module = {
 })();
 
 // The canvas as large as the window allows at the game's own aspect; the game reads the pointer in its
-// own pixels, whatever the size shown.
+// own pixels, whatever the size shown. The game's window sets the canvas's size when it opens, and
+// emscripten clears the size shown then: it is fitted again.
 function fit() {
   var room = page.stage.getBoundingClientRect();
   var scale = Math.min(room.width / page.canvas.width, room.height / page.canvas.height);
-  page.canvas.style.width = Math.floor(page.canvas.width * scale) + 'px';
-  page.canvas.style.height = Math.floor(page.canvas.height * scale) + 'px';
+  var width = Math.floor(page.canvas.width * scale) + 'px';
+  var height = Math.floor(page.canvas.height * scale) + 'px';
+  if (page.canvas.style.width !== width) page.canvas.style.width = width;
+  if (page.canvas.style.height !== height) page.canvas.style.height = height;
 }
 addEventListener('resize', fit);
+new MutationObserver(fit).observe(page.canvas, { attributes: true, attributeFilter: ['width', 'height', 'style'] });
 document.addEventListener('fullscreenchange', function () {
   page.fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
   fit();
