@@ -83,6 +83,8 @@ void CWindow::draw() {
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         CButton* b = buttons[i];
         // A button waiting for a key keeps that look even under the mouse.
+        if (!b->shown)
+            continue;
         if (b->active)
             b->draw(2);
         else if (static_cast<int>(i) == hovered)

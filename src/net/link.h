@@ -71,6 +71,8 @@ class CNetLink {
     std::uint32_t round_trip_ms(int peer) const;
     // This machine's IPv4 addresses other than loopback, to tell a player where to connect.
     static std::vector<std::string> local_addresses();
+    // Whether this target carries datagrams at all: a browser's transport is yet to come.
+    static bool available();
 
   private:
     bool create(std::uint16_t port, int max_peers, std::string& error, const char* address);

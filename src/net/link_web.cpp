@@ -64,3 +64,7 @@ std::uint32_t CNetLink::round_trip_ms(int) const {
 std::vector<std::string> CNetLink::local_addresses() {
     return {};
 }
+
+bool CNetLink::available() {
+    return false;
+}

@@ -115,6 +115,11 @@ void set_key_callback(key_fun callback);
 void set_mouse_button_callback(mouse_button_fun callback);
 void set_char_callback(char_fun callback);
 
+// Whether the player chooses the window's size, fullscreen and frame rate in the game's options (the
+// desktop), or the page around it does (a browser, which fits the canvas to its window and draws at its
+// own frames).
+bool window_size_offered();
+
 // Whether drawing reaches the window: desktop OpenGL's feedback and selection passes leave it untouched; a
 // browser's has neither.
 bool rendering_to_window();

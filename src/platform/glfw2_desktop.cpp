@@ -6,6 +6,10 @@
 
 namespace glfw2 {
 
+bool window_size_offered() {
+    return true;
+}
+
 bool rendering_to_window() {
     GLint mode = 0;
     glGetIntegerv(GL_RENDER_MODE, &mode);

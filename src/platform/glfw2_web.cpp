@@ -7,6 +7,10 @@
 
 namespace glfw2 {
 
+bool window_size_offered() {
+    return false;
+}
+
 bool rendering_to_window() {
     return true;
 }

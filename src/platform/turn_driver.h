@@ -5,3 +5,7 @@
 // a turn has returned false; this returns at once, and `main` returns with the program still running,
 // so that what the turns use must outlive the caller.
 void drive_turns(bool (*turn)(), void (*done)());
+
+// Waits between two turns: the desktop sleeps; a browser's turns come at its animation frames and never
+// wait (waiting there would hold the page still).
+void rest(double seconds);

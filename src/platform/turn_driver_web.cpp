@@ -24,3 +24,5 @@ void drive_turns(bool (*turn)(), void (*done)()) {
     // 0 frames a second: at the browser's animation frames. No waiting here: main returns at once.
     emscripten_set_main_loop(animation_frame, 0, 0);
 }
+
+void rest(double) {}

@@ -2,14 +2,12 @@
 
 #include <GL/gl.h>
 
-#include <chrono>
-#include <thread>
-
 #include "game/config/frame_rate.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphical.h"
 #include "platform/glfw2.h"
+#include "platform/turn_driver.h"
 
 namespace {
 // Steps kept for later while the next one may not run; beyond that the waiting time is let go, so that
@@ -21,10 +19,6 @@ constexpr double HIDDEN_NAP = 0.02;
 // With the retrace chosen, a frame not drawn has no swap to wait in: it waits about as long instead.
 constexpr double RETRACE_WAIT = 1.0 / 60;
 
-void real_sleep(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
 void move_clock(loop_state& state, double to) {
     state.moved += to - glfw2::get_time();
     glfw2::set_time(to);
@@ -35,7 +29,7 @@ double steady_time(const loop_state& state) {
 }
 
 void rest(const loop_hooks& hooks, double seconds) {
-    (hooks.sleep != nullptr ? hooks.sleep : real_sleep)(seconds);
+    (hooks.sleep != nullptr ? hooks.sleep : ::rest)(seconds);
 }
 
 // The retrace is waited for by the swap itself; a cap sleeps off what is left of the frame's share.
