@@ -36,6 +36,7 @@
 #include "graphics/splash.h"
 #include "platform/glfw2.h"
 #include "platform/opened_files.h"
+#include "platform/storage.h"
 #include "platform/turn_driver.h"
 
 namespace {
@@ -328,6 +329,7 @@ int watch(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepare_storage();
     const launch_request request = parse_command_line(argc, argv);
     switch (request.mode) {
         case LAUNCH_PLAY:
