@@ -70,11 +70,11 @@ class Matches(PageTest):
         self.assertEqual(self.browser.script("return document.activeElement.id;"), "canvas")
         # A missile comes back every three seconds: three shots keep blue below ten.
         self.fire("d", 3)
-        fired = self.hud()
-        self.assertFalse(tens_shown(fired, BLUE_TENS), "blue's MINES count did not drop below 10")
+        fired = self.browser.wait_for(lambda: (lambda h: h if not tens_shown(h, BLUE_TENS) else None)(self.hud()),
+                                      "blue's MINES count to drop below 10", 10)
         self.assertTrue(tens_shown(fired, RED_TENS), "red's count dropped with no red shot")
         self.fire(Keys.NUMPAD5, 3)
-        self.assertFalse(tens_shown(self.hud(), RED_TENS), "red's MINES count did not drop below 10")
+        self.browser.wait_for(lambda: not tens_shown(self.hud(), RED_TENS), "red's MINES count to drop below 10", 10)
         self.leave_and_verify()
 
     def test_the_gunner_plays_red(self):
