@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""The recording verifier built as WebAssembly, run by Node, against the native program: every committed
-recording verifies with the native final hash, and a damaged one is refused the same way."""
+"""The board in WebAssembly, run by Node, against the native programs: every committed recording verifies
+with the native final hash, a damaged one is refused the same way, and the bot arena plays the same
+matches from the same seed, one beyond what a 32-bit long holds included."""
 import glob
 import os
 import shutil
@@ -12,6 +13,7 @@ from page_session import SOURCE, WEB_BUILD, main, missing
 
 RUN_DIR = os.environ.get("ZELVORANT_RUN_DIR", os.path.join(SOURCE, "build", "run"))
 VERIFIER = os.path.join(WEB_BUILD, "node", "zelvorant-verify.js")
+ARENA = os.path.join(WEB_BUILD, "node", "bot-arena.js")
 
 
 def run(command):
@@ -21,8 +23,9 @@ def run(command):
 
 class Verifier(unittest.TestCase):
     def setUp(self):
-        if not os.path.isfile(VERIFIER):
-            missing("no WebAssembly verifier at %s (./scripts/build-web makes it)" % VERIFIER)
+        for program in (VERIFIER, ARENA):
+            if not os.path.isfile(program):
+                missing("no %s (./scripts/build-web makes it)" % program)
         if shutil.which("node") is None:
             missing("Node")
         self.native = os.path.join(RUN_DIR, "zelvorant")
@@ -62,6 +65,15 @@ class Verifier(unittest.TestCase):
         with self.subTest("missing"):
             native, wasm = self.both(os.path.join(folder, "none.zvr"))
             self.assertEqual((native[0], wasm[0]), (2, 2))
+
+    def test_the_arena_plays_the_same_matches_from_the_same_seed(self):
+        # Gunners on both sides aim with the board's arc tangent; the seed needs all 32 bits.
+        args = ["--blue", "gunner:hard", "--red", "gunner:medium", "--matches", "3", "--seed", "4000000000"]
+        native = run([os.path.join(RUN_DIR, "bot-arena")] + args)
+        self.assertEqual(native[0], 0, native[1])
+        self.assertIn("3 matches from seed 4000000000", native[1])
+        self.assertEqual(run(["node", "--no-experimental-fetch", ARENA] + args), native)
+        self.assertEqual(run(["node", "--no-experimental-fetch", ARENA, "--seed", "4294967296"])[0], 2)
 
 
 if __name__ == "__main__":

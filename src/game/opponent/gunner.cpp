@@ -7,6 +7,7 @@
 #include "game/sim/global.h"
 #include "game/sim/rules.h"
 #include "game/sim/trial_board.h"
+#include "general/board_math.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ float wrap_half_turn(float a) {
 
 // The aim whose line of fire, (sin aim, -cos aim), points along `v`.
 float aim_along(CVector v) {
-    return std::atan2(v.x, -v.y);
+    return board_math::atan2(v.x, -v.y);
 }
 
 float distance(CVector a, CVector b) {
