@@ -35,8 +35,8 @@ def missing(what):
 class PageServer:
     """scripts/serve-web on a free port of 127.0.0.1."""
 
-    def __init__(self, folder=PAGE_DIR):
-        if not os.path.isfile(os.path.join(folder, "index.html")):
+    def __init__(self, folder=PAGE_DIR, index="index.html"):
+        if not os.path.isfile(os.path.join(folder, index)):
             missing("no browser build in %s (./scripts/build-web makes it)" % folder)
         self.process = subprocess.Popen([sys.executable, os.path.join(SOURCE, "scripts", "serve-web"), folder,
                                          "--port", "0"], stdout=subprocess.PIPE, text=True)
