@@ -102,15 +102,43 @@ page.canvas.addEventListener('mousedown', function () { page.canvas.focus(); });
 page.canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); });
 function backToGame() { if (page.started) page.canvas.focus(); }
 
-// The browser lets a page make sound only after a click or a key; the game's sound starts at the first.
-page.note.hidden = false;
-['keydown', 'mousedown', 'touchstart'].forEach(function (kind) {
-  addEventListener(kind, function () { page.note.hidden = true; }, { once: true, capture: true });
-});
+// The browser lets a page make sound only after a click or a key (not Escape): the page says so while the
+// game's audio output is held, and asks for it again at each such event until it plays (the audio
+// library asks only at the first, which may be the Escape that skips the splash).
+(function () {
+  var Native = window.AudioContext || window.webkitAudioContext;
+  if (!Native) return;
+  var held = [];
+  function tell() {
+    page.note.hidden = !held.some(function (c) { return c.state === 'suspended'; });
+  }
+  function Watched(options) {
+    var context = new Native(options);
+    held.push(context);
+    context.addEventListener('statechange', tell);
+    tell();
+    return context;
+  }
+  Watched.prototype = Native.prototype;
+  window.AudioContext = Watched;
+  if (window.webkitAudioContext) window.webkitAudioContext = Watched;
+  ['keydown', 'mousedown', 'touchend'].forEach(function (kind) {
+    addEventListener(kind, function () {
+      held.forEach(function (c) { if (c.state === 'suspended') c.resume(); });
+    }, true);
+  });
+})();
 
+// The whole page goes fullscreen, its strip and this button with it. Escape stays the game's (it pauses):
+// where the browser can lock the key, leaving fullscreen is this button or holding Escape down.
 page.fullscreen.addEventListener('click', function () {
-  if (document.fullscreenElement) document.exitFullscreen();
-  else if (page.stage.requestFullscreen) page.stage.requestFullscreen();
+  if (document.fullscreenElement) {
+    document.exitFullscreen();
+  } else if (document.documentElement.requestFullscreen) {
+    document.documentElement.requestFullscreen().then(function () {
+      if (navigator.keyboard && navigator.keyboard.lock) return navigator.keyboard.lock(['Escape']);
+    }).catch(function (error) { console.warn('Fullscreen refused: ' + error); });
+  }
   backToGame();
 });
 

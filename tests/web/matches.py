@@ -63,6 +63,14 @@ class Matches(PageTest):
         start = self.browser.wait_for(lambda: (lambda h: h if tens_shown(h, BLUE_TENS) else None)(self.hud()),
                                       "the match's HUD")
         self.assertTrue(tens_shown(start, RED_TENS))
+        # The wheel zooms the board, not the page.
+        from selenium.webdriver.common.action_chains import ActionChains
+        from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
+        board = self.browser.area(312, 200, 400, 200)
+        ActionChains(self.browser.driver).scroll_from_origin(
+            ScrollOrigin.from_element(self.browser.canvas()), 0, -300).perform()
+        self.browser.wait_for(lambda: self.browser.area(312, 200, 400, 200).changed(board, 0, 0, 400, 200) > 5000,
+                              "the wheel to zoom the board", 10)
         # The page stays where it is whatever is pressed, and the keys stay with the game.
         for key in (Keys.SPACE, Keys.ARROW_DOWN, Keys.PAGE_DOWN, Keys.END, Keys.TAB, Keys.BACKSPACE):
             self.browser.key(key)

@@ -57,7 +57,7 @@ class Browser:
     """Headless Chromium with a profile of its own (its storage, service worker and downloads), removed
     when it quits."""
 
-    def __init__(self, profile=None):
+    def __init__(self, profile=None, flags=()):
         try:
             from selenium import webdriver
             from selenium.webdriver.chrome.service import Service
@@ -81,6 +81,8 @@ class Browser:
             options.add_argument(flag)
         if os.geteuid() == 0:
             options.add_argument("--no-sandbox")
+        for flag in flags:
+            options.add_argument(flag)
         options.add_experimental_option("prefs", {"download.default_directory": self.downloads,
                                                   "download.prompt_for_download": False})
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})

@@ -151,8 +151,8 @@ void options_screen() {
         const std::string size = int2string(options.width) + "x" + int2string(options.height);
         write(ox + 140, oy + 230, size, 30, 30, CENTER);
     } else {
-        write(ox + 25, oy + 280, "The page sizes the game to its window;", 20, 20, LEFT);
-        write(ox + 25, oy + 260, "Fullscreen is under it", 20, 20, LEFT);
+        write(ox + 25, oy + 280, "The page fits the game to its window;", 20, 20, LEFT);
+        write(ox + 25, oy + 260, "its Fullscreen button is below the game", 20, 20, LEFT);
     }
     write(ox + 140, oy + 85, "Volume " + int2string(settings.volume), 20, 20, CENTER);
     draw_options_extras();

@@ -1,0 +1,79 @@
+#!/usr/bin/python3
+"""The page around the game: its title and icon, the note about sound until the first click or key, the
+fullscreen button, Quit ending the game with the page saying so, and a browser without WebGL 2 told why
+there is no game instead of a dead canvas."""
+import time
+
+from page_session import Browser, PageTest, main
+
+QUIT = (150, 375)
+
+
+def note_shown(browser):
+    return browser.script("return !document.getElementById('note').hidden;")
+
+
+class PageAround(PageTest):
+    def test_title_icon_sound_note_and_fullscreen(self):
+        self.start_game()
+        self.assertEqual(self.browser.driver.title, "Zelvorant")
+        icon = self.browser.script("return document.querySelector('link[rel=icon]').href;")
+        self.assertEqual(self.browser.script(
+            "var r = new XMLHttpRequest(); r.open('GET', arguments[0], false); r.send();"
+            "return [r.status, r.getResponseHeader('Content-Type')];", icon), [200, "image/png"])
+        manifest = self.browser.script(
+            "var r = new XMLHttpRequest(); r.open('GET', 'manifest.webmanifest', false); r.send();"
+            "return JSON.parse(r.responseText);")
+        self.assertEqual(manifest["name"], "Zelvorant")
+        self.assertEqual(sorted(i["sizes"] for i in manifest["icons"]), ["192x192", "512x512"])
+
+        # The game's audio is held until the first key, and the page says so meanwhile.
+        self.assertTrue(note_shown(self.browser))
+        self.browser.key("x")
+        self.browser.wait_for(lambda: not note_shown(self.browser), "the sound note to go")
+
+        shown = self.browser.script("return document.getElementById('canvas').getBoundingClientRect().width;")
+        self.browser.driver.find_element("id", "fullscreen").click()
+        self.browser.wait_for(lambda: self.browser.script("return document.fullscreenElement !== null;"),
+                              "fullscreen")
+        self.assertEqual(self.browser.script("return document.fullscreenElement.tagName;"), "HTML")
+        self.assertEqual(self.browser.script("return document.activeElement.id;"), "canvas")
+        time.sleep(0.5)
+        # The canvas fills the screen at the game's aspect.
+        width, height = self.browser.script(
+            "var r = document.getElementById('canvas').getBoundingClientRect(); return [r.width, r.height];")
+        self.assertAlmostEqual(width / height, 1024 / 600, delta=0.01)
+        self.assertGreaterEqual(width, shown)
+        self.browser.driver.find_element("id", "fullscreen").click()
+        self.browser.wait_for(lambda: self.browser.script("return document.fullscreenElement === null;"),
+                              "fullscreen to end")
+
+    def test_quit_ends_the_game_and_the_page_says_so(self):
+        self.start_game()
+        self.browser.click(*QUIT)
+        message = self.browser.wait_for(lambda: self.browser.script(
+            "var m = document.getElementById('loading'); return m.hidden ? null : m.textContent;"),
+            "the page to say the game ended")
+        self.assertIn("Reload the page to play again", message)
+        self.assertTrue(self.browser.script("return document.getElementById('canvas').hidden;"))
+
+
+class NoWebGL(PageTest):
+    def setUp(self):
+        super().setUp()
+        self.browser.quit()
+        self.browser = Browser(flags=["--disable-webgl"])
+        self.addCleanup(self.browser.quit)
+
+    def test_a_browser_without_webgl2_is_told_why(self):
+        self.browser.open(self.server.url)
+        message = self.browser.wait_for(lambda: self.browser.script(
+            "return document.getElementById('message').textContent;"), "the page's message")
+        self.browser.wait_for(lambda: "WebGL 2" in self.browser.script(
+            "return document.getElementById('message').textContent;"), "the page to name WebGL 2")
+        self.assertTrue(self.browser.script("return document.getElementById('canvas').hidden;"))
+        self.assertFalse(any("Setting up display" in l for l in self.browser.console()), message)
+
+
+if __name__ == "__main__":
+    main()
