@@ -39,6 +39,7 @@
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
 #include "platform/glfw2.h"
+#include "played_match.h"
 
 namespace {
 
@@ -344,20 +345,13 @@ void BM_PlayedMatch(benchmark::State& state) {
         return;
     const floor_frame floor;
     show(MATCH);
-    apply_station_command(BLUE_STATION, CMD_TURN_CW_ON);
-    apply_station_command(RED_STATION, CMD_TURN_CCW_ON);
+    CPlayedMatch match;
     const std::size_t patched = match_picture().patched_frames();
     const std::size_t stills = match_picture().still_pictures();
     const auto frame = game_frame(world_render, gui_render);
     paired times;
-    int steps = 0;
     for (auto _ : state) {
-        ++steps;
-        if (steps % 200 == 50)
-            apply_station_command(BLUE_STATION, CMD_CHARGE);
-        if (steps % 200 == 150)
-            apply_station_command(BLUE_STATION, CMD_DROP_CHARGE);
-        program_logic();
+        match.step();
         times.time(state, floor, frame);
     }
     times.report(state);

@@ -16,20 +16,19 @@
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/sim/global.h"
-#include "game/sim/logic.h"
-#include "game/sim/station_input.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "platform/glfw2.h"
 #include "platform/turn_driver.h"
+#include "played_match.h"
 
 namespace {
 
 constexpr int PAIRS = 300;
 
 std::unique_ptr<floor_frame> floor_picture;
+std::unique_ptr<CPlayedMatch> match;
 std::vector<double> floors, matches;
-int steps = 0;
 
 // The splash is timed; a clock that leaps makes each of its phases one frame long.
 double leap_now = 0;
@@ -59,15 +58,8 @@ double sum(const std::vector<double>& v) {
     return s;
 }
 
-// A match without missiles as it is played: both stations turning, blue charging now and then, a logic
-// step before every frame.
 bool turn() {
-    ++steps;
-    if (steps % 200 == 50)
-        apply_station_command(BLUE_STATION, CMD_CHARGE);
-    if (steps % 200 == 150)
-        apply_station_command(BLUE_STATION, CMD_DROP_CHARGE);
-    program_logic();
+    match->step();
     floors.push_back(milliseconds([] { floor_picture->draw(); }));
     matches.push_back(milliseconds([] { draw_frame(world_render, gui_render, global::camera); }));
     return static_cast<int>(floors.size()) < PAIRS;
@@ -97,8 +89,7 @@ int main() {
     players = MULTI;
     game_state = ON;
     menu_state = NONE;
-    apply_station_command(BLUE_STATION, CMD_TURN_CW_ON);
-    apply_station_command(RED_STATION, CMD_TURN_CCW_ON);
+    match = std::make_unique<CPlayedMatch>();
     drive_turns(turn, done);
     return 0;
 }
