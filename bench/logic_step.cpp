@@ -8,6 +8,7 @@
 
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
+#include "game/sim/match_tally.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/textures.h"
@@ -78,13 +79,16 @@ void fill_board(int missiles) {
     }
 }
 
-void BM_LogicStep(benchmark::State& state) {
+// Steps on the board for as long as the benchmark runs, with the match's tally fed after each as the
+// game's run does when `tally`.
+void time_steps(benchmark::State& state, bool tally) {
     if (!open_board()) {
         state.SkipWithError("no window (run under xvfb-run)");
         return;
     }
     int missiles = static_cast<int>(state.range(0));
     fill_board(missiles);
+    global::tally = CMatchTally();
     double particle_steps = 0;
     int since_fill = 0;
     for (auto _ : state) {
@@ -97,6 +101,8 @@ void BM_LogicStep(benchmark::State& state) {
         }
         particle_steps += static_cast<double>(particles.size());
         benchmark::DoNotOptimize(program_logic());
+        if (tally)
+            global::tally.after_step();
     }
     state.SetItemsProcessed(static_cast<int64_t>(particle_steps));
     state.counters["particles"] = particle_steps / static_cast<double>(state.iterations());
@@ -104,6 +110,16 @@ void BM_LogicStep(benchmark::State& state) {
     state.counters["per_particle"] =
         benchmark::Counter(particle_steps, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     restart();
+}
+
+void BM_LogicStep(benchmark::State& state) {
+    time_steps(state, false);
+}
+
+// What the match's tally adds to each step the game runs: one walk over the list, following every
+// missile and flare from where it was.
+void BM_StepWithTally(benchmark::State& state) {
+    time_steps(state, true);
 }
 
 // The least a step can do with every particle: one walk over the list reading its type and age and
@@ -132,6 +148,7 @@ void BM_ListWalk(benchmark::State& state) {
 
 // About 1,000, 10,000 and 40,000 live particles.
 BENCHMARK(BM_LogicStep)->Arg(5)->Arg(50)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StepWithTally)->Arg(5)->Arg(50)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ListWalk)->Arg(5)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

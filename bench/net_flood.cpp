@@ -7,9 +7,11 @@
 
 namespace {
 
+// range(1): 0 for random junk, 1 for junk shaped as the transport's own datagrams.
 void BM_MatchUnderFlood(benchmark::State& state) {
+    const flood_shape shape = state.range(1) == 0 ? flood_shape::RANDOM : flood_shape::ENET_SHAPED;
     for (auto _ : state) {
-        const flood_outcome o = flooded_match(static_cast<int>(state.range(0)), 3);
+        const flood_outcome o = flooded_match(static_cast<int>(state.range(0)), 3, shape);
         state.counters["pace_percent"] = 100 * o.pace;
         state.counters["longest_stall_s"] = o.longest_stall;
         state.counters["still_playing"] = o.playing ? 1 : 0;
@@ -17,11 +19,8 @@ void BM_MatchUnderFlood(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MatchUnderFlood)
-    ->Arg(8000)
-    ->Arg(16000)
-    ->Arg(32000)
-    ->Arg(64000)
-    ->Arg(128000)
+    ->ArgsProduct({{8000, 16000, 32000, 64000, 128000}, {0, 1}})
+    ->ArgNames({"junk_per_s", "shaped"})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

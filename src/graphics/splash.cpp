@@ -5,6 +5,7 @@
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphical.h"
+#include "graphics/interface_frame.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -35,9 +36,7 @@ CSplash::CSplash(const splash_arguments& args) : args_(args), phase_(FADE_IN) {
 
     apply_blend(ALPHA);
     glEnable(GL_BLEND);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    CInterfaceFrame::project();
     glMatrixMode(GL_MODELVIEW);
     glViewport(0, 0, CDisplay::width(), CDisplay::height());
     start_phase();
@@ -62,15 +61,16 @@ CSplash::progress CSplash::turn() {
         ++phase_;
         start_phase();
     }
-    const int W = CDisplay::width();
-    const int H = CDisplay::height();
+    // The picture is centred in the interface's frame, and scaled with it.
+    const int W = CInterfaceFrame::width();
+    const int H = CInterfaceFrame::height();
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_box(0, 0, W, H, background_);
+    cover_window(background_);
     draw_tex(W / 2 - args_.w / 2, H / 2 - args_.h / 2, args_.w, args_.h, untinted, args_.tex);
     seconds_ = glfw2::get_time();
     if (phase_ != HOLD) {
         veil[3] = veil_alpha(phase_, seconds_, length_);
-        draw_box(0, 0, W, H, veil);
+        cover_window(veil);
     }
     glFlush();
     glfw2::swap_buffers();

@@ -2,6 +2,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/font.h"
+#include "graphics/interface_frame.h"
 #include "interface/window.h"
 
 namespace {
@@ -24,21 +25,37 @@ void rectangle(float w, float h, bool textured) {
     glEnd();
 }
 
-// The rectangle's outline two pixels wide, as the line loop around it two pixels wide lit them: each side
-// as two one-pixel lines either side of the edge, each in the direction the loop ran, a quarter pixel off
-// the pixel centres so that both ends land as the wide line's did (its first pixel lit, its last not).
-// A browser's OpenGL draws no line wider than one pixel.
+// Whether this OpenGL draws lines wider than one pixel: the desktop's does, a browser's does not.
+bool wide_lines() {
+    static const bool drawn = [] {
+        GLfloat range[2] = {1, 1};
+        glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
+        return range[1] > 1;
+    }();
+    return drawn;
+}
+
+// The rectangle's outline, two pixels of the interface's frame wide: a line loop around it that wide,
+// or where lines are never wider than a pixel, a quad for each side, as wide.
 void outline(float w, float h) {
-    glBegin(GL_LINES);
-    for (float d : {-0.75f, 0.25f}) {
-        glVertex2f(w + d, h);
-        glVertex2f(w + d, 0);
-        glVertex2f(w, d);
-        glVertex2f(0, d);
-        glVertex2f(d, 0);
-        glVertex2f(d, h);
-        glVertex2f(0, h + d);
-        glVertex2f(w, h + d);
+    if (wide_lines()) {
+        glLineWidth(2 * CInterfaceFrame::mapping().scale);
+        glBegin(GL_LINE_LOOP);
+        glVertex2f(w, h);
+        glVertex2f(w, 0);
+        glVertex2f(0, 0);
+        glVertex2f(0, h);
+        glEnd();
+        glLineWidth(1);
+        return;
+    }
+    const float sides[4][4] = {{w - 1, 0, w + 1, h}, {0, -1, w, 1}, {-1, 0, 1, h}, {0, h - 1, w, h + 1}};
+    glBegin(GL_QUADS);
+    for (const float* q : sides) {
+        glVertex2f(q[2], q[3]);
+        glVertex2f(q[2], q[1]);
+        glVertex2f(q[0], q[1]);
+        glVertex2f(q[0], q[3]);
     }
     glEnd();
 }

@@ -2,9 +2,8 @@
 
 #include <utility>
 
-#include "graphics/display.h"
+#include "graphics/interface_frame.h"
 #include "interface/highlight.h"
-#include "platform/glfw2.h"
 
 CButton* CActive::ptr = nullptr;
 
@@ -33,13 +32,10 @@ void CWindow::add_button(float a, float b, float c, float d, std::string text) {
 int CWindow::check() {
     if (CHighlight::window() == this)
         return CHighlight::index();
-    int xpos = 0;
-    int ypos = 0;
-    glfw2::get_mouse_pos(&xpos, &ypos);
-    // The windowing layer counts from the top; the menus are laid out from the bottom.
-    ypos = CDisplay::height() - ypos;
-    const float px = static_cast<float>(xpos);
-    const float py = static_cast<float>(ypos);
+    // The menus are laid out in the interface's frame, from its bottom.
+    float px = 0;
+    float py = 0;
+    CInterfaceFrame::pointer(px, py);
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const CButton* b = buttons[i];
         if (!b->shown)

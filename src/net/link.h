@@ -6,12 +6,15 @@
 // what the messages mean.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "net/rendezvous_message.h"
 
+class CConnectCookies;
 struct _ENetHost;
 struct _ENetEvent;
 
@@ -32,14 +35,26 @@ class CNetLink {
     CNetLink(const CNetLink&) = delete;
     CNetLink& operator=(const CNetLink&) = delete;
 
+    // Places one address may hold with connections not yet vouched for (see vouch): a new request
+    // from an address that holds as many pushes out its oldest.
+    static constexpr int STRANGER_PLACES = 4;
+
     // Waits for connections on a UDP port (0: any free port) of every local address, or of `address`
-    // only. At most `max_peers` at a time; further attempts are not answered.
+    // only. At most `max_peers` at a time; further attempts are not answered. A request is let in only
+    // with the cookie this host gave its sender (see connect_cookie.h), which connect() asks for.
     bool listen(std::uint16_t port, int max_peers, std::string& error, const char* address = nullptr);
+    // The connection has shown what it is (a player's or a watcher's greeting): it no longer counts
+    // among its address's strangers.
+    void vouch(int peer);
+    // Only requests from the addresses of these endpoints are let in from now on, and strangers from
+    // others go; empty: anyone's (the way the other side was introduced names where it comes from).
+    void admit_only(std::vector<rdv::endpoint> endpoints);
     // Opens a UDP port (0: any free port) that takes no connections, so that a connection started
-    // later goes out from it: the port the way to the other side was found from.
-    bool open(std::uint16_t port, std::string& error);
-    // Starts to connect, from the open port if there is one; a CONNECTED or DISCONNECTED event says
-    // how it went.
+    // later goes out from it: the port the way to the other side was found from. On every local
+    // address, or on `address` only.
+    bool open(std::uint16_t port, std::string& error, const char* address = nullptr);
+    // Starts to connect, from the open port if there is one: asks the host for a cookie first, and
+    // connects with it once it comes. A CONNECTED or DISCONNECTED event says how it went.
     bool connect(const std::string& host, std::uint16_t port, std::string& error);
     // Sends and receives; returns the next event, waiting up to `milliseconds` for one. Datagrams
     // that bring no event (junk, oversized ones) are read and skipped until none is left waiting.
@@ -61,7 +76,8 @@ class CNetLink {
     using datagram_handler =
         std::function<void(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size)>;
     void on_rendezvous(datagram_handler handler);
-    bool send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram);
+    // `hops`: how many routers it may pass (its TTL), 0 for as many as any datagram.
+    bool send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram, int hops = 0);
 
     // The bound port, once listening (useful when 0 was asked).
     std::uint16_t port() const;
@@ -79,8 +95,25 @@ class CNetLink {
     void hurry_half_open();
     int service_host(_ENetEvent* e, int milliseconds);
     static int intercept(_ENetHost* host, _ENetEvent* event);
+    void on_cookie_datagram();
+    bool admits_request();
+    bool admitted(std::uint32_t address) const;
+    void make_room_for(std::uint32_t address);
+    void evict(int peer);
+    void ask_cookie();
+    void connect_with_cookie();
 
     _ENetHost* host_ = nullptr;
     bool accepting_ = false;  // listening: connect requests are let in
     datagram_handler rendezvous_;
+    std::unique_ptr<CConnectCookies> cookies_;  // the desktop's transport's: its hosts give cookies
+    std::vector<bool> vouched_;            // by place
+    std::vector<rdv::endpoint> admitted_;  // empty: anyone
+    std::deque<int> evicted_;              // connected strangers pushed out, to report DISCONNECTED
+    bool asking_ = false;                  // connect(): a cookie is awaited from `target_`
+    std::uint32_t target_address_ = 0;     // host byte order
+    std::uint16_t target_port_ = 0;
+    std::uint32_t last_ask_ = 0;
+    bool cookie_came_ = false;
+    std::uint32_t cookie_ = 0;
 };

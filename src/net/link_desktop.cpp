@@ -5,9 +5,12 @@
 #include <ifaddrs.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
+#include "net/connect_cookie.h"
 #include "net/connect_datagram.h"
 
 namespace {
@@ -22,6 +25,8 @@ constexpr enet_uint32 HALF_OPEN_MS = 1500;
 constexpr enet_uint32 ENDING_MS = 1000;
 // Each pass of ENet reads up to 256 datagrams; a flood gets this many passes a call, then waits.
 constexpr int MAX_PASSES = 64;
+// A cookie is asked for again this often until the host answers; the session gives up on its own clock.
+constexpr enet_uint32 ASK_AGAIN_MS = 250;
 
 // ENet wants one initialisation per process user; every link holds one.
 int users = 0;
@@ -54,29 +59,12 @@ enet_uint32 asked(const ENetPeer* p) {
     return static_cast<enet_uint32>(reinterpret_cast<std::uintptr_t>(p->data));
 }
 
+bool earlier(const ENetPeer* a, const ENetPeer* b) {
+    return b == nullptr || static_cast<std::int32_t>(asked(a) - asked(b)) < 0;
+}
+
 // The link whose host ENet is servicing now, for the intercept, which ENet gives only the host.
 thread_local CNetLink* serving = nullptr;
-
-// Before ENet reads a connect request: it takes the first free place, which is marked with the time
-// asked; with none free, the half-open connection asked for longest ago makes room. A stranger that
-// sends requests without ever completing them then has to outpace a real player's handshake.
-void make_room(ENetHost* host) {
-    ENetPeer* oldest = nullptr;
-    for (std::size_t i = 0; i < host->peerCount; ++i) {
-        ENetPeer* p = &host->peers[i];
-        if (p->state == ENET_PEER_STATE_DISCONNECTED) {
-            mark_asked(p, host->serviceTime);
-            return;
-        }
-        if (p->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT &&
-            (oldest == nullptr || static_cast<std::int32_t>(asked(p) - asked(oldest)) < 0))
-            oldest = p;
-    }
-    if (oldest != nullptr) {
-        enet_peer_reset(oldest);  // now the one free place, which ENet takes
-        mark_asked(oldest, host->serviceTime);
-    }
-}
 
 ENetPeer* peer_at(ENetHost* host, int peer) {
     if (host == nullptr || peer < 0 || static_cast<std::size_t>(peer) >= host->peerCount)
@@ -87,7 +75,7 @@ ENetPeer* peer_at(ENetHost* host, int peer) {
 
 }  // namespace
 
-CNetLink::CNetLink() = default;
+CNetLink::CNetLink() : cookies_(std::make_unique<CConnectCookies>()) {}
 
 CNetLink::~CNetLink() {
     if (host_ != nullptr) {
@@ -115,6 +103,7 @@ bool CNetLink::create(std::uint16_t port, int max_peers, std::string& error, con
     }
     host_->maximumPacketSize = MAX_MESSAGE;
     host_->intercept = intercept;
+    vouched_.assign(host_->peerCount, false);
     return true;
 }
 
@@ -123,8 +112,8 @@ bool CNetLink::listen(std::uint16_t port, int max_peers, std::string& error, con
     return accepting_;
 }
 
-bool CNetLink::open(std::uint16_t port, std::string& error) {
-    return create(port, 1, error, nullptr);
+bool CNetLink::open(std::uint16_t port, std::string& error, const char* address) {
+    return create(port, 1, error, address);
 }
 
 bool CNetLink::connect(const std::string& host, std::uint16_t port, std::string& error) {
@@ -140,24 +129,47 @@ bool CNetLink::connect(const std::string& host, std::uint16_t port, std::string&
         error = "could not open a UDP socket";
         return false;
     }
-    ENetPeer* peer = enet_host_connect(host_, &to, CHANNELS, 0);
-    if (peer == nullptr) {
-        error = "could not start a connection";
-        return false;
-    }
-    enet_peer_timeout(peer, 0, TIMEOUT_MS, TIMEOUT_MS);
+    asking_ = true;
+    target_address_ = ntohl(to.host);
+    target_port_ = port;
+    ask_cookie();
     return true;
+}
+
+void CNetLink::ask_cookie() {
+    last_ask_ = enet_time_get();
+    send_datagram(rdv::endpoint{target_address_, target_port_}, CConnectCookies::ask());
+}
+
+void CNetLink::connect_with_cookie() {
+    cookie_came_ = false;
+    asking_ = false;
+    ENetAddress to;
+    to.host = htonl(target_address_);
+    to.port = target_port_;
+    if (ENetPeer* peer = enet_host_connect(host_, &to, CHANNELS, cookie_))
+        enet_peer_timeout(peer, 0, TIMEOUT_MS, TIMEOUT_MS);
 }
 
 CNetLink::event CNetLink::service(int milliseconds) {
     event out;
     if (host_ == nullptr)
         return out;
+    if (!evicted_.empty()) {
+        out.kind = DISCONNECTED;
+        out.peer = evicted_.front();
+        evicted_.pop_front();
+        return out;
+    }
+    if (asking_ && enet_time_get() - last_ask_ >= ASK_AGAIN_MS)
+        ask_cookie();
     ENetEvent e;
     // ENet gives up a pass (-1) at a datagram larger than it reads, with the rest still waiting.
     int got = service_host(&e, milliseconds);
     for (int pass = 0; got <= 0 && pass < MAX_PASSES && datagram_waiting(host_); ++pass)
         got = service_host(&e, 0);
+    if (cookie_came_)
+        connect_with_cookie();
     hurry_half_open();
     if (got <= 0)
         return out;
@@ -218,28 +230,145 @@ int CNetLink::intercept(ENetHost* host, ENetEvent*) {
                               data, size);
         return 1;
     }
+    if (CConnectCookies::is_cookie_datagram(data, size)) {
+        link->on_cookie_datagram();
+        return 1;
+    }
     if (!is_connect_request(data, size))
         return 0;
-    if (!link->accepting_)
-        return 1;  // an open port that only connects out: no stranger takes its one place
-    make_room(host);
-    return 0;
+    // An open port that only connects out: no stranger takes its one place.
+    return link->accepting_ && link->admits_request() ? 0 : 1;
+}
+
+// Asks are answered where they came from, with nothing kept; an answer is taken only from the host
+// this side asked.
+void CNetLink::on_cookie_datagram() {
+    const std::uint8_t* data = host_->receivedData;
+    const std::size_t size = host_->receivedDataLength;
+    const std::uint32_t from = ntohl(host_->receivedAddress.host);
+    const std::uint16_t port = host_->receivedAddress.port;
+    std::uint32_t cookie = 0;
+    if (accepting_ && CConnectCookies::is_ask(data, size) && admitted(from)) {
+        send_datagram(rdv::endpoint{from, port}, cookies_->answer(from, port, host_->serviceTime));
+    } else if (asking_ && from == target_address_ && port == target_port_ &&
+               CConnectCookies::read_answer(data, size, cookie)) {
+        cookie_ = cookie;
+        cookie_came_ = true;
+    }
+}
+
+// By address: a router that gives each destination a port of its own shows the server one port and
+// this host another.
+bool CNetLink::admitted(std::uint32_t address) const {
+    return admitted_.empty() || std::any_of(admitted_.begin(), admitted_.end(),
+                                            [&](const rdv::endpoint& e) { return e.address == address; });
+}
+
+// Before ENet reads a connect request: only with the cookie given to its sender, from an endpoint let
+// in. It takes the first free place, which is marked with the time asked; with none free, the
+// half-open connection asked for longest ago makes room, and an address never holds more than
+// STRANGER_PLACES places it has not been vouched for.
+bool CNetLink::admits_request() {
+    const std::uint8_t* data = host_->receivedData;
+    const std::size_t size = host_->receivedDataLength;
+    const ENetAddress& sender = host_->receivedAddress;
+    const std::uint32_t from = ntohl(sender.host);
+    std::uint32_t connect_id = 0, cookie = 0;
+    if (!connect_fields(data, size, connect_id, cookie) || !admitted(from) ||
+        !cookies_->valid(from, sender.port, cookie, host_->serviceTime))
+        return false;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        const ENetPeer* p = &host_->peers[i];
+        // The same request again: ENet knows it already, and it takes no other place.
+        if (p->state != ENET_PEER_STATE_DISCONNECTED && p->address.host == sender.host &&
+            p->address.port == sender.port && p->connectID == htonl(connect_id))
+            return true;
+    }
+    make_room_for(sender.host);
+    ENetPeer* oldest = nullptr;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        ENetPeer* p = &host_->peers[i];
+        if (p->state == ENET_PEER_STATE_DISCONNECTED) {
+            mark_asked(p, host_->serviceTime);
+            vouched_[i] = false;
+            return true;
+        }
+        if (p->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT && earlier(p, oldest))
+            oldest = p;
+    }
+    if (oldest != nullptr) {
+        enet_peer_reset(oldest);  // now the one free place, which ENet takes
+        mark_asked(oldest, host_->serviceTime);
+        vouched_[static_cast<std::size_t>(oldest - host_->peers)] = false;
+    }
+    return true;
+}
+
+// `address` in network byte order, as ENet keeps it.
+void CNetLink::make_room_for(std::uint32_t address) {
+    int held = 0;
+    ENetPeer* oldest = nullptr;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        ENetPeer* p = &host_->peers[i];
+        if (p->state == ENET_PEER_STATE_DISCONNECTED || vouched_[i] || p->address.host != address)
+            continue;
+        ++held;
+        if (earlier(p, oldest))
+            oldest = p;
+    }
+    if (held >= STRANGER_PLACES)
+        evict(static_cast<int>(oldest - host_->peers));
+}
+
+// A connection the session has seen begin is told to it as ended; one it has not, just goes.
+void CNetLink::evict(int peer) {
+    ENetPeer* p = &host_->peers[peer];
+    if (p->state == ENET_PEER_STATE_CONNECTED) {
+        enet_peer_disconnect_now(p, 0);
+        evicted_.push_back(peer);
+    } else {
+        enet_peer_reset(p);
+    }
+}
+
+void CNetLink::vouch(int peer) {
+    if (peer_at(host_, peer) != nullptr)
+        vouched_[static_cast<std::size_t>(peer)] = true;
+}
+
+void CNetLink::admit_only(std::vector<rdv::endpoint> endpoints) {
+    admitted_ = std::move(endpoints);
+    if (host_ == nullptr || admitted_.empty())
+        return;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        const ENetPeer* p = &host_->peers[i];
+        if (p->state != ENET_PEER_STATE_DISCONNECTED && !vouched_[i] && !admitted(ntohl(p->address.host)))
+            evict(static_cast<int>(i));
+    }
 }
 
 void CNetLink::on_rendezvous(datagram_handler handler) {
     rendezvous_ = std::move(handler);
 }
 
-bool CNetLink::send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram) {
+bool CNetLink::send_datagram(const rdv::endpoint& to, const std::vector<std::uint8_t>& datagram, int hops) {
     if (host_ == nullptr || datagram.empty())
         return false;
+    int usual = 0;
+    socklen_t size = sizeof usual;
+    const bool limited = hops > 0 && getsockopt(host_->socket, IPPROTO_IP, IP_TTL, &usual, &size) == 0 &&
+                         setsockopt(host_->socket, IPPROTO_IP, IP_TTL, &hops, sizeof hops) == 0;
     ENetAddress address;
     address.host = htonl(to.address);
     address.port = to.port;
     ENetBuffer buffer;
     buffer.data = const_cast<std::uint8_t*>(datagram.data());
     buffer.dataLength = datagram.size();
-    return enet_socket_send(host_->socket, &address, &buffer, 1) == static_cast<int>(datagram.size());
+    const bool sent =
+        enet_socket_send(host_->socket, &address, &buffer, 1) == static_cast<int>(datagram.size());
+    if (limited)
+        setsockopt(host_->socket, IPPROTO_IP, IP_TTL, &usual, sizeof usual);
+    return sent;
 }
 
 void CNetLink::hurry_half_open() {

@@ -1,5 +1,7 @@
 #include "net/link.h"
 
+#include "net/connect_cookie.h"
+
 // The browser's transport: a page has no UDP socket, and its own way to the other side is yet to come.
 // Until then every attempt to listen or connect says so, and nothing arrives.
 namespace {
@@ -15,7 +17,11 @@ bool CNetLink::listen(std::uint16_t, int, std::string& error, const char*) {
     return false;
 }
 
-bool CNetLink::open(std::uint16_t, std::string& error) {
+void CNetLink::vouch(int) {}
+
+void CNetLink::admit_only(std::vector<rdv::endpoint>) {}
+
+bool CNetLink::open(std::uint16_t, std::string& error, const char*) {
     error = NO_TRANSPORT;
     return false;
 }
@@ -45,7 +51,7 @@ void CNetLink::on_rendezvous(datagram_handler handler) {
     rendezvous_ = std::move(handler);
 }
 
-bool CNetLink::send_datagram(const rdv::endpoint&, const std::vector<std::uint8_t>&) {
+bool CNetLink::send_datagram(const rdv::endpoint&, const std::vector<std::uint8_t>&, int) {
     return false;
 }
 

@@ -132,11 +132,11 @@ std::vector<std::uint8_t> encode(const message& m) {
             w.fixed(m.step, 4);
             w.fixed(m.hash, 8);
             break;
-        case NEXT_MATCH:
         case DECLINE:
         case WATCH_START:
             w.fixed(m.match, 2);
             break;
+        case NEXT_MATCH:
         case LEAVE:
             w.fixed(m.match, 2);
             w.fixed(m.step, 4);
@@ -216,11 +216,11 @@ decode_result decode(const std::uint8_t* data, std::size_t size, message& out, s
             m.step = static_cast<std::uint32_t>(r.fixed(4));
             m.hash = r.fixed(8);
             break;
-        case NEXT_MATCH:
         case DECLINE:
         case WATCH_START:
             m.match = static_cast<std::uint16_t>(r.fixed(2));
             break;
+        case NEXT_MATCH:
         case LEAVE:
             m.match = static_cast<std::uint16_t>(r.fixed(2));
             m.step = static_cast<std::uint32_t>(r.fixed(4));

@@ -12,8 +12,8 @@ namespace netmsg {
 
 constexpr std::uint8_t MAGIC = 0x5a;
 // 2: an acknowledgement never reaches beyond the sender's own final commands, and every checkpoint
-// must be reported. 3: watchers.
-constexpr std::uint8_t PROTOCOL_VERSION = 3;
+// must be reported. 3: watchers. 4: the host names the step a match stops at for the next one.
+constexpr std::uint8_t PROTOCOL_VERSION = 4;
 constexpr std::size_t MAX_TEXT = 32;     // program version strings
 constexpr std::size_t MAX_INPUTS = 200;  // inputs in one message
 // What one WATCH_STEPS message carries at most: it stays within a datagram the link takes.
@@ -26,7 +26,8 @@ enum message_type : std::uint8_t {
     REFUSE = 3,      // host: not accepted, and why
     INPUTS = 4,      // my inputs for the steps from `from` to before `until`: these, and no others
     STATE_HASH = 5,  // my board after `step` steps
-    NEXT_MATCH = 6,  // I am ready for the next match
+    NEXT_MATCH = 6,  // I am ready for the next match; from the host, once both are: this one stops
+                     // after `step` steps (NO_STOP: not decided yet)
     LEAVE = 7,       // I stop after `step` steps of this match
     DECLINE = 8,     // I do not want the next match you asked for before this one ended
     // A watcher follows a hosted match without playing in it.
@@ -79,11 +80,14 @@ struct message {
     std::uint32_t from = 0;           // INPUTS, WATCH_STEPS: from <= until
     std::uint32_t until = 0;          // INPUTS, WATCH_STEPS, WATCH_ACK
     std::vector<timed_input> inputs;  // INPUTS, WATCH_STEPS: steps ascending, from `from` to before `until`
-    std::uint32_t step = 0;           // STATE_HASH, LEAVE, WATCH_STEPS (at least `until`), WATCH_END
+    std::uint32_t step = 0;           // STATE_HASH, LEAVE, NEXT_MATCH, WATCH_STEPS (at least `until`),
+                                      // WATCH_END
     std::uint64_t hash = 0;           // STATE_HASH
     std::vector<step_hash> hashes;    // WATCH_STEPS: steps ascending, after `from` up to `until`
     bool last = false;                // WATCH_STEPS: the match's board ended with step `until`
 };
+
+constexpr std::uint32_t NO_STOP = UINT32_MAX;
 
 enum decode_result { DECODED, MALFORMED, OTHER_PROTOCOL };
 

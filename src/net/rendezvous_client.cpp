@@ -17,6 +17,8 @@ std::string refusal_text(std::uint8_t reason) {
             return "Too many attempts, wait a moment";
         case rdv::SERVER_FULL:
             return "The server is full, try again later";
+        case rdv::OTHER_VERSION:
+            return "The server runs another version of the game";
         default:
             return "The server refused";
     }
@@ -64,12 +66,28 @@ void CRendezvousClient::send(const rdv::endpoint& to, const rdv::message& m) {
     send_(to, rdv::encode(m));
 }
 
+void CRendezvousClient::send_to_server(rdv::message m) {
+    m.proof = cookie_;
+    last_request_ = m;
+    requested_ = true;
+    send(server_, m);
+}
+
+void CRendezvousClient::on_cookie(const rdv::cookie& c) {
+    // The same cookie again proves nothing new: going again with it could only loop.
+    if (c == cookie_)
+        return;
+    cookie_ = c;
+    if (requested_)
+        send_to_server(last_request_);
+}
+
 void CRendezvousClient::send_register() {
     rdv::message m;
     m.kind = rdv::REGISTER;
     m.locals = locals_;
     m.mapped = mapped_;
-    send(server_, m);
+    send_to_server(m);
 }
 
 bool CRendezvousClient::due(double now, double every) {
@@ -89,7 +107,7 @@ rdv::message CRendezvousClient::with_token(rdv::type kind) const {
 void CRendezvousClient::poll(double now) {
     if (phase_ == IDLE || phase_ == FAILED || connected_)
         return;
-    if (hosting_ && now - last_register_ >= (phase_ == REGISTERING ? REGISTER_RETRY : KEEP_ALIVE)) {
+    if (hosting_ && now - last_register_ >= (phase_ == REGISTERING ? REGISTER_RETRY : keep_alive_)) {
         last_register_ = now;
         send_register();
     }
@@ -103,7 +121,7 @@ void CRendezvousClient::poll(double now) {
         m.kind = rdv::JOIN;
         m.code = code_;
         m.locals = locals_;
-        send(server_, m);
+        send_to_server(m);
     }
     if (phase_ == PUNCHING && !hosting_ && answered_ &&
         (now - answered_at_ >= BETTER_WAIT || rank(best_) == 0)) {
@@ -119,13 +137,22 @@ void CRendezvousClient::poll(double now) {
     if (phase_ == ASKING_RELAY && now - phase_since_ > RELAY_LIMIT)
         no_relay("Could not reach the other player, even through the server");
     else if (phase_ == ASKING_RELAY && due(now, RELAY_EVERY))
-        send(server_, with_token(rdv::RELAY));
+        send_to_server(with_token(rdv::RELAY));
 }
 
 void CRendezvousClient::received(const rdv::endpoint& from, const std::uint8_t* data, std::size_t size,
                                  double now) {
     rdv::message m;
-    if (phase_ == IDLE || connected_ || !rdv::decode(data, size, m))
+    if (phase_ == IDLE || connected_)
+        return;
+    std::uint8_t version = 0;
+    if (from == server_ && rdv::is_version_refusal(data, size, version) &&
+        (phase_ == REGISTERING || phase_ == JOINING)) {
+        fail(version > rdv::VERSION ? "The server is newer than this game: update the game"
+                                    : "The server is older than this game: it cannot be used");
+        return;
+    }
+    if (!rdv::decode(data, size, m))
         return;
     if (m.kind == rdv::PUNCH) {
         on_punch(from, m, now);
@@ -143,11 +170,17 @@ void CRendezvousClient::on_message(const rdv::message& m, double now) {
                 return;
             code_ = m.code;
             own_seen_ = m.seen;
+            cookie_ = m.proof;
+            if (m.lifetime_s > 0)
+                keep_alive_ = std::min(KEEP_ALIVE, m.lifetime_s / 3.0);
             if (phase_ == REGISTERING)
                 phase_ = WAITING;
             break;
         case rdv::INTRODUCE:
             on_introduce(m, now);
+            break;
+        case rdv::COOKIE:
+            on_cookie(m.proof);
             break;
         case rdv::RELAYING:
             if (phase_ != ASKING_RELAY || m.token != token_)
@@ -236,7 +269,7 @@ void CRendezvousClient::leave() {
     if (hosting_ && !code_.empty()) {
         rdv::message m;
         m.kind = rdv::UNREGISTER;
-        send(server_, m);
+        send_to_server(m);
         code_.clear();
     }
     phase_ = IDLE;
@@ -274,5 +307,14 @@ std::vector<rdv::endpoint> CRendezvousClient::candidates() const {
     for (const rdv::endpoint& e : other_locals_)
         if (!contains(out, e))
             out.push_back(e);
+    return out;
+}
+
+std::vector<rdv::endpoint> CRendezvousClient::introduced() const {
+    const bool on_its_way = phase_ == PUNCHING || phase_ == ASKING_RELAY || (phase_ == READY && !connected_);
+    if (!hosting_ || !on_its_way)
+        return {};
+    std::vector<rdv::endpoint> out = candidates();
+    out.push_back(server_);
     return out;
 }

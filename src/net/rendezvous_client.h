@@ -3,8 +3,9 @@
 // One side's way to the other through a rendezvous server, from the socket the match will use. The
 // host registers and gets a code to pass on; the joiner gives the code; the server introduces the two,
 // who then send probes to each other's addresses at once so that their routers open, and when no probe
-// gets through, ask the server to relay. It is driven by poll() and the datagrams handed in, and sends
-// through the function it is given: no socket, no clock of its own.
+// gets through, ask the server to relay. Every request carries the cookie the server last gave; a
+// request the server answers with a new cookie goes again at once with it. It is driven by poll() and
+// the datagrams handed in, and sends through the function it is given: no socket, no clock of its own.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,11 +16,14 @@
 class CRendezvousClient {
   public:
     static constexpr double REGISTER_RETRY = 1;  // seconds between REGISTERs until the server answers
-    static constexpr double KEEP_ALIVE = 10;     // seconds between REGISTERs once it has
+    static constexpr double KEEP_ALIVE = 10;     // seconds between REGISTERs once it has, at most
     static constexpr double JOIN_RETRY = 0.5;
     static constexpr double SERVER_LIMIT = 5;  // seconds for the server's first answer
     static constexpr double PUNCH_EVERY = 0.1;
     static constexpr double PUNCH_LIMIT = 3;
+    // The first probes only open this side's own router (see opening()).
+    static constexpr double OPENING = 0.3;
+    static constexpr int OPENING_HOPS = 2;
     static constexpr double BETTER_WAIT = 0.15;  // after a first answer, for a better address to answer too
     static constexpr double RELAY_EVERY = 0.25;
     static constexpr double RELAY_LIMIT = 2;
@@ -65,9 +69,20 @@ class CRendezvousClient {
     const rdv::endpoint& peer() const { return peer_; }
     // Host: the public address the server saw, once registered.
     const rdv::endpoint& seen() const { return own_seen_; }
+    // Probing has just begun: datagrams to the other side go only as far as this side's own router
+    // (OPENING_HOPS), so that its mapping toward the other side is there before the other side's probes
+    // arrive. A router that lets those reach itself would otherwise answer them and keep a connection
+    // entry for them, and then give this side's own datagrams to that sender another port.
+    bool opening(double now) const { return phase_ == PUNCHING && now - phase_since_ < OPENING; }
+    // Host: where the joiner the server introduced may come from (its addresses, and the server's own
+    // for a relay); empty while none is on its way in.
+    std::vector<rdv::endpoint> introduced() const;
 
   private:
     void send(const rdv::endpoint& to, const rdv::message& m);
+    // With the cookie; kept, to go again should the server answer with a new cookie.
+    void send_to_server(rdv::message m);
+    void on_cookie(const rdv::cookie& c);
     // Whether `every` seconds have passed since the last JOIN, round of probes or RELAY; if so, now they
     // have.
     bool due(double now, double every);
@@ -83,6 +98,10 @@ class CRendezvousClient {
     std::vector<rdv::endpoint> candidates() const;
 
     rdv::endpoint server_;
+    rdv::cookie cookie_{};
+    rdv::message last_request_;
+    bool requested_ = false;
+    double keep_alive_ = KEEP_ALIVE;  // a third of the lifetime the server gives a code
     std::vector<rdv::endpoint> locals_;
     sender send_;
     bool hosting_ = false;

@@ -64,7 +64,19 @@ bool get_flag(CByteReader& r, std::uint8_t& flag) {
     return flag <= 1;
 }
 
+void put_cookie(CByteWriter& w, const cookie& c) {
+    for (std::uint8_t b : c)
+        w.byte(b);
+}
+
+void get_cookie(CByteReader& r, cookie& c) {
+    for (std::uint8_t& b : c)
+        b = static_cast<std::uint8_t>(r.byte());
+}
+
 bool decode_body(CByteReader& r, message& m) {
+    if (is_request(m.kind))
+        get_cookie(r, m.proof);
     switch (m.kind) {
         case REGISTER:
             m.mapped = get_endpoint(r);
@@ -74,6 +86,7 @@ bool decode_body(CByteReader& r, message& m) {
                 return false;
             m.seen = get_endpoint(r);
             m.lifetime_s = static_cast<std::uint16_t>(r.fixed(2));
+            get_cookie(r, m.proof);
             return true;
         case UNREGISTER:
             return true;
@@ -93,10 +106,13 @@ bool decode_body(CByteReader& r, message& m) {
             return true;
         case REFUSED:
             m.reason = static_cast<std::uint8_t>(r.byte());
-            return m.reason >= UNKNOWN_CODE && m.reason <= SERVER_FULL;
+            return m.reason >= UNKNOWN_CODE && m.reason <= OTHER_VERSION;
         case PING:
         case PONG:
             m.nonce = static_cast<std::uint32_t>(r.fixed(4));
+            return true;
+        case COOKIE:
+            get_cookie(r, m.proof);
             return true;
     }
     return false;
@@ -153,6 +169,8 @@ std::vector<std::uint8_t> encode(const message& m) {
         w.byte(b);
     w.byte(VERSION);
     w.byte(m.kind);
+    if (is_request(m.kind))
+        put_cookie(w, m.proof);
     switch (m.kind) {
         case REGISTER:
             put_endpoint(w, m.mapped);
@@ -162,6 +180,7 @@ std::vector<std::uint8_t> encode(const message& m) {
             put_code(w, m.code);
             put_endpoint(w, m.seen);
             w.fixed(m.lifetime_s, 2);
+            put_cookie(w, m.proof);
             break;
         case UNREGISTER:
             break;
@@ -191,6 +210,9 @@ std::vector<std::uint8_t> encode(const message& m) {
         case PONG:
             w.fixed(m.nonce, 4);
             break;
+        case COOKIE:
+            put_cookie(w, m.proof);
+            break;
     }
     return std::vector<std::uint8_t>(w.bytes.begin(), w.bytes.end());
 }
@@ -199,12 +221,31 @@ bool decode(const std::uint8_t* data, std::size_t size, message& out) {
     if (size < HEADER || size > MAX_MESSAGE || !is_rendezvous(data, size) || data[3] != VERSION)
         return false;
     const std::uint8_t kind = data[4];
-    if (kind < REGISTER || kind > PONG)
+    if (kind < REGISTER || kind > COOKIE)
         return false;
     out = message();
     out.kind = static_cast<type>(kind);
     CByteReader r(data, HEADER, size);
     return decode_body(r, out) && !r.bad && r.left() == 0;
+}
+
+bool is_request(type kind) {
+    return kind == REGISTER || kind == UNREGISTER || kind == JOIN || kind == RELAY || kind == PING;
+}
+
+std::vector<std::uint8_t> encode_version_refusal(std::uint8_t their_version) {
+    constexpr std::uint8_t FIRST_VERSION = 1;
+    if (their_version == FIRST_VERSION)
+        return {PREFIX[0], PREFIX[1], PREFIX[2], FIRST_VERSION, REFUSED, SERVER_FULL};
+    return {PREFIX[0], PREFIX[1], PREFIX[2], VERSION, REFUSED, OTHER_VERSION};
+}
+
+bool is_version_refusal(const std::uint8_t* data, std::size_t size, std::uint8_t& version) {
+    if (size != HEADER + 1 || !is_rendezvous(data, size) || data[3] == VERSION || data[4] != REFUSED ||
+        data[5] != OTHER_VERSION)
+        return false;
+    version = data[3];
+    return true;
 }
 
 bool normalize_code(const std::string& typed, std::string& code) {

@@ -217,6 +217,21 @@ void get_window_size(int* width, int* height) {
         *height = h;
 }
 
+void get_desktop_mode(int* width, int* height) {
+    int w = 0;
+    int h = 0;
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode != nullptr) {
+        w = mode->width;
+        h = mode->height;
+    }
+    if (width)
+        *width = w;
+    if (height)
+        *height = h;
+}
+
 void set_window_title(const char* title) {
     if (window && title)
         glfwSetWindowTitle(window, title);

@@ -88,6 +88,8 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
                 int depth_bits, int stencil_bits, int mode);
 // The real size in pixels (the framebuffer size).
 void get_window_size(int* width, int* height);
+// The desktop's own size: the primary monitor's current video mode, in pixels; 0 x 0 without a monitor.
+void get_desktop_mode(int* width, int* height);
 void set_window_title(const char* title);
 void enable(int token);
 void disable(int token);

@@ -13,7 +13,7 @@ std::uint64_t code_key(const std::string& code) {
 
 CCodeTable::CCodeTable(std::size_t capacity, std::uint64_t salt)
     : records_(capacity),
-      by_endpoint_(capacity, salt),
+      by_peer_(capacity, salt),
       by_code_(capacity, salt * 3 + 1),
       by_token_(capacity, salt * 5 + 2) {
     // Room for every record's vectors now: nothing grows while datagrams arrive.
@@ -26,9 +26,9 @@ CCodeTable::CCodeTable(std::size_t capacity, std::uint64_t salt)
     }
 }
 
-host_record* CCodeTable::by_endpoint(const rdv::endpoint& seen) {
+host_record* CCodeTable::by_peer(const peer& seen) {
     std::uint32_t slot = 0;
-    return by_endpoint_.find(endpoint_key(seen), slot) ? &records_[slot] : nullptr;
+    return by_peer_.find(peer_key(seen), slot) ? &records_[slot] : nullptr;
 }
 
 host_record* CCodeTable::by_code(const std::string& code) {
@@ -46,7 +46,7 @@ bool CCodeTable::code_taken(const std::string& code) const {
     return by_code_.find(code_key(code), slot);
 }
 
-host_record* CCodeTable::add(const rdv::endpoint& seen, const std::string& code) {
+host_record* CCodeTable::add(const peer& seen, const std::string& code) {
     if (free_.empty())
         return nullptr;
     host_record& h = records_[free_.back()];
@@ -58,7 +58,7 @@ host_record* CCodeTable::add(const rdv::endpoint& seen, const std::string& code)
     h.locals.clear();
     h.token = 0;
     h.host_asked = h.joiner_asked = false;
-    by_endpoint_.insert(endpoint_key(seen), slot_of(h));
+    by_peer_.insert(peer_key(seen), slot_of(h));
     set_code(h, code);
     return &h;
 }
@@ -67,15 +67,18 @@ void CCodeTable::set_code(host_record& h, const std::string& code) {
     close(h);
     h.code.assign(code);
     by_code_.insert(code_key(code), slot_of(h));
+    ++codes_;
 }
 
 void CCodeTable::close(host_record& h) {
-    if (!h.code.empty())
-        by_code_.erase(code_key(h.code));
+    if (h.code.empty())
+        return;
+    by_code_.erase(code_key(h.code));
     h.code.clear();
+    --codes_;
 }
 
-void CCodeTable::introduce(host_record& h, std::uint64_t token, const rdv::endpoint& joiner,
+void CCodeTable::introduce(host_record& h, std::uint64_t token, const peer& joiner,
                            const std::vector<rdv::endpoint>& joiner_locals, std::int64_t now_ms) {
     end_introduction(h);
     h.token = token;
@@ -95,7 +98,7 @@ void CCodeTable::end_introduction(host_record& h) {
 void CCodeTable::remove(host_record& h) {
     close(h);
     end_introduction(h);
-    by_endpoint_.erase(endpoint_key(h.seen));
+    by_peer_.erase(peer_key(h.seen));
     h.used = false;
     free_.push_back(slot_of(h));
     --count_;
@@ -104,6 +107,5 @@ void CCodeTable::remove(host_record& h) {
 std::size_t CCodeTable::bytes() const {
     return records_.size() *
                (sizeof(host_record) + rdv::CODE_LENGTH + 2 * rdv::MAX_ENDPOINTS * sizeof(rdv::endpoint)) +
-           free_.capacity() * sizeof(std::uint32_t) + by_endpoint_.bytes() + by_code_.bytes() +
-           by_token_.bytes();
+           free_.capacity() * sizeof(std::uint32_t) + by_peer_.bytes() + by_code_.bytes() + by_token_.bytes();
 }

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "net/rendezvous_message.h"
-
 class CFixedIndex {
   public:
     CFixedIndex(std::size_t capacity, std::uint64_t salt);
@@ -34,7 +32,3 @@ class CFixedIndex {
     std::size_t size_ = 0;
     std::uint64_t salt_;
 };
-
-inline std::uint64_t endpoint_key(const rdv::endpoint& e) {
-    return static_cast<std::uint64_t>(e.address) << 16 | e.port;
-}

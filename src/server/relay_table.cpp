@@ -1,12 +1,12 @@
 #include "server/relay_table.h"
 
-#include <algorithm>
-
-CRelayTable::CRelayTable(std::size_t capacity, std::uint32_t bytes_per_second, std::uint64_t salt)
+CRelayTable::CRelayTable(std::size_t capacity, std::uint32_t bytes_per_second,
+                         std::uint32_t datagrams_per_second, std::uint64_t salt)
     : pairs_(capacity),
-      full_(static_cast<std::int64_t>(bytes_per_second) * 1000),
+      bytes_(per_second(bytes_per_second, bytes_per_second)),
+      datagrams_(per_second(datagrams_per_second, datagrams_per_second)),
       by_token_(capacity, salt),
-      by_endpoint_(2 * capacity, salt * 7 + 3) {
+      by_peer_(2 * capacity, salt * 7 + 3) {
     free_.reserve(capacity);
     for (std::size_t i = capacity; i-- > 0;)
         free_.push_back(static_cast<std::uint32_t>(i));
@@ -17,16 +17,15 @@ relay_pair* CRelayTable::by_token(std::uint64_t token) {
     return by_token_.find(token, slot) ? &pairs_[slot] : nullptr;
 }
 
-relay_pair* CRelayTable::by_endpoint(const rdv::endpoint& from, int& side) {
+relay_pair* CRelayTable::by_peer(const peer& from, int& side) {
     std::uint32_t value = 0;
-    if (!by_endpoint_.find(endpoint_key(from), value))
+    if (!by_peer_.find(peer_key(from), value))
         return nullptr;
     side = static_cast<int>(value & 1);
     return &pairs_[value >> 1];
 }
 
-relay_pair* CRelayTable::add(std::uint64_t token, const rdv::endpoint& a, const rdv::endpoint& b,
-                             std::int64_t now_ms) {
+relay_pair* CRelayTable::add(std::uint64_t token, const peer& a, const peer& b, std::int64_t now_ms) {
     if (free_.empty())
         return nullptr;
     const std::uint32_t slot = free_.back();
@@ -40,32 +39,28 @@ relay_pair* CRelayTable::add(std::uint64_t token, const rdv::endpoint& a, const 
     p.side[1] = b;
     p.last_ms = now_ms;
     for (int s = 0; s < 2; ++s) {
-        p.budget[s] = full_;
-        p.filled_ms[s] = now_ms;
-        by_endpoint_.insert(endpoint_key(p.side[s]), slot * 2 + static_cast<std::uint32_t>(s));
+        p.bytes[s].fill(now_ms, bytes_);
+        p.datagrams[s].fill(now_ms, datagrams_);
+        by_peer_.insert(peer_key(p.side[s]), slot * 2 + static_cast<std::uint32_t>(s));
     }
     by_token_.insert(token, slot);
     return &p;
 }
 
 bool CRelayTable::pass(relay_pair& p, int side, std::size_t size, std::int64_t now_ms) {
-    const std::int64_t elapsed = std::max<std::int64_t>(0, now_ms - p.filled_ms[side]);
-    p.budget[side] = std::min(full_, p.budget[side] + elapsed * (full_ / 1000));
-    p.filled_ms[side] = now_ms;
     p.last_ms = now_ms;
-    const std::int64_t cost = static_cast<std::int64_t>(size) * 1000;
-    if (p.budget[side] < cost) {
+    if (!p.datagrams[side].take(now_ms, datagrams_) ||
+        !p.bytes[side].take(now_ms, bytes_, static_cast<std::int64_t>(size + DATAGRAM_OVERHEAD))) {
         ++p.over_budget;
         return false;
     }
-    p.budget[side] -= cost;
     p.forwarded += size;
     return true;
 }
 
 void CRelayTable::remove(relay_pair& p) {
-    for (const rdv::endpoint& e : p.side)
-        by_endpoint_.erase(endpoint_key(e));
+    for (const peer& e : p.side)
+        by_peer_.erase(peer_key(e));
     by_token_.erase(p.token);
     p.used = false;
     free_.push_back(static_cast<std::uint32_t>(&p - pairs_.data()));
@@ -74,5 +69,5 @@ void CRelayTable::remove(relay_pair& p) {
 
 std::size_t CRelayTable::bytes() const {
     return pairs_.size() * sizeof(relay_pair) + free_.capacity() * sizeof(std::uint32_t) + by_token_.bytes() +
-           by_endpoint_.bytes();
+           by_peer_.bytes();
 }

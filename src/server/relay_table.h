@@ -1,20 +1,23 @@
 #pragma once
 
-// The pairs the server forwards for: both public endpoints of a match whose two sides asked for it
-// with the same token, each way with its own byte budget (a token bucket that holds a second's worth).
+// The pairs the server forwards for: both proven peers of a match whose two sides asked for it with the
+// same token. Each way has its own budget of bytes and of datagrams (token buckets that hold a second's
+// worth); a datagram costs its bytes and the headers it travels under, so that a flood of small or empty
+// datagrams runs out as surely as one of large ones.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "net/rendezvous_message.h"
 #include "server/fixed_index.h"
+#include "server/peer.h"
+#include "server/token_bucket.h"
 
 struct relay_pair {
     bool used = false;
     std::uint64_t token = 0;
-    rdv::endpoint side[2];
-    std::int64_t budget[2] = {0, 0};  // thousandths of a byte
-    std::int64_t filled_ms[2] = {0, 0};
+    peer side[2];
+    CTokenBucket bytes[2];
+    CTokenBucket datagrams[2];
     std::int64_t last_ms = 0;  // the latest datagram of either side
     std::uint64_t forwarded = 0;
     std::uint64_t over_budget = 0;
@@ -22,14 +25,18 @@ struct relay_pair {
 
 class CRelayTable {
   public:
-    CRelayTable(std::size_t capacity, std::uint32_t bytes_per_second, std::uint64_t salt);
+    // What an IPv4 and UDP header add to each datagram on the wire.
+    static constexpr std::size_t DATAGRAM_OVERHEAD = 28;
+
+    CRelayTable(std::size_t capacity, std::uint32_t bytes_per_second, std::uint32_t datagrams_per_second,
+                std::uint64_t salt);
 
     relay_pair* by_token(std::uint64_t token);
     // The pair `from` is a side of, and which side.
-    relay_pair* by_endpoint(const rdv::endpoint& from, int& side);
-    // nullptr when full. Neither endpoint may be a side of another pair.
-    relay_pair* add(std::uint64_t token, const rdv::endpoint& a, const rdv::endpoint& b, std::int64_t now_ms);
-    // Whether `size` bytes from `side` fit its budget now; counts them either way.
+    relay_pair* by_peer(const peer& from, int& side);
+    // nullptr when full. Neither peer may be a side of another pair.
+    relay_pair* add(std::uint64_t token, const peer& a, const peer& b, std::int64_t now_ms);
+    // Whether a datagram of `size` bytes from `side` fits its budgets now; counted either way.
     bool pass(relay_pair& p, int side, std::size_t size, std::int64_t now_ms);
     void remove(relay_pair& p);
 
@@ -41,7 +48,8 @@ class CRelayTable {
     std::vector<relay_pair> pairs_;
     std::vector<std::uint32_t> free_;
     std::size_t count_ = 0;
-    std::int64_t full_;
+    token_rate bytes_;
+    token_rate datagrams_;
     CFixedIndex by_token_;
-    CFixedIndex by_endpoint_;  // value: slot * 2 + side
+    CFixedIndex by_peer_;  // value: slot * 2 + side
 };

@@ -66,10 +66,10 @@ std::string server_usage_text() {
            "The rendezvous server of Zelvorant: hosts register and get an invite code, a joining player\n"
            "types the code, the server introduces both so they can reach each other through their routers,\n"
            "and relays a pair's datagrams when nothing else works. It keeps nothing on disk and logs one\n"
-           "line per event to standard error.\n"
-           "  --help                  print this and exit\n"
-           "  --version               print the version and exit\n"
-           "  --config FILE           read KEY = VALUE lines ('#' comments) before the other options\n"
+           "line per event to standard error, a flood of one kind summed up in a line a second.\n"
+           "  --help                      print this and exit\n"
+           "  --version                   print the version and exit\n"
+           "  --config FILE               read KEY = VALUE lines ('#' comments) before the other options\n"
            "Keys, in FILE or as --KEY VALUE (--KEY=VALUE, dashes or underscores):\n" +
            config_keys_text();
 }

@@ -16,16 +16,32 @@ struct key_entry {
 // Bounds keep the tables' memory within reach and the timers within what the messages carry.
 const key_entry KEYS[] = {
     {"max_hosts", &server_config::max_hosts, 1, 1000000, "hosts registered at once"},
+    {"hosts_per_address", &server_config::hosts_per_address, 1, 1000000,
+     "hosts registered at once per address"},
+    {"hosts_per_network", &server_config::hosts_per_network, 1, 1000000,
+     "hosts registered at once per /24 network"},
     {"max_relays", &server_config::max_relays, 0, 100000, "relayed pairs at once"},
+    {"relays_per_address", &server_config::relays_per_address, 1, 100000,
+     "relayed pairs at once per address"},
+    {"relays_per_network", &server_config::relays_per_network, 1, 100000,
+     "relayed pairs at once per /24 network"},
     {"relay_bytes_per_second", &server_config::relay_bytes_per_second, 1000, 100000000,
-     "relayed bytes a second, each way of a pair"},
+     "relayed bytes a second each way of a pair, with 28 of headers a datagram"},
+    {"relay_datagrams_per_second", &server_config::relay_datagrams_per_second, 10, 1000000,
+     "relayed datagrams a second, each way of a pair"},
     {"joins_per_second", &server_config::joins_per_second, 1, 10000,
      "registrations and joins a second per address"},
     {"join_burst", &server_config::join_burst, 1, 100000, "registrations and joins at once per address"},
-    {"max_sources", &server_config::max_sources, 8, 10000000, "addresses the rate limit follows at once"},
-    {"code_lifetime_s", &server_config::code_lifetime_s, 1, 65535,
-     "seconds a code lives without registration"},
+    {"messages_per_second", &server_config::messages_per_second, 1, 100000,
+     "requests of any kind a second per proven address"},
+    {"message_burst", &server_config::message_burst, 1, 100000, "requests of any kind at once per address"},
+    {"max_sources", &server_config::max_sources, 8, 10000000, "addresses the rate limits follow at once"},
+    {"code_lifetime_s", &server_config::code_lifetime_s, 3, 65535,
+     "seconds a host's code lives without a keep-alive (hosts send one every third of it, at most every 10 "
+     "s)"},
     {"relay_idle_s", &server_config::relay_idle_s, 1, 3600, "seconds a quiet relay lives"},
+    {"log_lines_per_second", &server_config::log_lines_per_second, 1, 100000,
+     "log lines a second of one kind of event, the rest summed up"},
 };
 
 bool read_number(const std::string& text, std::uint64_t& out) {
@@ -112,12 +128,12 @@ bool read_config_file(server_config& config, const std::string& path, std::strin
 std::string config_keys_text() {
     const server_config defaults;
     std::string text =
-        "  address                 IPv4 address to listen on (default 0.0.0.0: every one)\n"
-        "  port                    UDP port, 0 to 65535 (default " +
+        "  address                     IPv4 address to listen on (default 0.0.0.0: every one)\n"
+        "  port                        UDP port, 0 to 65535 (default " +
         std::to_string(defaults.port) + ")\n";
     for (const key_entry& k : KEYS) {
         std::string left = std::string("  ") + k.name;
-        left.resize(26, ' ');
+        left.resize(30, ' ');
         text += left + k.help + ", " + std::to_string(k.low) + " to " + std::to_string(k.high) +
                 " (default " + std::to_string(defaults.*k.field) + ")\n";
     }

@@ -33,11 +33,13 @@ class COutbox : public CDatagramSink {
   public:
     explicit COutbox(int socket) : socket_(socket) {}
 
-    void send(const rdv::endpoint& to, const std::uint8_t* data, std::size_t size) override {
+    void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
+        if (to.via != transport::UDP)
+            return;
         if (count_ == BATCH)
             flush();
         std::memcpy(buffers_[count_], data, size);
-        addresses_[count_] = to_sockaddr(to);
+        addresses_[count_] = to_sockaddr(to.at);
         iov_[count_] = {buffers_[count_], size};
         headers_[count_] = {};
         headers_[count_].msg_hdr.msg_name = &addresses_[count_];
@@ -161,7 +163,8 @@ int CServerLoop::run(CRendezvous& rendezvous) {
                 // A datagram cut to the buffer was larger than any the server takes.
                 const bool cut = (headers[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
                 rendezvous.receive(&buffers[i * rdv::MAX_DATAGRAM],
-                                   cut ? rdv::MAX_DATAGRAM + 1 : headers[i].msg_len, from, now, outbox);
+                                   cut ? rdv::MAX_DATAGRAM + 1 : headers[i].msg_len, udp_peer(from), now,
+                                   outbox);
             }
             outbox.flush();
             if (static_cast<unsigned>(n) < BATCH)

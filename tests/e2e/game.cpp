@@ -2,7 +2,9 @@
 // standard output, its exit status, the "conf" it writes and the pixels of its window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "game/sim/global.h"
 #include "game/sim/opponent_kind.h"
 #include "gl_window.h"
+#include "graphics/interface_frame.h"
 #include "needs.h"
 #include "program_run.h"
 // Last: Xlib defines macros (None, Bool, Status) that would break the headers above.
@@ -26,6 +29,9 @@ namespace {
 
 using x_session::display;
 using clock_type = std::chrono::steady_clock;
+// The interface's frame, which the game scales to its window.
+constexpr int FRAME_W = 1024;
+constexpr int FRAME_H = 600;
 using rgb = x_session::rgb;
 // A capture of the game window, addressed from its top-left corner as X does.
 using screenshot = x_session::capture;
@@ -68,11 +74,19 @@ class game {
     // Moves the real pointer to (x, y) of the window, from its top-left corner.
     void point(int x, int y) const { x_session::point(window_, x, y); }
 
-    // A left click in window pixels with the origin at the lower left, as the menus are laid out.
-    void click(double x, double y) const {
+    // Where the game's interface frame lies in the window.
+    frame_mapping frame() const {
         int w = 0, h = 0;
         size(&w, &h);
-        x_session::click(window_, static_cast<int>(x), h - static_cast<int>(y), 0.2);
+        return map_frame(FRAME_W, FRAME_H, w, h);
+    }
+
+    // A left click at point (x, y) of the interface's frame, origin at its lower left, as the menus are
+    // laid out.
+    void click(double x, double y) const {
+        float wx = 0, wy = 0;
+        frame().to_window(static_cast<float>(x), static_cast<float>(y), wx, wy);
+        x_session::click(window_, static_cast<int>(std::lround(wx)), static_cast<int>(std::lround(wy)), 0.2);
     }
 
     void key_down(const char* keysym) const { x_session::key(keysym, true); }
@@ -95,6 +109,14 @@ class game {
         size(&w, &h);
         return x_session::grab(window_, 0, 0, w, h);
     }
+    // The part of a window larger than the screen that the screen shows, from its top-left corner.
+    screenshot visible_shot() const {
+        int w = 0, h = 0;
+        size(&w, &h);
+        const int screen = DefaultScreen(display());
+        return x_session::grab(window_, 0, 0, std::min(w, DisplayWidth(display(), screen)),
+                               std::min(h, DisplayHeight(display(), screen)));
+    }
 
     // Holds Escape over the window from the moment the splash is up until loading has finished; the
     // splash polls the key once per frame, so a short tap could fall between two polls.
@@ -114,17 +136,25 @@ class game {
     Window window_ = 0;
 };
 
+// Where the interface's frame lies in a window as large as the capture.
+frame_mapping frame_of(const screenshot& s) {
+    return map_frame(FRAME_W, FRAME_H, s.width, s.height);
+}
+
 // A menu button's outline: a straight grey (or, under the pointer, white) line along its left edge.
-// (x, y) is the button's lower-left corner in window pixels from the lower left.
-bool button_at(const screenshot& s, double x, double y, double h) {
+// (x, y) is the button's lower-left corner and h its height in the interface's frame, which `m` places
+// in the window; the capture starts at the window's top-left corner.
+bool button_at(const screenshot& s, const frame_mapping& m, double x, double y, double h) {
     if (s.width == 0)
         return false;
-    const int top = s.height - static_cast<int>(y + h);
-    for (int col = static_cast<int>(x) - 2; col <= static_cast<int>(x) + 2; ++col) {
+    const int left = static_cast<int>(m.left + x * m.scale);
+    const int top = m.window_height - static_cast<int>(m.bottom + (y + h) * m.scale);
+    const int height = static_cast<int>(h * m.scale);
+    for (int col = left - 2; col <= left + 2; ++col) {
         if (col < 0 || col >= s.width)
             continue;
         int grey = 0, total = 0;
-        for (int row = top + 5; row < top + static_cast<int>(h) - 5; ++row) {
+        for (int row = top + 5; row < top + height - 5; ++row) {
             if (row < 0 || row >= s.height)
                 continue;
             ++total;
@@ -136,10 +166,14 @@ bool button_at(const screenshot& s, double x, double y, double h) {
     return false;
 }
 
-// Screens of a 1024 x 600 window, told apart by their buttons and panels.
-// The main menu hugs the top-left corner at any window size.
+bool button_at(const screenshot& s, double x, double y, double h) {
+    return button_at(s, frame_of(s), x, y, h);
+}
+
+// Screens, told apart by their buttons and panels, laid out in the interface's frame at any window size.
+// The main menu hugs the frame's top-left corner.
 bool title_screen(const screenshot& s) {
-    return button_at(s, 50, s.height - 100, 50) && button_at(s, 50, s.height - 175, 50);
+    return button_at(s, 50, FRAME_H - 100, 50) && button_at(s, 50, FRAME_H - 175, 50);
 }
 bool pause_menu(const screenshot& s) {
     return button_at(s, 412, 387.5, 50) && button_at(s, 412, 162.5, 50);
@@ -154,13 +188,15 @@ bool how_to_play(const screenshot& s) {
     return button_at(s, 794, 30, 50) && !title_screen(s);
 }
 
-// The red player's panel, a dark red box under the noise picture at the top right.
+// The red player's panel, a dark red box under the noise picture at the frame's top right.
 bool status_panel(const screenshot& s) {
     if (s.width == 0)
         return false;
+    const frame_mapping m = frame_of(s);
+    const pixel_rect box = m.to_window({FRAME_W - 180, FRAME_H - 90, 140, 75});
     long r = 0, g = 0, b = 0, n = 0;
-    for (int y = 15; y < 90; ++y)
-        for (int x = s.width - 180; x < s.width - 40; ++x) {
+    for (int y = s.height - box.y - box.height; y < s.height - box.y; ++y)
+        for (int x = box.x; x < box.x + box.width; ++x) {
             const rgb c = s.at(x, y);
             r += c.r;
             g += c.g;
@@ -329,13 +365,50 @@ TEST_F(EndToEnd, FullscreenFromConfFillsTheScreen) {
     g.size(&w, &h);
     EXPECT_EQ(w, DisplayWidth(display(), DefaultScreen(display())));
     EXPECT_EQ(h, DisplayHeight(display(), DefaultScreen(display())));
-    // The menus are laid out for the real size.
+    // The menus are drawn where the frame lies in the window of the real size.
     ASSERT_TRUE(wait_screen(g, title_screen));
     g.close();
     EXPECT_EQ(g.wait_exit(), 0);
 }
 
-TEST_F(EndToEnd, HowToPlayAndTheDifficultyChoiceReturnToTheTitle) {
+// At 1920 x 1080 the interface is drawn 1.8 times as large between margins of 38 pixels: the title's
+// buttons stand where that puts them, not where the 1024 x 600 layout would on its own, and real clicks
+// there reach them. The window is larger than the test's screen; what matters lies on it.
+TEST_F(EndToEnd, AtFullHdTheTitleMenuIsScaledAndAnswersClicksThere) {
+    game g("full_hd", true,
+           "65 blue_cw\n81 blue_ccw\n68 blue_primary\n70 blue_secondary\n306 red_cw\n309 red_ccw\n"
+           "307 red_primary\n308 red_secondary\n1920 1080\n0");
+    g.skip_splash();
+    int w = 0, h = 0;
+    g.size(&w, &h);
+    ASSERT_EQ(w, 1920);
+    ASSERT_EQ(h, 1080);
+    const frame_mapping m = g.frame();
+    ASSERT_FLOAT_EQ(m.scale, 1.8f);
+    ASSERT_EQ(m.left, 38);
+    const auto title = [&](const screenshot& s) {
+        for (const float y : {500, 425, 350, 275, 200, 125})
+            if (!button_at(s, m, 50, y, 50))
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(wait_for([&] { return title(g.visible_shot()); }, 15)) << "no scaled title menu";
+    // Unscaled, the first button would hug the window's top-left corner.
+    EXPECT_FALSE(button_at(g.visible_shot(), map_frame(w, h, w, h), 50, h - 100, 50));
+
+    g.click(150, 375);  // "Options"
+    const auto options = [&](const screenshot& s) {
+        return button_at(s, m, 125, 500, 30) && button_at(s, m, 250, 350, 30) && !title(s);
+    };
+    ASSERT_TRUE(wait_for([&] { return options(g.visible_shot()); }, 15)) << "Options did not open";
+    g.click(575, 55);  // "Cancel"
+    ASSERT_TRUE(wait_for([&] { return title(g.visible_shot()); }, 15)) << "Cancel did not return";
+    g.click(150, 225);  // "Quit"
+    EXPECT_EQ(g.wait_exit(), 0);
+    EXPECT_EQ(g.output(), BOTH_LINES);
+}
+
+TEST_F(EndToEnd, HowToPlayNamesTheKeysAndItAndTheDifficultyChoiceReturnToTheTitle) {
     game g("howto");
     g.skip_splash();
     ASSERT_TRUE(wait_screen(g, title_screen));
@@ -343,7 +416,32 @@ TEST_F(EndToEnd, HowToPlayAndTheDifficultyChoiceReturnToTheTitle) {
     g.click(150, 300);  // "How to play"
     ASSERT_TRUE(wait_screen(g, how_to_play));
     // The frozen scene of play is drawn behind the texts: the world is no longer the bare starfield.
-    EXPECT_GT(changed(title, g.shot(), 300, 100, 1000, 450), 2000);
+    const screenshot before = g.shot();
+    EXPECT_GT(changed(title, before, 300, 100, 1000, 450), 2000);
+    g.tap("Escape");
+    ASSERT_TRUE(wait_screen(g, title_screen));
+
+    // Escape ends a key button's wait and binds nothing; the key pressed after a new click is bound.
+    g.click(150, 375);  // "Options"
+    ASSERT_TRUE(wait_screen(g, options_screen));
+    g.click(175, 515);  // blue "Turn clockwise" key button
+    g.point(700, 300);
+    g.tap("Escape");
+    g.tap("j");
+    g.click(175, 465);  // blue "Turn counter-clockwise"
+    g.point(700, 300);
+    g.tap("k");
+    g.click(450, 55);  // "Save"
+    ASSERT_TRUE(wait_screen(g, title_screen));
+    EXPECT_EQ(g.conf().substr(0, 22), "65 blue_cw\n75 blue_ccw");
+
+    // The scene names the key now bound, in the blue column's second row, and nothing else changed.
+    g.click(150, 300);
+    ASSERT_TRUE(wait_screen(g, how_to_play));
+    const screenshot after = g.shot();
+    EXPECT_GT(changed(before, after, 900, 417, 927, 439), 20);
+    EXPECT_EQ(changed(before, after, 0, 0, 1024, 412), 0);
+    EXPECT_EQ(changed(before, after, 0, 444, 1024, 570), 0);
     g.click(894, 55);  // "Main menu"
     ASSERT_TRUE(wait_screen(g, title_screen));
 

@@ -1,13 +1,14 @@
 // Two real programs play a network match on 127.0.0.1: one with --host, one with --join, each in a
-// 640 x 480 window of its own, the joining one moved below the other so that both can be seen. Real
-// keys go to the host's window; both windows must show what they did; both recordings must verify to
-// the same final state.
+// 640 x 480 window of its own (the interface's frame drawn small in it), the joining one moved below the
+// other so that both can be seen. Real keys go to the host's window; both windows must show what they
+// did; both recordings must verify to the same final state.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "game/replay/replay_file.h"
 #include "gl_window.h"
+#include "graphics/interface_frame.h"
 #include "loopback_socket.h"
 #include "needs.h"
 #include "program_run.h"
@@ -35,6 +38,16 @@ const char* const SMALL_CONF =
     "308 red_secondary\n640 480\n0";
 constexpr int W = 640;
 constexpr int H = 480;
+// The interface's 1024 x 600 frame, drawn 0.625 times as large in such a window.
+const frame_mapping FRAME = map_frame(1024, 600, W, H);
+
+// A click at point (x, y) of the interface's frame, from its lower left, as the menus are laid out.
+void click_frame(Window w, float x, float y, double settle) {
+    float window_x = 0, window_y = 0;
+    FRAME.to_window(x, y, window_x, window_y);
+    x_session::click(w, static_cast<int>(std::lround(window_x)), static_cast<int>(std::lround(window_y)),
+                     settle);
+}
 
 // A UDP port of 127.0.0.1 that was free a moment ago.
 int free_port() {
@@ -108,9 +121,15 @@ class CPlayer : public CProgramRun {
     std::vector<std::string> arguments_;
 };
 
+// A capture of a rectangle of the interface's frame.
+x_session::capture grab_frame(Window w, const pixel_rect& r) {
+    const pixel_rect p = FRAME.to_window(r);
+    return x_session::grab(w, p.x, H - p.y - p.height, p.width, p.height);
+}
+
 // The board between the HUD panels and the frame counter.
 x_session::capture board(Window w) {
-    return x_session::grab(w, 0, 130, W, H - 170);
+    return grab_frame(w, {0, 30, 1024, 330});
 }
 
 // Pixels that turned bright and bluish, as a missile's trail does, from one capture to the next.
@@ -251,7 +270,7 @@ TEST_F(NetworkMatch, JoiningFromTheTitleScreenWithATypedAddress) {
     ASSERT_TRUE(start_pair(host, joiner, 0.5)) << host.errors() << joiner.errors();
 
     focus(joiner.window);
-    x_session::click(joiner.window, 150, 450, 0.5);  // "Network game", below Quit
+    click_frame(joiner.window, 150, 150, 0.5);  // "Network game", below Quit
     joiner.press("BackSpace");
     const std::string last_digit(1, port.back());
     joiner.press(last_digit.c_str());
@@ -299,8 +318,8 @@ TEST_F(NetworkMatch, EscapeOnOneSidePausesBothAndResumeOnTheOtherGoesOn) {
     EXPECT_FALSE(board_moves(host.window));
 
     focus(joiner.window);
-    joiner.press("Escape");                          // the pause menu on this side too
-    x_session::click(joiner.window, 320, 128, 0.5);  // its Resume
+    joiner.press("Escape");                       // the pause menu on this side too
+    click_frame(joiner.window, 512, 412.5, 0.5);  // its Resume
     EXPECT_TRUE(board_moves(host.window));
     EXPECT_TRUE(board_moves(joiner.window));
 
@@ -313,7 +332,7 @@ TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscap
     ASSERT_TRUE(start_pair(host, joiner)) << host.errors() << joiner.errors();
 
     host.hold("Escape", 0.05);
-    x_session::click(host.window, 320, 203, 0.5);  // "New game" in the pause menu
+    click_frame(host.window, 512, 337.5, 0.5);  // "New game" in the pause menu
     focus(joiner.window);
     joiner.press("Escape");  // declined: the match stays as it was, paused
     let_run(0.3);
@@ -321,18 +340,28 @@ TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscap
     EXPECT_FALSE(board_moves(host.window));
 
     host.hold("Escape", 0.05);  // the pause menu again
-    x_session::click(host.window, 320, 203, 0.5);
+    click_frame(host.window, 512, 337.5, 0.5);
     focus(joiner.window);
-    joiner.press("Return");  // accepted: a new match runs on both boards
-    let_run(0.5);
-    EXPECT_TRUE(board_moves(host.window));
+    joiner.press("Return");  // accepted: both boards run on to the step the host names, then a new match
+    EXPECT_TRUE(wait_for([&] { return board_moves(host.window); }, 5));
     EXPECT_TRUE(board_moves(joiner.window));
 
     close_both(host, joiner);
-    // The match given up was written when the new one began, the new one when the program ended.
-    EXPECT_EQ(host.recordings().size(), 2u);
-    EXPECT_EQ(joiner.recordings().size(), 2u);
+    // The match given up was written when the new one began, the new one when the program ended: each
+    // alike on both sides.
+    ASSERT_EQ(host.recordings().size(), 2u);
+    ASSERT_EQ(joiner.recordings().size(), 2u);
     EXPECT_EQ(joiner.errors(), "");
+    std::vector<fs::path> hosted = host.recordings(), joined = joiner.recordings();
+    std::sort(hosted.begin(), hosted.end());
+    std::sort(joined.begin(), joined.end());
+    for (std::size_t i = 0; i < 2; ++i) {
+        match_recording a, b;
+        ASSERT_EQ(read_recording(hosted[i].string(), a), RECORDING_OK);
+        ASSERT_EQ(read_recording(joined[i].string(), b), RECORDING_OK);
+        EXPECT_EQ(a.steps, b.steps) << "match " << i;
+        EXPECT_EQ(a.final_hash, b.final_hash) << "match " << i;
+    }
 }
 
 namespace {
@@ -363,13 +392,13 @@ TEST_F(NetworkMatch, EscapeWhileHostingGoesBackToTheNetworkScreen) {
     std::ofstream(host.folder() + "/settings") << "network_port = " << port << "\n";
     ASSERT_TRUE(host.begin({})) << host.errors();
 
-    x_session::click(host.window, 150, 450, 0.5);  // "Network game", below Quit
-    x_session::click(host.window, 320, 252, 0.5);  // its "Host"
+    click_frame(host.window, 150, 150, 0.5);    // "Network game", below Quit
+    click_frame(host.window, 512, 287.5, 0.5);  // its "Host"
     ASSERT_TRUE(wait_for([&] { return udp_port_bound(port); }, 5));
     host.press("Escape");
     ASSERT_TRUE(wait_for([&] { return !udp_port_bound(port); }, 5));
     // Still on the network screen: its Host waits again (on the title screen nothing is there).
-    x_session::click(host.window, 320, 252, 0.5);
+    click_frame(host.window, 512, 287.5, 0.5);
     EXPECT_TRUE(wait_for([&] { return udp_port_bound(port); }, 5));
 
     x_session::close_window(host.window);
@@ -469,8 +498,8 @@ TEST_F(NetworkMatch, AnInviteCodeTypedOnTheNetworkScreenJoinsTheHostThroughTheSe
         << host.output() << host.errors() << server.errors();
 
     focus(joiner.window);
-    x_session::click(joiner.window, 150, 450, 0.5);  // "Network game", below Quit
-    x_session::click(joiner.window, 560, 158, 0.3);  // the code field, beside the address field
+    click_frame(joiner.window, 150, 150, 0.5);    // "Network game", below Quit
+    click_frame(joiner.window, 752, 382.5, 0.3);  // the code field, beside the address field
     // Typed in lower case, with a dash in the middle, as a player reads it out.
     for (std::size_t i = 0; i < code.size(); ++i) {
         if (i == 3)
@@ -482,7 +511,7 @@ TEST_F(NetworkMatch, AnInviteCodeTypedOnTheNetworkScreenJoinsTheHostThroughTheSe
     ASSERT_TRUE(wait_for([&] { return board_moves(joiner.window) && board_moves(host.window); }, 10))
         << joiner.errors() << host.errors() << server.errors();
     // The HUD's corner names the path in small grey letters.
-    const x_session::capture corner = x_session::grab(joiner.window, 480, 455, 150, 20);
+    const x_session::capture corner = grab_frame(joiner.window, {804, 5, 210, 22});
     int lit = 0;
     for (const x_session::rgb& p : corner.pixels)
         lit += p.r > 120 && p.g > 120 && p.b > 120;
@@ -523,8 +552,8 @@ TEST_F(NetworkMatch, WatchFromTheNetworkScreenAndEscapeBackToIt) {
     XSync(x_session::display(), False);
     let_run(0.3);
 
-    x_session::click(watcher.window, 150, 450, 0.5);  // "Network game", below Quit
-    x_session::click(watcher.window, 320, 200, 0.5);  // its "Watch", under the address
+    click_frame(watcher.window, 150, 150, 0.5);    // "Network game", below Quit
+    click_frame(watcher.window, 512, 338.5, 0.5);  // its "Watch", under the address
     // The match so far is played through first: longer on a sanitizer build.
     EXPECT_TRUE(wait_for([&] { return board_moves(watcher.window); }, 15)) << watcher.errors();
     let_run(3.0);  // boards compared with the host's on the way, also on a slow build
@@ -533,7 +562,7 @@ TEST_F(NetworkMatch, WatchFromTheNetworkScreenAndEscapeBackToIt) {
         << watcher.errors();
     // Back on the network screen, whose Watch works again with the mouse given back to the menus.
     EXPECT_TRUE(watcher.running());
-    x_session::click(watcher.window, 320, 200, 0.5);
+    click_frame(watcher.window, 512, 338.5, 0.5);
     EXPECT_TRUE(wait_for([&] { return board_moves(watcher.window); }, 15)) << watcher.errors();
     let_run(1.5);
     watcher.press("Escape");

@@ -169,11 +169,11 @@ TEST(Replays, OptionsWithoutAWindow) {
     CRun unknown(scratch_dir("e2e_replays_unknown"), {"--bogus"});
     EXPECT_EQ(unknown.wait_exit(), 2);
     EXPECT_EQ(unknown.output(), "");
-    EXPECT_EQ(unknown.errors().rfind("zelvorant: unknown option: --bogus\nUsage:", 0), 0u)
+    EXPECT_EQ(unknown.errors().rfind("zelvorant: unknown option: \"--bogus\"\nUsage:", 0), 0u)
         << unknown.errors();
     CRun missing(scratch_dir("e2e_replays_missing"), {"--replay", "nowhere.zvr"});
     EXPECT_EQ(missing.wait_exit(), 2);
-    EXPECT_EQ(missing.errors(), "zelvorant: nowhere.zvr: cannot be read\n");
+    EXPECT_EQ(missing.errors(), "zelvorant: \"nowhere.zvr\": cannot be read\n");
 }
 
 // The largest recording the reader takes, as busy as the recorder lets a match be at every step (64 MiB,

@@ -116,6 +116,7 @@ TEST_F(Backdrop, EveryScreenPutBackAsDrawn) {
          [] {
              station2->shields = 0;
              game_state = ON;
+             menu_state = NONE;
              program_logic();
          },
          true},

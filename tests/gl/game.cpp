@@ -17,8 +17,12 @@
 #include "game/config/options.h"
 #include "game/input/keyboard.h"
 #include "game/render/hud_images.h"
+#include "game/render/key_list.h"
+#include "game/render/options_extras.h"
 #include "game/render/render_hud.h"
 #include "game/sim/global.h"
+#include "game/sim/match_clock.h"
+#include "game/sim/match_tally.h"
 #include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/screen_flow.h"
@@ -285,20 +289,38 @@ TEST(TitleScreen, KeysDoNothingAndQuitCloses) {
     EXPECT_EQ(game_state, CLOSING);
 }
 
-TEST(HowToPlay, ShowsTheSceneAndMainMenuClearsIt) {
+TEST(HowToPlay, ShowsTheSceneAndMainMenuEscapeOrEnterClearIt) {
     REQUIRE_GAME();
     fresh(HIDDEN, MAIN);
     click(main_menu, 3);
     EXPECT_EQ(menu_state, INSTRUCTIONS);
     EXPECT_EQ(game_state, HIDDEN);
     EXPECT_EQ(particles.size(), 363u);
-    press(glfw2::KEY_ESC);
+    // The stations' keys and the result screen's Space leave it up.
+    for (int key : {int{'A'}, int{'D'}, options.red_primary, glfw2::KEY_SPACE})
+        press(key);
+    release(glfw2::KEY_ESC);
     EXPECT_EQ(menu_state, INSTRUCTIONS);
+    EXPECT_EQ(particles.size(), 363u);
     click(howto_menu, 0);
     EXPECT_EQ(menu_state, MAIN);
     EXPECT_EQ(game_state, HIDDEN);
     EXPECT_EQ(particles.size(), 9u);
     EXPECT_FLOAT_EQ(camera[2], -20.0f);
+
+    for (int key : {glfw2::KEY_ESC, glfw2::KEY_ENTER, glfw2::KEY_KP_ENTER}) {
+        click(main_menu, 3);
+        ASSERT_EQ(menu_state, INSTRUCTIONS);
+        press(key);
+        EXPECT_EQ(menu_state, MAIN) << key;
+        EXPECT_EQ(game_state, HIDDEN) << key;
+        EXPECT_EQ(particles.size(), 9u) << key;
+        EXPECT_FLOAT_EQ(camera[2], -20.0f) << key;
+        // Back on the title, the same key does nothing more.
+        press(key);
+        EXPECT_EQ(menu_state, MAIN) << key;
+        EXPECT_EQ(game_state, HIDDEN) << key;
+    }
 }
 
 TEST(Playing, HoldingAndReleasingPrimaryFiresOneMissileAtTheCharge) {
@@ -460,6 +482,19 @@ TEST(MatchOver, EnterRestartsAndEscapeTogglesTheMenu) {
 
     press(glfw2::KEY_ENTER);  // ignored while playing
     EXPECT_EQ(game_state, ON);
+
+    // Red's side of the keyboard and the space bar start the next match too; a station's key does not.
+    for (int key : {glfw2::KEY_KP_ENTER, glfw2::KEY_SPACE}) {
+        fresh(ENDED, NONE, MULTI);
+        station1->shields = 0;
+        press('D');
+        press(options.red_primary);
+        EXPECT_EQ(game_state, ENDED) << key;
+        press(key);
+        EXPECT_EQ(game_state, ON) << key;
+        EXPECT_EQ(station1->shields, 100) << key;
+        EXPECT_EQ(players, MULTI) << key;
+    }
 }
 
 TEST(Options, ClickingAKeyButtonCapturesTheNextKey) {
@@ -488,17 +523,17 @@ TEST(Options, ResolutionArrowsCycleTheList) {
     options.width = 1440;
     options.height = 900;
     click(options_menu, 11);
-    EXPECT_EQ(options.width, 800);
-    EXPECT_EQ(options.height, 600);
+    EXPECT_EQ(options.width, 1920);
+    EXPECT_EQ(options.height, 1080);
     click(options_menu, 10);
     EXPECT_EQ(options.width, 1440);
     EXPECT_EQ(options.height, 900);
-    options.width = 1920;
-    options.height = 1080;
+    // A size "conf" holds that the list does not: the arrows still move, to its neighbours.
+    options.width = 1600;
+    options.height = 900;
     click(options_menu, 10);
-    click(options_menu, 11);
-    EXPECT_EQ(options.width, 1920);
-    EXPECT_EQ(options.height, 1080);
+    EXPECT_EQ(options.width, 1440);
+    EXPECT_EQ(options.height, 900);
 }
 
 TEST(Options, SaveWritesTheTenLinesAndReturnsToTheMenuItCameFrom) {
@@ -542,14 +577,60 @@ TEST(Options, CancelAndEscapeReloadTheStoredOptions) {
     press(glfw2::KEY_ESC);
     EXPECT_EQ(menu_state, OPTIONS);
 
-    // A waiting button first takes the name of Escape, then the reload restores every title.
+    // Over a match Escape leaves them, once no key button waits.
     screen(PAUSED, OPTIONS);
     click(options_menu, 3);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(menu_state, OPTIONS);
     press(glfw2::KEY_ESC);
     EXPECT_EQ(game_state, ON);
     EXPECT_EQ(menu_state, NONE);
     EXPECT_EQ(options_menu->buttons[3]->title, "F");
     EXPECT_EQ(CActive::read(), nullptr);
+}
+
+TEST(Options, EscapeCancelsAWaitingKeyButtonAndIsNeverBound) {
+    REQUIRE_GAME();
+    std::remove("conf");
+    for (int game : {HIDDEN, PAUSED}) {
+        fresh(game, OPTIONS);
+        click(options_menu, 2);
+        press(glfw2::KEY_ESC);
+        EXPECT_EQ(options_menu->buttons[2]->title, "D");
+        EXPECT_FALSE(options_menu->buttons[2]->active);
+        EXPECT_EQ(CActive::read(), nullptr);
+        // Only the wait ends: the screen stays, and the release that follows is nobody's key.
+        EXPECT_EQ(game_state, game);
+        EXPECT_EQ(menu_state, OPTIONS);
+        release(glfw2::KEY_ESC);
+        EXPECT_EQ(options_menu->buttons[2]->title, "D");
+        click(options_menu, 8);
+        EXPECT_EQ(options.blue_primary, 'D');
+    }
+    EXPECT_NE(read_file("conf").find("\n68 blue_primary\n"), std::string::npos);
+    EXPECT_EQ(read_file("conf").find("257"), std::string::npos);
+
+    // A button still waiting when the options are left waits no more: the next key is the match's.
+    fresh(PAUSED, OPTIONS);
+    click(options_menu, 0);
+    click(options_menu, 8);
+    EXPECT_EQ(CActive::read(), nullptr);
+    EXPECT_FALSE(options_menu->buttons[0]->active);
+    click(pause_menu, 0);
+    press('Z');
+    EXPECT_EQ(options_menu->buttons[0]->title, "A");
+    fresh(HIDDEN, OPTIONS);
+    click(options_menu, 7);
+    click(options_menu, 9);
+    EXPECT_EQ(CActive::read(), nullptr);
+
+    // A "conf" saved before Escape was refused may hold it for a control: Escape still pauses.
+    fresh(ON, NONE);
+    options.blue_cw = glfw2::KEY_ESC;
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(game_state, PAUSED);
+    EXPECT_FALSE(station1->cw);
+    std::remove("conf");
 }
 
 TEST(Mouse, OtherButtonsAndReleasesChangeNothing) {
@@ -805,6 +886,22 @@ TEST(Hud, MatchShowsBothPanelsAndTheZoomHint) {
     EXPECT_PIXEL(40, 552, (std::array<int, 4>{230, 230, 230, 255}));
     EXPECT_PIXEL(500, 560, GREY);  // zoom hint
     EXPECT_PIXEL(24, 18, GREY);
+    // The frame rate's digits follow "FPS:" as its next character would, not half a character into the
+    // colon: with the solid font's whole-quad glyphs the colon's quad ends at x 56 and the digit's at 64.
+    fps = 7;
+    draw_hud();
+    EXPECT_PIXEL(62, 18, GREY);
+    EXPECT_PIXEL(66, 18, BLACK);
+    // The hint is for the first ten seconds of a match.
+    match_clock::begin(1);
+    for (int i = 0; i < 999; ++i)
+        match_clock::count_step();
+    draw_hud();
+    EXPECT_PIXEL(500, 560, GREY);
+    match_clock::count_step();
+    draw_hud();
+    EXPECT_PIXEL(500, 560, BLACK);
+    match_clock::begin(1);
 
     screen(PAUSED, MAIN);
     draw_hud();
@@ -864,6 +961,18 @@ TEST(Hud, MatchOverShowsTheResult) {
     EXPECT_PIXEL(350, 285, BLACK);
 }
 
+TEST(Hud, OptionsOverAMatchLeaveOutTheStatusPanels) {
+    REQUIRE_GAME();
+    fresh(PAUSED, MAIN);
+    counter = 0;
+    draw_hud();
+    EXPECT_GT(hud_pixel(170, 580)[0], 40) << "the blue panel, dimmed, under the pause menu";
+    screen(PAUSED, OPTIONS);
+    draw_hud();
+    EXPECT_PIXEL(170, 580, BLACK);  // where left_one stands, by "BLUE"
+    EXPECT_PIXEL(984, 505, BLACK);  // the red panel's box
+}
+
 TEST(Hud, OptionsLabelFollowsTheResolution) {
     REQUIRE_GAME();
     fresh(HIDDEN, OPTIONS);
@@ -911,6 +1020,108 @@ TEST(Hud, HowToPlayShowsItsTexts) {
     EXPECT_PIXEL(1018, 440, BLACK);
     EXPECT_PIXEL(700, 432, GREY);
     EXPECT_PIXEL(700, 428, BLACK);
+}
+
+// With the solid font a key's name shows by its width: the how-to-play scene's table (rows at y 205,
+// 184, 163, 142, 121, 18 pixels high, 9 across a character, right edge at x 999) gives each column the
+// width of its longest name, so a longer name moves the table left and fills its own cell.
+TEST(Hud, HowToPlayNamesTheKeysTheOptionsSaved) {
+    REQUIRE_GAME();
+    std::remove("conf");
+    fresh(HIDDEN, INSTRUCTIONS);
+    draw_hud();
+    EXPECT_PIXEL(912, 150, GREY);   // "D" in the blue column, x 904.5..922.5
+    EXPECT_PIXEL(930, 150, BLACK);  // nothing after it
+    EXPECT_PIXEL(995, 150, GREY);   // "KP_5", x 958.5..1003.5
+
+    fresh(HIDDEN, OPTIONS);
+    click(options_menu, 2);
+    press(glfw2::KEY_RSHIFT);
+    click(options_menu, 8);
+    click(main_menu, 3);
+    ASSERT_EQ(menu_state, INSTRUCTIONS);
+    EXPECT_EQ(key_table(false).rows[3], (std::vector<std::string>{"Primary fire", "RSHIFT", "KP_5"}));
+    draw_hud();
+    EXPECT_PIXEL(930, 150, GREY);  // "RSHIFT", x 886.5..949.5
+    EXPECT_PIXEL(945, 150, GREY);
+    EXPECT_PIXEL(953, 150, BLACK);
+    EXPECT_PIXEL(930, 171, BLACK);  // "Q" in the row above stays one character
+    EXPECT_PIXEL(995, 150, GREY);
+    std::remove("conf");
+    options.restore();
+}
+
+// Over a match the pause menu names the keys of the stations this keyboard steers, right of its window
+// (which ends at x 662): blue alone against the computer, both in a two-player match.
+TEST(Hud, PauseMenuNamesTheKeysThatSteer) {
+    REQUIRE_GAME();
+    fresh(PAUSED, MAIN, SINGLE);
+    draw_hud();
+    EXPECT_PIXEL(690, 150, GREY);  // "Primary fire" from x 682.5
+    EXPECT_PIXEL(678, 150, BLACK);
+    EXPECT_PIXEL(905, 150, GREY);   // "D" at x 898.5..916.5
+    EXPECT_PIXEL(990, 150, BLACK);  // no red column
+    fresh(PAUSED, MAIN, MULTI);
+    draw_hud();
+    EXPECT_PIXEL(905, 150, GREY);  // blue's "D"
+    EXPECT_PIXEL(990, 150, GREY);  // red's "KP_5", x 952.5..997.5
+}
+
+// A key button waiting for a key says so above the columns, in its own light blue, until the key or
+// Escape comes.
+TEST(Hud, AWaitingKeyButtonAsksForAKey) {
+    REQUIRE_GAME();
+    const std::array<int, 4> prompt = {204, 204, 255, 255};
+    fresh(HIDDEN, OPTIONS);
+    draw_hud();
+    EXPECT_PIXEL(512, 580, TINT);
+    EXPECT_EQ(key_capture_prompt(), "");
+    click(options_menu, 6);
+    EXPECT_EQ(key_capture_prompt(), "Red primary fire: press a key, Escape to cancel");
+    click(options_menu, 1);
+    EXPECT_EQ(key_capture_prompt(), "Blue turn counter-clockwise: press a key, Escape to cancel");
+    draw_hud();
+    EXPECT_PIXEL(512, 580, prompt);
+    EXPECT_PIXEL(512, 596, TINT);
+    press(glfw2::KEY_ESC);
+    EXPECT_EQ(key_capture_prompt(), "");
+    draw_hud();
+    EXPECT_PIXEL(512, 580, TINT);
+}
+
+// Against the computer the result says whose it is, in colour over the specified line; under the
+// prompt stand both sides' figures and the match's length, gone when a menu opens over the result.
+TEST(Hud, MatchOverTellsThePlayerAndShowsTheFigures) {
+    REQUIRE_GAME();
+    const std::array<int, 4> won = {102, 230, 102, 255};
+    const std::array<int, 4> lost = {242, 115, 102, 255};
+    fresh(ENDED, NONE, SINGLE);
+    station2->shields = 0;
+    draw_hud();
+    EXPECT_PIXEL(512, 365, won);   // "You won", x 442..582, y 345..385
+    EXPECT_PIXEL(390, 210, GREY);  // "Shots" in the first row of figures
+    EXPECT_PIXEL(512, 95, GREY);   // "Match length 0:00"
+    station1->shields = 0;
+    station2->shields = 10;
+    draw_hud();
+    EXPECT_PIXEL(512, 365, lost);  // "You lost"
+    station2->shields = 0;
+    draw_hud();
+    EXPECT_PIXEL(512, 365, GREY);  // "Draw", x 472..552
+
+    fresh(ENDED, NONE, MULTI);  // two players on one keyboard: no "you"
+    station2->shields = 0;
+    draw_hud();
+    EXPECT_PIXEL(512, 365, BLACK);
+    EXPECT_PIXEL(390, 210, GREY);
+    EXPECT_PIXEL(372, 210, BLACK);
+    // A six-digit count widens its column and moves the table left.
+    tally.sides[RED_STATION].shots = 123456;
+    draw_hud();
+    EXPECT_PIXEL(372, 210, GREY);
+    screen(ENDED, MAIN);
+    draw_hud();
+    EXPECT_PIXEL(512, 95, BLACK);
 }
 
 }  // namespace

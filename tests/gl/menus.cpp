@@ -1,4 +1,4 @@
-// The five menus as built at start-up: layout for the display size, looks, and use through the real
+// The five menus as built at start-up: layout in the interface's frame, looks, and use through the real
 // input callbacks with the real pointer.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "game/ui/screen_flow.h"
 #include "gl_window.h"
 #include "graphics/display.h"
+#include "graphics/interface_frame.h"
 #include "graphics/textures.h"
 #include "interface/window.h"
 #include "scratch_folder.h"
@@ -158,6 +159,20 @@ TEST_F(Menus, OddSizesKeepHalfPixelsExceptForTheOptionsWindow) {
     build_menus();
     expect_window(global::options_menu, "", 100, -1, 600, 600);
     expect_window(global::pause_menu, "Pause Menu", 250, 112, 300, 375);
+}
+
+TEST_F(Menus, TheGamesFrameKeepsTheLayoutWhateverTheWindow) {
+    CInterfaceFrame::set_size(1024, 600);
+    for (const auto& size : {std::pair{1920, 1080}, {800, 599}, {1025, 601}}) {
+        CDisplay::set_dim(size.first, size.second);
+        build_menus();
+        expect_window(global::pause_menu, "Pause Menu", 362, 112.5f, 300, 375);
+        expect_window(global::main_menu, "", 0, 225, 300, 375);
+        expect_window(global::options_menu, "", 100, 0, 600, 600);
+        expect_window(global::howto_menu, "", 794, 30, 200, 50);
+        free_menus();
+    }
+    CInterfaceFrame::set_size(0, 0);
 }
 
 TEST_F(Menus, KeyButtonsAndToggleFollowTheOptionsAtStartUp) {

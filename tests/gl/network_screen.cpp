@@ -137,6 +137,14 @@ TEST_F(NetworkScreen, AClickOnTheCodeFieldTakesTheTypingAndTabGivesItBack) {
     EXPECT_LT(text_pixels(back, code_field), code_text) << "no cursor left in the code field";
 }
 
+TEST_F(NetworkScreen, ASpaceTypedInTheAddressIsLeftOutWithAWord) {
+    const area above_address = in_menu(0, 300, 300, 50);
+    type("192.168.1.2");
+    const int before = text_pixels(network_frame(), above_address);
+    type(" ");
+    EXPECT_GT(text_pixels(network_frame(), above_address), before + 100) << "the space is told of";
+}
+
 TEST_F(NetworkScreen, ACodeThatCannotBeOneIsToldUnderItsFieldAndStartsNothing) {
     global::settings.rendezvous_server = "127.0.0.1:9";
     click_at(420, 270);
@@ -208,4 +216,42 @@ TEST_F(NetworkScreen, HostOnlineShowsTheServersCodeInLargeLetters) {
     EXPECT_LT(text_pixels(network_frame(), big_code), shown / 4);
     loop.stop();
     serving.join();
+}
+
+// Why a network game ended is told for a while on the screen the player is back on: under the menu
+// there, not across its buttons.
+TEST_F(NetworkScreen, NotesStandClearOfTheMenusButtons) {
+    using namespace global;
+    struct screen {
+        int game, menu;
+        CWindow* window;
+        int lowest_button;
+    };
+    for (const screen& s : {screen{HIDDEN, NETWORK, network_menu, 2}, screen{HIDDEN, MAIN, main_menu, 5}}) {
+        game_state = s.game;
+        menu_state = s.menu;
+        network_match::set_last_word("");
+        const rgba_image quiet = whole_frame();
+        network_match::set_last_word("Opponent left");
+        const rgba_image told = whole_frame();
+        const CButton* b = s.window->buttons[s.lowest_button];
+        rgba_image button_quiet = quiet, button_told = told;
+        const area button = {static_cast<int>(s.window->x + b->x) - 2,
+                             static_cast<int>(s.window->y + b->y) - 2, static_cast<int>(b->w) + 4,
+                             static_cast<int>(b->h) + 4};
+        // Only the button's rectangle is compared.
+        for (const area& rest :
+             {area{0, 0, CDisplay::width(), button.y},
+              area{0, button.y + button.h, CDisplay::width(), CDisplay::height() - button.y - button.h},
+              area{0, button.y, button.x, button.h},
+              area{button.x + button.w, button.y, CDisplay::width() - button.x - button.w, button.h}}) {
+            blank(button_quiet, rest);
+            blank(button_told, rest);
+        }
+        EXPECT_EQ(docs_pictures::difference(button_quiet, button_told), 0) << b->title;
+        // The note is there, between the button and the frame rate.
+        const area strip = {CDisplay::width() / 2 - 60, 30, 120, button.y - 30};
+        EXPECT_GT(text_pixels(told, strip), text_pixels(quiet, strip) + 50) << b->title;
+    }
+    network_match::set_last_word("");
 }

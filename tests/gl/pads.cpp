@@ -22,9 +22,11 @@
 #include "game/input/pad_input.h"
 #include "game/input/pad_mappings.h"
 #include "game/input/pad_menu.h"
+#include "game/render/key_list.h"
 #include "game/render/render_hud.h"
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
+#include "game/sim/presentation.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/screen_flow.h"
 #include "gl_window.h"
@@ -319,7 +321,7 @@ TEST_F(Pads, UnpluggingWhileChargingFiresNothing) {
     EXPECT_EQ(rockets_in_flight(), 1);
 }
 
-TEST_F(Pads, StartPausesAndStartsTheNextMatchEastActsAsEscape) {
+TEST_F(Pads, StartPausesStartOrSouthStartsTheNextMatchEastActsAsEscape) {
     plug(0);
     tap(0, glfw2::PAD_START);
     EXPECT_EQ(game_state, PAUSED);
@@ -328,18 +330,53 @@ TEST_F(Pads, StartPausesAndStartsTheNextMatchEastActsAsEscape) {
     EXPECT_EQ(game_state, ON);
     EXPECT_EQ(menu_state, NONE);
 
-    station2->shields = 0;
-    program_logic();
-    ASSERT_EQ(game_state, ENDED);
-    tap(0, glfw2::PAD_START);
-    EXPECT_EQ(game_state, ON);
-    EXPECT_EQ(station2->shields, 100);
-    EXPECT_EQ(players, MULTI);
+    for (glfw2::pad_button next : {glfw2::PAD_START, glfw2::PAD_SOUTH}) {
+        station2->shields = 0;
+        program_logic();
+        ASSERT_EQ(game_state, ENDED);
+        tap(0, next);
+        EXPECT_EQ(game_state, ON) << next;
+        EXPECT_EQ(station2->shields, 100) << next;
+        EXPECT_EQ(players, MULTI) << next;
+        // The press that started the match charges nothing.
+        EXPECT_FALSE(station1->loading) << next;
+        EXPECT_EQ(rockets_in_flight(), 0) << next;
+    }
     // Start pauses even when Escape is bound to a station action.
     options.blue_primary = glfw2::KEY_ESC;
     tap(0, glfw2::PAD_START);
     EXPECT_EQ(game_state, PAUSED);
     EXPECT_FALSE(station1->loading);
+
+    // East leaves the how-to-play scene as Escape does.
+    fresh(HIDDEN, MAIN, MULTI);
+    presentation();
+    menu_state = INSTRUCTIONS;
+    tap(0, glfw2::PAD_EAST);
+    EXPECT_EQ(game_state, HIDDEN);
+    EXPECT_EQ(menu_state, MAIN);
+    EXPECT_EQ(particles.size(), 9u);
+}
+
+// The how-to-play scene and the pause menu say what a pad does while one is connected, in the lower
+// left under the specified texts; nothing else on them changes.
+TEST_F(Pads, HowToPlayAndPauseSayWhatAPadDoesWhileOneIsConnected) {
+    const int screens[][3] = {{HIDDEN, INSTRUCTIONS, MULTI}, {PAUSED, MAIN, SINGLE}};
+    for (const auto& s : screens) {
+        fresh(s[0], s[1], s[2]);
+        const rgba_image without = hud_capture();
+        EXPECT_TRUE(pad_key_lines().empty());
+        plug(0);
+        poll_pads();
+        const rgba_image with = hud_capture();
+        EXPECT_EQ(pad_key_lines().size(), 2u);
+        EXPECT_GT(differing(with, without, 25, 30, 720, 50), 1000) << s[1];
+        EXPECT_EQ(differing(with, without, 0, 80, 1024, 520), 0) << s[1];
+        EXPECT_EQ(differing(with, without, 740, 0, 284, 80), 0) << s[1];
+        keep_png(with, s[1] == MAIN ? "pause_with_pad" : "how_to_play_with_pad");
+        unplug(0);
+        poll_pads();
+    }
 }
 
 // Where a press on button `index` of the menu shown in screen (game, menu) leads.

@@ -45,6 +45,7 @@ bool CNatWorld::build_side(int index, nat_kind kind) {
     side& s = sides_[index];
     const std::string n = std::to_string(index);
     const std::string wan = "203.0.113." + std::to_string(10 + 10 * index);
+    const std::string upstream = "203.0.113." + std::to_string(11 + 10 * index);  // the public side's end
     s.kind = kind;
     s.player = spaces_.add("p" + n);
     s.router = spaces_.add("r" + n);
@@ -53,7 +54,7 @@ bool CNatWorld::build_side(int index, nat_kind kind) {
     }
     // The namespace on the public side: the carrier's router, or the home router itself.
     std::string outer = s.router;
-    std::string home_wan_address = wan + "/24";
+    std::string home_wan_address = wan + "/31";
     if (kind == nat_kind::CARRIER) {
         outer = spaces_.add("c" + n);
         const std::string inner = "198.18." + n + ".";
@@ -64,9 +65,10 @@ bool CNatWorld::build_side(int index, nat_kind kind) {
             return false;
         }
     }
-    if (!spaces_.link(outer, "wan", wan + "/24", public_, "s" + n, "") ||
-        !spaces_.run(public_, {"ip", "link", "set", "s" + n, "master", "hub"}) ||
-        !spaces_.run(outer, {"ip", "route", "add", "default", "via", SERVER})) {
+    // A link of its own to the public side, which routes: a hop between the two routers, as the
+    // Internet always has.
+    if (!spaces_.link(outer, "wan", wan + "/31", public_, "s" + n, upstream + "/31") ||
+        !spaces_.run(outer, {"ip", "route", "add", "default", "via", upstream})) {
         return false;
     }
     std::string home = "192.0.2.";

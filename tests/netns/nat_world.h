@@ -4,12 +4,13 @@
 // a server runs: the Internet in small, made of namespaces, veth pairs and nftables.
 //
 //   player0 -- router0 --+                           (carrier: player -- home router -- carrier router)
-//                        +-- public (203.0.113.1, .2)
+//                        +-- public (203.0.113.1, .2), which routes between the two
 //   player1 -- router1 --+
 //
-// Public side 203.0.113.0/24; homes behind a NAT 192.0.2.0/24 (the same on both sides, as home
-// networks often are, the player at 192.0.2.10 in both); homes with no NAT 198.51.100.0/25 and
-// .128/25; between two NATs 198.18.N.0/24.
+// Public side 203.0.113.0/24: the servers' addresses in the public namespace, each router's public
+// address (.10, .20) on a link of its own to it (.11, .21); homes behind a NAT 192.0.2.0/24 (the same
+// on both sides, as home networks often are, the player at 192.0.2.10 in both); homes with no NAT
+// 198.51.100.0/25 and .128/25; between two NATs 198.18.N.0/24.
 #include <memory>
 #include <string>
 

@@ -78,7 +78,10 @@ int main(int argc, char** argv) {
             return 1;
         }
         run::poll();
-        if (hosting && !code_told && !network_match::invite_code().empty()) {
+        // Told once the screen says what the router answered, as a person reads it out then: the
+        // server has the mapping by the time the other player types the code.
+        if (hosting && !code_told && !network_match::invite_code().empty() &&
+            network_match::note().find("Asking the router") == std::string::npos) {
             std::printf("code %s\n", network_match::invite_code().c_str());
             code_told = true;
         }

@@ -2,7 +2,8 @@
 
 const std::vector<nat_kind>& all_nat_kinds() {
     static const std::vector<nat_kind> kinds{nat_kind::UPNP,  nat_kind::OPEN,    nat_kind::PRESERVING,
-                                             nat_kind::LINUX, nat_kind::CARRIER, nat_kind::SYMMETRIC};
+                                             nat_kind::LINUX, nat_kind::CARRIER, nat_kind::SYMMETRIC,
+                                             nat_kind::BARE};
     return kinds;
 }
 
@@ -20,6 +21,8 @@ std::string nat_name(nat_kind kind) {
             return "carrier";
         case nat_kind::UPNP:
             return "upnp";
+        case nat_kind::BARE:
+            return "bare";
     }
     return "?";
 }
@@ -94,6 +97,8 @@ std::string nat_rules(nat_kind kind, const std::string& wan, const std::string& 
             return guard() + postrouting("masquerade") + "}\n";
         case nat_kind::SYMMETRIC:
             return guard() + postrouting("masquerade fully-random") + "}\n";
+        case nat_kind::BARE:
+            return postrouting("masquerade") + "}\n";
         case nat_kind::UPNP:
             // miniupnpd's test of its public address needs the STUN server's answers from its other
             // address and port.

@@ -1,7 +1,7 @@
 #pragma once
 
 // The kinds of router a player may sit behind, as nftables rule sets for a router namespace whose
-// public side is interface "wan" and whose home side is "lan". All but OPEN keep unsolicited
+// public side is interface "wan" and whose home side is "lan". All but OPEN and BARE keep unsolicited
 // datagrams from the public side away from the router itself, as home routers do.
 #include <string>
 #include <vector>
@@ -13,6 +13,8 @@ enum class nat_kind {
     SYMMETRIC,   // a new random port for every new destination
     CARRIER,     // a home router's masquerade behind a carrier's (two NATs in a row)
     UPNP,        // plain masquerade, plus miniupnpd forwarding what a player asks for
+    BARE,        // plain masquerade with nothing in front of the router itself: a datagram it does not
+                 // expect reaches it, is answered, and leaves a connection entry behind
 };
 
 const std::vector<nat_kind>& all_nat_kinds();

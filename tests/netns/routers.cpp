@@ -61,11 +61,15 @@ TEST_P(RouterProbe, MapsAndFiltersAsItsKindSays) {
     EXPECT_EQ(receive_text(game, 500) == "unsolicited", let_in);
 
     // The player now writes to that sender, as a probe answered from both sides at once does: what was
-    // kept out leaves no trace that would make the router give the player another port.
+    // kept out leaves no trace that would make the router give the player another port. A bare router
+    // answered the stranger itself and keeps that entry: the player's datagram leaves on another port,
+    // which is why the first probes go no further than the player's own router.
     ASSERT_TRUE(send_text(game, CNatWorld::SERVER_ALTERNATE, 7004, "hello"));
     std::string sender;
     EXPECT_EQ(receive_text(stranger, 500, &sender), "hello");
-    if (kind != nat_kind::SYMMETRIC) {
+    if (kind == nat_kind::BARE) {
+        EXPECT_NE(sender, seen[0]);
+    } else if (kind != nat_kind::SYMMETRIC) {
         EXPECT_EQ(sender, seen[0]);
     }
     close(stranger);

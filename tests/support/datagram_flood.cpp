@@ -4,10 +4,11 @@
 #include <random>
 #include <vector>
 
+#include "connect_request.h"
 #include "loopback_socket.h"
 
-CDatagramFlood::CDatagramFlood(std::uint16_t port, int rate, double seconds) {
-    thread_ = std::thread([this, port, rate, seconds] {
+CDatagramFlood::CDatagramFlood(std::uint16_t port, int rate, double seconds, flood_shape shape) {
+    thread_ = std::thread([this, port, rate, seconds, shape] {
         using clock = std::chrono::steady_clock;
         CLoopbackSocket stranger;
         std::mt19937 random(8);
@@ -22,6 +23,16 @@ CDatagramFlood::CDatagramFlood(std::uint16_t port, int rate, double seconds) {
             // Catch up with the rate in small batches, then rest a millisecond.
             const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
             while (sent_ < static_cast<long>(elapsed * rate)) {
+                if (shape == flood_shape::ENET_SHAPED) {
+                    std::vector<std::uint8_t> request = connect_request(static_cast<std::uint32_t>(random()));
+                    if (sent_ % 4 == 1)
+                        request.resize(5 + random() % (request.size() - 5));
+                    if (sent_ % 4 == 3)
+                        request[0] = request[1] = 0;  // from the first place, which the player may hold
+                    stranger.send_to(port, request.data(), request.size());
+                    ++sent_;
+                    continue;
+                }
                 const std::size_t n = sent_ % 8 == 7 ? 4097 + random() % 4000 : 1 + random() % 512;
                 for (std::size_t i = 0; i < 8; ++i)
                     junk[i] = static_cast<unsigned char>(random());

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "frame_pixels.h"
 
@@ -66,6 +68,33 @@ inline double difference(const rgba_image& a, const rgba_image& b) {
         n += d > 30;
     }
     return static_cast<double>(n) / (a.pixels.size() / 4);
+}
+
+// Pictures of screens, each by the name of its picture: each one is written to docs/screenshots/ as
+// <name><suffix>.png with ZELVORANT_WRITE_DOCS=1, and otherwise must match the one there.
+inline void compare_with_docs(const std::vector<std::pair<std::string, rgba_image>>& screens,
+                              const std::string& suffix, int width, int height) {
+    const bool write = std::getenv("ZELVORANT_WRITE_DOCS") != nullptr;
+    for (const auto& [screen, image] : screens) {
+        const std::string name = screen + suffix;
+        EXPECT_EQ(image.width, width);
+        EXPECT_EQ(image.height, height);
+        if (write) {
+            write_docs(image, name);
+            continue;
+        }
+        // A few pixels may round differently on another OpenGL; anything that a reader could see is not.
+        const rgba_image committed = read_png(docs_picture(name), name);
+        ASSERT_EQ(committed.width, image.width) << docs_picture(name) << " missing or of another size";
+        ASSERT_EQ(committed.height, image.height) << docs_picture(name);
+        EXPECT_LT(difference(image, committed), 0.001)
+            << docs_picture(name) << " no longer matches the game; write the screenshots again (see README)";
+    }
+    // Each screen looks different from every other one.
+    for (size_t i = 0; i < screens.size(); ++i)
+        for (size_t j = i + 1; j < screens.size(); ++j)
+            EXPECT_GT(difference(screens[i].second, screens[j].second), 0.005)
+                << screens[i].first << " and " << screens[j].first << " look the same";
 }
 
 }  // namespace docs_pictures

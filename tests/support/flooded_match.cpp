@@ -39,7 +39,7 @@ struct paced {
 
 }  // namespace
 
-flood_outcome flooded_match(int datagrams_per_second, double seconds) {
+flood_outcome flooded_match(int datagrams_per_second, double seconds, flood_shape shape) {
     flood_outcome out;
     paced host, joiner;
     std::string error;
@@ -66,7 +66,7 @@ flood_outcome flooded_match(int datagrams_per_second, double seconds) {
     const std::uint32_t before = host.session.next_step();
     const double start = seconds_now();
     {
-        CDatagramFlood flood(host.session.port(), datagrams_per_second, seconds);
+        CDatagramFlood flood(host.session.port(), datagrams_per_second, seconds, shape);
         frames(seconds);
         out.sent = flood.sent();
     }

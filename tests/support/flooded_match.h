@@ -4,6 +4,8 @@
 // loop would, while a stranger floods the host's port with junk: what the players would notice.
 #include <string>
 
+#include "datagram_flood.h"
+
 struct flood_outcome {
     bool connected = false;    // the match was under way before the flood
     bool playing = false;      // and still was after it
@@ -13,4 +15,5 @@ struct flood_outcome {
     long sent = 0;             // junk datagrams
 };
 
-flood_outcome flooded_match(int datagrams_per_second, double seconds);
+flood_outcome flooded_match(int datagrams_per_second, double seconds,
+                            flood_shape shape = flood_shape::RANDOM);

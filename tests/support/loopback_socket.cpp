@@ -12,9 +12,10 @@ sockaddr_in loopback_address(std::uint16_t port) {
     return a;
 }
 
-CLoopbackSocket::CLoopbackSocket() {
+CLoopbackSocket::CLoopbackSocket(std::uint32_t address) {
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a = loopback_address(0);
+    a.sin_addr.s_addr = htonl(address);
     socklen_t len = sizeof a;
     if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
         getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
@@ -27,7 +28,13 @@ CLoopbackSocket::~CLoopbackSocket() {
 }
 
 void CLoopbackSocket::send_to(std::uint16_t port, const void* data, std::size_t size) const {
-    const sockaddr_in to = loopback_address(port);
+    send_to(INADDR_LOOPBACK, port, data, size);
+}
+
+void CLoopbackSocket::send_to(std::uint32_t address, std::uint16_t port, const void* data,
+                              std::size_t size) const {
+    sockaddr_in to = loopback_address(port);
+    to.sin_addr.s_addr = htonl(address);
     sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 

@@ -12,15 +12,17 @@ sockaddr_in loopback_address(std::uint16_t port);
 
 class CLoopbackSocket {
   public:
-    CLoopbackSocket();
+    // On `address` (host byte order), any of 127.0.0.0/8: every one of them is this machine's.
+    explicit CLoopbackSocket(std::uint32_t address = INADDR_LOOPBACK);
     ~CLoopbackSocket();
     CLoopbackSocket(const CLoopbackSocket&) = delete;
     CLoopbackSocket& operator=(const CLoopbackSocket&) = delete;
 
     std::uint16_t port() const { return port_; }
     int descriptor() const { return fd_; }
-    // One datagram from this socket to a port of 127.0.0.1.
+    // One datagram from this socket to a port of 127.0.0.1, or of another address.
     void send_to(std::uint16_t port, const void* data, std::size_t size) const;
+    void send_to(std::uint32_t address, std::uint16_t port, const void* data, std::size_t size) const;
     // How many datagrams have arrived and not been counted yet; they are read and dropped.
     int take_arrived() const;
 

@@ -8,19 +8,52 @@
 
 #include "loopback_socket.h"
 
+CRendezvousSide::CRendezvousSide(std::uint32_t address) : socket_(address), address_(address) {}
+
 rdv::endpoint CRendezvousSide::endpoint() const {
     rdv::endpoint e;
-    e.address = INADDR_LOOPBACK;
+    e.address = address_;
     e.port = socket_.port();
     return e;
 }
 
 void CRendezvousSide::send(std::uint16_t port, const rdv::message& m) const {
-    send_raw(port, rdv::encode(m));
+    rdv::message stamped = m;
+    if (rdv::is_request(m.kind)) {
+        if (cookie_ == rdv::cookie{}) {
+            // The request without a cookie gets one, and nothing else.
+            send_raw(port, rdv::encode(stamped));
+            rdv::message answer;
+            if (receive(answer) && answer.kind == rdv::COOKIE)
+                cookie_ = answer.proof;
+        }
+        stamped.proof = cookie_;
+    }
+    send_raw(port, rdv::encode(stamped));
 }
 
 void CRendezvousSide::send_raw(std::uint16_t port, const std::vector<std::uint8_t>& bytes) const {
     socket_.send_to(port, bytes.data(), bytes.size());
+}
+
+bool CRendezvousSide::request(std::uint16_t port, const rdv::message& m, rdv::message& answer,
+                              double seconds) const {
+    send(port, m);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!receive(answer, seconds))
+            return false;
+        if (answer.kind != rdv::COOKIE)
+            return true;
+        cookie_ = answer.proof;
+        rdv::message again = m;
+        again.proof = cookie_;
+        send_raw(port, rdv::encode(again));
+    }
+    return false;
+}
+
+void CRendezvousSide::send_raw(const rdv::endpoint& to, const std::vector<std::uint8_t>& bytes) const {
+    socket_.send_to(to.address, to.port, bytes.data(), bytes.size());
 }
 
 bool CRendezvousSide::receive_raw(std::vector<std::uint8_t>& bytes, std::uint16_t& from,

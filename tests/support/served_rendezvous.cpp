@@ -14,7 +14,7 @@ server_config on_loopback(server_config config) {
 
 }  // namespace
 
-CServedRendezvous::CServedRendezvous(server_config config, std::FILE* log) : rendezvous_(config, log) {
+CServedRendezvous::CServedRendezvous(server_config config, CEventLog* log) : rendezvous_(config, log) {
     std::string error;
     ready_ = loop_.open(on_loopback(config), error);
     if (ready_)

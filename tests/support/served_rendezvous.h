@@ -11,7 +11,7 @@
 class CServedRendezvous {
   public:
     // Quiet unless `log` is given.
-    explicit CServedRendezvous(server_config config, std::FILE* log = nullptr);
+    explicit CServedRendezvous(server_config config, CEventLog* log = nullptr);
     ~CServedRendezvous();
     CServedRendezvous(const CServedRendezvous&) = delete;
     CServedRendezvous& operator=(const CServedRendezvous&) = delete;

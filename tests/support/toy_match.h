@@ -71,8 +71,17 @@ class toy_player {
     std::vector<std::uint32_t> rollback_depths;  // steps run again, one entry per rollback
     std::uint32_t slowest_command = 0;           // the most steps between making a command and its step
 
+    // Each match given up for the next: the steps its board ran and the board it ended with.
+    struct ended_match {
+        std::uint32_t steps;
+        std::uint64_t board;
+        bool operator==(const ended_match& o) const { return steps == o.steps && board == o.board; }
+    };
+    std::vector<ended_match> ended;
+
     // Runs what is due; paced at the game's 100 steps a second with the main loop's catch-up.
     bool advance(double now, bool paced, std::uint32_t steps) {
+        note_new_match();
         if (last_ < 0)
             last_ = now;
         backlog_ = std::min(backlog_ + now - last_, 0.25);
@@ -121,6 +130,7 @@ class toy_player {
         }
         rollback_depths.push_back(session.next_step() - to);
         board = k->second.board;
+        ran_ = to;
         log.resize(k->second.log);
         checkpoints.resize(k->second.checkpoints);
         session.rewind();
@@ -131,6 +141,7 @@ class toy_player {
 
     // Now and then a command, at most once per local step.
     void script() {
+        note_new_match();
         const std::uint32_t n = session.next_step();
         if (scripted_ && n == scripted_for_)
             return;
@@ -154,7 +165,24 @@ class toy_player {
         }
     }
 
+    // The board as the last match left it, before anything of the next, which starts afresh as the
+    // game's board does.
+    void note_new_match() {
+        if (session.match() == match_)
+            return;
+        ended.push_back({ran_, board});
+        match_ = session.match();
+        board = 14695981039346656037ULL;
+        ran_ = 0;
+        log.clear();
+        confirmed_log.clear();
+        expected.clear();
+        checkpoints.clear();
+        kept_.clear();
+    }
+
     void run_step() {
+        note_new_match();
         const std::uint32_t n = session.next_step();
         kept_[n] = {board, log.size(), checkpoints.size()};
         if (n > CNetSession::ROLLBACK_REACH)
@@ -166,11 +194,14 @@ class toy_player {
         }
         board = (board ^ n) * 1099511628211ULL;
         session.step_done([this] { return board + hash_offset; });
+        ran_ = n + 1;
         if (session.next_step() % CNetSession::HASH_PERIOD == 0)
             checkpoints.push_back(board);
     }
 
     std::map<std::uint32_t, kept> kept_;  // the board before each of the last steps
+    int match_ = 0;
+    std::uint32_t ran_ = 0;  // steps the board stands after
     std::mt19937 script_;
     bool scripted_ = false;
     std::uint32_t scripted_for_ = 0;

@@ -70,7 +70,7 @@ void CUdpRelay::run() {
     char buffer[65536];
 
     auto take = [&](bool to_target, const char* data, ssize_t size) {
-        if (unit(random) < faults_.drop || queue.size() >= MAX_QUEUED) {
+        if (cut_ || unit(random) < faults_.drop || queue.size() >= MAX_QUEUED) {
             ++dropped_;
             return;
         }

@@ -26,6 +26,8 @@ class CUdpRelay {
     std::uint16_t port() const { return port_; }
     long forwarded() const { return forwarded_; }
     long dropped() const { return dropped_; }
+    // From now on every datagram is dropped, both ways: the line between the two is cut.
+    void cut() { cut_ = true; }
 
   private:
     void run();
@@ -36,6 +38,7 @@ class CUdpRelay {
     int client_side_ = -1;  // bound to port(); the client's datagrams arrive here
     int target_side_ = -1;  // connected to the target
     std::atomic<bool> stop_{false};
+    std::atomic<bool> cut_{false};
     std::atomic<long> forwarded_{0};
     std::atomic<long> dropped_{0};
     std::thread thread_;

@@ -1,6 +1,8 @@
 #include "x_pointer.h"
 
-#include "graphics/display.h"
+#include <cmath>
+
+#include "graphics/interface_frame.h"
 #include "platform/glfw2.h"
 #include "x_session.h"
 
@@ -36,5 +38,7 @@ void x_pointer::move(int x, int y, int window_height) {
 }
 
 void x_pointer::move_to(float x, float y) {
-    move(static_cast<int>(x), static_cast<int>(y), CDisplay::height());
+    float window_x = 0, window_y = 0;
+    CInterfaceFrame::mapping().to_window(x, y, window_x, window_y);
+    move_top_left(static_cast<int>(std::lround(window_x)), static_cast<int>(std::lround(window_y)));
 }

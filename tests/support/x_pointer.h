@@ -13,7 +13,7 @@ void move_top_left(int x, int y);
 // Puts the pointer on window pixel (x, y) in the drawing frame: origin lower left, y up.
 void move(int x, int y, int window_height);
 
-// The same for the game's own display size (CDisplay::height()), as the menus are laid out.
+// Puts the pointer on point (x, y) of the interface's frame, where the menus are laid out.
 inline bool open() {
     return ready();
 }

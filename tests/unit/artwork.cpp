@@ -38,6 +38,8 @@ const char* const FILES[] = {"splash",
                              "trzeci",
                              "noiseb3",
                              "logo"};
+// Beside them, for an interface scaled up: the font with cells twice as large, as an alpha map.
+const char* const LARGE_FONT = "font_large";
 
 std::string generator() {
     return std::string(ZELVORANT_RUN_DIR) + "/../tools/artgen/artgen";
@@ -64,6 +66,9 @@ class Artwork : public ::testing::Test {
             if (read_picture_file(path(name), p))
                 pictures_[name] = p;
         }
+        picture large;
+        if (read_picture_file(path(LARGE_FONT), large))
+            pictures_[LARGE_FONT] = large;
     }
     static std::string path(const std::string& name) { return dir_ + "/gfx/" + name + ".tga"; }
     static const picture& pic(const std::string& name) {
@@ -71,10 +76,11 @@ class Artwork : public ::testing::Test {
         auto it = pictures_.find(name);
         return it == pictures_.end() ? none : it->second;
     }
-    // Alpha at (x, y) counted from the top-left corner, as a viewer sees the picture.
+    // Alpha at (x, y) counted from the top-left corner, as a viewer sees the picture; the one channel of
+    // an alpha map.
     static int alpha(const picture& p, int x, int y) {
         const size_t i = (static_cast<size_t>(p.height - 1 - y) * p.width + x) * p.channels;
-        return p.channels == 4 ? p.pixels[i + 3] : 255;
+        return p.channels == 4 ? p.pixels[i + 3] : p.channels == 1 ? p.pixels[i] : 255;
     }
     static int brightness(const picture& p, int x, int y) {
         const size_t i = (static_cast<size_t>(p.height - 1 - y) * p.width + x) * p.channels;
@@ -104,6 +110,10 @@ TEST_F(Artwork, EveryFileIsWrittenAndReadByTheGamesLoader) {
         EXPECT_EQ(p.channels, 4) << name;
         EXPECT_LE(p.width, PICTURE_MAX_SIDE) << name;
     }
+    const picture& large = pic(LARGE_FONT);
+    EXPECT_EQ(large.channels, 1);
+    EXPECT_EQ(large.width, 2 * pic("font").width);
+    EXPECT_EQ(large.height, 2 * pic("font").height);
     // The build itself paints the run folder's pictures under the same names.
     for (const char* name : FILES) {
         picture p;
@@ -115,7 +125,9 @@ TEST_F(Artwork, TwoRunsGiveIdenticalBytes) {
     ASSERT_TRUE(painted_);
     const std::string other = scratch_dir("artwork_b");
     ASSERT_EQ(run_generator("'" + other + "'"), 0);
-    for (const char* name : FILES) {
+    std::vector<const char*> names(std::begin(FILES), std::end(FILES));
+    names.push_back(LARGE_FONT);
+    for (const char* name : names) {
         std::vector<char> a = bytes_of(path(name)), b = bytes_of(other + "/gfx/" + name + ".tga");
         EXPECT_FALSE(a.empty()) << name;
         EXPECT_TRUE(a == b) << name << " differs between runs";
@@ -135,8 +147,8 @@ TEST_F(Artwork, FrameGridsDivideEvenly) {
         const char* name;
         int columns, rows;
     };
-    for (const grid& g :
-         {grid{"explode", 13, 1}, grid{"circlea", 16, 1}, grid{"noiseb3", 3, 1}, grid{"font", 16, 16}}) {
+    for (const grid& g : {grid{"explode", 13, 1}, grid{"circlea", 16, 1}, grid{"noiseb3", 3, 1},
+                          grid{"font", 16, 16}, grid{LARGE_FONT, 16, 16}}) {
         const picture& p = pic(g.name);
         ASSERT_GT(p.width, 0) << g.name;
         EXPECT_EQ(p.width % g.columns, 0) << g.name;
@@ -149,46 +161,49 @@ TEST_F(Artwork, FrameGridsDivideEvenly) {
 }
 
 TEST_F(Artwork, FontCellsHoldTheirGlyphInTheMiddleHalf) {
-    const picture& f = pic("font");
-    ASSERT_GT(f.width, 0);
-    const int cw = f.width / 16, ch = f.height / 16;
-    auto ink = [&](int code, bool inside_only, bool outside_only) {
-        int n = 0;
-        int cx = (code % 16) * cw, cy = (code / 16) * ch;
-        for (int y = 0; y < ch; ++y)
-            for (int x = 0; x < cw; ++x) {
-                // The game samples a cell from 1/16 of a cell below its top: those rows belong to the cell
-                // above.
-                bool inside = x >= cw / 4 && x < cw * 3 / 4 && y >= ch / 16 && y < ch;
-                if ((inside_only && !inside) || (outside_only && inside))
-                    continue;
-                n += alpha(f, cx + x, cy + y) > 0;
+    for (const char* font : {"font", LARGE_FONT}) {
+        SCOPED_TRACE(font);
+        const picture& f = pic(font);
+        ASSERT_GT(f.width, 0);
+        const int cw = f.width / 16, ch = f.height / 16;
+        auto ink = [&](int code, bool inside_only, bool outside_only) {
+            int n = 0;
+            int cx = (code % 16) * cw, cy = (code / 16) * ch;
+            for (int y = 0; y < ch; ++y)
+                for (int x = 0; x < cw; ++x) {
+                    // The game samples a cell from 1/16 of a cell below its top: those rows belong to the
+                    // cell above.
+                    bool inside = x >= cw / 4 && x < cw * 3 / 4 && y >= ch / 16 && y < ch;
+                    if ((inside_only && !inside) || (outside_only && inside))
+                        continue;
+                    n += alpha(f, cx + x, cy + y) > 0;
+                }
+            return n;
+        };
+        EXPECT_EQ(ink(0, false, false), 0) << "cell 0 leads every number and must be empty";
+        EXPECT_EQ(ink(' ', false, false), 0);
+        std::string shown = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789:!<>-";
+        for (char c : shown) {
+            EXPECT_GT(ink(c, true, false), 20) << "glyph '" << c << "' is empty";
+            EXPECT_EQ(ink(c, false, true), 0) << "glyph '" << c << "' leaves the middle half of its cell";
+        }
+        // Letters share a baseline: the bottom of H and of the digit 1 are on the same row.
+        auto lowest = [&](int code) {
+            int cx = (code % 16) * cw, cy = (code / 16) * ch, low = -1;
+            for (int y = 0; y < ch; ++y)
+                for (int x = 0; x < cw; ++x)
+                    if (alpha(f, cx + x, cy + y) > 128)
+                        low = y;
+            return low;
+        };
+        EXPECT_EQ(lowest('H'), lowest('1'));
+        EXPECT_GT(lowest('g'), lowest('H')) << "descenders go below the baseline";
+        // Colour is white (an alpha map has none): the draw colour alone tints text.
+        int cx = ('H' % 16) * cw + cw / 2, cy = ('H' / 16) * ch;
+        for (int y = 0; y < ch && f.channels == 4; ++y) {
+            if (alpha(f, cx - 3, cy + y) > 200) {
+                EXPECT_EQ(brightness(f, cx - 3, cy + y), 765);
             }
-        return n;
-    };
-    EXPECT_EQ(ink(0, false, false), 0) << "cell 0 leads every number and must be empty";
-    EXPECT_EQ(ink(' ', false, false), 0);
-    std::string shown = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789:!<>-";
-    for (char c : shown) {
-        EXPECT_GT(ink(c, true, false), 20) << "glyph '" << c << "' is empty";
-        EXPECT_EQ(ink(c, false, true), 0) << "glyph '" << c << "' leaves the middle half of its cell";
-    }
-    // Letters share a baseline: the bottom of H and of the digit 1 are on the same row.
-    auto lowest = [&](int code) {
-        int cx = (code % 16) * cw, cy = (code / 16) * ch, low = -1;
-        for (int y = 0; y < ch; ++y)
-            for (int x = 0; x < cw; ++x)
-                if (alpha(f, cx + x, cy + y) > 128)
-                    low = y;
-        return low;
-    };
-    EXPECT_EQ(lowest('H'), lowest('1'));
-    EXPECT_GT(lowest('g'), lowest('H')) << "descenders go below the baseline";
-    // Colour is white: the draw colour alone tints text.
-    int cx = ('H' % 16) * cw + cw / 2, cy = ('H' / 16) * ch;
-    for (int y = 0; y < ch; ++y) {
-        if (alpha(f, cx - 3, cy + y) > 200) {
-            EXPECT_EQ(brightness(f, cx - 3, cy + y), 765);
         }
     }
 }

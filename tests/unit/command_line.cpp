@@ -69,6 +69,9 @@ TEST(CommandLine, UsageListsEveryOption) {
                                "--host-online [PORT]", "--join-code CODE"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_EQ(usage.back(), '\n');
+    // Every key the recording viewer answers, which the watcher shares.
+    for (const char* key : {"Space", "Left", "Right", "Home", "End", "Page Up", "Page Down", "Escape"})
+        EXPECT_NE(usage.find(key), std::string::npos) << key;
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ std::vector<message> one_of_each() {
     message next;
     next.type = NEXT_MATCH;
     next.match = 65535;
+    next.step = 70000;
     all.push_back(next);
     message decline;
     decline.type = DECLINE;

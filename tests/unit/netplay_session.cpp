@@ -221,28 +221,23 @@ void next_match_and_leave(bool rolling) {
         host, joiner, 10,
         [&] { return host.session.next_step() == 200 && joiner.session.next_step() == 200; }, false, 200));
 
-    // The next match starts once both sides asked for it, from step 0 on both.
+    // The next match starts once both sides asked for it, from step 0 on both, the last one ended at
+    // the same step on both boards: the host names it, the joining side goes back to it.
+    const std::uint32_t unbounded = 1000000;
     host.session.ready_for_next_match();
     pump(host, joiner, 0.3, [] { return false; });
     EXPECT_TRUE(joiner.session.ready_there());
     EXPECT_FALSE(host.session.take_new_match());
     joiner.session.ready_for_next_match();
-    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.match() == 1; }));
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return host.session.match() == 1 && joiner.session.match() == 1; }, false,
+        unbounded));
     EXPECT_TRUE(host.session.take_new_match());
     EXPECT_TRUE(joiner.session.take_new_match());
-    EXPECT_EQ(host.session.next_step(), 0u);
-    EXPECT_EQ(joiner.session.next_step(), 0u);
-    host.board = joiner.board = 0;
-    host.log.clear();
-    joiner.log.clear();
-    for (toy_player* p : {&host, &joiner}) {
-        p->confirmed_log.clear();
-        p->confirmed_steps = 0;
-    }
-    host.expected.clear();
-    joiner.expected.clear();
-    host.checkpoints.clear();
-    joiner.checkpoints.clear();
+    pump(host, joiner, 0.01, [] { return false; });
+    ASSERT_EQ(host.ended.size(), 1u);
+    EXPECT_EQ(host.ended, joiner.ended);
+    EXPECT_GT(host.ended[0].steps, 200u);
     play_and_compare(host, joiner, 300, false, 20);
 
     // Leaving: both boards run on to the announced step and stop there, alike.
@@ -269,8 +264,14 @@ TEST(NetplaySession, NextMatchAndLeaveReachTheOtherSide) {
 }
 
 TEST(NetplaySession, ANewMatchAskedForDuringAMatchIsDeclinedOrAccepted) {
-    toy_player host(ME, 3), joiner(ME, 4);
-    connect_pair(host, joiner);
+    // 40 ms each way: the two boards are steps apart when the word comes.
+    toy_player host(ME, 3, true), joiner(ME, 4, true);
+    std::string error;
+    ASSERT_TRUE(host.session.host(0, CNetSession::DEFAULT_DELAY, error, "127.0.0.1")) << error;
+    CUdpRelay relay(host.session.port(), relay_faults{0, 0, 0.04, 0.04, 1});
+    ASSERT_TRUE(relay.ok());
+    ASSERT_TRUE(joiner.session.join("127.0.0.1", relay.port(), error)) << error;
+    ASSERT_TRUE(pump(host, joiner, 5, [&] { return both_playing(host, joiner); }));
     ASSERT_TRUE(pump(
         host, joiner, 10, [&] { return joiner.session.next_step() >= 50; }, false, 50));
 
@@ -289,16 +290,22 @@ TEST(NetplaySession, ANewMatchAskedForDuringAMatchIsDeclinedOrAccepted) {
         host, joiner, 10,
         [&] { return host.session.next_step() >= 100 && joiner.session.next_step() >= 100; }, false, 100));
 
-    // Asked again and accepted: both start the next match from step 0.
+    // Asked again and accepted, each side running at its own pace meanwhile: both end this match at
+    // the step the host named, with the same board, and start the next from step 0.
     joiner.session.ready_for_next_match();
-    ASSERT_TRUE(pump(host, joiner, 5, [&] { return host.session.ready_there(); }));
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return host.session.ready_there(); }, true, UINT32_MAX));
+    pump(
+        host, joiner, 0.5, [] { return false; }, true, UINT32_MAX);
     host.session.ready_for_next_match();
-    ASSERT_TRUE(
-        pump(host, joiner, 5, [&] { return joiner.session.match() == 1 && host.session.match() == 1; }));
+    ASSERT_TRUE(pump(
+        host, joiner, 5, [&] { return joiner.session.match() == 1 && host.session.match() == 1; }, true,
+        UINT32_MAX));
     EXPECT_TRUE(host.session.take_new_match());
     EXPECT_TRUE(joiner.session.take_new_match());
-    EXPECT_EQ(host.session.next_step(), 0u);
-    EXPECT_EQ(joiner.session.next_step(), 0u);
+    pump(host, joiner, 0.01, [] { return false; });
+    ASSERT_EQ(host.ended.size(), 1u);
+    EXPECT_EQ(host.ended, joiner.ended) << host.ended[0].steps << " / " << joiner.ended[0].steps;
     EXPECT_FALSE(joiner.session.take_declined());
     // A decline with nothing asked is not sent and changes nothing.
     host.session.decline_next_match();

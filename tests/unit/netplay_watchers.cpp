@@ -233,12 +233,17 @@ TEST(NetplayWatchers, WatchersFollowTheNextMatchAndAreToldWhenAPlayerLeaves) {
         host, joiner, {w.get()}, 10, [&] { return both_at(400); }, false, 400));
     host.session.ready_for_next_match();
     joiner.session.ready_for_next_match();
+    // Both run on to the step the host names.
     ASSERT_TRUE(pump_all(
-        host, joiner, {w.get()}, 10, [&] { return w->matches().size() == 2; }, false, 0));
-    // The first match is whole, to the step the new one began.
+        host, joiner, {w.get()}, 10, [&] { return w->matches().size() == 2; }, false, 420));
+    // The first match is whole, to the step both boards stopped at.
     EXPECT_TRUE(w->matches().front().ended);
-    EXPECT_EQ(w->matches().front().known, 400u);
+    ASSERT_EQ(host.ended.size(), 1u);
+    EXPECT_EQ(w->matches().front().known, host.ended[0].steps);
+    EXPECT_EQ(host.ended, joiner.ended);
     EXPECT_EQ(w->matches().back().number, 1);
+    EXPECT_TRUE(host.session.take_new_match());
+    EXPECT_TRUE(joiner.session.take_new_match());
 
     ASSERT_TRUE(pump_all(
         host, joiner, {w.get()}, 10, [&] { return both_at(300); }, false, 300));

@@ -98,3 +98,15 @@ TEST_F(OnlinePlay, TheHostRegistersFromItsGamePortAndShowsTheCodeItIsGiven) {
     EXPECT_EQ(network_match::invite_code(), "KX74PQ");
     EXPECT_NE(network_match::note().find("Waiting for a player"), std::string::npos) << network_match::note();
 }
+
+TEST_F(OnlinePlay, AJoinerIsShownAndToldNoCodeToPassOn) {
+    std::string error;
+    ASSERT_TRUE(network_match::join_code("acd-efg", error)) << error;
+    rdv::message m;
+    std::uint16_t from = 0;
+    ASSERT_TRUE(next_message(server, 0.45, m, from));
+    ASSERT_EQ(m.kind, rdv::JOIN);
+    // The code it typed is its own business: the invite is the host's to give.
+    EXPECT_EQ(network_match::invite_code(), "");
+    EXPECT_EQ(network_match::note().find("Invite code"), std::string::npos) << network_match::note();
+}

@@ -86,8 +86,8 @@ class world : public CDatagramSink {
         return lets_in(host_, to, from) ? from : rdv::endpoint{};
     }
 
-    void send(const rdv::endpoint& to, const std::uint8_t* data, std::size_t size) override {
-        queue_.push_back({SERVER, to, std::vector<std::uint8_t>(data, data + size)});
+    void send(const peer& to, const std::uint8_t* data, std::size_t size) override {
+        queue_.push_back({SERVER, to.at, std::vector<std::uint8_t>(data, data + size)});
     }
 
     bool drop_probes = false;
@@ -149,7 +149,7 @@ class world : public CDatagramSink {
             datagram d = std::move(queue_.front());
             queue_.pop_front();
             if (d.to == SERVER) {
-                server_.receive(d.bytes.data(), d.bytes.size(), d.from,
+                server_.receive(d.bytes.data(), d.bytes.size(), udp_peer(d.from),
                                 static_cast<std::int64_t>(now_ * 1000), *this);
                 continue;
             }
@@ -299,4 +299,48 @@ TEST(RendezvousClient, ProbesBeforeAnIntroductionAreNotAnswered) {
     const std::vector<std::uint8_t> bytes = rdv::encode(probe);
     lone.received(ep("192.0.2.50:1000"), bytes.data(), bytes.size(), 0.01);  // before any introduction
     EXPECT_EQ(answers, 0);
+}
+
+TEST(RendezvousClient, ARequestAnsweredWithACookieGoesAgainAtOnceWithIt) {
+    std::vector<rdv::message> sent;
+    CRendezvousClient joiner(SERVER, {}, [&sent](const rdv::endpoint&, const std::vector<std::uint8_t>& d) {
+        rdv::message m;
+        ASSERT_TRUE(rdv::decode(d.data(), d.size(), m));
+        sent.push_back(m);
+    });
+    ASSERT_TRUE(joiner.join("ACDEFG", 0));
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].proof, rdv::cookie{});
+    rdv::message cookie;
+    cookie.kind = rdv::COOKIE;
+    cookie.proof.fill(7);
+    const std::vector<std::uint8_t> bytes = rdv::encode(cookie);
+    // A stranger's cookie is nobody's word; the server's is used at once, and only once.
+    joiner.received(ep("192.0.2.99:24817"), bytes.data(), bytes.size(), 0.01);
+    EXPECT_EQ(sent.size(), 1u);
+    joiner.received(SERVER, bytes.data(), bytes.size(), 0.01);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1].kind, rdv::JOIN);
+    EXPECT_EQ(sent[1].code, "ACDEFG");
+    EXPECT_EQ(sent[1].proof, cookie.proof);
+    joiner.received(SERVER, bytes.data(), bytes.size(), 0.02);
+    EXPECT_EQ(sent.size(), 2u);
+    // The retries that follow carry it too.
+    joiner.poll(CRendezvousClient::JOIN_RETRY + 0.01);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[2].proof, cookie.proof);
+}
+
+TEST(RendezvousClient, AServerOfAnotherVersionIsToldToThePlayer) {
+    for (const std::uint8_t version : {static_cast<std::uint8_t>(rdv::VERSION + 1), std::uint8_t{0}}) {
+        CRendezvousClient host(SERVER, {}, [](const rdv::endpoint&, const std::vector<std::uint8_t>&) {});
+        host.host({}, 0);
+        std::vector<std::uint8_t> refusal = rdv::encode_version_refusal(rdv::VERSION + 1);
+        refusal[3] = version;
+        host.received(SERVER, refusal.data(), refusal.size(), 0.1);
+        EXPECT_EQ(host.state(), CRendezvousClient::FAILED);
+        EXPECT_EQ(host.error(), version > rdv::VERSION
+                                    ? "The server is newer than this game: update the game"
+                                    : "The server is older than this game: it cannot be used");
+    }
 }

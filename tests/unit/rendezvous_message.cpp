@@ -38,11 +38,19 @@ TEST(RendezvousMessage, EveryTypeComesBackWithItsFields) {
     m.mapped = ep(0xc6336401, 24816);
     m.locals = {ep(0xc0a80002, 24816)};
     all.push_back(m);
+    m.proof[0] = 1;
+    m.proof[15] = 0xff;
+    all.push_back(m);
     m = rdv::message();
     m.kind = rdv::REGISTERED;
     m.code = "34679Y";
     m.seen = ep(0xcb007105, 1024);
     m.lifetime_s = 600;
+    m.proof[7] = 0x80;
+    all.push_back(m);
+    m = rdv::message();
+    m.kind = rdv::COOKIE;
+    m.proof.fill(0x5a);
     all.push_back(m);
     m = rdv::message();
     m.kind = rdv::UNREGISTER;
@@ -57,6 +65,7 @@ TEST(RendezvousMessage, EveryTypeComesBackWithItsFields) {
         m.kind = kind;
         m.token = ~0ULL;
         m.ack = kind == rdv::PUNCH;
+        m.proof[3] = kind == rdv::RELAY ? 9 : 0;
         all.push_back(m);
     }
     m = rdv::message();
@@ -88,7 +97,46 @@ TEST(RendezvousMessage, EveryTypeComesBackWithItsFields) {
         EXPECT_EQ(got.reason, sent.reason);
         EXPECT_EQ(got.lifetime_s, sent.lifetime_s);
         EXPECT_EQ(got.nonce, sent.nonce);
+        EXPECT_EQ(got.proof, sent.proof);
     }
+}
+
+TEST(RendezvousMessage, NoAnswerBeforeProofIsLargerThanTheRequestItAnswers) {
+    rdv::message cookie;
+    cookie.kind = rdv::COOKIE;
+    const std::size_t answer = rdv::encode(cookie).size();
+    for (rdv::type kind : {rdv::REGISTER, rdv::UNREGISTER, rdv::JOIN, rdv::RELAY, rdv::PING}) {
+        rdv::message m;
+        m.kind = kind;
+        m.code = "ACDEFG";
+        EXPECT_TRUE(rdv::is_request(kind));
+        EXPECT_GE(rdv::encode(m).size(), answer) << int(kind);
+    }
+    for (rdv::type kind :
+         {rdv::REGISTERED, rdv::INTRODUCE, rdv::PUNCH, rdv::RELAYING, rdv::REFUSED, rdv::PONG, rdv::COOKIE})
+        EXPECT_FALSE(rdv::is_request(kind)) << int(kind);
+}
+
+TEST(RendezvousMessage, AnotherVersionIsToldInBytesItReads) {
+    // The first version's registration and join (twelve bytes at least) get the first version's refusal,
+    // which its programs read; any other version the six bytes every later version reads.
+    const std::vector<std::uint8_t> to_first = rdv::encode_version_refusal(1);
+    EXPECT_EQ(to_first, (std::vector<std::uint8_t>{'Z', 'V', 'R', 1, rdv::REFUSED, rdv::SERVER_FULL}));
+    std::uint8_t version = 0;
+    EXPECT_FALSE(rdv::is_version_refusal(to_first.data(), to_first.size(), version));
+    const std::vector<std::uint8_t> to_later = rdv::encode_version_refusal(rdv::VERSION + 1);
+    EXPECT_EQ(to_later.size(), 6u);
+    EXPECT_EQ(to_later[3], rdv::VERSION);
+
+    // A server of a later version refuses in those bytes: this version knows it as such.
+    std::vector<std::uint8_t> from_later = to_later;
+    from_later[3] = rdv::VERSION + 1;
+    ASSERT_TRUE(rdv::is_version_refusal(from_later.data(), from_later.size(), version));
+    EXPECT_EQ(version, rdv::VERSION + 1);
+    // Its own version's refusal is an ordinary message, not a word about versions.
+    EXPECT_FALSE(rdv::is_version_refusal(to_later.data(), to_later.size(), version));
+    from_later.push_back(0);
+    EXPECT_FALSE(rdv::is_version_refusal(from_later.data(), from_later.size(), version));
 }
 
 TEST(RendezvousMessage, MalformedDatagramsAreRefused) {
@@ -109,7 +157,7 @@ TEST(RendezvousMessage, MalformedDatagramsAreRefused) {
     bad[3] = rdv::VERSION + 1;
     EXPECT_FALSE(decodes(bad));
     EXPECT_TRUE(rdv::is_rendezvous(bad.data(), bad.size()));  // another version is still not the game's
-    for (std::uint8_t kind : {0, 12, 255}) {
+    for (std::uint8_t kind : {0, 13, 255}) {
         bad = good;
         bad[4] = kind;
         EXPECT_FALSE(decodes(bad)) << int(kind);
@@ -129,7 +177,7 @@ TEST(RendezvousMessage, MalformedDatagramsAreRefused) {
 
     m = rdv::message();
     m.kind = rdv::REFUSED;
-    for (std::uint8_t reason : {0, 4}) {
+    for (std::uint8_t reason : {0, 5}) {
         m.reason = reason;
         EXPECT_FALSE(decodes(rdv::encode(m))) << int(reason);
     }

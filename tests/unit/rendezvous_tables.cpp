@@ -40,41 +40,67 @@ TEST(FixedIndex, AgreesWithAMapThroughInsertsAndErasesAndKeepsItsCapacity) {
     }
 }
 
+namespace {
+
+const token_rate ROOMY = per_second(1000, 1000);
+
+}  // namespace
+
 TEST(RateLimiter, ABurstThenTheRateAndOneRefusalToldASecond) {
-    CRateLimiter rate(64, 5, 20, 99);
+    CRateLimiter rate(64, ROOMY, per_second(5, 20), 99);
     std::int64_t now = 1000000;
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(rate.take(0xc0000201, now), CRateLimiter::ALLOW) << i;
-    EXPECT_EQ(rate.take(0xc0000201, now), CRateLimiter::REFUSE_TELL);
-    EXPECT_EQ(rate.take(0xc0000201, now + 500), CRateLimiter::ALLOW);  // 2.5 refilled
-    EXPECT_EQ(rate.take(0xc0000201, now + 500), CRateLimiter::ALLOW);
-    EXPECT_EQ(rate.take(0xc0000201, now + 500), CRateLimiter::REFUSE_QUIET);  // told a moment ago
-    EXPECT_EQ(rate.take(0xc0000201, now + 600), CRateLimiter::ALLOW);
-    EXPECT_EQ(rate.take(0xc0000201, now + 999), CRateLimiter::ALLOW);
-    EXPECT_EQ(rate.take(0xc0000201, now + 999), CRateLimiter::REFUSE_QUIET);
-    EXPECT_EQ(rate.take(0xc0000201, now + 1000), CRateLimiter::ALLOW);  // the last thousandth
-    EXPECT_EQ(rate.take(0xc0000201, now + 1000), CRateLimiter::REFUSE_TELL);
+        EXPECT_EQ(rate.take(0xc0000201, true, now), CRateLimiter::ALLOW) << i;
+    EXPECT_EQ(rate.take(0xc0000201, true, now), CRateLimiter::REFUSE_TELL);
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 500), CRateLimiter::ALLOW);  // 2.5 refilled
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 500), CRateLimiter::ALLOW);
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 500), CRateLimiter::REFUSE_QUIET);  // told a moment ago
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 600), CRateLimiter::ALLOW);
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 999), CRateLimiter::ALLOW);
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 999), CRateLimiter::REFUSE_QUIET);
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 1000), CRateLimiter::ALLOW);  // the last thousandth
+    EXPECT_EQ(rate.take(0xc0000201, true, now + 1000), CRateLimiter::REFUSE_TELL);
     // Another address has its own bucket.
-    EXPECT_EQ(rate.take(0xc0000202, now + 1000), CRateLimiter::ALLOW);
+    EXPECT_EQ(rate.take(0xc0000202, true, now + 1000), CRateLimiter::ALLOW);
 
     // An hour at five a second: exactly the rate gets through, whatever the sender tries.
     int allowed = 0;
     for (std::int64_t t = 0; t < 3600 * 1000; t += 50)
-        allowed += rate.take(0xc6336401, now + t) == CRateLimiter::ALLOW;
+        allowed += rate.take(0xc6336401, true, now + t) == CRateLimiter::ALLOW;
     EXPECT_LE(allowed, 20 + 3600 * 5);
     EXPECT_GE(allowed, 3600 * 5);
 }
 
 TEST(RateLimiter, AFullTableRefusesNewcomersUntilABucketRefills) {
-    CRateLimiter rate(8, 1, 2, 5);  // one set of eight
+    CRateLimiter rate(8, ROOMY, per_second(1, 2), 5);  // one set of eight
     const std::int64_t now = 50000;
     for (std::uint32_t a = 1; a <= 8; ++a)
-        EXPECT_EQ(rate.take(a, now), CRateLimiter::ALLOW);
+        EXPECT_EQ(rate.take(a, true, now), CRateLimiter::ALLOW);
     // Nobody's bucket is full again: a newcomer could be an old one under a new address.
-    EXPECT_EQ(rate.take(9, now + 10), CRateLimiter::REFUSE_QUIET);
-    EXPECT_EQ(rate.take(1, now + 10), CRateLimiter::ALLOW);
+    EXPECT_EQ(rate.take(9, true, now + 10), CRateLimiter::REFUSE_QUIET);
+    EXPECT_EQ(rate.take(1, true, now + 10), CRateLimiter::ALLOW);
     // A second later the others have refilled and their places may be taken.
-    EXPECT_EQ(rate.take(9, now + 1000), CRateLimiter::ALLOW);
+    EXPECT_EQ(rate.take(9, true, now + 1000), CRateLimiter::ALLOW);
+}
+
+TEST(RateLimiter, EveryRequestSpendsTheAddressBudgetAndJoinsTheirOwnBesides) {
+    CRateLimiter rate(64, per_second(10, 10), per_second(1, 2), 3);
+    const std::int64_t now = 70000;
+    // Pings and the like: the burst of ten, then refused and told once.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(rate.take(0xc6336401, false, now), CRateLimiter::ALLOW) << i;
+    EXPECT_EQ(rate.take(0xc6336401, false, now), CRateLimiter::REFUSE_TELL);
+    // A join is refused too, and told no second time: one refusal a second whatever the budget.
+    EXPECT_EQ(rate.take(0xc6336401, true, now), CRateLimiter::REFUSE_QUIET);
+    // Joins run out first on an address with requests to spare; what they spent stays spent.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(rate.take(0xc6336402, true, now), CRateLimiter::ALLOW) << i;
+    EXPECT_EQ(rate.take(0xc6336402, true, now), CRateLimiter::REFUSE_TELL);
+    EXPECT_EQ(rate.take(0xc6336402, false, now), CRateLimiter::ALLOW);
+    int allowed = 0;
+    for (int i = 0; i < 20; ++i)
+        allowed += rate.take(0xc6336402, false, now) == CRateLimiter::ALLOW;
+    EXPECT_EQ(allowed, 10 - 4);
 }
 
 namespace {
@@ -99,7 +125,7 @@ TEST(ServerConfig, FileThenCommandLineWithClearReasonsForBadLines) {
     EXPECT_EQ(config.address, 0xc6336409u);
     EXPECT_EQ(config.max_relays, 7u);
     EXPECT_EQ(config.relay_idle_s, 9u);
-    EXPECT_EQ(config.code_lifetime_s, 600u);
+    EXPECT_EQ(config.code_lifetime_s, 30u);
 
     const std::pair<const char*, const char*> bad_files[] = {
         {"max_hosts 5\n", ":1: not a line key = value"},

@@ -68,6 +68,50 @@ TEST_F(ReplaySeek, EveryJumpGivesTheBoardOfPlayingStraightThere) {
     EXPECT_TRUE(playback.next());
 }
 
+TEST_F(ReplaySeek, KeyframesStayWithinTheirBudgetAndJumpsStillLandExactly) {
+    std::map<std::uint64_t, std::uint64_t> straight;
+    std::size_t whole = 0;
+    {
+        CPlayback playback(recording);
+        while (playback.next())
+            straight[playback.position()] = state_hash();
+        whole = playback.keyframe_bytes();
+        EXPECT_EQ(playback.keyframe_interval(), CPlayback::KEYFRAME_INTERVAL);
+    }
+    // Room for about a third of what the match's keyframes take: every other one goes, twice.
+    const std::size_t budget = whole / 3;
+    CPlayback playback(recording, budget);
+    playback.seek(recording.steps);
+    EXPECT_LE(playback.keyframe_bytes(), budget);
+    EXPECT_GE(playback.keyframe_interval(), 4 * CPlayback::KEYFRAME_INTERVAL);
+    for (std::uint64_t to : {std::uint64_t{11999}, std::uint64_t{4001}, std::uint64_t{8000}, std::uint64_t{1},
+                             std::uint64_t{7999}, std::uint64_t{250}}) {
+        playback.seek(to);
+        EXPECT_EQ(state_hash(), straight[to]) << "after a jump to " << to;
+    }
+    // With no budget nothing is kept; a jump back plays from the start.
+    CPlayback bare(recording, 0);
+    bare.seek(6000);
+    bare.seek(2500);
+    EXPECT_EQ(bare.keyframe_bytes(), 0u);
+    EXPECT_EQ(state_hash(), straight[2500]);
+}
+
+TEST_F(ReplaySeek, StepsPausedAreCountedWhereverTheViewerJumps) {
+    // The players paused at step 1,000 and went on at step 3,000: the match's own clock stood meanwhile.
+    match_recording paused;
+    paused.start = recording.start;
+    paused.steps = 5000;
+    paused.commands.add(1000, {TARGET_MATCH, MATCH_PAUSE});
+    paused.commands.add(3000, {TARGET_MATCH, MATCH_RESUME});
+    CPlayback playback(paused, 3000);  // room for no keyframe but the start: jumps back play it again
+    for (const auto& [to, expected] : std::vector<std::pair<std::uint64_t, std::uint64_t>>{
+             {5000, 2000}, {2500, 1500}, {999, 0}, {1001, 1}, {4000, 2000}, {0, 0}}) {
+        playback.seek(to);
+        EXPECT_EQ(playback.paused_steps(), expected) << "at step " << to;
+    }
+}
+
 TEST(WatchClock, ShowsWholeMatchSecondsWatchedAndTheLength) {
     EXPECT_EQ(watch_clock(0, 12000, 100), "0:00 / 2:00");
     EXPECT_EQ(watch_clock(6199, 12000, 100), "1:01 / 2:00");

@@ -328,3 +328,16 @@ TEST(FrameRate, TheOptionsCycleVisitsEachChoiceOnceAndTitlesFitTheButton) {
     EXPECT_EQ(frame_rate::title(frame_rate::VSYNC), "Vertical sync");
     EXPECT_EQ(frame_rate::title(60), "60 FPS cap");
 }
+
+TEST_F(SettingsFile, ARefusedValueIsSaidBackQuotedAndCut) {
+    write_text("settings", "volume = " + std::string(900000, '9') + "\nopponent = a\x1b[2Jb\n");
+    testing::internal::CaptureStderr();
+    const CSettings s = read_settings();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.volume, 8);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+    EXPECT_LT(err.size(), 400u) << err;
+    EXPECT_NE(err.find("(cut, 900000 bytes in all)"), std::string::npos) << err;
+    // An escape sequence reaches no terminal: its byte is written out.
+    EXPECT_NE(err.find("opponent = \"a\\x1b[2Jb\""), std::string::npos) << err;
+}

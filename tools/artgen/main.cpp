@@ -12,8 +12,9 @@
 namespace art {
 
 bool paint_all(const std::string& font_dir, std::vector<named_picture>& out, std::string& error) {
-    CCanvas font = paint_font(font_dir), logo = paint_logo(font_dir), splash = paint_splash(font_dir);
-    if (font.width() == 0 || logo.width() == 0 || splash.width() == 0) {
+    CCanvas font = paint_font(font_dir, 32), large_font = paint_font(font_dir, 64),
+            logo = paint_logo(font_dir), splash = paint_splash(font_dir);
+    if (font.width() == 0 || large_font.width() == 0 || logo.width() == 0 || splash.width() == 0) {
         error = "cannot read the DejaVu fonts in " + font_dir;
         return false;
     }
@@ -40,6 +41,8 @@ bool paint_all(const std::string& font_dir, std::vector<named_picture>& out, std
     out.push_back({"gfx/trzeci.tga", paint_left_three()});
     out.push_back({"gfx/noiseb3.tga", paint_noise()});
     out.push_back({"gfx/logo.tga", logo});
+    // White glyphs: their alpha says it all, in a quarter of the bytes.
+    out.push_back({"gfx/font_large.tga", large_font, true});
     return true;
 }
 
@@ -184,7 +187,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out + "/gfx", ec);
     for (const auto& p : pictures) {
         std::string path = out + "/" + p.path;
-        if (!write_file(path, encode_tga(p.canvas.image()))) {
+        if (!write_file(path, encode_tga(p.canvas.image(),
+                                         p.alpha_only ? tga_layout::grey : tga_layout::bgra_bottom_up))) {
             std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -118,14 +118,16 @@ void paint_lettering(CCanvas& c, const coverage& mask, float sx, float top, floa
 
 }  // namespace
 
-CCanvas paint_font(const std::string& font_dir) {
+CCanvas paint_font(const std::string& font_dir, int cell) {
     CFace face(font_dir + "/DejaVuSansMono-Bold.ttf");
-    if (!face.get())
+    if (!face.get() || cell < 32 || cell % 32 != 0)
         return CCanvas(0, 0);
     FT_Face f = face.get();
-    const int CELL = 32, SIZE = 26;
+    // Every measure grows with the cell from those of the 32-pixel one.
+    const int k = cell / 32;
+    const int CELL = cell, SIZE = 26 * k;
     // The game samples each cell from 1/16 of a cell below its top edge: keep the top rows empty.
-    const int TOP = 3, BASELINE = 25, BOTTOM = CELL - 1;
+    const int TOP = 3 * k, BASELINE = 25 * k, BOTTOM = CELL - 1;
     FT_Set_Pixel_Sizes(f, 0, SIZE);
     CCanvas c(CELL * 16, CELL * 16);
     int clipped = 0;

@@ -43,6 +43,7 @@ arena_result play_arena_match(const arena_options& options, std::uint32_t seed) 
             difficulty = kept;
         }
         r.tally.after_step();
+        events.clear();
     }
     // The step after the fatal blast ends the match.
     program_logic();

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "arena_options.h"
-#include "match_tally.h"
+#include "game/sim/match_tally.h"
 
 struct arena_result {
     int winner;  // 0 blue, 1 red, -1 a draw (both gone, or the step limit)

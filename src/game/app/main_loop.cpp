@@ -6,6 +6,7 @@
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphical.h"
+#include "graphics/interface_frame.h"
 #include "platform/glfw2.h"
 #include "platform/turn_driver.h"
 
@@ -127,9 +128,7 @@ void draw_passes(void (*world)(), void (*hud)(), const float* camera) {
     world();
     glPopMatrix();
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    CInterfaceFrame::project();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     bind_no_texture();

@@ -41,8 +41,8 @@ struct loop_state {
 // One turn of the loop; returns whether the loop goes on. The clock is glfw2's (injectable).
 bool loop_turn(loop_state& state, const loop_hooks& hooks);
 
-// Both drawing passes of a frame: the world in perspective translated by camera, the HUD in window
-// pixels. Nothing is swapped, so a test can read the frame back.
+// Both drawing passes of a frame: the world in perspective translated by camera, the HUD in the
+// interface's frame. Nothing is swapped, so a test can read the frame back.
 void draw_passes(void (*world)(), void (*hud)(), const float* camera);
 // The passes, then flush and swap.
 void draw_frame(void (*world)(), void (*hud)(), const float* camera);

@@ -16,6 +16,7 @@
 #include "game/sim/state_hash.h"
 #include "game/sound/sounds.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 #include "platform/glfw2.h"
 
 namespace {
@@ -109,11 +110,11 @@ void hud() {
     }
     // Smaller letters where a long line would run into the frame counter of a small window; a
     // letter takes half its size across.
-    const float room = static_cast<float>(CDisplay::width() - 180);
+    const float room = static_cast<float>(CInterfaceFrame::width() - 180);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const float size = std::min(20.0f, 2 * room / static_cast<float>(lines[i].size() + 1));
-        write(CDisplay::width() / 2, 20 + 26 * static_cast<float>(lines.size() - 1 - i), lines[i], size, size,
-              CENTER);
+        write(CInterfaceFrame::width() / 2, 20 + 26 * static_cast<float>(lines.size() - 1 - i), lines[i],
+              size, size, CENTER);
     }
 }
 
@@ -159,13 +160,6 @@ class CRecordedSource : public CViewerSource {
 };
 
 }  // namespace
-
-std::string match_time(std::uint64_t step, float lps) {
-    const auto seconds = static_cast<unsigned long long>(static_cast<double>(step) / lps);
-    char out[32];
-    std::snprintf(out, sizeof out, "%llu:%02llu", seconds / 60, seconds % 60);
-    return out;
-}
 
 std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps) {
     return match_time(step, lps) + " / " + match_time(steps, lps);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "game/render/match_time.h"
 #include "game/replay/replay_file.h"
 #include "game/replay/replay_playback.h"
 
@@ -41,5 +42,3 @@ std::unique_ptr<CViewerSource> recording_source(const match_recording& recording
 
 // "m:ss / m:ss": the time watched and the recording's length, in whole match seconds.
 std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps);
-// "m:ss", in whole match seconds.
-std::string match_time(std::uint64_t step, float lps);

@@ -10,6 +10,7 @@
 #include "game/sim/global.h"
 #include "game/ui/menus.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 
 namespace {
 
@@ -43,6 +44,11 @@ const texture_entry texture_table[] = {
     {"logo", "gfx/logo.tga"},
 };
 
+// The interface is laid out for the window the game has always opened by default, and drawn scaled to
+// whatever window it gets.
+constexpr int INTERFACE_WIDTH = 1024;
+constexpr int INTERFACE_HEIGHT = 600;
+
 // The splash record lives for the whole run, like the other start-up records.
 splash_arguments* splash = nullptr;
 
@@ -63,6 +69,7 @@ splash_arguments* begin_start_up() {
         options.restore();
     settings.read();
 
+    CInterfaceFrame::set_size(INTERFACE_WIDTH, INTERFACE_HEIGHT);
     progress("Setting up display...\t");
     CDisplay::set_dim(options.width, options.height);
     CDisplay::set_bg(0, 0, 0, 1);

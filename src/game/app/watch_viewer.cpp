@@ -112,7 +112,9 @@ class CLiveSource : public CViewerSource {
             return over ? session_.note() + leave_hint
                         : "WATCHING  waiting for the players to begin" + leave_hint;
         const std::uint64_t at = playback_->position();
-        std::string line = std::string("WATCHING ") + speed + "  " + match_time(at, global::LPS);
+        // The match's own time, which stands while the players have it paused, as their boards do.
+        std::string line =
+            std::string("WATCHING ") + speed + "  " + match_time(at - playback_->paused_steps(), global::LPS);
         const bool newest = session_.matches().size() == 1;
         if (over && newest && at >= edge())
             return note + session_.note() + "\n" + line + "  ENDED" + leave_hint;
@@ -123,6 +125,8 @@ class CLiveSource : public CViewerSource {
         line += behind;
         if (paused)
             line += "  PAUSED";
+        else if (global::game_state == global::PAUSED)
+            line += "  PAUSED BY THE PLAYERS";
         return note + line + leave_hint;
     }
 

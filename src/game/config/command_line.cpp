@@ -1,4 +1,5 @@
 #include "game/config/command_line.h"
+#include "general/echoed_text.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ const option_entry option_table[] = {
     {"--help", NO_ARGUMENT, "", LAUNCH_HELP, "print this help and exit"},
     {"--version", NO_ARGUMENT, "", LAUNCH_VERSION, "print the version and exit"},
     {"--replay", REQUIRED_ARGUMENT, "FILE", LAUNCH_REPLAY,
-     "watch a recorded match: Space pauses, Left/Right change the speed, Escape ends"},
+     "watch a recorded match: Space pauses, Left/Right halve/double the speed,\n"
+     "                          Home/End jump to the start/end, Page Up/Page Down 10 s back/on, Escape ends"},
     {"--verify-replay", REQUIRED_ARGUMENT, "FILE", LAUNCH_VERIFY_REPLAY,
      "check a recorded match without a window: print its final state hash;\n"
      "                          exit 0 when it is the recorded one, 1 when not, 2 when the file is unusable"},
@@ -32,7 +34,8 @@ const option_entry option_table[] = {
     {"--join-code", REQUIRED_ARGUMENT, "CODE", LAUNCH_JOIN_CODE,
      "play a network match with the host that was given this invite code"},
     {"--watch", REQUIRED_ARGUMENT, "HOST[:PORT]", LAUNCH_WATCH,
-     "follow the network match hosted at this address, a second behind; Escape ends"},
+     "follow the network match hosted at this address, a second behind, with --replay's keys\n"
+     "                          (End comes back to a second behind); Escape ends"},
 };
 
 const option_entry* find_option(const std::string& name) {
@@ -67,9 +70,9 @@ launch_request parse_command_line(int argc, const char* const* argv) {
         }
         const option_entry* entry = find_option(word);
         if (entry == nullptr && word.rfind("-", 0) != 0)
-            return bad_usage("unexpected argument: " + word);
+            return bad_usage("unexpected argument: " + echoed(word));
         if (entry == nullptr)
-            return bad_usage("unknown option: " + std::string(argv[i]));
+            return bad_usage("unknown option: " + echoed(argv[i]));
         if (chosen)
             return bad_usage("only one option may be given: " + word);
         if (entry->argument == NO_ARGUMENT && has_value)

@@ -11,6 +11,7 @@
 #include "game/config/menu_buttons.h"
 #include "game/config/network_defaults.h"
 #include "game/sim/opponent_kind.h"
+#include "general/echoed_text.h"
 #include "general/line_faults.h"
 #include "interface/window.h"
 
@@ -163,8 +164,8 @@ void CSettings::take_values(bool say_what_is_bad) {
         const std::string* value = file.find(line.name);
         // A refused value leaves the field as it was.
         if (value != nullptr && !line.parse(*value, *this) && say_what_is_bad)
-            std::fprintf(stderr, "Ignoring %s = \"%s\" in \"%s\"; using the default\n", line.name,
-                         value->c_str(), SETTINGS);
+            std::fprintf(stderr, "Ignoring %s = %s in \"%s\"; using the default\n", line.name,
+                         echoed(*value).c_str(), SETTINGS);
     }
 }
 

@@ -2,21 +2,20 @@
 
 #include "game/config/options.h"
 #include "game/run/run.h"
-#include "game/sim/events.h"
 #include "game/sim/global.h"
+#include "game/ui/key_capture.h"
 #include "game/ui/network_screen.h"
 #include "game/ui/screen_flow.h"
-#include "interface/key_names.h"
-#include "interface/window.h"
 #include "platform/glfw2.h"
 
 namespace {
 
 using namespace global;
 
-// -1 marks a control bound to no key; no key event may ever trigger it.
+// -1 marks a control bound to no key; no key event may ever trigger it. Nor may Escape, which a file
+// written before it was refused may still hold: it always pauses.
 bool is(int key, int binding) {
-    return binding != -1 && key == binding;
+    return binding != -1 && binding != glfw2::KEY_ESC && key == binding;
 }
 
 void press_in_match(int key) {
@@ -64,12 +63,8 @@ void release_in_match(int key) {
 }  // namespace
 
 void keyboard_callback(int key, int action) {
-    if (CButton* waiting = CActive::read()) {
-        waiting->title = key2string(key);
-        waiting->active = false;
-        CActive::write(nullptr);
-        record_event(EVENT_KEY_CAPTURED);
-    }
+    if (capture_key(key))
+        return;
     // Before start-up has created the stations there is nothing to steer.
     if (station1 == nullptr || station2 == nullptr)
         return;
@@ -80,7 +75,7 @@ void keyboard_callback(int key, int action) {
         // the key went to the other side's request, not to the board
     } else if (action == glfw2::PRESS && game_state == ON) {
         press_in_match(key);
-    } else if (action == glfw2::PRESS && game_state != HIDDEN) {
+    } else if (action == glfw2::PRESS && (game_state != HIDDEN || menu_state == INSTRUCTIONS)) {
         screen_key(key);
     } else if (action == glfw2::RELEASE && game_state == ON) {
         release_in_match(key);

@@ -110,12 +110,15 @@ void act(int id, const pad_controls& now) {
     m.last = now;
     // The screen the pad acted in: a press must not act again in the screen it opened.
     const bool in_match = game_state == ON;
+    const bool on_result = game_state == ENDED && menu_state == NONE;
     steer(id, m, was, now);
     if (now.start && !was.start) {
-        if (game_state == ENDED && menu_state == NONE)
+        if (on_result)
             enter_pressed();
         else
             pad_menu_back();
+    } else if (on_result && now.south && !was.south) {
+        enter_pressed();
     } else if (!in_match) {
         navigate(was, now);
     }

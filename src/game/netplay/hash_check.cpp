@@ -20,6 +20,10 @@ CHashCheck::verdict CHashCheck::compare(std::uint32_t step) {
     if (here == ours_.end() || there == theirs_.end())
         return SAME_SO_FAR;
     const bool same = here->second.hash == there->second;
+    if (same && step > agreed_step_) {
+        agreed_step_ = step;
+        agreed_hash_ = there->second;
+    }
     ours_.erase(here);
     theirs_.erase(there);
     return same ? SAME_SO_FAR : DIFFERENT;

@@ -22,6 +22,9 @@ class CHashCheck {
     void passed(std::uint32_t next);
     // Whether one of our checkpoints waited longer than LIMIT for the other side's report.
     bool overdue(double now) const;
+    // The last checkpoint both boards were found alike at, and the hash both had; 0 and 0 before one.
+    std::uint32_t agreed_step() const { return agreed_step_; }
+    std::uint64_t agreed_hash() const { return agreed_hash_; }
 
   private:
     verdict compare(std::uint32_t step);
@@ -34,4 +37,6 @@ class CHashCheck {
     std::map<std::uint32_t, std::uint64_t> theirs_;
     bool taken_any_ = false;
     std::uint32_t last_taken_ = 0;
+    std::uint32_t agreed_step_ = 0;
+    std::uint64_t agreed_hash_ = 0;
 };

@@ -22,6 +22,9 @@ constexpr double ROUND_TRIP_PER_DELAY_STEP = 0.05;
 const char* const BAD_MESSAGE = "The other side sent a message this program does not understand";
 
 const char* const OPPONENT_LEFT_NOTE = "Opponent left";
+// Milliseconds the side that stays waits, once at the step both stop at, for its last commands to be
+// acknowledged: the side that left needs them to end its board there too.
+constexpr int LAST_WORD_MS = 300;
 const char* const LOST_NOTE = "Connection lost";
 const char* const OUT_OF_SYNC_NOTE = "Out of sync";
 
@@ -123,9 +126,13 @@ void CNetSession::on_event(const CNetLink::event& e) {
         feed_.forget(e.peer);
         if (e.peer == player_ && phase_ == WAITING)
             end("No answer from " + host_name_);
-        else if (e.peer == player_ && left_there_ && remote_until_ < stop_at_)
+        else if (e.peer == player_ && (left_there_ || announced_) && remote_until_ >= stop_at_)
+            return;  // gone with its commands up to the step both stop at here: the board runs on to it
+        else if (e.peer == player_ && left_there_)
             end(OPPONENT_LEFT_NOTE);  // gone before its last commands arrived
-        else if (e.peer == player_ && !left_there_)
+        else if (e.peer == player_ && announced_)
+            end("");  // this side leaves: the other side went first
+        else if (e.peer == player_)
             end(LOST_NOTE);
         return;
     }
@@ -182,14 +189,17 @@ void CNetSession::on_candidate_message(const CNetLink::event& e) {
             refuse(e.peer, MATCH_FULL);
         else if (!feed_.admit(e.peer, now_))
             refuse(e.peer, WATCHERS_FULL, true);
-        else
+        else {
+            link_.vouch(e.peer);
             link_.send(e.peer, encode(welcome()));
+        }
         forget_candidate(e.peer);
         return;
     } else {
         // The first to greet rightly plays; the other players waiting are told the match is full
         // once they greet.
         player_ = e.peer;
+        link_.vouch(player_);
         forget_candidate(player_);
         send(welcome());
         note_.clear();
@@ -267,10 +277,15 @@ void CNetSession::on_player_message(const message& m) {
                 judge(hashes_.theirs(m.step, m.hash, own_until_));
             break;
         case NEXT_MATCH:
-            if (m.match == match_ + 1)
-                ready_there_ = true;
-            if (ready_here_ && ready_there_)
-                start_match();
+            if (m.match != match_ + 1)
+                break;
+            ready_there_ = true;
+            if (hosting() && ready_here_)
+                decide_stop();
+            // Only the host names the step, and only for a match this side wants to leave.
+            if (!hosting() && ready_here_ && m.step != NO_STOP)
+                stop_at(m.step);
+            check_next_match();
             break;
         case DECLINE:
             if (m.match == match_ + 1 && ready_here_) {
@@ -350,6 +365,9 @@ void CNetSession::on_inputs(const message& m) {
     }
     remote_until_ = m.until;
     confirm_steps();
+    // The steps both stop at may be final now, with no step left to run.
+    check_left();
+    check_next_match();
 }
 
 // The time from sending a new end of our commands to hearing that the other side has them.
@@ -384,6 +402,8 @@ void CNetSession::start_match() {
     new_match_ = match_ > 0;
     next_ = present_ = confirmed_ = own_until_ = 0;
     rollback_from_ = NO_STEP;
+    stop_at_ = UINT32_MAX;
+    stop_decided_ = false;
     unconfirmed_hashes_.clear();
     unanswered_.clear();
     schedule_own_commands();
@@ -406,10 +426,11 @@ void CNetSession::start_match() {
 void CNetSession::end(const std::string& why) {
     if (phase_ == OVER)
         return;
+    stopped_together_ = phase_ == PLAYING && confirmed_ >= stop_at_ && rollback_from_ == NO_STEP;
     phase_ = OVER;
     note_ = why;
     feed_.match_stops(watchers_told(why));
-    link_.shut_down(0);
+    link_.shut_down(why == OPPONENT_LEFT_NOTE ? LAST_WORD_MS : 0);
     if (!why.empty())
         std::fprintf(stderr, "Network game: %s\n", why.c_str());
 }
@@ -455,7 +476,8 @@ void CNetSession::submit(const board_command& command) {
 }
 
 bool CNetSession::step_ready() const {
-    if (phase_ != PLAYING || next_ >= stop_at_ || rollback_from_ != NO_STEP)
+    // A new match begun and not yet taken: the board still stands as the last one ended.
+    if (phase_ != PLAYING || new_match_ || next_ >= stop_at_ || rollback_from_ != NO_STEP)
         return false;
     if (!rollback_)
         return remote_until_ > next_;
@@ -496,6 +518,7 @@ void CNetSession::step_done(const std::function<std::uint64_t()>& board_hash) {
         send_inputs();
     }
     check_left();
+    check_next_match();
     link_.flush();
 }
 
@@ -531,6 +554,7 @@ void CNetSession::rewind() {
     rollback_from_ = NO_STEP;
     confirm_steps();
     check_left();
+    check_next_match();
 }
 
 void CNetSession::check_now(std::uint64_t board_hash) {
@@ -563,7 +587,41 @@ void CNetSession::ready_for_next_match() {
         return;
     ready_here_ = true;
     send_about_next_match(NEXT_MATCH);
-    if (ready_there_)
+    if (ready_there_ && hosting())
+        decide_stop();
+    check_next_match();
+}
+
+// The host, once both sides want the next match: this one stops where its own commands end, a step the
+// other side can still go back to.
+void CNetSession::decide_stop() {
+    if (stop_decided_)
+        return;
+    stop_decided_ = true;
+    stop_at_ = std::min(stop_at_, own_until_);
+    message m;
+    m.type = NEXT_MATCH;
+    m.match = static_cast<std::uint16_t>(match_ + 1);
+    m.step = stop_at_;
+    send(m);
+}
+
+// The joining side, told the step: a board run beyond it goes back to it.
+void CNetSession::stop_at(std::uint32_t step) {
+    if (step < confirmed_) {
+        end("The other side named a step to stop at that is already past");
+        return;
+    }
+    stop_decided_ = true;
+    stop_at_ = std::min(stop_at_, step);
+    if (stop_at_ < present_ && stop_at_ < rollback_from_)
+        rollback_from_ = stop_at_;
+}
+
+// Both boards at the step the match stops at, every step before it final: the next match begins.
+void CNetSession::check_next_match() {
+    if (phase_ == PLAYING && ready_here_ && ready_there_ && stop_decided_ && confirmed_ >= stop_at_ &&
+        rollback_from_ == NO_STEP)
         start_match();
 }
 
@@ -578,6 +636,7 @@ void CNetSession::send_about_next_match(message_type type) {
     message m;
     m.type = type;
     m.match = static_cast<std::uint16_t>(match_ + 1);
+    m.step = NO_STOP;
     send(m);
 }
 
@@ -606,9 +665,12 @@ void CNetSession::announce_leave() {
 }
 
 void CNetSession::check_left() {
-    // Only once the board is back at the step both stop at, if it ran beyond.
-    if (left_there_ && confirmed_ >= stop_at_ && rollback_from_ == NO_STEP)
+    // Only once the board is back at the step both stop at, if it ran beyond. The other side needs
+    // this side's commands up to there as much: they go reliably, and end() waits a moment for them.
+    if (phase_ == PLAYING && left_there_ && confirmed_ >= stop_at_ && rollback_from_ == NO_STEP) {
+        send_inputs(CNetLink::RELIABLE);
         end(OPPONENT_LEFT_NOTE);
+    }
 }
 
 void CNetSession::leave() {

@@ -129,7 +129,9 @@ class CNetSession {
 
     // --- match control --------------------------------------------------------------------------
     // Also during a match: then it asks the other side to give this one up, which it accepts by
-    // being ready too or refuses with decline_next_match.
+    // being ready too or refuses with decline_next_match. Once both are, the host names the step the
+    // match stops at (as for a leave), both boards run on to it, and the next match begins on both
+    // from there: both recordings of the match end alike.
     void ready_for_next_match();
     // Refuses the next match the other side is ready for; it is told, and may ask again.
     void decline_next_match();
@@ -137,22 +139,33 @@ class CNetSession {
     bool take_declined();
     bool ready_here() const { return ready_here_; }
     bool ready_there() const { return ready_there_; }
-    // True once when both sides are ready: the board starts the next match now.
+    // True once when both sides are ready: the board starts the next match now. No step is ready
+    // until it is taken.
     bool take_new_match();
     // Leaving a match: both boards stop at the same step, so that both recordings end alike. This
     // side announces the step (a few ahead, where the other side may already be) and runs on to it,
     // as the other side does once it hears; steps are not ready beyond it.
     void announce_leave();
-    bool leave_step_reached() const { return confirmed_ >= stop_at_; }
+    bool leave_step_reached() const { return confirmed_ >= stop_at_ && rollback_from_ == NO_STEP; }
     // Tells the other side (if not announced yet) and closes the connection, waiting briefly so that
     // the word gets out.
     void leave();
+    // Once OVER: whether the board stopped at a step the other side stops at too (a leave's, or the
+    // match's end), so that both recordings end there. When not (a lost connection, boards out of
+    // sync), the last checkpoint both sides found alike is where both recordings can end the same:
+    // agreed_step() steps, the board's hash then agreed_hash(); 0 before the first.
+    bool stopped_together() const { return stopped_together_; }
+    std::uint32_t agreed_step() const { return hashes_.agreed_step(); }
+    std::uint64_t agreed_hash() const { return hashes_.agreed_hash(); }
 
   private:
     void send(const netmsg::message& m, CNetLink::delivery how = CNetLink::RELIABLE);
     void send_inputs(CNetLink::delivery how = CNetLink::UNRELIABLE);
     void send_about_next_match(netmsg::message_type type);
     void check_left();
+    void decide_stop();
+    void stop_at(std::uint32_t step);
+    void check_next_match();
     void start_match();
     void end(const std::string& why);
     void judge(CHashCheck::verdict v);
@@ -219,7 +232,9 @@ class CNetSession {
     bool ready_there_ = false;
     bool new_match_ = false;
     bool declined_ = false;
-    std::uint32_t stop_at_ = UINT32_MAX;  // the step a leave was announced for
+    std::uint32_t stop_at_ = UINT32_MAX;  // the step a leave or the next match was announced for
+    bool stop_decided_ = false;           // for the next match, by the host
     bool announced_ = false;
     bool left_there_ = false;
+    bool stopped_together_ = false;
 };

@@ -1,4 +1,5 @@
 #include "game/netplay/network_address.h"
+#include "general/echoed_text.h"
 
 bool parse_port(const std::string& text, std::uint16_t& port) {
     if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -13,7 +14,7 @@ bool parse_port(const std::string& text, std::uint16_t& port) {
 bool parse_port(const std::string& text, std::uint16_t& port, std::string& error) {
     if (parse_port(text, port))
         return true;
-    error = "\"" + text + "\" is not a port: type a number from 1 to 65535";
+    error = echoed(text) + " is not a port: type a number from 1 to 65535";
     return false;
 }
 

@@ -45,6 +45,10 @@ std::string last_word;  // why the last network game ended
 double last_word_at = 0;
 series_score score;
 double declined_at = -1;  // when the other side last refused a new match
+// Where the recording of a match that ended apart is to end, until the run takes it.
+bool recording_cut = false;
+std::uint32_t cut_step = 0;
+std::uint64_t cut_hash = 0;
 
 double now() {
     static const auto start = std::chrono::steady_clock::now();
@@ -94,6 +98,13 @@ change match_begins() {
     waiting_since = -1;
     match_clock::fix_seed(match_seed());
     return change::MATCH_BEGINS;
+}
+
+// The session ends: after a match, or before any could begin.
+change closed(const std::string& why) {
+    const bool played = match_on;
+    close(why);
+    return played ? change::OVER : change::NEVER_BEGAN;
 }
 
 // The board at a match's end is compared once, when no step before it can change any more.
@@ -247,11 +258,13 @@ request take_request(std::uint16_t& port, std::string& host) {
 change poll() {
     if (session == nullptr)
         return change::NONE;
+    // What arrived first: after a slow turn the server's answer may be waiting, and the way in judges
+    // its time limits after reading it.
+    session->poll(now());
     if (online != nullptr && !online->poll(now())) {
         const std::string why = online->problem();
         std::fprintf(stderr, "Network game: %s\n", why.c_str());
-        close(why);
-        return change::OVER;
+        return closed(why);
     }
     // Also for a host started from a terminal, who passes the code on from there.
     if (online != nullptr && !online->code().empty() && online->code() != told_code) {
@@ -259,12 +272,10 @@ change poll() {
         std::printf("Invite code for the other player: %s\n", told_code.c_str());
         std::fflush(stdout);
     }
-    session->poll(now());
     if (session->state() == CNetSession::OVER) {
         // Copied first: the session that holds the note is about to go.
         const std::string why = session->note();
-        close(why);
-        return change::OVER;
+        return closed(why);
     }
     if (session->state() != CNetSession::PLAYING)
         return change::NONE;
@@ -409,10 +420,19 @@ void close(const std::string& why) {
     online.reset();
     if (session->state() != CNetSession::OVER)
         session->leave();
+    recording_cut = match_on && !session->stopped_together();
+    cut_step = session->agreed_step();
+    cut_hash = session->agreed_hash();
     match_clock::seeds_from_clock();
     session.reset();
     match_on = false;
     set_last_word(why);
+}
+
+bool take_recording_end(std::uint32_t& step, std::uint64_t& hash) {
+    step = cut_step;
+    hash = cut_hash;
+    return std::exchange(recording_cut, false);
 }
 
 void set_last_word(const std::string& why) {

@@ -75,6 +75,7 @@ enum class change {
     NONE,
     MATCH_BEGINS,  // both sides are there, or both asked for the next match: start the board below
     OVER,          // the session ended (why: last_word()); it is closed
+    NEVER_BEGAN,   // the session ended before any match began (a host that does not answer); it is closed
 };
 change poll();
 // The board both sides start each match from: the session's match number `match`, or the current one.
@@ -124,6 +125,11 @@ bool settled();
 bool begin_leaving();
 bool leaving_done();
 void close(const std::string& why);
+// After close(), once: true when the board did not stop at a step both sides stop at (the connection
+// was lost, the boards went out of sync), with where a recording of the match must end so that the
+// other side's ends alike: after `step` steps, the last both boards were found alike at, with the
+// board's hash `hash` there. A step of 0: no such step; nothing of the match is kept.
+bool take_recording_end(std::uint32_t& step, std::uint64_t& hash);
 
 // What the screen should say about the network now, "" for nothing: while waiting, during a match,
 // and for a while on the title screen after a network game ended.

@@ -1,5 +1,6 @@
 #include "game/netplay/online_play.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -47,7 +48,10 @@ void COnlinePlay::use_server(const rdv::endpoint& at) {
     CNetLink& link = session_.link();
     client_ = std::make_unique<CRendezvousClient>(
         at, local_endpoints(session_.port()),
-        [&link](const rdv::endpoint& to, const std::vector<std::uint8_t>& d) { link.send_datagram(to, d); });
+        [this, &link, at](const rdv::endpoint& to, const std::vector<std::uint8_t>& d) {
+            const bool opening = to != at && client_ != nullptr && client_->opening(now_);
+            link.send_datagram(to, d, opening ? CRendezvousClient::OPENING_HOPS : 0);
+        });
     link.on_rendezvous([this](const rdv::endpoint& from, const std::uint8_t* data, std::size_t size) {
         client_->received(from, data, size, now_);
     });
@@ -100,6 +104,12 @@ bool COnlinePlay::poll(double now) {
     }
     client_->poll(now);
     if (hosting_) {
+        // While a joiner the server introduced is on its way in, nobody else takes a place from it.
+        std::vector<rdv::endpoint> admitted = client_->introduced();
+        if (admitted != admitted_) {
+            admitted_ = admitted;
+            session_.link().admit_only(std::move(admitted));
+        }
         rdv::endpoint player;
         if (path_.empty() && rdv::parse_endpoint(session_.player_address(), player)) {
             client_->connected(player);
@@ -121,12 +131,22 @@ bool COnlinePlay::poll(double now) {
     return true;
 }
 
+// The server saw this host at one of its own addresses: nothing translates, so nothing needs opening.
+bool COnlinePlay::reachable_as_is() const {
+    if (client_ == nullptr || client_->seen() == rdv::endpoint{})
+        return false;
+    const std::vector<rdv::endpoint> own = local_endpoints(session_.port());
+    return std::find(own.begin(), own.end(), client_->seen()) != own.end();
+}
+
 std::string COnlinePlay::host_lines() const {
     std::string text;
     if (!mapping_.finished())
         text = "Asking the router to open the port ...";
     else if (mapping_.external() != rdv::endpoint{})
         text = "The router (" + mapping_.method() + ") opened " + rdv::to_string(mapping_.external());
+    else if (reachable_as_is())
+        text = "No router in front of this machine: it needs no port opened";
     else
         text = "The router opened no port";
     if (client_ == nullptr)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/netplay/netplay.h"
 #include "game/netplay/router_mapping.h"
@@ -28,7 +29,8 @@ class COnlinePlay {
     bool poll(double now);
 
     bool has_server() const { return client_ != nullptr; }
-    std::string code() const { return client_ != nullptr ? client_->code() : ""; }
+    // The waiting host's invite code to pass on; a joiner has none to give.
+    std::string code() const { return hosting_ && client_ != nullptr ? client_->code() : ""; }
     // How the other side came in: "direct", "mapped", "punched", "relayed"; "" before it has.
     const std::string& path() const { return path_; }
     // Lines for the waiting host: the router's mapping, the server's word.
@@ -40,10 +42,12 @@ class COnlinePlay {
     CRouterMapping mapping_;
     std::unique_ptr<CRendezvousClient> client_;
     void use_server(const rdv::endpoint& at);
+    bool reachable_as_is() const;
 
     bool hosting_ = false;
     double now_ = 0;             // of the last poll, for what arrives during the session's
     bool mapping_told_ = false;  // the server has the mapping's address
     std::string path_;
     std::string problem_;
+    std::vector<rdv::endpoint> admitted_;  // by the link: empty for anyone
 };

@@ -12,6 +12,7 @@
 #include "game/ui/network_screen.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
+#include "graphics/interface_frame.h"
 #include "graphics/picture_inputs.h"
 #include "graphics/pixel_projection.h"
 #include "graphics/tile_mask.h"
@@ -52,6 +53,7 @@ std::vector<float> still_inputs() {
     append_text_inputs(out, network_screen::note());
     append_text_inputs(out, network_panel_label(BLUE_STATION) + network_panel_label(RED_STATION));
     append_text_inputs(out, network_match::link_label());
+    out.push_back(zoom_hint_shown() ? 1.0f : 0.0f);
     return out;
 }
 
@@ -91,9 +93,10 @@ bool moving_world_parts(const CPixelProjection& world, std::vector<pixel_rect>& 
     return true;
 }
 
-// The tiles an area of the HUD covers, with a pixel to spare on each side.
+// The tiles an area of the HUD (in the interface's frame) covers, with a pixel to spare on each side.
 pixel_rect tiles_around(const CTileMask& mask, const pixel_rect& area) {
-    return mask.tiles_of({area.x - 1, area.y - 1, area.width + 2, area.height + 2});
+    const pixel_rect r = CInterfaceFrame::mapping().to_window(area);
+    return mask.tiles_of({r.x - 1, r.y - 1, r.width + 2, r.height + 2});
 }
 
 }  // namespace
@@ -122,8 +125,9 @@ bool CMatchPicture::patch(const std::vector<CBackdrop::layer>& backdrop, const s
     dirty = mask.rects();
     // The copy under the pulse holds the still picture there: with anything else changing in its place,
     // the pulse is drawn again as a patch.
-    const pixel_rect pulse = tiles_around(mask, pulse_area(H));
-    const pixel_rect noise_place = tiles_around(mask, noise_panel_area(W, H));
+    const int frame_w = CInterfaceFrame::width(), frame_h = CInterfaceFrame::height();
+    const pixel_rect pulse = tiles_around(mask, pulse_area(frame_h));
+    const pixel_rect noise_place = tiles_around(mask, noise_panel_area(frame_w, frame_h));
     pulse_apart =
         pulse.width > 0 && !meet(pulse, noise_place) &&
         std::none_of(dirty.begin(), dirty.end(), [&](const pixel_rect& r) { return meet(r, pulse); });

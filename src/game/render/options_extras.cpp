@@ -1,14 +1,18 @@
 #include "game/render/options_extras.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
 #include "game/config/settings.h"
 #include "game/input/key_clashes.h"
 #include "game/input/pad_input.h"
+#include "game/render/key_list.h"
 #include "game/sim/global.h"
+#include "game/ui/key_capture.h"
 #include "game/ui/menu_windows.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 #include "interface/window.h"
 
 namespace {
@@ -17,6 +21,8 @@ using namespace global;
 
 float warning_tint[4] = {1.0f, 0.45f, 0.0f, 0.45f};
 float pad_text[4] = {0.8f, 0.8f, 0.8f, 1};
+// The waiting button's own text colour.
+float prompt_text[4] = {0.8f, 0.8f, 1, 1};
 
 // The free part of the right column, in options-window pixels: below the action names, above Save.
 constexpr float PADS_LEFT = 300;
@@ -26,6 +32,10 @@ constexpr float TEXT_SIZE = 18;
 constexpr int LINES = 6;
 // Characters of TEXT_SIZE that fit between PADS_LEFT and the window's right edge.
 constexpr size_t LINE_WIDTH = 32;
+
+// Above the column titles, clear of both status panels when the options are opened over a match.
+constexpr float PROMPT_TOP = 572;
+constexpr float PROMPT_SIZE = 18;
 
 void tint_shared_keys() {
     const std::array<bool, KEY_BUTTON_COUNT> shared = shared_key_buttons(*options_menu);
@@ -54,7 +64,29 @@ void list_pads() {
     }
 }
 
+void prompt_for_key() {
+    const std::string prompt = key_capture_prompt();
+    if (prompt.empty())
+        return;
+    set_texture("font");
+    set_color(prompt_text);
+    write(CInterfaceFrame::width() / 2, options_menu->y + PROMPT_TOP, prompt, PROMPT_SIZE, PROMPT_SIZE,
+          CENTER);
+}
+
 }  // namespace
+
+std::string key_capture_prompt() {
+    const CButton* waiting = waiting_key_button();
+    for (int i = 0; options_menu != nullptr && waiting != nullptr && i < KEY_BUTTON_COUNT; ++i) {
+        if (static_cast<size_t>(i) < options_menu->buttons.size() && options_menu->buttons[i] == waiting) {
+            std::string action = action_name(i % 4);
+            action[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(action[0])));
+            return std::string(i < 4 ? "Blue " : "Red ") + action + ": press a key, Escape to cancel";
+        }
+    }
+    return "";
+}
 
 std::vector<std::string> options_pad_lines() {
     // Outside a match the seats are shown as a two-player match would use them.
@@ -74,4 +106,5 @@ void draw_options_extras() {
         return;
     tint_shared_keys();
     list_pads();
+    prompt_for_key();
 }

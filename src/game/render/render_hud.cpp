@@ -1,5 +1,6 @@
 #include "game/render/render_hud.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -7,13 +8,17 @@
 #include "game/config/settings.h"
 #include "game/netplay/network_match.h"
 #include "game/render/hud_images.h"
+#include "game/render/key_list.h"
 #include "game/render/match_picture.h"
+#include "game/render/match_result.h"
 #include "game/render/options_extras.h"
 #include "game/render/still_screen.h"
 #include "game/sim/global.h"
+#include "game/sim/match_clock.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/network_screen.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
@@ -32,6 +37,10 @@ float howto_shade[4] = {0, 0, 0, 0.3f};
 
 std::string result_prompt = "Press enter to restart";
 
+// The zoom hint is for the start of a match: its first ten seconds on the match's clock, which counts
+// the steps of a pause too.
+constexpr std::uint64_t ZOOM_HINT_STEPS = 1000;
+
 // Images and windows leave the no-texture name bound, so the font is selected again before text.
 void text_colour(float* col) {
     set_texture("font");
@@ -41,7 +50,8 @@ void text_colour(float* col) {
 // Every piece of a status panel, its text included, lies within the square of its largest picture: a
 // panel that cannot reach the window rectangle drawn to is left out whole.
 bool panel_shows(const CInterfaceElem& largest, int x, int y) {
-    return reaches_clip({x, y, static_cast<int>(largest.w), static_cast<int>(largest.h)});
+    return reaches_clip(CInterfaceFrame::mapping().to_window(
+        {x, y, static_cast<int>(largest.w), static_cast<int>(largest.h)}));
 }
 
 // The series so far, on the result screen of a network match.
@@ -99,17 +109,19 @@ void pulse_and_over(int H, bool pulse) {
 }
 
 void zoom_hint(int W, int H) {
+    if (!zoom_hint_shown())
+        return;
     text_colour(grey);
     const std::string hint = "Use mouse scroll to adjust zoom";
     // Drawing a patch it cannot reach, it still leaves what its drawing would for what comes next.
-    if (reaches_clip(text_box(W / 2, H - 50, hint, 20, 20, CENTER)))
+    if (reaches_clip(CInterfaceFrame::mapping().to_window(text_box(W / 2, H - 50, hint, 20, 20, CENTER))))
         write(W / 2, H - 50, hint, 20, 20, CENTER);
     else
         leave_write_state(hint);
 }
 
 void title_backdrop(int W, int H) {
-    draw_box(0, 0, W, H, brown_tint);
+    cover_window(brown_tint);
     menu_planet1.display(W - 350, -50);
     logo.display(W - 550, H - 120);
     text_colour(grey);
@@ -117,7 +129,7 @@ void title_backdrop(int W, int H) {
 }
 
 void end_of_match(int W, int H) {
-    draw_box(0, 0, W, H, result_shade);
+    cover_window(result_shade);
     text_colour(grey);
     const char* message = nullptr;
     if (station1->shields <= 0 && station2->shields <= 0) {
@@ -132,6 +144,7 @@ void end_of_match(int W, int H) {
     write(W / 2, H / 2 - 30, result_prompt, 30, 30, CENTER);
     if (network_match::playing())
         write(W / 2, H / 2 - 60, series_line(), 20, 20, CENTER);
+    draw_match_result(W, H, network_match::playing() ? 2 : 1);
 }
 
 void options_screen() {
@@ -159,7 +172,7 @@ void options_screen() {
 }
 
 void how_to_play(int W, int H) {
-    draw_box(0, 0, W, H, howto_shade);
+    cover_window(howto_shade);
     howto_menu->draw();
     text_colour(grey);
     write(30, H - 50,
@@ -174,6 +187,7 @@ void how_to_play(int W, int H) {
           20, 20, LEFT);
     write(30, 100, "When you release the button, or when the indicator is full,\nthe missile will be shot.",
           20, 20, LEFT);
+    draw_key_list(false, W);
 }
 
 }  // namespace
@@ -193,20 +207,24 @@ pixel_rect pulse_area(int H) {
 }
 
 void draw_match_hud(bool pulse) {
-    const int W = CDisplay::width(), H = CDisplay::height();
+    const int W = CInterfaceFrame::width(), H = CInterfaceFrame::height();
     panels_under_pulse(W, H);
     draw_pulse_and_over(pulse);
 }
 
 void draw_under_pulse() {
-    panels_under_pulse(CDisplay::width(), CDisplay::height());
+    panels_under_pulse(CInterfaceFrame::width(), CInterfaceFrame::height());
 }
 
 void draw_pulse_and_over(bool pulse) {
-    const int W = CDisplay::width(), H = CDisplay::height();
+    const int W = CInterfaceFrame::width(), H = CInterfaceFrame::height();
     pulse_and_over(H, pulse);
     zoom_hint(W, H);
     network_screen::draw_note(W, H);
+}
+
+bool zoom_hint_shown() {
+    return match_clock::step() < ZOOM_HINT_STEPS;
 }
 
 float hud_pulse() {
@@ -215,8 +233,8 @@ float hud_pulse() {
 }
 
 void gui_render() {
-    const int W = CDisplay::width();
-    const int H = CDisplay::height();
+    const int W = CInterfaceFrame::width();
+    const int H = CInterfaceFrame::height();
     // Before start-up has built the stations and menus only the frame rate can be shown.
     const bool ready = station1 != nullptr && station2 != nullptr && pause_menu != nullptr &&
                        diff_menu != nullptr && main_menu != nullptr && options_menu != nullptr &&
@@ -231,21 +249,24 @@ void gui_render() {
         match_picture().end_frame();
     } else if (ready && !still_screen().put_back()) {
         // On a still screen all of this is kept whole and put back; what changes by itself goes further down.
-        if (game_state != HIDDEN) {
+        // The options window stands where the blue panel does: over a match the panels make way for it.
+        if (game_state != HIDDEN && menu_state != OPTIONS) {
             panels_under_pulse(W, H);
             pulse_and_over(H, true);
         }
         if (game_state != HIDDEN && menu_state != NONE)
-            draw_box(0, 0, W, H, dimming);
+            cover_window(dimming);
         if (menu_state == MAIN && game_state == HIDDEN)
             title_backdrop(W, H);
         if (menu_state == OPTIONS && game_state == HIDDEN) {
-            draw_box(0, 0, W, H, brown_tint);
+            cover_window(brown_tint);
             menu_planet2.display(W - 450, -50);
         }
         if (game_state != HIDDEN) {
             if (menu_state == MAIN) {
                 pause_menu->draw();
+                text_colour(grey);
+                draw_key_list(true, W);
             } else if (menu_state == DIFF) {
                 diff_menu->draw();
             }
@@ -264,16 +285,18 @@ void gui_render() {
         if (game_state == ON)
             zoom_hint(W, H);
         if (menu_state == NETWORK) {
-            draw_box(0, 0, W, H, brown_tint);
+            cover_window(brown_tint);
             menu_planet2.display(W - 450, -50);
             network_screen::draw(W, H);
         }
         network_screen::draw_note(W, H);
     }
 
+    // A number leads with an empty cell: written one character early, its digits follow the colon as the
+    // next character would.
     text_colour(grey);
     write(20, 10, "FPS:", 16, 16, LEFT);
-    write(40, 10, fps, 16, 16, LEFT);
+    write(44, 10, fps, 16, 16, LEFT);
 }
 
 void set_result_prompt(const std::string& prompt) {

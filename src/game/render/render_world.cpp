@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "game/render/font_picture.h"
 #include "game/render/hud_images.h"
 #include "game/render/match_picture.h"
 #include "game/render/render_hud.h"
@@ -9,9 +10,9 @@
 #include "game/sim/global.h"
 #include "game/sim/opponent_kind.h"
 #include "graphics/backdrop.h"
-#include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/font.h"
+#include "graphics/interface_frame.h"
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
 #include "graphics/zoom.h"
@@ -79,12 +80,11 @@ void draw_bodies(bool moving, const pixel_rect* patch = nullptr) {
         station2->render_aim(set_texture("red_cross"), red_ring);
 }
 
-// Draws `hud` in window pixels from within the world pass, and comes back to the world's matrices.
-void in_window_pixels(void (*hud)()) {
+// Draws `hud` in the interface's frame from within the world pass, and comes back to the world's matrices.
+void in_interface_frame(void (*hud)()) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, CDisplay::width(), 0, CDisplay::height(), 0, 1);
+    CInterfaceFrame::project();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -100,20 +100,23 @@ void in_window_pixels(void (*hud)()) {
 void draw_still_match() {
     world_backdrop().draw(backdrop_layers());
     draw_bodies(false);
-    in_window_pixels([] { draw_match_hud(false); });
+    in_interface_frame([] { draw_match_hud(false); });
 }
 
 // The same, up to the HUD's pulsing picture.
 void draw_match_under_pulse() {
     world_backdrop().draw(backdrop_layers());
     draw_bodies(false);
-    in_window_pixels(draw_under_pulse);
+    in_interface_frame(draw_under_pulse);
 }
 
 }  // namespace
 
 void world_render() {
     using namespace global;
+
+    // Before anything looks at what the pictures are: the font may change with the window's size.
+    fit_font_picture(CInterfaceFrame::mapping().scale);
 
     // The HUD pass puts back the whole still picture.
     if (still_screen().begin_frame())
@@ -136,7 +139,7 @@ void world_render() {
             draw_bodies(true, &r);
             // The HUD's pieces take some of their state from what was drawn before them: right after the
             // patch's world they start as a whole frame's HUD does.
-            in_window_pixels([] { draw_match_hud(true); });
+            in_interface_frame([] { draw_match_hud(true); });
         }
         stop_clipping();
         return;

@@ -6,9 +6,12 @@
 
 #include "game/config/options.h"
 #include "game/config/settings.h"
+#include "game/render/key_list.h"
+#include "game/render/match_result.h"
 #include "game/render/options_extras.h"
 #include "game/render/screen_inputs.h"
 #include "game/sim/global.h"
+#include "game/sim/match_tally.h"
 #include "game/sim/state_hash.h"
 #include "game/ui/screen_flow.h"
 #include "graphics/display.h"
@@ -28,6 +31,19 @@ void describe_options(std::vector<float>& out) {
         append_text_inputs(out, line);
 }
 
+void describe_table(std::vector<float>& out, const text_table& table) {
+    for (const auto& row : table.rows)
+        for (const std::string& cell : row)
+            append_text_inputs(out, cell);
+}
+
+// The keys named on the how-to-play scene and under the pause menu, and the pad's lines.
+void describe_keys(std::vector<float>& out, bool over_match) {
+    describe_table(out, key_table(over_match));
+    for (const std::string& line : pad_key_lines())
+        append_text_inputs(out, line);
+}
+
 // Everything the still picture is drawn from, or nothing on a screen where something moves by itself.
 std::vector<float> still_screen_now() {
     // The network screen's typed address has a blinking cursor; a match under way moves.
@@ -43,6 +59,12 @@ std::vector<float> still_screen_now() {
         append_menu_inputs(out, *menu);
     if (menu_state == OPTIONS)
         describe_options(out);
+    if (menu_state == INSTRUCTIONS || (menu_state == MAIN && game_state != HIDDEN))
+        describe_keys(out, menu_state == MAIN);
+    if (game_state == ENDED && menu_state == NONE) {
+        describe_table(out, result_figures(tally));
+        append_text_inputs(out, match_length(tally));
+    }
     // The how-to-play scene is a board of its own.
     if (over_board || menu_state == INSTRUCTIONS) {
         // The board itself: every particle, both stations and the clocks, in 16-bit pieces a float holds.

@@ -16,6 +16,7 @@
 #include "game/sim/match_clock.h"
 #include "game/sim/state_hash.h"
 #include "general/atomic_file.h"
+#include "general/echoed_text.h"
 
 namespace fs = std::filesystem;
 
@@ -83,9 +84,16 @@ bool is_recording_name(const std::string& name) {
 struct kept_file {
     std::string name;
     struct timespec modified;
+    bool future;  // dated later than now: no clock of this machine wrote that
 };
 
+// Beyond this, a file's time is not the clock's drift but a date set by hand or on another machine.
+constexpr long long FUTURE_SLACK_S = 60;
+
+// Newest first, where a file dated in the future ranks below every real one, or it would outlive them.
 bool newer(const kept_file& a, const kept_file& b) {
+    if (a.future != b.future)
+        return b.future;
     if (a.modified.tv_sec != b.modified.tv_sec)
         return a.modified.tv_sec > b.modified.tv_sec;
     if (a.modified.tv_nsec != b.modified.tv_nsec)
@@ -105,7 +113,7 @@ bool written_here(const kept_file& f) {
     utc.tm_mon -= 1;
     const long long named = static_cast<long long>(timegm(&utc));
     const long long modified = static_cast<long long>(f.modified.tv_sec);
-    return named <= modified + 60 && modified <= named + 60;
+    return !f.future && named <= modified + 60 && modified <= named + 60;
 }
 
 // Removes the oldest recordings, by modification time, beyond `keep`, never the one just written;
@@ -113,23 +121,24 @@ bool written_here(const kept_file& f) {
 void prune(const std::string& just_written) {
     std::error_code error;
     std::vector<kept_file> files;
+    const long long now = static_cast<long long>(std::time(nullptr));
     for (fs::directory_iterator i(self.folder, error), end; !error && i != end; i.increment(error)) {
         const std::string name = i->path().filename().string();
         struct stat st;
         if (!is_recording_name(name) || i->path().string() == just_written ||
             lstat(i->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
-        files.push_back({name, st.st_mtim});
+        files.push_back({name, st.st_mtim, static_cast<long long>(st.st_mtim.tv_sec) > now + FUTURE_SLACK_S});
     }
     std::sort(files.begin(), files.end(), newer);
     for (std::size_t i = static_cast<std::size_t>(std::max(self.keep - 1, 0)); i < files.size(); ++i) {
         if (!fs::remove(fs::path(self.folder) / files[i].name, error) || error)
             continue;
         if (!written_here(files[i]))
-            std::fprintf(
-                stderr,
-                "zelvorant: removed %s/%s, which the game did not write, to keep the newest %d recordings\n",
-                self.folder.c_str(), files[i].name.c_str(), self.keep);
+            std::fprintf(stderr,
+                         "zelvorant: removed %s from %s/, which the game did not write, to keep the newest "
+                         "%d recordings\n",
+                         echoed(files[i].name).c_str(), self.folder.c_str(), self.keep);
     }
 }
 
@@ -239,6 +248,20 @@ void rewind() {
         std::min<std::size_t>(self.match.checkpoints.size(), step / CHECKPOINT_INTERVAL + 1));
     if (self.busy_step >= step)
         self.at_busy_step = 0;
+}
+
+void end_at(std::uint64_t step, std::uint64_t hash) {
+    if (!self.open)
+        return;
+    self.open = false;
+    if (step == 0 || step > match_clock::step())
+        return;
+    self.match.commands.cut(step);
+    self.match.checkpoints.resize(
+        std::min<std::size_t>(self.match.checkpoints.size(), step / CHECKPOINT_INTERVAL + 1));
+    self.match.steps = step;
+    self.match.final_hash = hash;
+    write_match();
 }
 
 void board_reset() {

@@ -26,6 +26,9 @@ void after_step(bool final = true);
 void settle();
 // The board went back to an earlier step (its clock with it): what was recorded from there on goes.
 void rewind();
+// A network match ended where the other side's board may not have: the open match is written as it
+// stood after `step` steps, where both boards had the state hash `hash` (not at all for 0).
+void end_at(std::uint64_t step, std::uint64_t hash);
 // The board is about to be cleared: an open match that has run a step is written as it stands, and the
 // board is fresh for the next one.
 void board_reset();

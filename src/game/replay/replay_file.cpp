@@ -7,6 +7,7 @@
 
 #include "game/sim/opponent_kind.h"
 #include "general/byte_codec.h"
+#include "general/echoed_text.h"
 #include "general/hash64.h"
 #include "platform/file_bytes.h"
 
@@ -221,9 +222,12 @@ recording_status read_recording(const std::string& path, match_recording& out) {
     }
 }
 
+// A path may be long and still be what the player typed: said whole up to here.
+constexpr std::size_t PATH_MOST = 240;
+
 bool load_recording(const std::string& path, match_recording& out) {
     const recording_status status = read_recording(path, out);
     if (status != RECORDING_OK)
-        std::fprintf(stderr, "zelvorant: %s: %s\n", path.c_str(), describe(status));
+        std::fprintf(stderr, "zelvorant: %s: %s\n", echoed(path, PATH_MOST).c_str(), describe(status));
     return status == RECORDING_OK;
 }

@@ -1,16 +1,23 @@
 #include "game/replay/replay_playback.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "game/sim/events.h"
+#include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_clock.h"
+#include "game/sim/match_tally.h"
 #include "game/sim/state_hash.h"
 
-CPlayback::CPlayback(const match_recording& r) : recording(r), commands(r.commands) {
+CPlayback::CPlayback(const match_recording& r, std::size_t keyframe_budget)
+    : recording(r), commands(r.commands), budget(keyframe_budget) {
     start();
 }
 
 void CPlayback::start() {
     restore_match_start(recording.start);
+    paused = 0;
     commands = CCommandLog::reader(recording.commands);
     command_waiting = commands.next(next_command);
     check_point();
@@ -19,19 +26,37 @@ void CPlayback::start() {
 
 void CPlayback::keep_keyframe() {
     const std::uint64_t now = match_clock::step();
-    if (now % KEYFRAME_INTERVAL == 0 && now / KEYFRAME_INTERVAL == keyframes.size())
-        keyframes.push_back({CBoardSnapshot::take(), commands, next_command, command_waiting});
+    // Each is taken the first time the playback passes its step.
+    if (budget == 0 || now % interval != 0 || (!keyframes.empty() && now <= keyframes.back().step))
+        return;
+    keyframes.push_back({now, paused, CBoardSnapshot::take(), commands, next_command, command_waiting});
+    bytes += size_of(keyframes.back());
+    thin_out();
 }
 
-std::size_t CPlayback::keyframe_bytes() const {
-    std::size_t bytes = 0;
-    for (const keyframe& k : keyframes)
-        bytes += sizeof k + k.board.particle_count() * sizeof(CParticle);
-    return bytes;
+std::size_t CPlayback::size_of(const keyframe& k) {
+    return sizeof k + k.board.particle_count() * sizeof(CParticle);
+}
+
+// The start is a multiple of every interval: it always stays, and a jump back always has somewhere to go.
+void CPlayback::thin_out() {
+    while (bytes > budget && keyframes.size() > 1) {
+        interval *= 2;
+        std::vector<keyframe> kept;
+        bytes = 0;
+        for (keyframe& k : keyframes) {
+            if (k.step % interval == 0) {
+                bytes += size_of(k);
+                kept.push_back(std::move(k));
+            }
+        }
+        keyframes = std::move(kept);
+    }
 }
 
 void CPlayback::go_back_to(const keyframe& k) {
     k.board.restore();
+    paused = k.paused;
     commands = k.commands;
     next_command = k.next_command;
     command_waiting = k.command_waiting;
@@ -43,11 +68,16 @@ std::uint64_t CPlayback::position() const {
 
 void CPlayback::seek(std::uint64_t step) {
     if (step < position()) {
-        const std::uint64_t index = step / KEYFRAME_INTERVAL;
-        go_back_to(keyframes[index < keyframes.size() ? index : keyframes.size() - 1]);
+        const auto after = std::upper_bound(keyframes.begin(), keyframes.end(), step,
+                                            [](std::uint64_t s, const keyframe& k) { return s < k.step; });
+        if (after == keyframes.begin())
+            start();
+        else
+            go_back_to(*(after - 1));
     }
-    while (position() < step && next()) {
-    }
+    // Each step's events go once the tally has read them: a long jump would fill the turn's list.
+    while (position() < step && next())
+        global::events.clear();
     global::events.clear();
 }
 
@@ -74,7 +104,12 @@ bool CPlayback::next() {
     apply_due_commands();
     if (match_clock::step() >= recording.steps)
         return false;
+    paused += global::game_state == global::PAUSED;
+    const bool match_runs = global::game_state == global::ON;
+    const std::size_t first_event = global::events.size();
     program_logic();
+    if (match_runs)
+        global::tally.after_step(first_event);
     match_clock::count_step();
     check_point();
     keep_keyframe();
@@ -82,7 +117,7 @@ bool CPlayback::next() {
 }
 
 playback_result play_to_end(const match_recording& recording) {
-    CPlayback playback(recording);
+    CPlayback playback(recording, 0);
     while (playback.next()) {
     }
     const std::uint64_t hash = state_hash();

@@ -12,6 +12,7 @@
 #include "game/sim/global.h"
 #include "game/sim/logic.h"
 #include "game/sim/match_start.h"
+#include "game/sim/match_tally.h"
 
 namespace run {
 
@@ -34,7 +35,13 @@ void take(const board_command& command) {
     apply_command(command);
 }
 
+// A network match that ended apart is recorded up to where both boards were last found alike, as the
+// other side records it.
 void to_title() {
+    std::uint32_t step = 0;
+    std::uint64_t hash = 0;
+    if (network_match::take_recording_end(step, hash))
+        match_recorder::end_at(step, hash);
     clear_board();
     game_state = HIDDEN;
     menu_state = MAIN;
@@ -132,6 +139,11 @@ void poll() {
         case network_match::change::OVER:
             to_title();
             break;
+        case network_match::change::NEVER_BEGAN:
+            // Back where another address or code can be tried.
+            to_title();
+            menu_state = NETWORK;
+            break;
         case network_match::change::NONE:
             break;
     }
@@ -160,7 +172,10 @@ bool step() {
     // The computer presses its keys as a player would, recorded with the step they precede.
     opponent_turn(submit_station_command);
     const bool final = network_match::next_step_final();
+    const bool match_runs = global::game_state == ON;
     const bool closing = program_logic();
+    if (match_runs)
+        global::tally.after_step(events_before);
     if (networked)
         heard.ran(number, events_before);
     match_recorder::after_step(final);

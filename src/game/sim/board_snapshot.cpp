@@ -37,6 +37,7 @@ void CBoardSnapshot::take_again(contents what) {
     difficulty = global::difficulty;
     opponent = global::opponent;
     clock = match_clock::save();
+    tally = global::tally;
 }
 
 void CBoardSnapshot::restore() const {
@@ -81,4 +82,5 @@ void CBoardSnapshot::restore_values() const {
     global::difficulty = difficulty;
     global::opponent = opponent;
     match_clock::restore(clock);
+    global::tally = tally;
 }

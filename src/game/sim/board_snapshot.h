@@ -5,11 +5,12 @@
 
 #include "game/sim/global.h"
 #include "game/sim/match_clock.h"
+#include "game/sim/match_tally.h"
 #include "general/particle.h"
 
 // The whole board as a value: every particle in list order with all its fields, both stations, the
-// globals the logic step reads or changes, and the match clock with its dice. Restoring it gives the
-// board back bit for bit, so its state hash is the one it had when taken.
+// globals the logic step reads or changes, the match clock with its dice, and the match's tally.
+// Restoring it gives the board back bit for bit, so its state hash is the one it had when taken.
 class CBoardSnapshot {
   public:
     // Trail dots and hit labels change nothing the step reads back (no missile, flare, blast or station
@@ -46,4 +47,5 @@ class CBoardSnapshot {
     int difficulty = 0;
     int opponent = 0;
     match_clock::clock_state clock{};
+    CMatchTally tally;
 };

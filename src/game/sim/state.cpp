@@ -1,5 +1,6 @@
 #include "game/sim/board_owned.h"
 #include "game/sim/global.h"
+#include "game/sim/match_tally.h"
 
 namespace global {
 
@@ -40,6 +41,7 @@ void restart() {
     if (station2 != nullptr)
         station2->particle->ang_pos = 0;
     counter = 0;
+    tally = CMatchTally();
     if (station1 != nullptr)
         station1->reset();
     if (station2 != nullptr)

@@ -5,7 +5,7 @@
 #include "game/config/settings.h"
 #include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
-#include "graphics/display.h"
+#include "graphics/interface_frame.h"
 #include "graphics/textures.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
@@ -37,8 +37,8 @@ CWindow* panel_window(const char* title, float size_h, int font) {
     w->set_gfx(-1, panel, font, light_grey, FONT_SIZE, true, white);
     w->active_gfx(-1, panel, font, light_grey, FONT_SIZE, true, white);
     button_looks(w, font);
-    w->x = (CDisplay::width() - 300) / 2.0f;
-    w->y = (CDisplay::height() - size_h) / 2.0f;
+    w->x = (CInterfaceFrame::width() - 300) / 2.0f;
+    w->y = (CInterfaceFrame::height() - size_h) / 2.0f;
     return w;
 }
 
@@ -52,8 +52,9 @@ CWindow* bare_window(float x, float y, float w_px, float h_px, int font) {
 }  // namespace
 
 void build_menus() {
-    const int W = CDisplay::width();
-    const int H = CDisplay::height();
+    // Laid out in the interface's frame, whatever the window's size.
+    const int W = CInterfaceFrame::width();
+    const int H = CInterfaceFrame::height();
     const int font = set_texture("font");
 
     global::pause_menu = panel_window("Pause Menu", 375, font);

@@ -1,6 +1,8 @@
 #include "game/ui/network_screen.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -9,8 +11,9 @@
 #include "game/netplay/network_match.h"
 #include "game/sim/global.h"
 #include "game/ui/menu_windows.h"
-#include "graphics/display.h"
+#include "game/ui/screen_flow.h"
 #include "graphics/graphics.h"
+#include "graphics/interface_frame.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
 
@@ -76,6 +79,29 @@ void problem_lines(float x, float y, const std::string& text, std::size_t width,
     const std::vector<std::string> lines = wrapped(text, width);
     for (std::size_t i = 0; i < lines.size() && i < most; ++i)
         write(x, y - 14 * static_cast<float>(i), lines[i], 12, 12, CENTER);
+}
+
+// A note's band: its lines NOTE_LINE apart down from its top line, the shade reaching NOTE_ABOVE over that
+// and NOTE_BELOW under the last line.
+constexpr int NOTE_LINE = 22;
+constexpr int NOTE_ABOVE = 12;
+constexpr int NOTE_BELOW = 8;
+// Under a menu the band keeps this far from its lowest edge, and clear of the frame rate's line.
+constexpr int NOTE_GAP = 6;
+constexpr int FRAME_RATE_TOP = 26;
+
+// Where a note of `lines` lines starts: with a menu on screen, under the menu (its window and its lowest
+// button), where it has room above the frame rate; otherwise a little below the middle of the frame.
+int note_top(int H, int lines) {
+    const int middle = H / 2 - 120;
+    const CWindow* menu = current_menu();
+    if (menu == nullptr)
+        return middle;
+    float lowest = menu->y;
+    for (const CButton* b : menu->buttons)
+        lowest = std::min(lowest, menu->y + b->y);
+    const int top = static_cast<int>(std::floor(lowest)) - NOTE_GAP - NOTE_ABOVE;
+    return top - NOTE_LINE * lines - NOTE_BELOW >= FRAME_RATE_TOP ? top : middle;
 }
 
 // The waiting host's invite code, large, over the note that tells what to do with it.
@@ -176,7 +202,9 @@ void character(int c) {
     if (focus == field::CODE) {
         if (typed_code.size() < MAX_CODE_TYPED && (std::isalnum(c) || c == '-' || c == ' '))
             typed_code += static_cast<char>(std::toupper(c));
-    } else if (c != ' ' && typed.size() < MAX_TYPED) {
+    } else if (c == ' ') {
+        problem = "An address has no spaces: the space was left out";
+    } else if (typed.size() < MAX_TYPED) {
         typed += static_cast<char>(c);
     }
 }
@@ -191,10 +219,10 @@ void click(int button) {
         start(which);
     } else {
         // Not a button: a field, perhaps, which then takes the typing.
-        int x = 0, y = 0;
-        glfw2::get_mouse_pos(&x, &y);
-        const float mx = static_cast<float>(x) - network_menu->x;
-        const float my = static_cast<float>(CDisplay::height() - y) - network_menu->y;
+        float x = 0, y = 0;
+        CInterfaceFrame::pointer(x, y);
+        const float mx = x - network_menu->x;
+        const float my = y - network_menu->y;
         if (inside(ADDRESS_FIELD, mx, my))
             focus = field::ADDRESS;
         else if (inside(CODE_FIELD, mx, my))
@@ -249,13 +277,17 @@ void draw_note(int W, int H) {
         else
             lines.back() += c;
     }
-    const int top = H / 2 - 120;
-    draw_box(0, static_cast<float>(top - 22 * static_cast<int>(lines.size()) - 8), static_cast<float>(W),
-             static_cast<float>(22 * lines.size() + 20), note_shade);
+    const int n = static_cast<int>(lines.size());
+    const int top = note_top(H, n);
+    // A band across the whole window, margins included.
+    const frame_box across = CInterfaceFrame::mapping().whole_window();
+    draw_box(across.x, static_cast<float>(top - NOTE_LINE * n - NOTE_BELOW), across.width,
+             static_cast<float>(NOTE_LINE * n + NOTE_BELOW + NOTE_ABOVE), note_shade);
     set_texture("font");
     set_color(grey);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        write(W / 2.0f, static_cast<float>(top - 22 * static_cast<int>(i + 1)), lines[i], 16, 16, CENTER);
+    for (int i = 0; i < n; ++i)
+        write(W / 2.0f, static_cast<float>(top - NOTE_LINE * (i + 1)), lines[static_cast<std::size_t>(i)], 16,
+              16, CENTER);
 }
 
 }  // namespace network_screen

@@ -11,9 +11,11 @@
 #include "game/sim/global.h"
 #include "game/sim/opponent_kind.h"
 #include "game/sim/presentation.h"
+#include "game/ui/key_capture.h"
 #include "game/ui/menu_windows.h"
 #include "game/ui/menus.h"
 #include "game/ui/network_screen.h"
+#include "game/ui/resolution_list.h"
 #include "interface/window.h"
 #include "platform/glfw2.h"
 
@@ -21,25 +23,14 @@ namespace {
 
 using namespace global;
 
-struct resolution {
-    int width;
-    int height;
-};
-
-const resolution resolutions[] = {{800, 600},   {1024, 600}, {1024, 768}, {1280, 800},
-                                  {1280, 1024}, {1366, 768}, {1440, 900}};
-constexpr int RESOLUTION_COUNT = sizeof(resolutions) / sizeof(resolutions[0]);
-
-// A pair outside the list stays as it is.
+// The list holds the desktop's size as it is now.
 void step_resolution(int direction) {
-    for (int i = 0; i < RESOLUTION_COUNT; ++i) {
-        if (resolutions[i].width == options.width && resolutions[i].height == options.height) {
-            const resolution& next = resolutions[(i + direction + RESOLUTION_COUNT) % RESOLUTION_COUNT];
-            options.width = next.width;
-            options.height = next.height;
-            return;
-        }
-    }
+    resolution desktop{0, 0};
+    glfw2::get_desktop_mode(&desktop.width, &desktop.height);
+    const resolution next =
+        step_resolution(offered_resolutions(desktop), {options.width, options.height}, direction);
+    options.width = next.width;
+    options.height = next.height;
 }
 
 void reload_options() {
@@ -144,16 +135,15 @@ void click_options_menu(int check) {
         return;
     CButton* button = options_menu->buttons[check];
     if (check < KEY_BUTTON_COUNT) {
-        if (CActive::read() != nullptr)
-            CActive::read()->active = false;
-        CActive::write(button);
-        button->active = true;
+        begin_key_capture(button);
     } else if (check == SAVE_BUTTON) {
+        end_key_capture();
         options.from_menu(options_menu);
         options.write();
         settings.save();
         menu_state = MAIN;
     } else if (check == CANCEL_BUTTON) {
+        end_key_capture();
         reload_options();
         menu_state = MAIN;
     } else if (check == SMALLER_BUTTON) {
@@ -180,6 +170,17 @@ void click_options_menu(int check) {
     }
 }
 
+void leave_how_to_play() {
+    menu_state = MAIN;
+    run::clear_board();
+}
+
+// The keys that start the next match from the result screen: both players' sides of the keyboard
+// have one.
+bool next_match_key(int key) {
+    return key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER || key == glfw2::KEY_SPACE;
+}
+
 }  // namespace
 
 bool answer_new_match(int key) {
@@ -200,7 +201,10 @@ void pause_match() {
 }
 
 void screen_key(int key) {
-    if (key == glfw2::KEY_ESC) {
+    if (menu_state == INSTRUCTIONS) {
+        if (key == glfw2::KEY_ESC || key == glfw2::KEY_ENTER || key == glfw2::KEY_KP_ENTER)
+            leave_how_to_play();
+    } else if (key == glfw2::KEY_ESC) {
         switch (menu_state) {
             case DIFF:
                 game_state = HIDDEN;
@@ -222,7 +226,7 @@ void screen_key(int key) {
             default:
                 break;
         }
-    } else if (key == glfw2::KEY_ENTER && game_state == ENDED && menu_state == NONE) {
+    } else if (next_match_key(key) && game_state == ENDED && menu_state == NONE) {
         // Over the network the next match starts when both sides have asked for it.
         run::play_again();
     }
@@ -244,10 +248,8 @@ void mouse_callback(int button, int action) {
     } else if (menu == diff_menu) {
         click_diff_menu(pressed(menu));
     } else if (menu == howto_menu) {
-        if (pressed(menu) == 0) {
-            menu_state = MAIN;
-            run::clear_board();
-        }
+        if (pressed(menu) == 0)
+            leave_how_to_play();
     } else if (menu == options_menu) {
         click_options_menu(pressed(menu));
     } else if (menu == network_menu) {
@@ -275,13 +277,13 @@ CWindow* current_menu() {
 void escape_pressed() {
     if (station1 == nullptr || station2 == nullptr)
         return;
-    if (answer_new_match(glfw2::KEY_ESC))
+    if (capture_key(glfw2::KEY_ESC) || answer_new_match(glfw2::KEY_ESC))
         return;
     if (menu_state == NETWORK)
         network_screen::key(glfw2::KEY_ESC, glfw2::PRESS);
     else if (game_state == ON)
         pause_match();
-    else if (game_state != HIDDEN)
+    else if (game_state != HIDDEN || menu_state == INSTRUCTIONS)
         screen_key(glfw2::KEY_ESC);
 }
 

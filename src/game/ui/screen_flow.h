@@ -9,7 +9,7 @@ class CWindow;
 void mouse_callback(int button, int action);
 // The menu window the mouse and the pads act on in the current screen, or null when none is shown.
 CWindow* current_menu();
-// A key pressed on a screen other than a match in play or the network screen.
+// A key pressed on a screen over a match that is not in play, or on the how-to-play scene.
 void screen_key(int key);
 // Escape during a match: the board stops and the pause menu opens.
 void pause_match();

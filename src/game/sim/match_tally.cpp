@@ -1,10 +1,13 @@
-#include "match_tally.h"
+#include "game/sim/match_tally.h"
 
 #include <cmath>
 
 #include "game/sim/events.h"
 #include "game/sim/global.h"
-#include "game/sim/rules.h"
+
+namespace global {
+CMatchTally tally;
+}  // namespace global
 
 namespace {
 
@@ -24,36 +27,48 @@ bool same_body(const CParticle* p, CVector was) {
 
 }  // namespace
 
-void CMatchTally::after_step() {
+void CMatchTally::after_step(std::size_t first_event) {
     using namespace global;
     const CStation* stations[2] = {station1, station2};
     bool hit[2] = {false, false};
-    for (const game_event& e : events) {
+    stock refilled[2] = {{0, 0}, {0, 0}};
+    for (std::size_t i = first_event; i < events.size(); ++i) {
+        const game_event& e = events[i];
         if (e.kind == EVENT_STATION_HIT)
             hit[nearest_station(e.where)] = true;
-        if (e.kind == EVENT_MISSILE_FIRED)
-            sides[nearest_station(e.where)].shots += 1;
-        if (e.kind == EVENT_FLARE_THROWN)
-            sides[nearest_station(e.where)].flares += 1;
+        if (e.kind == EVENT_MISSILE_REFILLED)
+            refilled[nearest_station(e.where)].missiles += 1;
+        if (e.kind == EVENT_FLARE_REFILLED)
+            refilled[nearest_station(e.where)].flares += 1;
+    }
+    for (int s = 0; s < 2; ++s) {
+        sides[s].shots += seen[s].missiles + refilled[s].missiles - stations[s]->rockets;
+        sides[s].flares += seen[s].flares + refilled[s].flares - stations[s]->flares;
+        seen[s] = {stations[s]->rockets, stations[s]->flares};
     }
     std::vector<tracked> now;
-    std::vector<bool> seen(flying.size(), false);
+    std::vector<bool> seen_body(flying.size(), false);
+    // Bodies keep their order in the list, so the search for the next one starts past those found.
+    std::size_t first_unseen = 0;
     for (const CParticle* p : particles) {
         if (p->type != ROCKET && p->type != FLARE)
             continue;
+        const bool flare = p->type == FLARE;
         int owner = -1;
-        for (std::size_t i = 0; i < flying.size() && owner < 0; ++i) {
-            if (!seen[i] && flying[i].body == p && same_body(p, flying[i].pos)) {
-                seen[i] = true;
+        for (std::size_t i = first_unseen; i < flying.size() && owner < 0; ++i) {
+            if (!seen_body[i] && flying[i].flare == flare && same_body(p, flying[i].pos)) {
+                seen_body[i] = true;
                 owner = flying[i].owner;
             }
         }
+        while (first_unseen < flying.size() && seen_body[first_unseen])
+            ++first_unseen;
         if (owner < 0)
             owner = nearest_station(p->pos);
-        now.push_back({p, p->pos, owner, p->type == FLARE});
+        now.push_back({p->pos, owner, flare});
     }
     for (std::size_t i = 0; i < flying.size(); ++i) {
-        if (seen[i])
+        if (seen_body[i])
             continue;
         const tracked& t = flying[i];
         if (t.flare) {
@@ -76,6 +91,6 @@ void CMatchTally::after_step() {
             hit[s] = false;
         }
     }
-    flying = now;
-    events.clear();
+    flying.swap(now);
+    steps += 1;
 }
