@@ -71,14 +71,16 @@ var Module = {
   }
 })();
 
-// The canvas as large as the window allows at the game's own aspect; the game reads the pointer in its
-// own pixels, whatever the size shown. The game's window sets the canvas's size when it opens, and
-// emscripten clears the size shown then: it is fitted again.
+// The canvas as large as the window allows at the game's aspect (its interface's 1024 x 600). The game
+// gives its drawing that size in device pixels and scales its interface to it; it reads the pointer in
+// its own pixels. The game's window sets the canvas's size when it opens, and emscripten clears the size
+// shown then: it is fitted again.
+var GAME_WIDTH = 1024, GAME_HEIGHT = 600;
 function fit() {
   var room = page.stage.getBoundingClientRect();
-  var scale = Math.min(room.width / page.canvas.width, room.height / page.canvas.height);
-  var width = Math.floor(page.canvas.width * scale) + 'px';
-  var height = Math.floor(page.canvas.height * scale) + 'px';
+  var scale = Math.min(room.width / GAME_WIDTH, room.height / GAME_HEIGHT);
+  var width = Math.floor(GAME_WIDTH * scale) + 'px';
+  var height = Math.floor(GAME_HEIGHT * scale) + 'px';
   if (page.canvas.style.width !== width) page.canvas.style.width = width;
   if (page.canvas.style.height !== height) page.canvas.style.height = height;
 }

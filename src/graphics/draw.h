@@ -5,7 +5,8 @@
 // The drawing baseline: every drawing function may expect this GL state when it is called, and leaves it so:
 // - polygon mode GL_FILL on both faces, line width 1, point size 1 (code that changes the widths puts them
 //   back itself: a browser's OpenGL has no attribute stack, no polygon modes and no line wider than 1, so
-//   convex shapes are triangle fans, outlines line loops, and a wide line that shows is quads);
+//   convex shapes are triangles, outlines line loops, and a wide line that shows is quads where lines
+//   are never wider than a pixel);
 // - no texture: GL_TEXTURE_2D disabled with NO_TEXTURE bound (bind_no_texture). Texturing is enabled with
 //   the picture bound (bind_texture), never left on over a name that is no texture, which a browser draws
 //   black where desktop OpenGL leaves the colour alone;
@@ -17,6 +18,9 @@
 void init_gfx();
 // Opens the one window at CDisplay's size; 0 on success, -1 on failure.
 int open_window(const char* title, int mode);
+// CDisplay's size follows the window's, should it have changed since it opened (a browser page's canvas
+// follows its page): called before each frame.
+void follow_window_size();
 
 // New colour arrays; the caller owns them. Never call these once per frame: keep the array.
 float* color(float r, float g, float b);

@@ -43,6 +43,14 @@ int open_window(const char* title, int mode) {
     return 0;
 }
 
+void follow_window_size() {
+    int width = 0;
+    int height = 0;
+    glfw2::get_known_window_size(&width, &height);
+    if (width > 0 && height > 0 && (width != CDisplay::width() || height != CDisplay::height()))
+        CDisplay::set_dim(width, height);
+}
+
 float* color(float r, float g, float b) {
     return color(r, g, b, 1.0f);
 }

@@ -86,6 +86,18 @@ void on_refresh(GLFWwindow*) {
     ++refreshes;
 }
 
+// A window whose size the target sets (a browser's canvas, sized by its page) is given it between frames;
+// everything drawn is then drawn again.
+void take_wanted_size() {
+    int width = 0, height = 0;
+    if (!target::size_wanted(width, height) || (width == pixels_width && height == pixels_height))
+        return;
+    target::resize(window, width, height);
+    window_width = pixels_width = width;
+    window_height = pixels_height = height;
+    ++refreshes;
+}
+
 void on_wheel(double notches) {
     // Trackpads scroll in fractions of a notch: count a notch once the fractions add up to one.
     wheel_fraction += notches;
@@ -100,6 +112,18 @@ int glfw3_key_of(int code) {
         if (key_from_glfw3(k) == code && key_from_glfw3(k) != key_from_glfw3(GLFW_KEY_UNKNOWN))
             return k;
     return GLFW_KEY_UNKNOWN;
+}
+
+// A one-channel picture as white, its grey the alpha.
+picture white_with_alpha(const picture& grey) {
+    picture out;
+    out.width = grey.width;
+    out.height = grey.height;
+    out.channels = 4;
+    out.pixels.assign(grey.pixels.size() * 4, 255);
+    for (size_t i = 0; i < grey.pixels.size(); ++i)
+        out.pixels[i * 4 + 3] = grey.pixels[i];
+    return out;
 }
 
 // The next mipmap level: each pixel the mean of the (up to) 2x2 block above it.
@@ -217,6 +241,13 @@ void get_window_size(int* width, int* height) {
         *height = h;
 }
 
+void get_known_window_size(int* width, int* height) {
+    if (width)
+        *width = window ? pixels_width : 0;
+    if (height)
+        *height = window ? pixels_height : 0;
+}
+
 void get_desktop_mode(int* width, int* height) {
     int w = 0;
     int h = 0;
@@ -257,11 +288,14 @@ void swap_buffers() {
         return;
     glfwSwapBuffers(window);
     glfwPollEvents();
+    take_wanted_size();
 }
 
 void poll_events() {
-    if (window)
-        glfwPollEvents();
+    if (!window)
+        return;
+    glfwPollEvents();
+    take_wanted_size();
 }
 
 unsigned long content_requests() {
@@ -357,8 +391,12 @@ int load_texture_2d(const char* path, int flags) {
         return refuse(why);
 
     GLenum format = pic.channels == 4 ? GL_RGBA : pic.channels == 3 ? GL_RGB : GL_LUMINANCE;
-    if (pic.channels == 1 && (flags & ALPHA_MAP_BIT))
-        format = GL_ALPHA;
+    // An alpha map is a white picture with the grey as its alpha, so that it takes the tint it is drawn
+    // with: a GL_ALPHA texture would on the desktop, but a browser's OpenGL tints one black.
+    if (pic.channels == 1 && (flags & ALPHA_MAP_BIT)) {
+        pic = white_with_alpha(pic);
+        format = GL_RGBA;
+    }
 
     GLint max_side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);

@@ -46,4 +46,10 @@ void swap_interval(int interval) {
     glfwSwapInterval(interval);
 }
 
+bool size_wanted(int&, int&) {
+    return false;
+}
+
+void resize(GLFWwindow*, int, int) {}
+
 }  // namespace glfw2::target

@@ -2,6 +2,9 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/glfw2.h"
 #include "platform/glfw2_target.h"
 
@@ -68,5 +71,22 @@ bool hidden(GLFWwindow*) {
 // Frames come at the browser's animation frames whatever is asked: GLFW here would move the main loop
 // to a timer instead.
 void swap_interval(int) {}
+
+bool size_wanted(int& width, int& height) {
+    double shown_width = 0, shown_height = 0;
+    if (emscripten_get_element_css_size("#canvas", &shown_width, &shown_height) !=
+            EMSCRIPTEN_RESULT_SUCCESS ||
+        shown_width < 1 || shown_height < 1)
+        return false;
+    const double ratio = emscripten_get_device_pixel_ratio();
+    width = std::min(MAX_WINDOW_SIDE, std::max(1, static_cast<int>(std::lround(shown_width * ratio))));
+    height = std::min(MAX_WINDOW_SIDE, std::max(1, static_cast<int>(std::lround(shown_height * ratio))));
+    return true;
+}
+
+// The drawing buffer only: GLFW's own resizing would leave a page's fullscreen or enter one of its own.
+void resize(GLFWwindow*, int width, int height) {
+    emscripten_set_canvas_element_size("#canvas", width, height);
+}
 
 }  // namespace glfw2::target

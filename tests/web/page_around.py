@@ -7,6 +7,7 @@ import time
 from page_session import Browser, PageTest, main
 
 QUIT = (150, 375)
+OPTIONS = (150, 225)
 
 
 def note_shown(browser):
@@ -47,6 +48,27 @@ class PageAround(PageTest):
         self.browser.driver.find_element("id", "fullscreen").click()
         self.browser.wait_for(lambda: self.browser.script("return document.fullscreenElement === null;"),
                               "fullscreen to end")
+
+    def test_the_game_draws_at_the_size_the_page_shows_it(self):
+        self.start_game()
+        self.browser.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 1500, "height": 900, "deviceScaleFactor": 1, "mobile": False})
+        # The canvas shown larger, at the game's aspect, and drawn at that size, one pixel a pixel.
+        size = lambda: self.browser.script(
+            "var c = document.getElementById('canvas'), r = c.getBoundingClientRect();"
+            "return [c.width, c.height, r.width, r.height];")
+        self.browser.wait_for(lambda: size()[0] > 1024 and size()[:2] == [round(v) for v in size()[2:]],
+                              "the game to draw at the size shown")
+        width, height = size()[:2]
+        self.assertAlmostEqual(width / height, 1024 / 600, delta=0.01)
+        # Its interface scaled, the pointer mapped back: Options, where it is drawn, opens them; their
+        # headings (BLUE and RED, grey, drawn from the large font's picture at this scale) stand where
+        # the frame puts them.
+        scale = width / 1024
+        box = [int(v * scale) for v in (140, 40, 200, 30)]
+        self.browser.click(*OPTIONS)
+        self.browser.wait_for(lambda: self.browser.area(*box).lit(0, 0, box[2], box[3]) > 300 * scale * scale,
+                              "the options' headings")
 
     def test_quit_ends_the_game_and_the_page_says_so(self):
         self.start_game()

@@ -112,6 +112,7 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
 }
 
 void draw_passes(void (*world)(), void (*hud)(), const float* camera) {
+    follow_window_size();
     glClear(GL_COLOR_BUFFER_BIT);
     apply_blend(ALPHA);
     glEnable(GL_BLEND);
