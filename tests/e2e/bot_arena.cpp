@@ -29,9 +29,16 @@ TEST(BotArena, HelpAndBadArgumentsGiveTheUsage) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: bot-arena", 0), 0u) << help.out;
     EXPECT_EQ(help.err, "");
-    const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"},          {"--matches"},           {"--matches", "0"},      {"--matches", "5x"},
-        {"--blue", "gunner"}, {"--red", "gunner:pro"}, {"--red", "robot:hard"}, {"--seed", "-1"}};
+    const std::vector<std::vector<std::string>> bad = {{"--bogus"},
+                                                       {"--matches"},
+                                                       {"--matches", "0"},
+                                                       {"--matches", "5x"},
+                                                       {"--blue", "gunner"},
+                                                       {"--red", "gunner:pro"},
+                                                       {"--red", "robot:hard"},
+                                                       {"--seed", "-1"},
+                                                       {"--blue", "newcomer:easy"},
+                                                       {"--red", "idle:"}};
     for (const auto& args : bad) {
         const outcome o = arena("bad", args);
         EXPECT_EQ(o.status, 2) << args[0];
@@ -41,12 +48,12 @@ TEST(BotArena, HelpAndBadArgumentsGiveTheUsage) {
 }
 
 TEST(BotArena, TheSameSeedPlaysTheSameTournament) {
-    const std::vector<std::string> args = {"--matches",      "3",     "--seed",     "5", "--blue",
-                                           "classic:medium", "--red", "gunner:easy"};
+    const std::vector<std::string> args = {"--matches", "3",        "--seed", "5",
+                                           "--blue",    "newcomer", "--red",  "gunner:easy"};
     const outcome first = arena("first", args);
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out.rfind("3 matches from seed 5", 0), 0u) << first.out;
-    EXPECT_NE(first.out.find("blue classic medium"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("blue newcomer"), std::string::npos) << first.out;
     EXPECT_NE(first.out.find("red  gunner easy"), std::string::npos) << first.out;
     EXPECT_EQ(arena("again", args).out, first.out);
 }

@@ -10,32 +10,40 @@
 #include "game/sim/logic.h"
 #include "game/sim/match_clock.h"
 #include "game/sim/opponent_kind.h"
+#include "newcomer.h"
 
 arena_result play_arena_match(const arena_options& options, std::uint32_t seed) {
     using namespace global;
     restart();
     players = SINGLE;
-    // The logic step drives a classic red by itself; a gunner on red turns that off.
-    opponent = options.red.kind;
-    difficulty = options.red.kind == CLASSIC_OPPONENT ? options.red.level : options.blue.level;
+    // The logic step drives a classic red by itself; anyone else on red is driven from here.
+    opponent = options.red.kind == ARENA_CLASSIC ? CLASSIC_OPPONENT : GUNNER_OPPONENT;
+    difficulty = options.red.kind == ARENA_CLASSIC ? options.red.level : options.blue.level;
     game_state = ON;
     menu_state = NONE;
     match_clock::begin(seed);
     std::optional<CGunner> gunners[2];
+    std::optional<CNewcomer> newcomers[2];
     const arena_player sides[2] = {options.blue, options.red};
-    for (int s = 0; s < 2; ++s)
-        if (sides[s].kind == GUNNER_OPPONENT)
+    for (int s = 0; s < 2; ++s) {
+        if (sides[s].kind == ARENA_GUNNER)
             gunners[s].emplace(static_cast<station_side>(s), sides[s].level, seed);
+        if (sides[s].kind == ARENA_NEWCOMER)
+            newcomers[s].emplace(static_cast<station_side>(s), seed);
+    }
     arena_result r{-1, 0, {}};
     events.clear();
     while (game_state == ON && r.steps < options.max_steps) {
-        for (auto& g : gunners)
-            if (g)
-                g->think(submit_station_command);
+        for (int s = 0; s < 2; ++s) {
+            if (gunners[s])
+                gunners[s]->think(submit_station_command);
+            if (newcomers[s])
+                newcomers[s]->think(submit_station_command);
+        }
         program_logic();
         match_clock::count_step();
         ++r.steps;
-        if (options.blue.kind == CLASSIC_OPPONENT && game_state == ON) {
+        if (options.blue.kind == ARENA_CLASSIC && game_state == ON) {
             // The classic table reads the difficulty: blue's own for its turn.
             const int kept = difficulty;
             difficulty = options.blue.level;

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* const KINDS[global::OPPONENT_KINDS] = {"classic", "gunner"};
+const char* const KINDS[ARENA_KINDS] = {"classic", "gunner", "idle", "newcomer"};
 const char* const LEVELS[] = {"", "hard", "medium", "", "easy"};
 
 // 64 bits on every target: a seed takes all 32 bits, which a long of a 32-bit target cannot hold.
@@ -24,22 +24,25 @@ bool parse_count(const char* text, std::int64_t low, std::int64_t high, std::int
     return true;
 }
 
-// KIND:LEVEL, as "gunner:hard".
+bool scripted(int kind) {
+    return kind == ARENA_IDLE || kind == ARENA_NEWCOMER;
+}
+
+// KIND:LEVEL for a computer, as "gunner:hard"; KIND alone for a scripted person, as "newcomer".
 bool parse_player(const std::string& text, arena_player& out) {
     const std::size_t colon = text.find(':');
-    if (colon == std::string::npos)
-        return false;
     const std::string kind = text.substr(0, colon);
-    const std::string level = text.substr(colon + 1);
     int k = -1;
-    for (int i = 0; i < global::OPPONENT_KINDS; ++i)
+    for (int i = 0; i < ARENA_KINDS; ++i)
         if (kind == KINDS[i])
             k = i;
-    int l = -1;
+    if (k < 0 || scripted(k) != (colon == std::string::npos))
+        return false;
+    int l = scripted(k) ? 0 : -1;
     for (int d : {global::EASY, global::MEDIUM, global::HARD})
-        if (level == LEVELS[d])
+        if (!scripted(k) && text.substr(colon + 1) == LEVELS[d])
             l = d;
-    if (k < 0 || l < 0)
+    if (l < 0)
         return false;
     out = {k, l};
     return true;
@@ -48,20 +51,23 @@ bool parse_player(const std::string& text, arena_player& out) {
 }  // namespace
 
 const char* arena_usage() {
-    return "Usage: bot-arena [--blue KIND:LEVEL] [--red KIND:LEVEL] [--matches N] [--seed S] [--max-steps "
-           "N]\n"
-           "Plays N matches (default 200) between two computer opponents, without a window, and prints for\n"
-           "each side its wins, draws, losses, shots, hit rate, flares, intercepts and the mean match "
-           "length.\n"
-           "  KIND   classic (the fixed firing table) or gunner (plans its shots by trial)\n"
-           "  LEVEL  easy, medium or hard\n"
+    return "Usage: bot-arena [--blue PLAYER] [--red PLAYER] [--matches N] [--seed S] [--max-steps N]\n"
+           "Plays N matches (default 200) between two players without a window, and prints for each side\n"
+           "its wins, draws, losses, shots, hit rate, hits on its own station, flares, intercepts and the\n"
+           "mean match length.\n"
+           "  PLAYER  a computer as KIND:LEVEL, or a scripted person: idle or newcomer\n"
+           "  KIND    classic (the fixed firing table) or gunner (plans its shots by trial)\n"
+           "  LEVEL   easy, medium or hard\n"
+           "  idle      presses nothing\n"
+           "  newcomer  a first day's play: aims along the line to the other station, give or take\n"
+           "            0.5 rad, holds fire 0.3 to 1.5 s every 2 to 3 s, never throws a flare\n"
            "  --blue     default gunner:medium     --red        default classic:hard\n"
            "  --seed S   match i is seeded S + i (default 1)\n"
            "  --max-steps N  a match still running after N logic steps is a draw (default 60000)\n";
 }
 
 std::string describe(const arena_player& p) {
-    return std::string(KINDS[p.kind]) + " " + LEVELS[p.level];
+    return scripted(p.kind) ? KINDS[p.kind] : std::string(KINDS[p.kind]) + " " + LEVELS[p.level];
 }
 
 bool parse_arena_options(int argc, char** argv, arena_options& out, std::string& problem) {

@@ -3,10 +3,21 @@
 #include <cstdint>
 #include <string>
 
-// One side of the arena: which computer and at which difficulty (global::EASY, MEDIUM or HARD).
+#include "game/sim/opponent_kind.h"
+
+// Who plays a side: one of the game's computers, or a scripted person to measure them against.
+enum arena_kind {
+    ARENA_CLASSIC = global::CLASSIC_OPPONENT,
+    ARENA_GUNNER = global::GUNNER_OPPONENT,
+    ARENA_IDLE,      // presses nothing
+    ARENA_NEWCOMER,  // a person on their first day (newcomer.h)
+    ARENA_KINDS
+};
+
+// One side of the arena: who, and for the computers at which difficulty (global::EASY, MEDIUM or HARD).
 struct arena_player {
-    int kind;  // a global::opponent_kind
-    int level;
+    int kind;   // an arena_kind
+    int level;  // 0 for a scripted person
 };
 
 struct arena_options {
@@ -21,5 +32,5 @@ struct arena_options {
 const char* arena_usage();
 // False with `problem` set for an argument it does not understand.
 bool parse_arena_options(int argc, char** argv, arena_options& out, std::string& problem);
-// "gunner hard", "classic easy".
+// "gunner hard", "classic easy", "newcomer".
 std::string describe(const arena_player& p);

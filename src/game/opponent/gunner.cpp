@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/opponent/aim_line.h"
 #include "game/opponent/trial_flight.h"
 #include "game/sim/global.h"
 #include "game/sim/rules.h"
 #include "game/sim/trial_board.h"
-#include "general/board_math.h"
 
 namespace {
 
@@ -20,27 +20,18 @@ constexpr int MAX_TURNS = static_cast<int>(PI / AIM_STEP) + 1;
 // charge, fired sooner. Quick shots are tried first.
 constexpr int FULL_DELAY = MAX_CHARGE_STEPS + 1;
 constexpr int QUICK_DELAY = 61;
-constexpr int FLIGHT_STEPS = 350;    // a trial missile that has not arrived by then has missed
+constexpr int FLIGHT_STEPS = 350;  // a trial missile that has not arrived by then has missed
+// A miss still flying at the end of its trial is never fired (it may come round at its own station
+// later): it ranks as this much further off than one that went off, so that a search without a hit
+// settles on a miss it can fire.
+constexpr float LOOSE_MISS = 2.0f;
 constexpr int THREAT_HORIZON = 200;  // how far ahead it looks for a missile hitting it
-constexpr int MAX_FLARE_TRIES = 40;
+constexpr int FLARE_THROWS = 13;     // moments of throwing tried against one threat, each with three aims
 constexpr float FLARE_SPEED = 1.0f / FLARE_SPEED_DIVISOR;
 constexpr float SAFE_BLAST_DISTANCE = BLAST_REACH + 0.4f;  // a flare caught nearer would hit it too
 
 global::CStation* station_of(station_side side) {
     return side == BLUE_STATION ? global::station1 : global::station2;
-}
-
-float wrap_half_turn(float a) {
-    while (a > PI)
-        a -= 2 * PI;
-    while (a <= -PI)
-        a += 2 * PI;
-    return a;
-}
-
-// The aim whose line of fire, (sin aim, -cos aim), points along `v`.
-float aim_along(CVector v) {
-    return board_math::atan2(v.x, -v.y);
 }
 
 float distance(CVector a, CVector b) {
@@ -118,6 +109,7 @@ CGunner::shot CGunner::shot_towards(bool quick, float aim, int charge_steps) con
         std::min(quick ? QUICK_DELAY : MAX_TURNS, static_cast<int>(std::lround(std::fabs(turn) / AIM_STEP)));
     s.charge_steps = std::clamp(charge_steps, 1, most);
     s.miss = 1e9f;
+    s.loose = false;
     return s;
 }
 
@@ -135,6 +127,8 @@ void CGunner::think(key_press press) {
         start_plan();
     if (state == PLANNING)
         search();
+    if (state == STEADYING)
+        steady_hand();
     if (state == AIMING)
         aim_and_fire();
     ++now;
@@ -209,7 +203,8 @@ void CGunner::look_for_threats() {
 void CGunner::list_flare_tries(const std::vector<CVector>& station_at, const std::vector<CVector>& incoming) {
     flare_tries.clear();
     next_flare = 0;
-    for (int d = 0; d + 10 < hit_step && static_cast<int>(flare_tries.size()) < MAX_FLARE_TRIES; ++d) {
+    std::vector<flare_try> all;
+    for (int d = 0; d + 10 < hit_step; ++d) {
         // Thrown before step d, the flare leaves from where the station stands then and flies nearly
         // straight: aim it where the missile will be when the flare can have got there.
         const CVector from = station_at[static_cast<std::size_t>(d)];
@@ -228,9 +223,17 @@ void CGunner::list_flare_tries(const std::vector<CVector>& station_at, const std
             continue;
         const shot aim =
             shot_towards(false, aim_along(CVector(from, incoming[static_cast<std::size_t>(meet)])), 1);
-        for (int k : {aim.turns, aim.turns - 1, aim.turns + 1})
-            if (k >= 0 && k <= d)
-                flare_tries.push_back({d, aim.clockwise, k});
+        if (aim.turns <= d)
+            all.push_back({d, aim.clockwise, aim.turns});
+    }
+    // Throws spread over the time there is, from the first the turn allows: a flare thrown early flies
+    // far and bends, one thrown late meets the missile near the station.
+    const std::size_t throws = std::min<std::size_t>(FLARE_THROWS, all.size());
+    for (std::size_t i = 0; i < throws; ++i) {
+        const flare_try f = all[i * all.size() / throws];
+        for (int k : {f.turns, f.turns - 1, f.turns + 1})
+            if (k >= 0 && k <= f.throw_step)
+                flare_tries.push_back({f.throw_step, f.clockwise, k});
     }
 }
 
@@ -252,7 +255,7 @@ void CGunner::try_flares() {
         apply_station_command(side, CMD_FLARE);
         run_threat_trial(f.throw_step, hit_step + 10);
         if (own->shields == shields) {
-            defence = {false, f.clockwise, f.turns, 1, 0};
+            defence = {false, f.clockwise, f.turns, 1, 0, false};
             defence_from = now;
             flare_at = threat_seen + f.throw_step;
             answering = false;
@@ -331,7 +334,8 @@ void CGunner::try_shot(shot& s, std::vector<CVector>* path) {
     own->ccw = false;
     const flight_outcome out = fly_trial_shot(side, FLIGHT_STEPS, path);
     spent += out.steps + 1;
-    s.miss = !out.fired || out.self_hit ? 1e9f : out.hit ? 0 : out.closest;
+    s.loose = out.fired && !out.ended;
+    s.miss = !out.fired || out.self_hit ? 1e9f : out.hit ? 0 : out.closest + (s.loose ? LOOSE_MISS : 0);
 }
 
 void CGunner::add_neighbours() {
@@ -355,7 +359,8 @@ void CGunner::add_neighbours() {
 void CGunner::search() {
     CTrialBoard trial;
     std::vector<CVector> path;
-    while (now < plan_start + level.lead) {
+    // The plan's last steps are kept for trying the hand's errors on the shot chosen.
+    while (now < plan_start + level.lead - level.hand_draws) {
         if (next_try == tried.size() && refine_left > 0 && best && best->miss > 0) {
             --refine_left;
             add_neighbours();
@@ -374,24 +379,55 @@ void CGunner::search() {
         if (s.miss == 0)
             break;
     }
-    finish_plan();
+    // A miss is fired only with missiles to spare, and never one that flies on.
+    const bool worth_firing =
+        best && best->miss < 1e9f &&
+        (best->miss == 0 || (!best->loose && station_of(side)->rockets > level.missile_reserve));
+    if (!worth_firing) {
+        rest();
+        return;
+    }
+    hand_draws = 0;
+    state = STEADYING;
 }
 
-void CGunner::finish_plan() {
-    rest();
-    if (!best || best->miss >= 1e9f)
-        return;
-    if (station_of(side)->rockets <= level.missile_reserve && best->miss > 0)
-        return;
+CGunner::shot CGunner::with_hand_error(const shot& planned) {
     // A person's hand: the aim and the charge it holds are off by a little, the worse the level.
-    const float aim = keys.aim_after(best->clockwise, best->turns) + spread(level.aim_error);
+    const float aim = keys.aim_after(planned.clockwise, planned.turns) + spread(level.aim_error);
     const int charge =
-        best->charge_steps + static_cast<int>(std::lround(spread(level.charge_error) / CHARGE_STEP));
-    chosen = shot_towards(best->quick, aim, charge);
-    flight_known = chosen.clockwise == best->clockwise && chosen.turns == best->turns &&
-                   chosen.charge_steps == best->charge_steps;
-    if (flight_known)
-        flight = best_flight;
+        planned.charge_steps + static_cast<int>(std::lround(spread(level.charge_error) / CHARGE_STEP));
+    return shot_towards(planned.quick, aim, charge);
+}
+
+void CGunner::steady_hand() {
+    // Nobody fires a shot they can see coming back at themselves, or flying on to come round later: an
+    // error of the hand that would is drawn again; after the level's number of draws, or when time is
+    // up, the hand is lowered and the next shot planned.
+    CTrialBoard trial;
+    std::vector<CVector> path;
+    while (hand_draws < level.hand_draws && now < plan_start + level.lead) {
+        if (!afford(FLIGHT_STEPS + 1))
+            return;
+        ++hand_draws;
+        shot s = with_hand_error(*best);
+        if (s.clockwise == best->clockwise && s.turns == best->turns &&
+            s.charge_steps == best->charge_steps) {
+            commit(*best, best_flight);
+            return;
+        }
+        path.clear();
+        try_shot(s, &path);
+        if (s.miss < 1e9f && !s.loose) {
+            commit(s, path);
+            return;
+        }
+    }
+    rest();
+}
+
+void CGunner::commit(const shot& s, std::vector<CVector>& path) {
+    chosen = s;
+    flight.swap(path);
     turn_from = now;
     release_at = plan_start + level.lead + (chosen.quick ? QUICK_DELAY : FULL_DELAY);
     charge_at = release_at - chosen.charge_steps;
@@ -405,18 +441,8 @@ void CGunner::aim_and_fire() {
         release_turn_keys();
     if (now == charge_at)
         press(CMD_CHARGE);
-    // The shot it will really fire, tried once on the release board when the budget has room.
-    if (!flight_known && now < release_at && afford(FLIGHT_STEPS + 1)) {
-        CTrialBoard trial;
-        flight.clear();
-        shot s = chosen;
-        try_shot(s, &flight);
-        flight_known = true;
-    }
     if (now < release_at)
         return;
-    if (!flight_known)
-        flight.clear();
     press(CMD_RELEASE);
     released_at = now;
     rest();

@@ -26,20 +26,20 @@ class CGunner {
     void think(key_press press);
 
     // The flight its last missile was predicted to fly by its trial on the board of the release: the
-    // missile's position after each step. Empty before the first release, or when no trial of that very
-    // shot fitted in the budget before it left.
+    // missile's position after each step. Empty before the first release.
     const std::vector<CVector>& predicted_flight() const { return flight; }
     // The think() count at that release, or -1.
     long long last_release() const { return released_at; }
 
   private:
-    enum phase { IDLE, PLANNING, AIMING };
+    enum phase { IDLE, PLANNING, STEADYING, AIMING };
     struct shot {
         bool quick;  // released on the quick board, with at most QUICK_DELAY steps of turn and charge
         bool clockwise;
         int turns;         // steps the turn key is held
         int charge_steps;  // steps the fire key is held
-        float miss;        // nearest approach in its trial; 0 for a hit
+        float miss;        // nearest approach in its trial, worse for a missile still flying; 0 for a hit
+        bool loose;        // still flying at the end of its trial
     };
     struct flare_try {
         int throw_step;  // after the threat was seen
@@ -59,7 +59,9 @@ class CGunner {
     void search();
     void try_shot(shot& s, std::vector<CVector>* path);
     void add_neighbours();
-    void finish_plan();
+    shot with_hand_error(const shot& planned);
+    void steady_hand();
+    void commit(const shot& s, std::vector<CVector>& path);
     void aim_and_fire();
     shot shot_towards(bool quick, float aim, int charge_steps) const;
     float spread(float width);
@@ -88,6 +90,7 @@ class CGunner {
     int refine_left = 0;
     std::optional<shot> best;
     std::vector<CVector> best_flight;
+    int hand_draws = 0;  // errors drawn for the hand that fires the best shot
 
     // The threat being answered: the board when it was seen, the flares to try, the blast's step.
     bool answering = false;
@@ -110,6 +113,5 @@ class CGunner {
     bool held_charge = false;
 
     std::vector<CVector> flight;
-    bool flight_known = false;
     long long released_at = -1;
 };

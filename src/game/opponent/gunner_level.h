@@ -11,6 +11,7 @@ struct gunner_level {
     int refine_rounds;    // rounds of trying the best shot's neighbours
     float aim_error;      // spread of the error on the aim it turns to, radians
     float charge_error;   // spread of the error on the charge it holds
+    int hand_draws;       // errors it draws for a shot, each tried, before it gives the shot up
     int missile_reserve;  // missiles it keeps back unless a trial hits
     int rest;             // steps it waits after a shot before planning the next
     int threat_check;     // steps between looks for a missile about to hit it; 0: it never defends

@@ -22,7 +22,7 @@ bool still_on_board(const void* p) {
 flight_outcome fly_trial_shot(station_side side, int max_steps, std::vector<CVector>* path) {
     global::CStation* own = side == BLUE_STATION ? global::station1 : global::station2;
     global::CStation* other = side == BLUE_STATION ? global::station2 : global::station1;
-    flight_outcome out{false, false, false, 1e9f, 0};
+    flight_outcome out{false, false, false, false, 1e9f, 0};
     const std::size_t before = particles.size();
     apply_station_command(side, CMD_RELEASE);
     if (particles.size() == before || particles.back()->type != global::ROCKET)
@@ -36,6 +36,7 @@ flight_outcome fly_trial_shot(station_side side, int max_steps, std::vector<CVec
         trial_step();
         ++out.steps;
         if (!still_on_board(missile)) {
+            out.ended = true;
             // Its own blast, where it went off: a station losing shields elsewhere on that step was hit by
             // something else.
             const float reach = STATION_REACH + BLAST_REACH;

@@ -10,6 +10,7 @@ struct flight_outcome {
     bool fired;     // the station had a missile to fire
     bool hit;       // the other station lost shields while it flew
     bool self_hit;  // its own station did
+    bool ended;     // it went off, or was taken down, before the trial stopped
     float closest;  // the nearest it came to the other station's body
     int steps;      // logic steps run
 };
