@@ -46,8 +46,7 @@ int open_window(const char* title, int mode) {
 void follow_window_size() {
     int width = 0;
     int height = 0;
-    glfw2::get_known_window_size(&width, &height);
-    if (width > 0 && height > 0 && (width != CDisplay::width() || height != CDisplay::height()))
+    if (glfw2::take_new_window_size(&width, &height) && width > 0 && height > 0)
         CDisplay::set_dim(width, height);
 }
 

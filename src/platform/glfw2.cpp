@@ -35,6 +35,7 @@ double wheel_fraction = 0.0;
 // X server costs a round trip, and the pointer is placed several times a frame.
 int window_width = 0, window_height = 0;
 int pixels_width = 0, pixels_height = 0;
+bool resized_by_target = false;  // since the display last followed the window
 
 void on_window_size(GLFWwindow*, int width, int height) {
     window_width = width;
@@ -95,6 +96,7 @@ void take_wanted_size() {
     target::resize(window, width, height);
     window_width = pixels_width = width;
     window_height = pixels_height = height;
+    resized_by_target = true;
     ++refreshes;
 }
 
@@ -241,11 +243,13 @@ void get_window_size(int* width, int* height) {
         *height = h;
 }
 
-void get_known_window_size(int* width, int* height) {
-    if (width)
-        *width = window ? pixels_width : 0;
-    if (height)
-        *height = window ? pixels_height : 0;
+bool take_new_window_size(int* width, int* height) {
+    if (!window || !resized_by_target)
+        return false;
+    resized_by_target = false;
+    *width = pixels_width;
+    *height = pixels_height;
+    return true;
 }
 
 void get_desktop_mode(int* width, int* height) {

@@ -88,9 +88,9 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
                 int depth_bits, int stencil_bits, int mode);
 // The real size in pixels (the framebuffer size).
 void get_window_size(int* width, int* height);
-// The same as the window system last told it, without asking again: cheap enough for every frame. A
-// browser's canvas changes size with its page; a desktop window keeps the size it opened with.
-void get_known_window_size(int* width, int* height);
+// True once after the window took a size the target gave it (a browser's canvas, sized by its page), with
+// that size; a desktop window keeps the size it opened with and never does. Cheap enough for every frame.
+bool take_new_window_size(int* width, int* height);
 // The desktop's own size: the primary monitor's current video mode, in pixels; 0 x 0 without a monitor.
 void get_desktop_mode(int* width, int* height);
 void set_window_title(const char* title);
