@@ -166,6 +166,10 @@ bool server_configured() {
     return !settings.rendezvous_server.empty();
 }
 
+bool available() {
+    return CNetLink::available();
+}
+
 std::string invite_code() {
     return online != nullptr ? online->code() : "";
 }

@@ -23,6 +23,8 @@ bool join_code(const std::string& code, std::string& error);
 bool active();
 // Whether "settings" (or the build) names a rendezvous server.
 bool server_configured();
+// Whether this target plays over the network at all (not yet in a browser).
+bool available();
 // For a session started online: the code the waiting host passes on ("" until the server gives one),
 // and once connected, how the other side came in ("direct", "mapped", "punched", "relayed") and the
 // round trip in milliseconds. "" and 0 otherwise.
