@@ -87,7 +87,7 @@ class CNetLink {
     std::uint32_t round_trip_ms(int peer) const;
     // This machine's IPv4 addresses other than loopback, to tell a player where to connect.
     static std::vector<std::string> local_addresses();
-    // Whether this target carries datagrams at all: a browser's transport is yet to come.
+    // Whether this target can play over the network at all: the browser's cannot yet (link_web.cpp).
     static bool available();
 
   private:

@@ -2,8 +2,9 @@
 
 #include "net/connect_cookie.h"
 
-// The browser's transport: a page has no UDP socket, and its own way to the other side is yet to come.
-// Until then every attempt to listen or connect says so, and nothing arrives.
+// The browser's transport. A page has no UDP socket; its datagrams can reach the other side through the
+// rendezvous server (websocket_datagrams.h), but the other side speaks ENet over them, and this build has
+// no ENet to speak it with. Until it has, every attempt to listen or connect says so, and nothing arrives.
 namespace {
 const char* const NO_TRANSPORT = "network play is not in the browser version yet";
 }

@@ -38,7 +38,7 @@ constexpr box ADDRESS_FIELD = {20, 255, 260, 30};
 constexpr box CODE_FIELD = {320, 255, 200, 30};
 constexpr box ONLINE_PANEL = {310, 0, 220, 375};
 
-// Said instead of trying, on a target that has no network play.
+// Said in place of the ways to play, on a target that has no network play.
 const char* const NOT_HERE = "Network play is not in the browser version yet: the desktop version plays it";
 
 float grey[4] = {0.8f, 0.8f, 0.8f, 1};
@@ -126,10 +126,8 @@ bool code_accepted() {
 }
 
 void start(network_button how) {
-    if (!network_match::available()) {
-        problem = NOT_HERE;
-        return;
-    }
+    if (!network_match::available())
+        return;  // the screen says why in place of the buttons
     std::string host;
     std::uint16_t port = static_cast<std::uint16_t>(settings.network_port);
     if (how == network_button::HOST) {
@@ -171,8 +169,12 @@ void back() {
 }  // namespace
 
 void open() {
+    // Where nothing could connect, Back is the one button offered.
+    const bool playable = network_match::available();
+    for (std::size_t i = 0; i < network_menu->buttons.size(); ++i)
+        network_menu->buttons[i]->shown = playable || i == static_cast<std::size_t>(network_button::BACK);
     typed = settings.last_join;
-    problem = network_match::available() ? "" : NOT_HERE;
+    problem.clear();
     code_problem.clear();
     focus = field::ADDRESS;
     menu_state = NETWORK;
@@ -197,7 +199,7 @@ void key(int key, int action) {
 }
 
 void character(int c) {
-    if (network_match::active() || c < 0x20 || c > 0x7e)
+    if (network_match::active() || !network_match::available() || c < 0x20 || c > 0x7e)
         return;
     if (focus == field::CODE) {
         if (typed_code.size() < MAX_CODE_TYPED && (std::isalnum(c) || c == '-' || c == ' '))
@@ -239,6 +241,13 @@ void draw(int W, int H) {
     }
     const float ox = network_menu->x;
     const float oy = network_menu->y;
+    if (!network_match::available()) {
+        network_menu->draw();
+        set_texture("font");
+        set_color(grey);
+        problem_lines(ox + 150, oy + 290, NOT_HERE, 30, 4);
+        return;
+    }
     draw_box(ox + ONLINE_PANEL.x, oy + ONLINE_PANEL.y, ONLINE_PANEL.w, ONLINE_PANEL.h, online_panel);
     network_menu->draw();
     draw_box(ox + ADDRESS_FIELD.x, oy + ADDRESS_FIELD.y, ADDRESS_FIELD.w, ADDRESS_FIELD.h, field_shade);
@@ -255,7 +264,6 @@ void draw(int W, int H) {
     problem_lines(ox + 150, oy + 330, problem, 46, 2);
     problem_lines(ox + 420, oy + 235,
                   !code_problem.empty()                ? code_problem
-                  : !network_match::available()        ? NOT_HERE
                   : network_match::server_configured() ? ""
                                                        : "No rendezvous server is set up: direct play and "
                                                          "the router's port mapping only",
