@@ -170,6 +170,9 @@ pair_result play_pair(nat_kind host, nat_kind joiner, int index) {
     for (int round = 0; round < ROUNDS; ++round) {
         out.rounds.push_back(
             play_round(world, folder + "/round" + std::to_string(round), round == 0 ? PLAY_SECONDS : 1));
+        // What the server saw of a round that failed, for the reader to tell whose word was lost.
+        if (!out.rounds.back().problem.empty())
+            out.rounds.back().problem += " server: " + server->errors();
     }
     return out;
 }
