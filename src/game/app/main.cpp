@@ -130,6 +130,7 @@ int play(const network_request& network = {}) {
     hooks.unseen = unseen;
     hooks.unchanged = shown_frame::unchanged;
     hooks.poll = run::poll;
+    hooks.sleep = network_match::rest;
     hooks.ready = run::step_ready;
     window_open = hooks.window_open;
     hooks.window_open = open_and_playing;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "game/config/settings.h"
@@ -249,6 +250,13 @@ request take_request(std::uint16_t& port, std::string& host) {
     if (pending == request::DECLINE && playing())
         session->decline_next_match();
     return std::exchange(pending, request::NONE);
+}
+
+void rest(double seconds) {
+    if (session != nullptr)
+        session->rest(seconds);
+    else
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 change poll() {
