@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "floor_frame.h"
 #include "game/app/main_loop.h"
 #include "game/app/startup.h"
 #include "game/config/options.h"
@@ -38,6 +39,7 @@
 #include "graphics/sprite_batch.h"
 #include "graphics/textures.h"
 #include "platform/glfw2.h"
+#include "played_match.h"
 
 namespace {
 
@@ -188,43 +190,6 @@ void bare_batch_only() {
     the_bare->draw();
 }
 void nothing() {}
-
-// The least work that puts a whole picture on the window: clear, one window-sized texture drawn as one
-// quad without blending, nearest texel for each pixel, swap: the way the backdrop is put back.
-class floor_frame {
-  public:
-    floor_frame() : W(CDisplay::width()), H(CDisplay::height()) {
-        std::vector<unsigned char> picture(static_cast<size_t>(W) * H * 4);
-        for (size_t i = 0; i < picture.size(); ++i)
-            picture[i] = static_cast<unsigned char>(i * 7 / 3);
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, W, H, 0, GL_RGBA, GL_UNSIGNED_BYTE, picture.data());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        bind_no_texture();
-    }
-    ~floor_frame() { glDeleteTextures(1, &texture); }
-
-    void draw() const {
-        draw_with([] {});
-    }
-    // The floor frame with `extra` drawn over its picture before the swap.
-    template <class F>
-    void draw_with(F extra) const {
-        glClear(GL_COLOR_BUFFER_BIT);
-        put_texels(texture, W, H, 0, 0, W, H);
-        extra();
-        glFlush();
-        glfw2::swap_buffers();
-    }
-    // Puts part of the floor's picture back, as a kept copy is.
-    void put_back(const pixel_rect& r) const { put_texels(texture, W, H, r.x, r.y, r.width, r.height); }
-
-  private:
-    int W, H;
-    GLuint texture = 0;
-};
 
 // Seconds from the call to the end of the drawing.
 template <class F>
@@ -380,20 +345,13 @@ void BM_PlayedMatch(benchmark::State& state) {
         return;
     const floor_frame floor;
     show(MATCH);
-    apply_station_command(BLUE_STATION, CMD_TURN_CW_ON);
-    apply_station_command(RED_STATION, CMD_TURN_CCW_ON);
+    CPlayedMatch match;
     const std::size_t patched = match_picture().patched_frames();
     const std::size_t stills = match_picture().still_pictures();
     const auto frame = game_frame(world_render, gui_render);
     paired times;
-    int steps = 0;
     for (auto _ : state) {
-        ++steps;
-        if (steps % 200 == 50)
-            apply_station_command(BLUE_STATION, CMD_CHARGE);
-        if (steps % 200 == 150)
-            apply_station_command(BLUE_STATION, CMD_DROP_CHARGE);
-        program_logic();
+        match.step();
         times.time(state, floor, frame);
     }
     times.report(state);

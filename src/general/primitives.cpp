@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "general/board_math.h"
+
 CVector::CVector(float a, float b) : x(a), y(b) {}
 
 CVector::CVector(CVector a, CVector b) : x(b.x - a.x), y(b.y - a.y) {}
@@ -23,8 +25,8 @@ CVector CVector::operator/(float a) { return CVector(x / a, y / a); }
 float CVector::operator*(CVector v) { return x * v.x + y * v.y; }
 
 CVector CVector::rotate(float a) {
-    float c = std::cos(a);
-    float s = std::sin(a);
+    float c = board_math::cos(a);
+    float s = board_math::sin(a);
     return CVector(x * c - y * s, x * s + y * c);
 }
 

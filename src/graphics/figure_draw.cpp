@@ -9,10 +9,10 @@ void turn_to(CFigure* f) {
     glRotatef(static_cast<float>(f->ang_pos * 360.0f / 6.283), 0, 0, 1);
 }
 
-// One polygon per fan triangle: filled or as lines, as the polygon mode says.
-void draw_fan(const std::vector<CTri*>& triangles) {
+// The fan's triangles, filled (GL_TRIANGLES) or as their outlines (GL_LINE_LOOP).
+void draw_fan(const std::vector<CTri*>& triangles, GLenum primitive) {
     for (CTri* t : triangles) {
-        glBegin(GL_POLYGON);
+        glBegin(primitive);
         glVertex2f(0, 0);
         glVertex2f(t->a.x, t->a.y);
         glVertex2f(t->b.x, t->b.y);
@@ -36,11 +36,9 @@ void CFigure::display() {
     turn_to(this);
     draw();
     if (gfx.outline) {
-        // The outline sets the line mode the grid is drawn in; both are put back afterwards.
-        glPushAttrib(GL_POLYGON_BIT | GL_LINE_BIT);
+        // The outline sets the colour the grid is drawn in.
         draw_o();
         draw_grid();
-        glPopAttrib();
     }
     glPopMatrix();
 }
@@ -64,31 +62,30 @@ void CFigure::draw() {
         glVertex2f(g[3].x, g[3].y);
         glEnd();
     } else {
-        draw_fan(triangles);
+        draw_fan(triangles, GL_TRIANGLES);
     }
     bind_no_texture();
 }
 
+// Two pixels wide where OpenGL draws wide lines (the figures demo on the desktop); one in a browser.
 void CFigure::draw_o() {
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glLineWidth(2.0f);
     glColor4fv(gfx.o_colour);
-    glBegin(GL_POLYGON);
+    glBegin(GL_LINE_LOOP);
     for (CTri* t : triangles) {
         glVertex2f(t->a.x, t->a.y);
         glVertex2f(t->b.x, t->b.y);
     }
     glEnd();
+    glLineWidth(1.0f);
 }
 
 void CFigure::draw_grid() {
-    glLineWidth(1.0f);
-    draw_fan(triangles);
+    draw_fan(triangles, GL_LINE_LOOP);
 }
 
 void CFigure::display_col() {
     static const float red[4] = {1, 0, 0, 1};
-    glPushAttrib(GL_POINT_BIT | GL_LINE_BIT);
     glColor4fv(red);
     if (col_type == 1) {
         glPointSize(15.0f);
@@ -108,5 +105,6 @@ void CFigure::display_col() {
         glEnd();
         glPopMatrix();
     }
-    glPopAttrib();
+    glPointSize(1.0f);
+    glLineWidth(1.0f);
 }

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdint>
 
 void clip_to(const pixel_rect& r) {
     glScissor(r.x, r.y, r.width, r.height);
@@ -14,10 +15,12 @@ void stop_clipping() {
 }
 
 pixel_rect overlap(const pixel_rect& a, const pixel_rect& b) {
-    const long left = std::max(static_cast<long>(a.x), static_cast<long>(b.x));
-    const long right = std::min(static_cast<long>(a.x) + a.width, static_cast<long>(b.x) + b.width);
-    const long bottom = std::max(static_cast<long>(a.y), static_cast<long>(b.y));
-    const long top = std::min(static_cast<long>(a.y) + a.height, static_cast<long>(b.y) + b.height);
+    // Sums of two ints: 64 bits on every target (a long has 32 in a browser).
+    using wide = std::int64_t;
+    const wide left = std::max(static_cast<wide>(a.x), static_cast<wide>(b.x));
+    const wide right = std::min(static_cast<wide>(a.x) + a.width, static_cast<wide>(b.x) + b.width);
+    const wide bottom = std::max(static_cast<wide>(a.y), static_cast<wide>(b.y));
+    const wide top = std::min(static_cast<wide>(a.y) + a.height, static_cast<wide>(b.y) + b.height);
     if (left >= right || bottom >= top)
         return {};
     return {static_cast<int>(left), static_cast<int>(bottom), static_cast<int>(right - left),

@@ -30,49 +30,64 @@ float veil_alpha(int phase, double seconds, float length) {
 
 }  // namespace
 
-int draw_splash(void* arguments) {
-    if (arguments == nullptr)
-        return -1;
-    const splash_arguments& args = *static_cast<const splash_arguments*>(arguments);
-
-    static float untinted[4] = {1, 1, 1, 1};
-    static float veil[4] = {0, 0, 0, 0};
+CSplash::CSplash(const splash_arguments& args) : args_(args), phase_(FADE_IN) {
     static float no_background[4] = {0, 0, 0, 1};
-    float* background = args.col2 != nullptr ? args.col2 : no_background;
-
-    // The picture is centred in the interface's frame, and scaled with it.
-    const int W = CInterfaceFrame::width();
-    const int H = CInterfaceFrame::height();
+    background_ = args.col2 != nullptr ? args.col2 : no_background;
 
     apply_blend(ALPHA);
     glEnable(GL_BLEND);
     CInterfaceFrame::project();
     glMatrixMode(GL_MODELVIEW);
     glViewport(0, 0, CDisplay::width(), CDisplay::height());
+    start_phase();
+}
 
-    const float lengths[3] = {args.in, args.duration, args.out};
-    for (int phase = FADE_IN; phase <= FADE_OUT; ++phase) {
-        glfw2::set_time(0);
-        double seconds = 0;
-        // NaN or negative lengths count as 0 so that every phase still shows its one frame.
-        const float length = lengths[phase] > 0 ? lengths[phase] : 0.0f;
-        // The test uses the time read in the previous frame, so every phase draws at least once.
-        while (seconds <= length / 100.0) {
-            glClear(GL_COLOR_BUFFER_BIT);
-            cover_window(background);
-            draw_tex(W / 2 - args.w / 2, H / 2 - args.h / 2, args.w, args.h, untinted, args.tex);
-            seconds = glfw2::get_time();
-            if (phase != HOLD) {
-                veil[3] = veil_alpha(phase, seconds, length);
-                cover_window(veil);
-            }
-            glFlush();
-            glfw2::swap_buffers();
-            if (glfw2::get_key(glfw2::KEY_ESC) == glfw2::PRESS)
-                return 0;
-            if (glfw2::get_window_param(glfw2::OPENED) != 1)
-                return -1;
-        }
+void CSplash::start_phase() {
+    glfw2::set_time(0);
+    seconds_ = 0;
+    const float lengths[3] = {args_.in, args_.duration, args_.out};
+    // NaN or negative lengths count as 0 so that every phase still shows its one frame.
+    length_ = lengths[phase_] > 0 ? lengths[phase_] : 0.0f;
+}
+
+CSplash::progress CSplash::turn() {
+    static float untinted[4] = {1, 1, 1, 1};
+    static float veil[4] = {0, 0, 0, 0};
+    // A phase ends with the first frame that reads a time past its length, so every phase draws at least
+    // once.
+    while (!(seconds_ <= length_ / 100.0)) {
+        if (phase_ == FADE_OUT)
+            return OVER;
+        ++phase_;
+        start_phase();
     }
-    return 0;
+    // The picture is centred in the interface's frame, and scaled with it.
+    const int W = CInterfaceFrame::width();
+    const int H = CInterfaceFrame::height();
+    glClear(GL_COLOR_BUFFER_BIT);
+    cover_window(background_);
+    draw_tex(W / 2 - args_.w / 2, H / 2 - args_.h / 2, args_.w, args_.h, untinted, args_.tex);
+    seconds_ = glfw2::get_time();
+    if (phase_ != HOLD) {
+        veil[3] = veil_alpha(phase_, seconds_, length_);
+        cover_window(veil);
+    }
+    glFlush();
+    glfw2::swap_buffers();
+    if (glfw2::get_key(glfw2::KEY_ESC) == glfw2::PRESS)
+        return OVER;
+    if (glfw2::get_window_param(glfw2::OPENED) != 1)
+        return CLOSED;
+    return SHOWING;
+}
+
+int draw_splash(void* arguments) {
+    if (arguments == nullptr)
+        return -1;
+    CSplash splash(*static_cast<const splash_arguments*>(arguments));
+    for (;;) {
+        const CSplash::progress progress = splash.turn();
+        if (progress != CSplash::SHOWING)
+            return progress == CSplash::OVER ? 0 : -1;
+    }
 }

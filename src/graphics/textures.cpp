@@ -50,9 +50,6 @@ void load_texture(std::string path, unsigned int id) {
 
 int set_texture(std::string name) {
     const int id = texture_id(name);
-    if (static_cast<unsigned int>(id) == NO_TEXTURE)
-        bind_no_texture();
-    else
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
+    bind_texture(id);
     return id;
 }

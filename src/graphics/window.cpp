@@ -43,6 +43,13 @@ int open_window(const char* title, int mode) {
     return 0;
 }
 
+void follow_window_size() {
+    int width = 0;
+    int height = 0;
+    if (glfw2::take_new_window_size(&width, &height) && width > 0 && height > 0)
+        CDisplay::set_dim(width, height);
+}
+
 float* color(float r, float g, float b) {
     return color(r, g, b, 1.0f);
 }
@@ -64,13 +71,21 @@ void set_color(float* col) {
 }
 
 bool drawing_to_window() {
-    GLint mode = 0;
-    glGetIntegerv(GL_RENDER_MODE, &mode);
-    return mode == GL_RENDER;
+    return glfw2::rendering_to_window();
 }
 
 void bind_no_texture() {
+    glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, NO_TEXTURE);
+}
+
+void bind_texture(int id) {
+    if (static_cast<unsigned int>(id) == NO_TEXTURE) {
+        bind_no_texture();
+        return;
+    }
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
 }
 
 void draw_box(float x, float y, float w, float h, float* col) {

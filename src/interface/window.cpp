@@ -38,6 +38,8 @@ int CWindow::check() {
     CInterfaceFrame::pointer(px, py);
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const CButton* b = buttons[i];
+        if (!b->shown)
+            continue;
         const float left = x + b->x;
         const float bottom = y + b->y;
         if (left <= px && px <= left + b->w && bottom <= py && py <= bottom + b->h)

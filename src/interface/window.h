@@ -25,6 +25,9 @@ public:
     std::string title;
     bool active;
     CWindow* parent;
+    // A button its target does not offer (the window's size in a browser) is neither drawn nor pressed,
+    // and keeps its index.
+    bool shown = true;
 
     CButton(float a, float b, float c, float d, std::string text, CWindow* par);
     // mode 0 normal, 1 hover, 2 active; called by CWindow::draw inside the window's translation.

@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "net/connect_cookie.h"
 #include "net/rendezvous_message.h"
 
+class CConnectCookies;
 struct _ENetHost;
 struct _ENetEvent;
 
@@ -90,6 +91,8 @@ class CNetLink {
     std::uint32_t round_trip_ms(int peer) const;
     // This machine's IPv4 addresses other than loopback, to tell a player where to connect.
     static std::vector<std::string> local_addresses();
+    // Whether this target carries datagrams at all: a browser's transport is yet to come.
+    static bool available();
 
   private:
     bool create(std::uint16_t port, int max_peers, std::string& error, const char* address);
@@ -109,7 +112,7 @@ class CNetLink {
     _ENetHost* host_ = nullptr;
     bool accepting_ = false;  // listening: connect requests are let in
     datagram_handler rendezvous_;
-    CConnectCookies cookies_;
+    std::unique_ptr<CConnectCookies> cookies_;  // the desktop's transport's: its hosts give cookies
     std::vector<bool> vouched_;            // by place
     std::vector<rdv::endpoint> admitted_;  // empty: anyone
     std::deque<int> evicted_;              // connected strangers pushed out, to report DISCONNECTED

@@ -2,13 +2,14 @@
 
 #include <cmath>
 
+#include "general/board_math.h"
 #include "general/particle.h"
 
 float CPhysics::gravity = -0.002f;
 
 void CParticle::update() {
     if (ang_from_dir)
-        ang_pos = std::atan2(vel.y, vel.x) - 1.57075f;
+        ang_pos = board_math::atan2(vel.y, vel.x) - 1.57075f;
     if (props.immovable)
         return;
     pos = pos + vel;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/glfw2_target.h"
 #include "platform/picture.h"
 
 namespace glfw2 {
@@ -34,6 +35,7 @@ double wheel_fraction = 0.0;
 // X server costs a round trip, and the pointer is placed several times a frame.
 int window_width = 0, window_height = 0;
 int pixels_width = 0, pixels_height = 0;
+bool resized_by_target = false;  // since the display last followed the window
 
 void on_window_size(GLFWwindow*, int width, int height) {
     window_width = width;
@@ -49,7 +51,7 @@ double (*clock_now)() = nullptr;
 double clock_base = 0.0;
 
 double now() {
-    return clock_now ? clock_now() : glfwGetTime();
+    return clock_now ? clock_now() : target::clock();
 }
 
 // GLFW says why a call failed (no X display, the connection refused, no matching visual...) only
@@ -85,9 +87,22 @@ void on_refresh(GLFWwindow*) {
     ++refreshes;
 }
 
-void on_scroll(GLFWwindow*, double, double yoffset) {
+// A window whose size the target sets (a browser's canvas, sized by its page) is given it between frames;
+// everything drawn is then drawn again.
+void take_wanted_size() {
+    int width = 0, height = 0;
+    if (!target::size_wanted(width, height) || (width == pixels_width && height == pixels_height))
+        return;
+    target::resize(window, width, height);
+    window_width = pixels_width = width;
+    window_height = pixels_height = height;
+    resized_by_target = true;
+    ++refreshes;
+}
+
+void on_wheel(double notches) {
     // Trackpads scroll in fractions of a notch: count a notch once the fractions add up to one.
-    wheel_fraction += yoffset;
+    wheel_fraction += notches;
     double whole = std::trunc(wheel_fraction);
     wheel += static_cast<int>(whole);
     wheel_fraction -= whole;
@@ -99,6 +114,18 @@ int glfw3_key_of(int code) {
         if (key_from_glfw3(k) == code && key_from_glfw3(k) != key_from_glfw3(GLFW_KEY_UNKNOWN))
             return k;
     return GLFW_KEY_UNKNOWN;
+}
+
+// A one-channel picture as white, its grey the alpha.
+picture white_with_alpha(const picture& grey) {
+    picture out;
+    out.width = grey.width;
+    out.height = grey.height;
+    out.channels = 4;
+    out.pixels.assign(grey.pixels.size() * 4, 255);
+    for (size_t i = 0; i < grey.pixels.size(); ++i)
+        out.pixels[i * 4 + 3] = grey.pixels[i];
+    return out;
 }
 
 // The next mipmap level: each pixel the mean of the (up to) 2x2 block above it.
@@ -196,7 +223,7 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
     glfwSetKeyCallback(window, on_key);
     glfwSetCharCallback(window, on_char);
     glfwSetMouseButtonCallback(window, on_mouse_button);
-    glfwSetScrollCallback(window, on_scroll);
+    target::watch_wheel(window, on_wheel);
     glfwGetWindowSize(window, &window_width, &window_height);
     glfwGetFramebufferSize(window, &pixels_width, &pixels_height);
     glfwSetWindowSizeCallback(window, on_window_size);
@@ -214,6 +241,15 @@ void get_window_size(int* width, int* height) {
         *width = w;
     if (height)
         *height = h;
+}
+
+bool take_new_window_size(int* width, int* height) {
+    if (!window || !resized_by_target)
+        return false;
+    resized_by_target = false;
+    *width = pixels_width;
+    *height = pixels_height;
+    return true;
 }
 
 void get_desktop_mode(int* width, int* height) {
@@ -248,7 +284,7 @@ void disable(int token) {
 
 void swap_interval(int interval) {
     if (window)
-        glfwSwapInterval(interval);
+        target::swap_interval(interval);
 }
 
 void swap_buffers() {
@@ -256,11 +292,14 @@ void swap_buffers() {
         return;
     glfwSwapBuffers(window);
     glfwPollEvents();
+    take_wanted_size();
 }
 
 void poll_events() {
-    if (window)
-        glfwPollEvents();
+    if (!window)
+        return;
+    glfwPollEvents();
+    take_wanted_size();
 }
 
 unsigned long content_requests() {
@@ -271,10 +310,7 @@ int get_window_param(int param) {
     if (param == OPENED)
         return window != nullptr && !glfwWindowShouldClose(window) ? 1 : 0;
     if (param == ICONIFIED)
-        return window != nullptr && (glfwGetWindowAttrib(window, GLFW_ICONIFIED) ||
-                                     !glfwGetWindowAttrib(window, GLFW_VISIBLE))
-                   ? 1
-                   : 0;
+        return window != nullptr && target::hidden(window) ? 1 : 0;
     return 0;
 }
 
@@ -359,8 +395,12 @@ int load_texture_2d(const char* path, int flags) {
         return refuse(why);
 
     GLenum format = pic.channels == 4 ? GL_RGBA : pic.channels == 3 ? GL_RGB : GL_LUMINANCE;
-    if (pic.channels == 1 && (flags & ALPHA_MAP_BIT))
-        format = GL_ALPHA;
+    // An alpha map is a white picture with the grey as its alpha, so that it takes the tint it is drawn
+    // with: a GL_ALPHA texture would on the desktop, but a browser's OpenGL tints one black.
+    if (pic.channels == 1 && (flags & ALPHA_MAP_BIT)) {
+        pic = white_with_alpha(pic);
+        format = GL_RGBA;
+    }
 
     GLint max_side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);

@@ -88,6 +88,9 @@ int open_window(int width, int height, int red_bits, int green_bits, int blue_bi
                 int depth_bits, int stencil_bits, int mode);
 // The real size in pixels (the framebuffer size).
 void get_window_size(int* width, int* height);
+// True once after the window took a size the target gave it (a browser's canvas, sized by its page), with
+// that size; a desktop window keeps the size it opened with and never does. Cheap enough for every frame.
+bool take_new_window_size(int* width, int* height);
 // The desktop's own size: the primary monitor's current video mode, in pixels; 0 x 0 without a monitor.
 void get_desktop_mode(int* width, int* height);
 void set_window_title(const char* title);
@@ -116,6 +119,15 @@ void set_mouse_wheel(int position);
 void set_key_callback(key_fun callback);
 void set_mouse_button_callback(mouse_button_fun callback);
 void set_char_callback(char_fun callback);
+
+// Whether the player chooses the window's size, fullscreen and frame rate in the game's options (the
+// desktop), or the page around it does (a browser, which fits the canvas to its window and draws at its
+// own frames).
+bool window_size_offered();
+
+// Whether drawing reaches the window: desktop OpenGL's feedback and selection passes leave it untouched; a
+// browser's has neither.
+bool rendering_to_window();
 
 // Loads a TGA picture into the bound texture; true on success.
 int load_texture_2d(const char* path, int flags);

@@ -55,6 +55,14 @@ void use_pad_reader(pad_reader reader);
 void read_raw_layout(const unsigned char* buttons, int button_count, const float* axes, int axis_count,
                      const unsigned char* hats, int hat_count, pad_state& state);
 
+// The standard layout a browser gives a pad it knows (the Gamepad API's "standard" mapping): buttons 0 to 3
+// south, east, west, north; 4 and 5 the bumpers; 6 and 7 the triggers, read by their values from 0 (let go)
+// to 1; 8 back, 9 start, 10 and 11 the sticks pressed in, 12 to 15 the d-pad up, down, left, right, 16
+// guide; axes 0 to 3 the left and the right stick. A value outside -1 to 1 (or none, NaN) counts as the
+// nearest end (or as centred).
+void read_standard_layout(const unsigned char* pressed, const float* values, int button_count,
+                          const float* axes, int axis_count, pad_state& state);
+
 // Keeps one SDL_GameControllerDB line for the pad whose GUID starts it, in place of an earlier one for
 // that pad. GLFW is given it when such a pad is first read, with one line on standard error should GLFW
 // refuse it: GLFW finds a mapping by walking through all it holds, so that handing it every line of a

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "graphics/draw.h"
 #include "graphics/font.h"
 
 namespace {
@@ -57,8 +58,7 @@ class Font : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(gl_window::open());
         gl_window::begin_pixel_frame();
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, cell_sheet());
+        bind_texture(static_cast<int>(cell_sheet()));
         glColor4f(1, 1, 1, 1);
     }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
@@ -103,7 +103,7 @@ TEST_F(Font, AlignmentsPlaceThreeLettersAroundTheAnchor) {
     for (Case c : {Case{LEFT, 96}, Case{CENTER, 84}, Case{RIGHT, 80}, Case{7, 96}}) {
         SCOPED_TRACE("align " + std::to_string(c.align));
         gl_window::begin_pixel_frame();
-        glBindTexture(GL_TEXTURE_2D, cell_sheet());
+        bind_texture(static_cast<int>(cell_sheet()));
         write(100, 50, std::string("ABC"), 16, 16, c.align);
         EXPECT_EQ(cell_at(c.first_left - 1, 58), NOTHING);
         EXPECT_EQ(line_cells(c.first_left, 58, 3),
@@ -125,7 +125,7 @@ TEST_F(Font, LineFeedReturnsToTheStartOneLineLowerWithTheWholeTextsOffset) {
 
     // Right-aligned, both lines take the offset of a three-character text: quads start at 80.
     gl_window::begin_pixel_frame();
-    glBindTexture(GL_TEXTURE_2D, cell_sheet());
+    bind_texture(static_cast<int>(cell_sheet()));
     write(100, 50, std::string("A\nB"), 16, 16, RIGHT);
     EXPECT_EQ(cell_at(80, 58), cell_of('A'));
     EXPECT_EQ(cell_at(95, 58), cell_of('A'));
@@ -151,7 +151,7 @@ TEST_F(Font, NumbersStartWithTheCodeZeroCell) {
     EXPECT_EQ(cell_at(96 + 8 + 16, 58), NOTHING);
 
     gl_window::begin_pixel_frame();
-    glBindTexture(GL_TEXTURE_2D, cell_sheet());
+    bind_texture(static_cast<int>(cell_sheet()));
     write(100, 50, 1234, 16, 16, LEFT);
     EXPECT_EQ(line_cells(96, 58, 5),
               (std::vector<cell>{cell_of(0), cell_of('1'), cell_of('2'), cell_of('3'), cell_of('4')}));
@@ -159,7 +159,7 @@ TEST_F(Font, NumbersStartWithTheCodeZeroCell) {
 
     // Right-aligned, the last digit's glyph ends at x + 8 (its quad at x + 12) whatever the leading cell.
     gl_window::begin_pixel_frame();
-    glBindTexture(GL_TEXTURE_2D, cell_sheet());
+    bind_texture(static_cast<int>(cell_sheet()));
     write(100, 50, 1234, 16, 16, RIGHT);
     EXPECT_EQ(cell_at(111, 58), cell_of('4'));
     EXPECT_EQ(cell_at(112, 58), NOTHING);
@@ -174,7 +174,7 @@ TEST_F(Font, NegativeNumbersCarryAMinusSignBeforeTheirDigits) {
 
     // The most negative int spells all its digits instead of overflowing on negation.
     gl_window::begin_pixel_frame();
-    glBindTexture(GL_TEXTURE_2D, cell_sheet());
+    bind_texture(static_cast<int>(cell_sheet()));
     write(20, 50, INT_MIN, 16, 16, LEFT);
     std::vector<cell> expected{cell_of(0), cell_of('-')};
     for (char ch : std::string("2147483648"))
@@ -191,7 +191,7 @@ TEST_F(Font, TextBoxHoldsEveryPixelTheTextLights) {
          {Case{"AB", LEFT}, Case{"Use mouse", CENTER}, Case{"A\nBCD\n", RIGHT}, Case{"xy", 7}}) {
         SCOPED_TRACE(c.text + ", align " + std::to_string(c.align));
         gl_window::begin_pixel_frame();
-        glBindTexture(GL_TEXTURE_2D, cell_sheet());
+        bind_texture(static_cast<int>(cell_sheet()));
         write(150, 120, c.text, 16, 20, c.align);
         const pixel_rect box = text_box(150, 120, c.text, 16, 20, c.align);
         int low_x = 1000, low_y = 1000, high_x = -1, high_y = -1;

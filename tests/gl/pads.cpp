@@ -15,6 +15,7 @@
 
 #include "frame_pixels.h"
 #include "game/app/startup.h"
+#include "game/config/menu_buttons.h"
 #include "game/config/options.h"
 #include "game/config/settings.h"
 #include "game/input/keyboard.h"
@@ -552,4 +553,36 @@ TEST(PadMappingFile, GoodLinesReachGLFWAndEachBadLineGetsOneLineOnStderr) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(load_pad_mappings("no such file"), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A browser does not offer the window's size: its buttons are not shown, and nothing reaches them.
+TEST_F(Pads, AButtonNotShownIsNeitherDrawnNorPointedAtNorWalkedTo) {
+    fresh(HIDDEN, OPTIONS, MULTI);
+    plug(0);
+    const rgba_image shown = hud_capture();
+    CButton* fullscreen = options_menu->buttons[FULLSCREEN_BUTTON];
+    const int bx = static_cast<int>(options_menu->x + fullscreen->x),
+              by = static_cast<int>(options_menu->y + fullscreen->y);
+    fullscreen->shown = false;
+    const rgba_image hidden = hud_capture();
+    EXPECT_GT(
+        differing(hidden, shown, bx, by, static_cast<int>(fullscreen->w), static_cast<int>(fullscreen->h)),
+        200);
+    x_pointer::move_to(bx + 20, by + 15);
+    EXPECT_EQ(options_menu->check(), -1);
+    pointer_button(glfw2::MOUSE_BUTTON_LEFT, glfw2::PRESS);
+    EXPECT_EQ(fullscreen->title, "Fullscreen OFF");
+
+    // Walking up from Save passes over it: > is next, the button before it.
+    x_pointer::move_top_left(1020, 5);
+    for (int i = 0; i <= SAVE_BUTTON; ++i)
+        tap(0, glfw2::PAD_DOWN);
+    ASSERT_EQ(CHighlight::index(), SAVE_BUTTON);
+    for (int i = SAVE_BUTTON; i < SOUND_BUTTON; ++i)
+        tap(0, glfw2::PAD_DOWN);
+    EXPECT_EQ(CHighlight::index(), SOUND_BUTTON + 1);
+    tap(0, glfw2::PAD_UP);
+    tap(0, glfw2::PAD_UP);
+    EXPECT_EQ(CHighlight::index(), LARGER_BUTTON);
+    fullscreen->shown = true;
 }

@@ -1,10 +1,12 @@
 // Pads without a pad: the seats pads take as they come and go, the raw layout of joysticks GLFW cannot
-// map, the mapping file's line check, and the shared-key marks of the options menu.
+// map and the standard layout a browser gives, the mapping file's line check, and the shared-key marks of the
+// options menu.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -253,4 +255,37 @@ TEST_F(PadMappingFile, ThePadGetsTheLastLineForItsGuidOnThisPlatform) {
     EXPECT_EQ(*kept, GUID + ",Second,a:b1,platform:Linux,");
     ASSERT_NE(glfw2::kept_pad_mapping(upper), nullptr);
     EXPECT_EQ(glfw2::kept_pad_mapping("03000000aabbccddeeff001122334499"), nullptr);
+}
+
+TEST(StandardPadLayout, TheBrowsersLayoutFeedsThePadModel) {
+    unsigned char pressed[17] = {};
+    float values[17] = {};
+    pressed[0] = pressed[9] = pressed[13] = pressed[16] = 1;  // south, start, d-pad down, guide
+    values[6] = 0.5f;                                         // left trigger half way
+    values[7] = 1.0f;
+    const float axes[4] = {0.25f, -1.0f, 0.5f, 0.75f};
+    glfw2::pad_state s;
+    glfw2::read_standard_layout(pressed, values, 17, axes, 4, s);
+    EXPECT_TRUE(s.buttons[glfw2::PAD_SOUTH]);
+    EXPECT_TRUE(s.buttons[glfw2::PAD_START]);
+    EXPECT_TRUE(s.buttons[glfw2::PAD_DOWN]);
+    EXPECT_TRUE(s.buttons[glfw2::PAD_GUIDE]);
+    EXPECT_FALSE(s.buttons[glfw2::PAD_UP]);
+    EXPECT_FALSE(s.buttons[glfw2::PAD_BACK]);
+    EXPECT_FLOAT_EQ(s.axes[glfw2::PAD_LEFT_Y], -1.0f);
+    EXPECT_FLOAT_EQ(s.axes[glfw2::PAD_RIGHT_Y], 0.75f);
+    EXPECT_FLOAT_EQ(s.axes[glfw2::PAD_LEFT_TRIGGER], 0.0f);
+    EXPECT_FLOAT_EQ(s.axes[glfw2::PAD_RIGHT_TRIGGER], 1.0f);
+
+    // A pad with fewer buttons and axes reads what it has; nonsense values read as the nearest sane one.
+    const float wild[2] = {std::nanf(""), 7.0f};
+    float wild_values[7] = {0, 0, 0, 0, 0, 0, -3.0f};
+    glfw2::pad_state few;
+    glfw2::read_standard_layout(pressed, wild_values, 7, wild, 2, few);
+    EXPECT_TRUE(few.buttons[glfw2::PAD_SOUTH]);
+    EXPECT_FALSE(few.buttons[glfw2::PAD_START]);
+    EXPECT_FLOAT_EQ(few.axes[glfw2::PAD_LEFT_X], 0.0f);
+    EXPECT_FLOAT_EQ(few.axes[glfw2::PAD_LEFT_Y], 1.0f);
+    EXPECT_FLOAT_EQ(few.axes[glfw2::PAD_LEFT_TRIGGER], -1.0f);
+    EXPECT_FLOAT_EQ(few.axes[glfw2::PAD_RIGHT_TRIGGER], -1.0f);
 }

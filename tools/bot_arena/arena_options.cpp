@@ -1,6 +1,7 @@
 #include "arena_options.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,10 +13,11 @@ namespace {
 const char* const KINDS[ARENA_KINDS] = {"classic", "gunner", "idle", "newcomer"};
 const char* const LEVELS[] = {"", "hard", "medium", "", "easy"};
 
-bool parse_count(const char* text, long low, long high, long& out) {
+// 64 bits on every target: a seed takes all 32 bits, which a long of a 32-bit target cannot hold.
+bool parse_count(const char* text, std::int64_t low, std::int64_t high, std::int64_t& out) {
     char* end = nullptr;
     errno = 0;
-    const long v = std::strtol(text, &end, 10);
+    const long long v = std::strtoll(text, &end, 10);
     if (*text == '\0' || errno != 0 || *end != '\0' || v < low || v > high)
         return false;
     out = v;
@@ -85,7 +87,7 @@ bool parse_arena_options(int argc, char** argv, arena_options& out, std::string&
             return false;
         }
         const char* value = argv[++i];
-        long n = 0;
+        std::int64_t n = 0;
         bool ok = true;
         if (arg == "--blue") {
             ok = parse_player(value, out.blue);
@@ -95,7 +97,7 @@ bool parse_arena_options(int argc, char** argv, arena_options& out, std::string&
             ok = parse_count(value, 1, 1000000, n);
             out.matches = static_cast<int>(n);
         } else if (arg == "--seed") {
-            ok = parse_count(value, 0, 4294967295L, n);
+            ok = parse_count(value, 0, 4294967295, n);
             out.seed = static_cast<std::uint32_t>(n);
         } else {
             ok = parse_count(value, 1, 100000000, n);

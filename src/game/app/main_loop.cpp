@@ -2,15 +2,13 @@
 
 #include <GL/gl.h>
 
-#include <chrono>
-#include <thread>
-
 #include "game/config/frame_rate.h"
 #include "graphics/display.h"
 #include "graphics/draw.h"
 #include "graphics/graphical.h"
 #include "graphics/interface_frame.h"
 #include "platform/glfw2.h"
+#include "platform/turn_driver.h"
 
 namespace {
 // Steps kept for later while the next one may not run; beyond that the waiting time is let go, so that
@@ -22,10 +20,6 @@ constexpr double HIDDEN_NAP = 0.02;
 // With the retrace chosen, a frame not drawn has no swap to wait in: it waits about as long instead.
 constexpr double RETRACE_WAIT = 1.0 / 60;
 
-void real_sleep(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
 void move_clock(loop_state& state, double to) {
     state.moved += to - glfw2::get_time();
     glfw2::set_time(to);
@@ -36,7 +30,7 @@ double steady_time(const loop_state& state) {
 }
 
 void rest(const loop_hooks& hooks, double seconds) {
-    (hooks.sleep != nullptr ? hooks.sleep : real_sleep)(seconds);
+    (hooks.sleep != nullptr ? hooks.sleep : ::rest)(seconds);
 }
 
 // The retrace is waited for by the swap itself; a cap sleeps off what is left of the frame's share.
@@ -118,6 +112,7 @@ bool loop_turn(loop_state& state, const loop_hooks& hooks) {
 }
 
 void draw_passes(void (*world)(), void (*hud)(), const float* camera) {
+    follow_window_size();
     glClear(GL_COLOR_BUFFER_BIT);
     apply_blend(ALPHA);
     glEnable(GL_BLEND);

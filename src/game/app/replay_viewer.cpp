@@ -1,6 +1,9 @@
 #include "game/app/replay_viewer.h"
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "game/render/render_hud.h"
 #include "game/render/render_world.h"
 #include "game/sim/global.h"
+#include "game/sim/state_hash.h"
 #include "game/sound/sounds.h"
 #include "graphics/graphics.h"
 #include "graphics/interface_frame.h"
@@ -26,6 +30,8 @@ constexpr double JUMP_SECONDS = 10;
 
 struct viewer {
     CViewerSource* source = nullptr;
+    loop_hooks hooks{};
+    loop_state loop;
     int speed = NORMAL_SPEED;
     float steps_per_second = 100;
     bool paused = false;
@@ -78,8 +84,12 @@ void key(int key, int action) {
 bool step() {
     CPlayback& playback = self.source->playback();
     // At the end of a recording, next() still applies the commands made after its last step.
-    if (!self.paused && (playback.position() < self.source->edge() || playback.over()) && playback.next())
-        self.source->shown();
+    if (!self.paused && (playback.position() < self.source->edge() || playback.over())) {
+        if (playback.next())
+            self.source->shown();
+        else if (playback.over())
+            self.source->played_out();
+    }
     return self.leaving;
 }
 
@@ -122,8 +132,17 @@ void unseen() {
 // A finished recording, shown whole.
 class CRecordedSource : public CViewerSource {
   public:
-    explicit CRecordedSource(const match_recording& recording) : playback_(recording) {}
+    CRecordedSource(const match_recording& recording, const char* name)
+        : playback_(recording), name_(name != nullptr ? name : "") {}
     CPlayback& playback() override { return playback_; }
+    void played_out() override {
+        if (name_.empty() || told_end_)
+            return;
+        told_end_ = true;
+        std::printf("%s played to its end: %llu steps, final state %016" PRIx64 "\n", name_.c_str(),
+                    static_cast<unsigned long long>(playback_.position()), state_hash());
+        std::fflush(stdout);
+    }
     std::string lines(const char* speed, bool paused) override {
         std::string line = std::string("REPLAY ") + speed + "  " +
                            watch_clock(playback_.position(), playback_.length(), global::LPS);
@@ -136,6 +155,8 @@ class CRecordedSource : public CViewerSource {
 
   private:
     CPlayback playback_;
+    std::string name_;  // named at the end when given
+    bool told_end_ = false;
 };
 
 }  // namespace
@@ -144,26 +165,33 @@ std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps) {
     return match_time(step, lps) + " / " + match_time(steps, lps);
 }
 
-void view(CViewerSource& source) {
+void begin_view(CViewerSource& source) {
     self = viewer();
     self.source = &source;
     change_speed(0);
     glfw2::set_key_callback(key);
-    loop_hooks hooks{step, frame, nullptr, &self.steps_per_second, &global::fps};
-    use_window_hooks(hooks);
-    hooks.unseen = unseen;
-    hooks.poll = poll;
-    loop_state state;
-    while (loop_turn(state, hooks)) {
-    }
+    self.hooks = loop_hooks{step, frame, nullptr, &self.steps_per_second, &global::fps};
+    use_window_hooks(self.hooks);
+    self.hooks.unseen = unseen;
+    self.hooks.poll = poll;
+}
+
+bool view_turn() {
+    return loop_turn(self.loop, self.hooks);
+}
+
+void end_view() {
     self.source = nullptr;
     restart();
 }
 
-int watch_replay(const match_recording& recording) {
-    CRecordedSource source(recording);
-    set_result_prompt("End of the recording");
-    view(source);
-    glfw2::terminate();
-    return 0;
+void view(CViewerSource& source) {
+    begin_view(source);
+    while (view_turn()) {
+    }
+    end_view();
+}
+
+std::unique_ptr<CViewerSource> recording_source(const match_recording& recording, const char* name) {
+    return std::make_unique<CRecordedSource>(recording, name);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "game/render/match_time.h"
@@ -21,16 +22,23 @@ class CViewerSource {
     virtual std::uint64_t edge() { return playback().length(); }
     // After each step shown and each jump.
     virtual void shown() {}
+    // At each step due once the whole match has been shown.
+    virtual void played_out() {}
     // The lines under the board, the last one lowest: where the viewer stands and what it may do.
     virtual std::string lines(const char* speed, bool paused) = 0;
 };
 
 // Shows the source's matches until Escape or the window is closed; the window stays open.
 void view(CViewerSource& source);
+// The same a turn at a time: the viewer's keys take over the window; a turn of the viewer's main loop,
+// false once it is left; the board cleared for the game again.
+void begin_view(CViewerSource& source);
+bool view_turn();
+void end_view();
 
-// --replay, once start-up has opened the window: the recorded match with the time watched. Returns the
-// program's exit status.
-int watch_replay(const match_recording& recording);
+// The recorded match with the time watched (--replay, a recording opened in the browser's page). With a
+// name, the board it ends with is told on standard output under that name once it has been played out.
+std::unique_ptr<CViewerSource> recording_source(const match_recording& recording, const char* name = nullptr);
 
 // "m:ss / m:ss": the time watched and the recording's length, in whole match seconds.
 std::string watch_clock(std::uint64_t step, std::uint64_t steps, float lps);

@@ -60,7 +60,7 @@ void progress(const char* text) {
 
 }  // namespace
 
-int init() {
+splash_arguments* begin_start_up() {
     using namespace global;
 
     build_board();
@@ -75,7 +75,7 @@ int init() {
     CDisplay::set_bg(0, 0, 0, 1);
     if (open_window("Zelvorant", options.fullscreen ? FULLSCREEN : WINDOWED) != 0) {
         progress("FAIL\n");
-        return -1;
+        return nullptr;
     }
     progress("DONE\n");
 
@@ -89,8 +89,11 @@ int init() {
     splash->in = 100;
     splash->duration = 100;
     splash->out = 100;
-    if (draw_splash(splash) != 0)
-        return -1;
+    return splash;
+}
+
+void end_start_up() {
+    using namespace global;
 
     progress("Loading textures...\t");
     for (const texture_entry& entry : texture_table)
@@ -133,6 +136,12 @@ int init() {
     };
     for (const image_picture& i : images)
         i.image->set_gfx(set_texture(i.texture), 0);
+}
 
+int init() {
+    splash_arguments* shown = begin_start_up();
+    if (shown == nullptr || draw_splash(shown) != 0)
+        return -1;
+    end_start_up();
     return 0;
 }

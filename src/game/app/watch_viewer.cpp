@@ -159,16 +159,28 @@ class CLiveSource : public CViewerSource {
     bool told_end_ = false;
 };
 
+std::unique_ptr<CLiveSource> watched;
+
 }  // namespace
 
-bool watch_match(const std::string& host, std::uint16_t port, std::string& error) {
-    CLiveSource source;
-    if (!source.start(host, port, error))
+bool begin_watch(const std::string& host, std::uint16_t port, std::string& error) {
+    auto source = std::make_unique<CLiveSource>();
+    if (!source->start(host, port, error))
         return false;
+    watched = std::move(source);
     set_result_prompt("Watching: the next match begins when both players want it");
-    view(source);
-    source.leave();
-    source.summary();
-    set_result_prompt("Press enter to restart");
+    begin_view(*watched);
     return true;
+}
+
+bool watch_turn() {
+    return view_turn();
+}
+
+void end_watch() {
+    end_view();
+    watched->leave();
+    watched->summary();
+    watched.reset();
+    set_result_prompt("Press enter to restart");
 }

@@ -40,6 +40,10 @@ void pad_menu_move(int step) {
     int index = step > 0 ? 0 : count - 1;
     if (pad_leads && CHighlight::window() == menu)
         index = ((CHighlight::index() + step) % count + count) % count;
+    // Over the buttons that are not shown, the same way.
+    const int way = step > 0 ? 1 : -1;
+    for (int tried = 0; tried < count && !menu->buttons[index]->shown; ++tried)
+        index = ((index + way) % count + count) % count;
     pad_takes_over();
     CHighlight::set(menu, index);
 }

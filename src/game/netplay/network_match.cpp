@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <thread>
 #include <utility>
 
 #include "game/config/settings.h"
@@ -17,6 +16,7 @@
 #include "game/sim/state_hash.h"
 #include "net/link.h"
 #include "net/rendezvous_message.h"
+#include "platform/turn_driver.h"
 
 namespace network_match {
 
@@ -167,6 +167,10 @@ bool server_configured() {
     return !settings.rendezvous_server.empty();
 }
 
+bool available() {
+    return CNetLink::available();
+}
+
 std::string invite_code() {
     return online != nullptr ? online->code() : "";
 }
@@ -256,7 +260,7 @@ void rest(double seconds) {
     if (session != nullptr)
         session->rest(seconds);
     else
-        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        ::rest(seconds);
 }
 
 change poll() {

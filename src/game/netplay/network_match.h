@@ -23,6 +23,8 @@ bool join_code(const std::string& code, std::string& error);
 bool active();
 // Whether "settings" (or the build) names a rendezvous server.
 bool server_configured();
+// Whether this target plays over the network at all (not yet in a browser).
+bool available();
 // For a session started online: the code the waiting host passes on ("" until the server gives one),
 // and once connected, how the other side came in ("direct", "mapped", "punched", "relayed") and the
 // round trip in milliseconds. "" and 0 otherwise.
@@ -77,7 +79,7 @@ enum class change {
 };
 change poll();
 // The main loop's rest between turns: the session's port is read meanwhile, so that a flood of junk
-// does not fill its buffer and push out the other side's datagrams. A plain sleep without a session.
+// does not fill its buffer and push out the other side's datagrams. Without a session, the target's own rest.
 void rest(double seconds);
 // The board both sides start each match from: the session's match number `match`, or the current one.
 match_start starting_board(int match);

@@ -1,6 +1,6 @@
 #include "game/opponent/aim_line.h"
 
-#include <cmath>
+#include "general/board_math.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ constexpr float PI = 3.14159265f;
 }  // namespace
 
 float aim_along(CVector v) {
-    return std::atan2(v.x, -v.y);
+    return board_math::atan2(v.x, -v.y);
 }
 
 float wrap_half_turn(float a) {

@@ -21,6 +21,7 @@
 #include "graphics/interface_frame.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
+#include "platform/glfw2.h"
 
 namespace {
 
@@ -158,9 +159,14 @@ void options_screen() {
     write(ox + 270, oy + 400, "Primary fire", 30, 30, LEFT);
     write(ox + 270, oy + 350, "Secondary fire", 30, 30, LEFT);
     write(ox + 25, oy + 300, "Display options", 30, 30, LEFT);
-    write(ox + 25, oy + 280, "Changes will take effect after restarting the game", 20, 20, LEFT);
-    const std::string size = int2string(options.width) + "x" + int2string(options.height);
-    write(ox + 140, oy + 230, size, 30, 30, CENTER);
+    if (glfw2::window_size_offered()) {
+        write(ox + 25, oy + 280, "Changes will take effect after restarting the game", 20, 20, LEFT);
+        const std::string size = int2string(options.width) + "x" + int2string(options.height);
+        write(ox + 140, oy + 230, size, 30, 30, CENTER);
+    } else {
+        write(ox + 25, oy + 280, "The page fits the game to its window;", 20, 20, LEFT);
+        write(ox + 25, oy + 260, "its Fullscreen button is below the game", 20, 20, LEFT);
+    }
     write(ox + 140, oy + 85, "Volume " + int2string(settings.volume), 20, 20, CENTER);
     draw_options_extras();
 }

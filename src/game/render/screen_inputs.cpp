@@ -50,8 +50,8 @@ void append_menu_inputs(std::vector<float>& out, CWindow& menu) {
     for (const window_graphics* g : {&menu.normal, &menu.hover, &menu.window, &menu.active})
         append_look_inputs(out, *g);
     for (const CButton* b : menu.buttons) {
-        const float button[] = {b->x, b->y, b->h, b->w, b->active ? 1.0f : 0.0f};
-        append_inputs(out, button, 5);
+        const float button[] = {b->x, b->y, b->h, b->w, b->active ? 1.0f : 0.0f, b->shown ? 1.0f : 0.0f};
+        append_inputs(out, button, 6);
         append_text_inputs(out, b->title);
     }
 }

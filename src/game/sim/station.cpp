@@ -3,6 +3,7 @@
 #include "game/sim/events.h"
 #include "game/sim/global.h"
 #include "game/sim/rules.h"
+#include "general/board_math.h"
 #include "general/texture_names.h"
 
 namespace global {
@@ -28,8 +29,8 @@ void CStation::update() {
     if (ccw)
         aim = aim + AIM_STEP;
     float theta = particle->ang_pos + 3.1415f;
-    particle->pos.x = planet->pos.x + ORBIT_RADIUS * std::sin(theta);
-    particle->pos.y = planet->pos.y - ORBIT_RADIUS * std::cos(theta);
+    particle->pos.x = planet->pos.x + ORBIT_RADIUS * board_math::sin(theta);
+    particle->pos.y = planet->pos.y - ORBIT_RADIUS * board_math::cos(theta);
     double k = std::trunc(static_cast<double>(aim) / 6.2831);
     aim = static_cast<float>(aim - k * 6.2831);
     if (loading)
@@ -54,7 +55,7 @@ void CStation::shoot_rocket(int tex) {
     static float grey[4] = {0.7f, 0.7f, 0.7f, 1};
     if (rockets <= 0)
         return;
-    CVector dir(std::sin(aim), -std::cos(aim));
+    CVector dir(board_math::sin(aim), -board_math::cos(aim));
     CParticle* p = launch(particle, tex, grey, dir * ((loaded + 1) / MISSILE_SPEED_DIVISOR));
     p->type = ROCKET;
     rockets = rockets - 1;
@@ -63,7 +64,7 @@ void CStation::shoot_rocket(int tex) {
 
 void CStation::shoot_flare(int tex) {
     static float red[4] = {0.7f, 0.2f, 0.2f, 1};
-    CVector dir(std::sin(aim), -std::cos(aim));
+    CVector dir(board_math::sin(aim), -board_math::cos(aim));
     CParticle* p = launch(particle, tex, red, dir / FLARE_SPEED_DIVISOR);
     p->type = FLARE;
     flares = flares - 1;

@@ -1,5 +1,6 @@
 #include "game/ui/menus.h"
 
+#include "game/config/menu_buttons.h"
 #include "game/config/options.h"
 #include "game/config/settings.h"
 #include "game/sim/global.h"
@@ -8,6 +9,7 @@
 #include "graphics/textures.h"
 #include "interface/key_names.h"
 #include "interface/window.h"
+#include "platform/glfw2.h"
 
 namespace {
 
@@ -99,6 +101,9 @@ void build_menus() {
     global::options_menu->add_button(225, 85, 30, 30, "+");
     // The frame-rate choice in the free space under the volume (FRAME_RATE_BUTTON).
     global::options_menu->add_button(25, 40, 230, 30, "");
+    if (!glfw2::window_size_offered())
+        for (int b : {SMALLER_BUTTON, LARGER_BUTTON, FULLSCREEN_BUTTON, FRAME_RATE_BUTTON})
+            global::options_menu->buttons[b]->shown = false;
     global::settings.to_menu(global::options_menu);
 
     global::network_menu = panel_window("Network game", 375, font);

@@ -38,6 +38,9 @@ constexpr box ADDRESS_FIELD = {20, 255, 260, 30};
 constexpr box CODE_FIELD = {320, 255, 200, 30};
 constexpr box ONLINE_PANEL = {310, 0, 220, 375};
 
+// Said instead of trying, on a target that has no network play.
+const char* const NOT_HERE = "Network play is not in the browser version yet: the desktop version plays it";
+
 float grey[4] = {0.8f, 0.8f, 0.8f, 1};
 float field_shade[4] = {0, 0, 0, 0.6f};
 float note_shade[4] = {0, 0, 0, 0.6f};
@@ -123,6 +126,10 @@ bool code_accepted() {
 }
 
 void start(network_button how) {
+    if (!network_match::available()) {
+        problem = NOT_HERE;
+        return;
+    }
     std::string host;
     std::uint16_t port = static_cast<std::uint16_t>(settings.network_port);
     if (how == network_button::HOST) {
@@ -165,7 +172,7 @@ void back() {
 
 void open() {
     typed = settings.last_join;
-    problem.clear();
+    problem = network_match::available() ? "" : NOT_HERE;
     code_problem.clear();
     focus = field::ADDRESS;
     menu_state = NETWORK;
@@ -248,6 +255,7 @@ void draw(int W, int H) {
     problem_lines(ox + 150, oy + 330, problem, 46, 2);
     problem_lines(ox + 420, oy + 235,
                   !code_problem.empty()                ? code_problem
+                  : !network_match::available()        ? NOT_HERE
                   : network_match::server_configured() ? ""
                                                        : "No rendezvous server is set up: direct play and "
                                                          "the router's port mapping only",

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <thread>
 #include <utility>
 
+#include "net/connect_cookie.h"
 #include "net/connect_datagram.h"
 
 namespace {
@@ -77,7 +79,7 @@ ENetPeer* peer_at(ENetHost* host, int peer) {
 
 }  // namespace
 
-CNetLink::CNetLink() = default;
+CNetLink::CNetLink() : cookies_(std::make_unique<CConnectCookies>()) {}
 
 CNetLink::~CNetLink() {
     if (host_ != nullptr) {
@@ -276,7 +278,7 @@ void CNetLink::on_cookie_datagram() {
     const std::uint16_t port = host_->receivedAddress.port;
     std::uint32_t cookie = 0;
     if (accepting_ && CConnectCookies::is_ask(data, size) && admitted(from)) {
-        send_datagram(rdv::endpoint{from, port}, cookies_.answer(from, port, host_->serviceTime));
+        send_datagram(rdv::endpoint{from, port}, cookies_->answer(from, port, host_->serviceTime));
     } else if (asking_ && from == target_address_ && port == target_port_ &&
                CConnectCookies::read_answer(data, size, cookie)) {
         cookie_ = cookie;
@@ -302,7 +304,7 @@ bool CNetLink::admits_request() {
     const std::uint32_t from = ntohl(sender.host);
     std::uint32_t connect_id = 0, cookie = 0;
     if (!connect_fields(data, size, connect_id, cookie) || !admitted(from) ||
-        !cookies_.valid(from, sender.port, cookie, host_->serviceTime))
+        !cookies_->valid(from, sender.port, cookie, host_->serviceTime))
         return false;
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
         const ENetPeer* p = &host_->peers[i];
@@ -482,4 +484,8 @@ std::vector<std::string> CNetLink::local_addresses() {
     }
     freeifaddrs(list);
     return out;
+}
+
+bool CNetLink::available() {
+    return true;
 }

@@ -1,0 +1,3 @@
+#include "platform/storage.h"
+
+void prepare_storage() {}

@@ -1,0 +1,7 @@
+#include <sys/stat.h>
+
+#include "platform/storage.h"
+
+void prepare_storage() {
+    umask(022);
+}
