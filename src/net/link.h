@@ -59,6 +59,10 @@ class CNetLink {
     // Sends and receives; returns the next event, waiting up to `milliseconds` for one. Datagrams
     // that bring no event (junk, oversized ones) are read and skipped until none is left waiting.
     event service(int milliseconds);
+    // Waits `milliseconds` as a program rests between frames, reading the port meanwhile: under a
+    // flood of junk the socket's buffer then keeps room for the other side's datagrams. What they
+    // bring waits for service(), in order.
+    void rest(int milliseconds);
     enum delivery { RELIABLE, UNRELIABLE };
     bool send(int peer, const std::vector<std::uint8_t>& message, delivery how = RELIABLE);
     // Sends what is queued for the peer, then ends the connection; DISCONNECTED follows, within a
@@ -102,6 +106,8 @@ class CNetLink {
     void evict(int peer);
     void ask_cookie();
     void connect_with_cookie();
+    // The next event from the socket, waiting up to `milliseconds`.
+    event receive(int milliseconds);
 
     _ENetHost* host_ = nullptr;
     bool accepting_ = false;  // listening: connect requests are let in
@@ -110,6 +116,7 @@ class CNetLink {
     std::vector<bool> vouched_;            // by place
     std::vector<rdv::endpoint> admitted_;  // empty: anyone
     std::deque<int> evicted_;              // connected strangers pushed out, to report DISCONNECTED
+    std::deque<event> held_;               // come while resting, for service()
     bool asking_ = false;                  // connect(): a cookie is awaited from `target_`
     std::uint32_t target_address_ = 0;     // host byte order
     std::uint16_t target_port_ = 0;

@@ -6,8 +6,10 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "net/connect_cookie.h"
@@ -27,6 +29,8 @@ constexpr enet_uint32 ENDING_MS = 1000;
 constexpr int MAX_PASSES = 64;
 // A cookie is asked for again this often until the host answers; the session gives up on its own clock.
 constexpr enet_uint32 ASK_AGAIN_MS = 250;
+// Events a rest holds at most; beyond, the port waits for the next turn.
+constexpr std::size_t MAX_HELD = 256;
 
 // ENet wants one initialisation per process user; every link holds one.
 int users = 0;
@@ -161,6 +165,16 @@ CNetLink::event CNetLink::service(int milliseconds) {
         evicted_.pop_front();
         return out;
     }
+    if (!held_.empty()) {
+        out = std::move(held_.front());
+        held_.pop_front();
+        return out;
+    }
+    return receive(milliseconds);
+}
+
+CNetLink::event CNetLink::receive(int milliseconds) {
+    event out;
     if (asking_ && enet_time_get() - last_ask_ >= ASK_AGAIN_MS)
         ask_cookie();
     ENetEvent e;
@@ -208,6 +222,21 @@ bool CNetLink::send(int peer, const std::vector<std::uint8_t>& message, delivery
         return false;
     }
     return true;
+}
+
+void CNetLink::rest(int milliseconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    // Bounded: a peer that sends without end cannot hold the program here.
+    while (host_ != nullptr && held_.size() < MAX_HELD) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return;
+        event e = receive(static_cast<int>(left.count()));
+        if (e.kind != NOTHING)
+            held_.push_back(std::move(e));
+    }
+    std::this_thread::sleep_until(until);
 }
 
 int CNetLink::service_host(ENetEvent* e, int milliseconds) {

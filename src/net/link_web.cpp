@@ -36,6 +36,9 @@ CNetLink::event CNetLink::service(int) {
     return {};
 }
 
+// No port to read, and a browser's turns never wait.
+void CNetLink::rest(int) {}
+
 bool CNetLink::send(int, const std::vector<std::uint8_t>&, delivery) {
     return false;
 }

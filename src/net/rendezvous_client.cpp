@@ -1,6 +1,7 @@
 #include "net/rendezvous_client.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -35,10 +36,10 @@ CRendezvousClient::CRendezvousClient(rdv::endpoint server, std::vector<rdv::endp
 void CRendezvousClient::host(const rdv::endpoint& mapped, double now) {
     hosting_ = true;
     mapped_ = mapped;
-    phase_ = REGISTERING;
-    phase_since_ = now;
+    enter(REGISTERING, now);
     last_register_ = now;
     send_register();
+    ++tries_;
 }
 
 void CRendezvousClient::update_mapping(const rdv::endpoint& mapped, double now) {
@@ -55,9 +56,7 @@ bool CRendezvousClient::join(const std::string& typed, double now) {
         return false;
     }
     hosting_ = false;
-    phase_ = JOINING;
-    phase_since_ = now;
-    last_sent_ = -1e9;
+    enter(JOINING, now);
     poll(now);
     return true;
 }
@@ -90,11 +89,23 @@ void CRendezvousClient::send_register() {
     send_to_server(m);
 }
 
+void CRendezvousClient::enter(phase p, double now) {
+    phase_ = p;
+    phase_since_ = now;
+    last_sent_ = -1e9;
+    tries_ = 0;
+}
+
 bool CRendezvousClient::due(double now, double every) {
     if (now - last_sent_ < every)
         return false;
     last_sent_ = now;
+    ++tries_;
     return true;
+}
+
+bool CRendezvousClient::past(double limit, double every, double now) const {
+    return now - phase_since_ > limit && tries_ >= std::lround(limit / every);
 }
 
 rdv::message CRendezvousClient::with_token(rdv::type kind) const {
@@ -110,9 +121,11 @@ void CRendezvousClient::poll(double now) {
     if (hosting_ && now - last_register_ >= (phase_ == REGISTERING ? REGISTER_RETRY : keep_alive_)) {
         last_register_ = now;
         send_register();
+        if (phase_ == REGISTERING)
+            ++tries_;
     }
-    const double in_phase = now - phase_since_;
-    if ((phase_ == REGISTERING || phase_ == JOINING) && in_phase > SERVER_LIMIT) {
+    if ((phase_ == REGISTERING && past(SERVER_LIMIT, REGISTER_RETRY, now)) ||
+        (phase_ == JOINING && past(SERVER_LIMIT, JOIN_RETRY, now))) {
         fail("The server does not answer");
         return;
     }
@@ -126,15 +139,13 @@ void CRendezvousClient::poll(double now) {
     if (phase_ == PUNCHING && !hosting_ && answered_ &&
         (now - answered_at_ >= BETTER_WAIT || rank(best_) == 0)) {
         choose(best_);
-    } else if (phase_ == PUNCHING && in_phase >= PUNCH_LIMIT) {
-        phase_ = ASKING_RELAY;
-        phase_since_ = now;
-        last_sent_ = -1e9;
+    } else if (phase_ == PUNCHING && past(PUNCH_LIMIT, PUNCH_EVERY, now)) {
+        enter(ASKING_RELAY, now);
     } else if (phase_ == PUNCHING && due(now, PUNCH_EVERY)) {
         for (const rdv::endpoint& to : candidates())
             send(to, with_token(rdv::PUNCH));
     }
-    if (phase_ == ASKING_RELAY && now - phase_since_ > RELAY_LIMIT)
+    if (phase_ == ASKING_RELAY && past(RELAY_LIMIT, RELAY_EVERY, now))
         no_relay("Could not reach the other player, even through the server");
     else if (phase_ == ASKING_RELAY && due(now, RELAY_EVERY))
         send_to_server(with_token(rdv::RELAY));
@@ -216,9 +227,7 @@ void CRendezvousClient::on_introduce(const rdv::message& m, double now) {
     error_.clear();
     path_.clear();
     // A side that only the server reaches (a browser) answers no probe: no time is lost on them.
-    phase_ = m.relay_only != 0 ? ASKING_RELAY : PUNCHING;
-    phase_since_ = now;
-    last_sent_ = -1e9;
+    enter(m.relay_only != 0 ? ASKING_RELAY : PUNCHING, now);
     poll(now);
 }
 

@@ -88,6 +88,11 @@ class CRendezvousClient {
     // Whether `every` seconds have passed since the last JOIN, round of probes or RELAY; if so, now they
     // have.
     bool due(double now, double every);
+    void enter(phase p, double now);
+    // The phase has lasted `limit` seconds and, asking every `every` seconds, asked as often as that
+    // takes: a program that ran seldom (a loaded machine, a slow name lookup before it began) gives the
+    // other side every chance it would have had.
+    bool past(double limit, double every, double now) const;
     rdv::message with_token(rdv::type kind) const;
     void send_register();
     void on_message(const rdv::message& m, double now);
@@ -127,5 +132,6 @@ class CRendezvousClient {
 
     double phase_since_ = 0;
     double last_sent_ = -1e9;  // the last JOIN, PUNCH round or RELAY
+    int tries_ = 0;            // of the phase: REGISTERs, JOINs, PUNCH rounds or RELAYs
     double last_register_ = -1e9;
 };

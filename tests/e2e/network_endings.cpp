@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "game/replay/replay_file.h"
-#include "loopback_socket.h"
 #include "program_run.h"
 #include "scratch_folder.h"
 #include "udp_relay.h"
+#include "unclaimed_port.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +52,7 @@ ending_result play(const std::string& ending, double cut_after = -1) {
     const std::string folder = scratch_dir("e2e_endings_" + ending);
     fs::create_directories(folder + "/host");
     fs::create_directories(folder + "/joiner");
-    const std::uint16_t port = CLoopbackSocket().port();
+    const std::uint16_t port = unclaimed_port();
     CProgramRun host(folder + "/host"), joiner(folder + "/joiner");
     host.start(PAIR_PLAYER, false, {"host", std::to_string(port), ending});
     CUdpRelay relay(port, relay_faults{0, 0, 0.03, 0.03, 1});

@@ -25,6 +25,7 @@
 #include "program_run.h"
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "scratch_folder.h"
+#include "unclaimed_port.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -47,11 +48,6 @@ void click_frame(Window w, float x, float y, double settle) {
     FRAME.to_window(x, y, window_x, window_y);
     x_session::click(w, static_cast<int>(std::lround(window_x)), static_cast<int>(std::lround(window_y)),
                      settle);
-}
-
-// A UDP port of 127.0.0.1 that was free a moment ago.
-int free_port() {
-    return CLoopbackSocket().port();
 }
 
 // A top-level window titled `title` that is none of `except`.
@@ -181,7 +177,7 @@ class NetworkMatch : public ::testing::Test {
     void SetUp() override {
         NEEDS(x_session::display() != nullptr, "an X display");
         NEEDS(x_session::has_xtest(), "XTest");
-        port = std::to_string(free_port());
+        port = std::to_string(unclaimed_port());
     }
     std::string port;
 };
@@ -412,7 +408,7 @@ namespace {
 class CServer : public CProgramRun {
   public:
     CServer() : CProgramRun(scratch_dir("e2e_network_server")) {
-        port = std::to_string(free_port());
+        port = std::to_string(unclaimed_port());
         start(ZELVORANT_SERVER_PROGRAM, false, {"--address", "127.0.0.1", "--port", port});
     }
     bool listening() {

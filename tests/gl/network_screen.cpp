@@ -25,10 +25,10 @@
 #include "gl_window.h"
 #include "graphics/display.h"
 #include "interface/window.h"
-#include "loopback_socket.h"
 #include "server/rendezvous.h"
 #include "server/server_loop.h"
 #include "started_game.h"
+#include "unclaimed_port.h"
 #include "x_pointer.h"
 
 namespace {
@@ -174,7 +174,7 @@ TEST_F(NetworkScreen, HostOnlineShowsTheServersCodeInLargeLetters) {
     CRendezvous rendezvous(config, nullptr);
     std::thread serving([&] { loop.run(rendezvous); });
     global::settings.rendezvous_server = rdv::to_string(loop.local());
-    global::settings.network_port = CLoopbackSocket().port();
+    global::settings.network_port = unclaimed_port();
 
     const area big_code = {CDisplay::width() / 2 - 150, CDisplay::height() / 2 - 40, 300, 64};
     click_at(420, 175);  // "Host online"

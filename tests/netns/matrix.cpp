@@ -59,6 +59,24 @@ class CTurns {
     int free_;
 };
 CTurns building(BUILDING_AT_ONCE);
+
+// Holds each of a number of threads until all have arrived.
+class CMeeting {
+  public:
+    explicit CMeeting(std::size_t expected) : missing_(expected) {}
+    void arrive() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (--missing_ == 0) {
+            all_here_.notify_all();
+        }
+        all_here_.wait(lock, [&] { return missing_ == 0; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable all_here_;
+    std::size_t missing_;
+};
 constexpr const char* SERVER_PORT = "24817";
 // A person reads the code, once the host's screen says what the router answered, and types it.
 constexpr double TYPING_SECONDS = 1;
@@ -123,18 +141,26 @@ round_result play_round(CNatWorld& world, const std::string& folder, double seco
     return r;
 }
 
-pair_result play_pair(nat_kind host, nat_kind joiner, int index) {
-    pair_result out{host, joiner, "", {}};
-    const std::string folder = scratch_dir("matrix_" + std::to_string(index));
+// A pair's routers and its own rendezvous server, listening.
+struct pair_world {
+    std::unique_ptr<CNatWorld> world;
+    std::unique_ptr<CProgramRun> server;
+    std::string folder;
+    std::string problem;  // the world could not be built
+};
+
+void build_pair(pair_world& out, nat_kind host, nat_kind joiner, int index) {
+    out.folder = scratch_dir("matrix_" + std::to_string(index));
     building.take();
-    CNatWorld world("matrix", host, joiner, folder);
+    out.world = std::make_unique<CNatWorld>("matrix", host, joiner, out.folder);
     building.give();
-    if (!world.ready()) {
-        out.problem = world.error();
-        return out;
+    if (!out.world->ready()) {
+        out.problem = out.world->error();
+        return;
     }
-    auto server = start_in(folder + "/server", world.public_space(),
-                           {SERVER_PROGRAM, "--address", CNatWorld::SERVER, "--port", SERVER_PORT});
+    CNatWorld& world = *out.world;
+    out.server = start_in(out.folder + "/server", world.public_space(),
+                          {SERVER_PROGRAM, "--address", CNatWorld::SERVER, "--port", SERVER_PORT});
     std::string sockets;
     if (!wait_for(
             [&] {
@@ -142,12 +168,21 @@ pair_result play_pair(nat_kind host, nat_kind joiner, int index) {
                 return sockets.find(std::string(CNatWorld::SERVER) + ":" + SERVER_PORT) != std::string::npos;
             },
             10)) {
-        out.problem = "the server is not listening: " + server->errors();
+        out.problem = "the server is not listening: " + out.server->errors();
+    }
+}
+
+pair_result play_pair(pair_world& built, nat_kind host, nat_kind joiner) {
+    pair_result out{host, joiner, built.problem, {}};
+    if (!out.problem.empty()) {
         return out;
     }
     for (int round = 0; round < ROUNDS; ++round) {
-        out.rounds.push_back(
-            play_round(world, folder + "/round" + std::to_string(round), round == 0 ? PLAY_SECONDS : 1));
+        out.rounds.push_back(play_round(*built.world, built.folder + "/round" + std::to_string(round),
+                                        round == 0 ? PLAY_SECONDS : 1));
+        // What the server saw of a round that failed, for the reader to tell whose word was lost.
+        if (!out.rounds.back().problem.empty())
+            out.rounds.back().problem += " server: " + built.server->errors();
     }
     return out;
 }
@@ -169,11 +204,23 @@ TEST(Matrix, EveryPairOfRoutersInBothOrdersMeetsByCodeTheBestWayAndPlaysToTheSam
             pairs.emplace_back(kinds[i], kinds[j]);
         }
     }
+    // Every world is built before any pair plays, and taken down once all have: the kernel changes one
+    // namespace's links and addresses at a time, and a world built beside a round holds up the players'
+    // own look at their addresses by seconds. Each pair keeps one thread throughout: what a thread
+    // started ends with it.
+    std::vector<pair_world> worlds(pairs.size());
     std::vector<pair_result> results(pairs.size());
+    CMeeting built(pairs.size()), played(pairs.size());
     std::vector<std::thread> threads;
     for (std::size_t p = 0; p < pairs.size(); ++p) {
-        threads.emplace_back(
-            [&, p] { results[p] = play_pair(pairs[p].first, pairs[p].second, static_cast<int>(p)); });
+        threads.emplace_back([&, p] {
+            build_pair(worlds[p], pairs[p].first, pairs[p].second, static_cast<int>(p));
+            built.arrive();
+            results[p] = play_pair(worlds[p], pairs[p].first, pairs[p].second);
+            played.arrive();
+            worlds[p].server.reset();
+            worlds[p].world.reset();
+        });
     }
     for (std::thread& t : threads) {
         t.join();

@@ -22,6 +22,10 @@ namespace {
 constexpr std::uint16_t GAME_PORT = 24816;
 constexpr double STEP = 0.01;
 constexpr double CONNECT_LIMIT = 15;  // seconds to find the other side before giving up
+// A host waits for the other side from its code told, as a person's program waits while the code is
+// passed on: the joiner has CONNECT_LIMIT of its own once it has started, which a loaded machine takes
+// a while to do.
+constexpr double HOST_WAIT = 2 * CONNECT_LIMIT;
 constexpr double LINGER = 2;          // seconds of answering the other side after the last step
 
 double seconds_now() {
@@ -69,11 +73,12 @@ int main(int argc, char** argv) {
     std::mt19937 dice(hosting ? 1 : 2);
     bool code_told = false;
     long steps = 0;
-    double backlog = 0, last = start, finished_at = -1;
+    double backlog = 0, last = start, finished_at = -1, waiting_since = start;
     while (network_match::active()) {
         const double now = seconds_now();
-        if ((steps == 0 && now - start > CONNECT_LIMIT) ||
-            now - start > CONNECT_LIMIT + 3 * play_seconds + 10) {
+        const double wait_limit = code_told ? HOST_WAIT : CONNECT_LIMIT;
+        if ((steps == 0 && now - waiting_since > wait_limit) ||
+            now - waiting_since > wait_limit + 3 * play_seconds + 10) {
             std::fprintf(stderr, "online-player: out of time after %ld steps\n", steps);
             return 1;
         }
@@ -84,6 +89,7 @@ int main(int argc, char** argv) {
             network_match::note().find("Asking the router") == std::string::npos) {
             std::printf("code %s\n", network_match::invite_code().c_str());
             code_told = true;
+            waiting_since = now;
         }
         backlog = std::min(backlog + (now - last), 0.25);
         last = now;

@@ -65,6 +65,10 @@ class toy_player {
 
     // Stalls: times a paced side had a step due and the other side's commands were missing.
     int stalls = 0;
+    // Of those, the ones where the other side had already sent them: a wait that is the transport's or
+    // the session's, not the other side's pace. Two sides in one process are starved together, and the
+    // one polled first then runs ahead of the other: that wait says how busy the machine is.
+    int sent_but_missing = 0;
     int long_stalls = 0;  // longer than half a second: a player would see the note
     double stalled_seconds = 0;
     double longest_stall = 0;
@@ -80,7 +84,8 @@ class toy_player {
     std::vector<ended_match> ended;
 
     // Runs what is due; paced at the game's 100 steps a second with the main loop's catch-up.
-    bool advance(double now, bool paced, std::uint32_t steps) {
+    // `sent_until`: the other side's commands before this step were sent before this side last polled.
+    bool advance(double now, bool paced, std::uint32_t steps, std::uint32_t sent_until = 0) {
         note_new_match();
         if (last_ < 0)
             last_ = now;
@@ -95,6 +100,8 @@ class toy_player {
                     waiting_ = true;
                     waiting_since_ = now;
                     ++stalls;
+                    if (sent_until > session.next_step())
+                        ++sent_but_missing;
                 }
                 break;
             }
@@ -220,8 +227,9 @@ bool pump(toy_player& a, toy_player& b, double limit, Done done, bool paced = fa
         const double now = seconds_now();
         a.session.poll(now);
         b.session.poll(now);
-        bool ran = a.advance(now, paced, steps);
-        ran = b.advance(now, paced, steps) || ran;
+        const std::uint32_t a_sent = a.session.command_step(), b_sent = b.session.command_step();
+        bool ran = a.advance(now, paced, steps, b_sent);
+        ran = b.advance(now, paced, steps, a_sent) || ran;
         if (done())
             return true;
         if (!ran || paced)

@@ -1,13 +1,19 @@
 // The link's door before ENet gives anyone a place: cookies only the real sender can read, good for a
-// while and for one address, and a host that lets in only the endpoints it was told of.
+// while and for one address, and a host that lets in only the endpoints it was told of; a link that
+// rests between frames keeps reading its port.
 #include "net/link.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "loopback_socket.h"
 #include "net/connect_cookie.h"
+#include "udp_socket_counts.h"
 
 namespace {
 
@@ -75,4 +81,42 @@ TEST(NetLink, AHostThatAdmitsOnlySomeEndpointsLetsNoOtherIn) {
     // Anyone again: the stranger, still asking, gets in.
     host.admit_only({});
     EXPECT_TRUE(serve({&host}, 2, [&] { return stranger.service(0).kind == CNetLink::CONNECTED; }));
+}
+
+TEST(NetLink, ALinkThatRestsReadsItsPortSoThatJunkLeavesRoomForThePeer) {
+    CNetLink host, player;
+    std::string error;
+    ASSERT_TRUE(host.listen(0, 4, error, "127.0.0.1")) << error;
+    ASSERT_TRUE(player.connect("127.0.0.1", host.port(), error)) << error;
+    int peer = -1;
+    ASSERT_TRUE(serve({&host}, 3, [&] {
+        const CNetLink::event e = player.service(1);
+        if (e.kind == CNetLink::CONNECTED)
+            peer = e.peer;
+        return peer >= 0;
+    }));
+    ASSERT_TRUE(serve({&player}, 1, [&] { return host.service(1).kind == CNetLink::CONNECTED; }));
+
+    // While the host rests, a stranger sends many times what its socket's buffer holds, in datagrams
+    // as large as the transport reads; once that is read, the player speaks.
+    std::thread resting([&] { host.rest(1500); });
+    CLoopbackSocket stranger;
+    const std::vector<std::uint8_t> junk(4000, 0xab);
+    for (int i = 0; i < 3000; ++i)
+        stranger.send_to(host.port(), junk.data(), junk.size());
+    for (int i = 0; i < 100 && udp_socket_at(host.port()).queued_bytes != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::vector<std::uint8_t> word = {1, 2, 3};
+    player.send(peer, word, CNetLink::UNRELIABLE);
+    player.flush();
+    resting.join();
+
+    // What came during the rest is handed out after it.
+    bool heard = false;
+    for (int i = 0; i < 100 && !heard; ++i) {
+        const CNetLink::event e = host.service(0);
+        heard = e.kind == CNetLink::RECEIVED && e.data == word;
+    }
+    EXPECT_TRUE(heard);
+    EXPECT_GT(udp_socket_at(host.port()).dropped, 0) << "the junk did not fill the socket";
 }

@@ -180,7 +180,9 @@ TEST(NetplayWatchers, AWatcherThatFallsBehindIsLetGoAndThePlayersNeverWait) {
     EXPECT_EQ(host.session.watchers(), 0);
     // At the game's pace all along: 100 steps a second, less a few for the start.
     EXPECT_GT(host.session.next_step() - first, static_cast<std::uint32_t>(took * 100 * 0.9));
-    EXPECT_LE(host.stalls, 2);
+    // The host never waited for commands the joining side had sent: how often it waited for a joining
+    // side starved with it in this one process says how busy the machine is.
+    EXPECT_LE(host.sent_but_missing, 2) << host.stalls << " waits in all";
     EXPECT_TRUE(both_playing(host, joiner));
 }
 

@@ -77,6 +77,9 @@ class world : public CDatagramSink {
         }
     }
 
+    // The program stood still for `seconds`: nothing polled, what arrives waits in its socket.
+    void stall(double seconds) { now_ += seconds; }
+
     // The joiner's first datagram of the match to where it was told: the address the host sees it from,
     // or 0:0 when the host's router stops it.
     rdv::endpoint match_datagram_arrives_from() {
@@ -261,6 +264,30 @@ TEST(RendezvousClient, SaysWhyWhenTheWayIsNotFound) {
     EXPECT_FALSE(typo.join("ABCDEF", 0));  // B is not in the alphabet
     EXPECT_EQ(typo.state(), CRendezvousClient::FAILED);
     EXPECT_FALSE(typo.error().empty());
+}
+
+TEST(RendezvousClient, AProgramThatRunsSeldomGetsTheChancesOfOneThatRunsOften) {
+    // Held up for longer than the server's limit right after its first JOIN (a loaded machine, a slow
+    // lookup of the server's name): the answer waited in its socket, and the way is found all the same.
+    world w(PRESERVING, PRESERVING);
+    w.host().client->host({}, w.now());
+    w.run(1);
+    ASSERT_TRUE(w.joiner().client->join(w.host().client->code(), w.now()));
+    w.stall(CRendezvousClient::SERVER_LIMIT + 1);
+    w.run(10);
+    EXPECT_EQ(w.joiner().client->state(), CRendezvousClient::READY) << w.joiner().client->error();
+    EXPECT_EQ(w.joiner().client->path(), "punched");
+
+    // With no server, one polled every two seconds gives up once it has asked as often as one polled
+    // all the time would have, and no sooner.
+    int sent = 0;
+    CRendezvousClient seldom(SERVER, {},
+                             [&sent](const rdv::endpoint&, const std::vector<std::uint8_t>&) { ++sent; });
+    ASSERT_TRUE(seldom.join("ACDEFG", 0));
+    for (double t = 2; t < 60 && seldom.state() != CRendezvousClient::FAILED; t += 2)
+        seldom.poll(t);
+    EXPECT_EQ(seldom.error(), "The server does not answer");
+    EXPECT_EQ(sent, static_cast<int>(CRendezvousClient::SERVER_LIMIT / CRendezvousClient::JOIN_RETRY));
 }
 
 TEST(RendezvousClient, AnUnknownCodeIsToldToThePlayer) {

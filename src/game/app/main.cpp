@@ -248,6 +248,7 @@ bool begin_game() {
     game_hooks.unseen = unseen;
     game_hooks.unchanged = shown_frame::unchanged;
     game_hooks.poll = run::poll;
+    game_hooks.sleep = network_match::rest;
     game_hooks.ready = run::step_ready;
     window_open = game_hooks.window_open;
     game_hooks.window_open = open_and_playing;

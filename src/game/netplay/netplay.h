@@ -72,6 +72,8 @@ class CNetSession {
 
     // Handles what arrived and sends what is due. `now`: seconds on any steady clock.
     void poll(double now);
+    // The program's rest between frames, the port read meanwhile (see CNetLink::rest).
+    void rest(double seconds) { link_.rest(static_cast<int>(seconds * 1000)); }
 
     phase state() const { return phase_; }
     // Why the session is OVER ("" when left by this side); while the host waits, its last refusal.

@@ -16,6 +16,7 @@
 #include "game/sim/state_hash.h"
 #include "net/link.h"
 #include "net/rendezvous_message.h"
+#include "platform/turn_driver.h"
 
 namespace network_match {
 
@@ -253,6 +254,13 @@ request take_request(std::uint16_t& port, std::string& host) {
     if (pending == request::DECLINE && playing())
         session->decline_next_match();
     return std::exchange(pending, request::NONE);
+}
+
+void rest(double seconds) {
+    if (session != nullptr)
+        session->rest(seconds);
+    else
+        ::rest(seconds);
 }
 
 change poll() {

@@ -78,6 +78,9 @@ enum class change {
     NEVER_BEGAN,   // the session ended before any match began (a host that does not answer); it is closed
 };
 change poll();
+// The main loop's rest between turns: the session's port is read meanwhile, so that a flood of junk
+// does not fill its buffer and push out the other side's datagrams. Without a session, the target's own rest.
+void rest(double seconds);
 // The board both sides start each match from: the session's match number `match`, or the current one.
 match_start starting_board(int match);
 match_start starting_board();
