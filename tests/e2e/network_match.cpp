@@ -340,7 +340,8 @@ TEST_F(NetworkMatch, NewGameInThePauseMenuAsksTheOtherSideWhichDeclinesWithEscap
     focus(joiner.window);
     joiner.press("Return");  // accepted: both boards run on to the step the host names, then a new match
     EXPECT_TRUE(wait_for([&] { return board_moves(host.window); }, 5));
-    EXPECT_TRUE(board_moves(joiner.window));
+    // The joiner begins the new match on hearing the host's step, a loaded machine's moment later.
+    EXPECT_TRUE(wait_for([&] { return board_moves(joiner.window); }, 5));
 
     close_both(host, joiner);
     // The match given up was written when the new one began, the new one when the program ended: each
