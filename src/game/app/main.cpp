@@ -146,6 +146,12 @@ enum game_stage { PLAYING, WATCHING, VIEWING };
 game_stage stage = PLAYING;
 loop_hooks game_hooks{run::step, frame, nullptr, &global::LPS, &global::fps};
 loop_state game_loop;
+// Between turns a session's port is read while the program rests; without one, the target's own rest.
+void rest_between_turns(double seconds) {
+    if (!network_match::rest(seconds))
+        rest(seconds);
+}
+
 bool (*window_open)() = nullptr;
 
 bool open_and_playing() {
@@ -248,7 +254,7 @@ bool begin_game() {
     game_hooks.unseen = unseen;
     game_hooks.unchanged = shown_frame::unchanged;
     game_hooks.poll = run::poll;
-    game_hooks.sleep = network_match::rest;
+    game_hooks.sleep = rest_between_turns;
     game_hooks.ready = run::step_ready;
     window_open = game_hooks.window_open;
     game_hooks.window_open = open_and_playing;

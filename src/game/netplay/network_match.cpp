@@ -16,7 +16,6 @@
 #include "game/sim/state_hash.h"
 #include "net/link.h"
 #include "net/rendezvous_message.h"
-#include "platform/turn_driver.h"
 
 namespace network_match {
 
@@ -256,11 +255,11 @@ request take_request(std::uint16_t& port, std::string& host) {
     return std::exchange(pending, request::NONE);
 }
 
-void rest(double seconds) {
-    if (session != nullptr)
-        session->rest(seconds);
-    else
-        ::rest(seconds);
+bool rest(double seconds) {
+    if (session == nullptr)
+        return false;
+    session->rest(seconds);
+    return true;
 }
 
 change poll() {

@@ -79,8 +79,9 @@ enum class change {
 };
 change poll();
 // The main loop's rest between turns: the session's port is read meanwhile, so that a flood of junk
-// does not fill its buffer and push out the other side's datagrams. Without a session, the target's own rest.
-void rest(double seconds);
+// does not fill its buffer and push out the other side's datagrams. False, having waited for nothing,
+// when there is no session.
+bool rest(double seconds);
 // The board both sides start each match from: the session's match number `match`, or the current one.
 match_start starting_board(int match);
 match_start starting_board();
